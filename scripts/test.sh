@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test in the normal and the sanitizer build.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/bootstrap.sh
+for preset in default sanitize; do
+    echo "== $preset build =="
+    cmake --preset "$preset"
+    cmake --build --preset "$preset"
+    ctest --preset "$preset"
+done

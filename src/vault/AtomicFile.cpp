@@ -1,0 +1,137 @@
+#include "vault/AtomicFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace velmora {
+namespace {
+
+WriteFaultHook& FaultHook()
+{
+    static WriteFaultHook hook;
+    return hook;
+}
+
+bool InjectedFault(WriteStep step)
+{
+    if (FaultHook() && FaultHook()(step)) {
+        errno = EIO;
+        return true;
+    }
+    return false;
+}
+
+[[noreturn]] void ThrowFileError(const char* what, const std::filesystem::path& path, int error)
+{
+    throw FileError(std::string(what) + " \"" + path.string() + "\": " + std::strerror(error));
+}
+
+int SyncToDisk(std::FILE* file)
+{
+#ifdef _WIN32
+    return _commit(_fileno(file));
+#else
+    return fsync(fileno(file));
+#endif
+}
+
+// Makes the rename itself durable; where a directory cannot be synced there is nothing to do.
+void SyncDirectory([[maybe_unused]] const std::filesystem::path& directory)
+{
+#ifndef _WIN32
+    const int fd = open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+#endif
+}
+
+} // namespace
+
+void SetWriteFaultHook(WriteFaultHook hook)
+{
+    FaultHook() = std::move(hook);
+}
+
+std::string ReadWholeFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        ThrowFileError("Cannot open file", path, errno);
+    }
+    std::string content;
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (!error) {
+        content.reserve(size);
+    }
+    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        ThrowFileError("Cannot read file", path, errno);
+    }
+    return content;
+}
+
+std::filesystem::path TemporaryPathFor(const std::filesystem::path& path)
+{
+    std::filesystem::path temporary = path;
+    temporary += ".tmp";
+    return temporary;
+}
+
+void WriteFileAtomically(const std::filesystem::path& path, std::string_view content)
+{
+    const std::filesystem::path temporary = TemporaryPathFor(path);
+    std::FILE* file = InjectedFault(WriteStep::Create) ? nullptr : std::fopen(temporary.string().c_str(), "wb");
+    if (file == nullptr) {
+        ThrowFileError("Cannot create file", temporary, errno);
+    }
+    const auto fail = [&](const char* what) {
+        const int error = errno;
+        if (file != nullptr) {
+            std::fclose(file);
+        }
+        std::remove(temporary.string().c_str());
+        ThrowFileError(what, path, error);
+    };
+
+    constexpr std::size_t kChunk = 1 << 20;
+    for (std::size_t pos = 0; pos < content.size(); pos += kChunk) {
+        const std::size_t now = std::min(kChunk, content.size() - pos);
+        if (InjectedFault(WriteStep::Write) || std::fwrite(content.data() + pos, 1, now, file) != now) {
+            fail("Cannot write file");
+        }
+    }
+    if (InjectedFault(WriteStep::Flush) || std::fflush(file) != 0 || SyncToDisk(file) != 0) {
+        fail("Cannot write file");
+    }
+    const int closed = std::fclose(file);
+    file = nullptr;
+    if (InjectedFault(WriteStep::Close) || closed != 0) {
+        fail("Cannot write file");
+    }
+    std::error_code error;
+    if (InjectedFault(WriteStep::Rename)) {
+        error = std::make_error_code(std::errc::io_error);
+    } else {
+        std::filesystem::rename(temporary, path, error);
+    }
+    if (error) {
+        errno = error.value();
+        fail("Cannot replace file");
+    }
+    SyncDirectory(path.parent_path());
+}
+
+} // namespace velmora

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "vault/AesEcb.h"
+
+#include <span>
+
+namespace velmora {
+
+// One value for CFB mode with 8-bit feedback: `size` bytes from `in` to `out`, which must not overlap.
+struct Cfb8Job
+{
+    const unsigned char* in;
+    unsigned char* out;
+    std::size_t size;
+};
+
+// Every job restarts its feedback register at `iv`.
+//
+// Decryption knows every register in advance (they are windows of the ciphertext), so all
+// keystream blocks go to the block cipher in large batches. Encryption is serial inside a value,
+// so many values advance side by side and each step enciphers one block of each in a single call.
+void Cfb8Encrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job> jobs);
+void Cfb8Decrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job> jobs);
+
+} // namespace velmora

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// Vault texts are Windows-1251 bytes. This mapping is total and reversible over all 256 bytes
+// (the one undefined byte, 0x98, maps to U+0098), so any byte read from a file survives being
+// shown and saved again.
+char32_t CodePageToUnicode(unsigned char byte);
+
+// The byte for a character, or nothing when the code page cannot hold it.
+std::optional<unsigned char> UnicodeToCodePage(char32_t character);
+
+std::string CodePageToUtf8(std::string_view bytes);
+
+struct CodePageText
+{
+    std::string bytes;
+    // Set when the text held a character without a byte (or was not valid UTF-8: U+FFFD);
+    // bytes then holds the text converted up to that character.
+    std::optional<char32_t> unmappable;
+};
+
+CodePageText Utf8ToCodePage(std::string_view utf8);
+
+} // namespace velmora

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+// Turns one value into one line of Base64 text and back. The key is the SHA-1 digest of the key
+// text, zero-padded to an AES-192 key; every value is enciphered alone in CFB mode with 8-bit
+// feedback, starting from the same register, so equal values give equal lines.
+//
+// The key set-up of the last key text used is cached; Forget() wipes it.
+class StringCipher
+{
+public:
+    StringCipher();
+    ~StringCipher();
+    StringCipher(const StringCipher&) = delete;
+    StringCipher& operator=(const StringCipher&) = delete;
+
+    std::string EncipherText(std::string_view keyText, std::string_view value);
+
+    // Nothing when the line cannot be decoded (its length is not a multiple of 4).
+    std::optional<std::string> DecipherText(std::string_view keyText, std::string_view line);
+
+    // The lines of all values, each followed by `separator`: the bulk path of the file writers.
+    std::string EncipherLines(std::string_view keyText, std::span<const std::string_view> values,
+                              std::string_view separator);
+
+    std::vector<std::optional<std::string>> DecipherLines(std::string_view keyText,
+                                                          std::span<const std::string_view> lines);
+
+    void Forget();
+
+private:
+    class Key;
+    const Key& KeyFor(std::string_view keyText);
+
+    std::unique_ptr<Key> m_key;
+};
+
+} // namespace velmora
