@@ -1,0 +1,96 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace velmora {
+
+// An account's settings as plain data. Members are named after the settings dialog's controls
+// (`rbBrief` is the opposite of `rbFull`) or, for the font, colour and widths, after their keys
+// in the settings file. The initial values are the dialog's design state.
+struct AccountSettings
+{
+    // System colour numbers as stored: the window background and the window text colour.
+    static constexpr std::int32_t kWindowColor = -16777211;
+    static constexpr std::int32_t kWindowTextColor = -16777208;
+
+    bool cbHeaders = true;
+    bool cbGridLines = true;
+    bool cbFoldIcons = true;
+    bool cbRecIcons = true;
+    bool rbFull = true;
+    bool cbLoginStars = false;
+    bool cbIDStars = false;
+    bool cbPassStars = true;
+    std::int32_t BgColor = kWindowColor;
+    std::int32_t FontSize = 8;
+    std::string FontName = "MS Sans Serif";
+    bool FontBold = false;
+    bool FontItalic = false;
+    bool FontUnderline = false;
+    std::int32_t FontColor = kWindowTextColor;
+    bool cbTray = true;
+    bool cbSaveMod = false;
+    bool cbSaveBeforeTray = true;
+    bool cbExpHeaders = true;
+    bool cbHat = true;
+    bool cbSkipEmpty = true;
+    bool cbFP = true;
+    bool cbStrict = false;
+    bool cbRegistr = false;
+    std::int32_t L_Column1 = 170;
+    std::int32_t R_Column1 = 140;
+    std::int32_t R_Column2 = 125;
+    std::int32_t R_Column3 = 107;
+    std::int32_t R_Column4 = 120;
+    std::int32_t L_Width = 210;
+
+    bool rbBrief() const { return !rbFull; }
+
+    bool operator==(const AccountSettings&) const = default;
+};
+
+// How a key is read back.
+enum class SettingKind
+{
+    Bool,
+    Integer,
+    FontName,  // an empty stored name leaves the face as it is
+    FontStyle, // read with default false; true adds the style, false never removes it
+    Width      // a list width; below -2 it is an error that stops the load
+};
+
+struct SettingKey
+{
+    std::string_view key; // the name in the settings file
+    SettingKind kind;
+    std::variant<bool AccountSettings::*, std::int32_t AccountSettings::*, std::string AccountSettings::*> member;
+};
+
+// The section that holds every key.
+inline constexpr std::string_view kSettingsSection = "settings";
+
+// The 30 keys of the settings file, in the order the file holds them.
+extern const std::array<SettingKey, 30> kSettingKeys;
+
+// Settings files larger than this are not read.
+inline constexpr std::uintmax_t kMaxSettingsFileBytes = 1u << 20;
+
+// The settings file's INI text: all keys in order, enciphered under `password`.
+std::string SettingsFileText(const AccountSettings& settings, std::string_view password);
+
+// Writes the settings file anew, replacing it atomically: a failed write leaves the previous
+// file as it was. Errors are not reported to the user; the result tells whether it was written.
+bool SaveSettings(const std::filesystem::path& file, std::string_view password, const AccountSettings& settings);
+
+// Reads the settings file into `settings`, with the current values as the defaults. False when
+// the file is missing or unreadable (nothing changed), or when a stored value cannot be
+// deciphered or a width is below -2: the load stops at that key and the keys before it keep
+// their new values. A file under another password holds no key we can find: all values stay.
+bool LoadSettings(const std::filesystem::path& file, std::string_view password, AccountSettings& settings);
+
+} // namespace velmora

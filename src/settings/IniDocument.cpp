@@ -1,0 +1,173 @@
+#include "settings/IniDocument.h"
+
+#include "vault/AtomicFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+namespace velmora {
+namespace {
+
+bool IsBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= 0x20;
+}
+
+std::string_view Trim(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+} // namespace
+
+std::string FoldNameCase(std::string_view name)
+{
+    std::string folded(name);
+    for (char& c : folded) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDF)) {
+            c = static_cast<char>(byte + 0x20);
+        } else if (byte == 0xA8) { // Ё
+            c = static_cast<char>(0xB8);
+        }
+    }
+    return folded;
+}
+
+IniDocument IniDocument::Parse(std::string_view text)
+{
+    IniDocument document;
+    Section* current = nullptr; // null before the first section and inside a duplicate one
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+
+        line = Trim(line);
+        if (line.empty() || line.front() == ';') {
+            continue;
+        }
+        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+            const std::string_view name = Trim(line.substr(1, line.size() - 2));
+            std::string folded = FoldNameCase(name);
+            if (document.m_index.contains(folded)) {
+                current = nullptr;
+            } else {
+                document.m_index.emplace(std::move(folded), document.m_sections.size());
+                document.m_sections.push_back(Section{std::string(name), {}, {}});
+                current = &document.m_sections.back();
+            }
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (current == nullptr || equals == std::string_view::npos) {
+            continue;
+        }
+        const std::string_view name = Trim(line.substr(0, equals));
+        if (current->index.try_emplace(FoldNameCase(name), current->entries.size()).second) {
+            current->entries.push_back(Entry{std::string(name), std::string(Trim(line.substr(equals + 1)))});
+        }
+    }
+    return document;
+}
+
+const IniDocument::Section* IniDocument::FindSection(std::string_view section) const
+{
+    const auto found = m_index.find(FoldNameCase(section));
+    return found == m_index.end() ? nullptr : &m_sections[found->second];
+}
+
+bool IniDocument::HasSection(std::string_view section) const
+{
+    return FindSection(section) != nullptr;
+}
+
+std::optional<std::string_view> IniDocument::Find(std::string_view section, std::string_view name) const
+{
+    const Section* found = FindSection(section);
+    if (found == nullptr) {
+        return std::nullopt;
+    }
+    const auto entry = found->index.find(FoldNameCase(name));
+    if (entry == found->index.end()) {
+        return std::nullopt;
+    }
+    return std::string_view(found->entries[entry->second].value);
+}
+
+std::string IniDocument::ReadString(std::string_view section, std::string_view name) const
+{
+    return std::string(Find(section, name).value_or(std::string_view()));
+}
+
+IniDocument::Section& IniDocument::SectionFor(std::string_view section)
+{
+    const auto [position, added] = m_index.try_emplace(FoldNameCase(section), m_sections.size());
+    if (added) {
+        m_sections.push_back(Section{std::string(section), {}, {}});
+    }
+    return m_sections[position->second];
+}
+
+void IniDocument::WriteString(std::string_view section, std::string_view name, std::string_view value)
+{
+    Section& target = SectionFor(section);
+    const auto [position, added] = target.index.try_emplace(FoldNameCase(name), target.entries.size());
+    if (added) {
+        target.entries.push_back(Entry{std::string(name), std::string(value)});
+    } else {
+        target.entries[position->second].value = value;
+    }
+}
+
+std::string IniDocument::Text() const
+{
+    std::string text;
+    for (const Section& section : m_sections) {
+        text += '[';
+        text += section.name;
+        text += "]\r\n";
+        for (const Entry& entry : section.entries) {
+            text += entry.name;
+            text += '=';
+            text += entry.value;
+            text += "\r\n";
+        }
+    }
+    return text;
+}
+
+std::string ReadFileLimited(const std::filesystem::path& path, std::uintmax_t maxBytes)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        throw FileError("Cannot open " + path.string() + ": " + std::strerror(errno));
+    }
+    // Read at most one byte more than allowed: enough to tell a file that is too large, and
+    // bounded even for a device or pipe that never ends.
+    std::string content;
+    char buffer[65536];
+    while (content.size() <= maxBytes) {
+        const std::size_t wanted =
+            static_cast<std::size_t>(std::min<std::uintmax_t>(sizeof buffer, maxBytes + 1 - content.size()));
+        file.read(buffer, static_cast<std::streamsize>(wanted));
+        content.append(buffer, static_cast<std::size_t>(file.gcount()));
+        if (file.eof()) {
+            return content;
+        }
+        if (!file) {
+            throw FileError("Cannot read " + path.string());
+        }
+    }
+    throw FileError("The file " + path.string() + " is larger than " + std::to_string(maxBytes) + " bytes.");
+}
+
+} // namespace velmora

@@ -1,0 +1,183 @@
+#include "settings/IniLang.h"
+
+#include "vault/CodePage.h"
+
+#include <system_error>
+
+namespace velmora {
+namespace {
+
+constexpr std::string_view kLineMarker = "*|*";
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+void ReplaceAll(std::string& text, std::string_view from, std::string_view to)
+{
+    std::size_t position = 0;
+    while ((position = text.find(from, position)) != std::string::npos) {
+        text.replace(position, from.size(), to);
+        position += to.size();
+    }
+}
+
+// Decodes the UTF-8 character at `position` and moves past it; an invalid or truncated
+// sequence gives nothing and moves past its first byte only, so it cannot swallow what follows.
+std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& position)
+{
+    const auto lead = static_cast<unsigned char>(text[position]);
+    std::size_t length = 0;
+    char32_t value = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+        ++position;
+        return lead;
+    } else if (lead >= 0xC2 && lead < 0xE0) {
+        length = 2, value = lead & 0x1F, minimum = 0x80;
+    } else if (lead >= 0xE0 && lead < 0xF0) {
+        length = 3, value = lead & 0x0F, minimum = 0x800;
+    } else if (lead >= 0xF0 && lead < 0xF5) {
+        length = 4, value = lead & 0x07, minimum = 0x10000;
+    } else {
+        ++position;
+        return std::nullopt;
+    }
+    if (text.size() - position < length) {
+        ++position;
+        return std::nullopt;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[position + i]);
+        if ((next & 0xC0) != 0x80) {
+            ++position;
+            return std::nullopt;
+        }
+        value = (value << 6) | (next & 0x3F);
+    }
+    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        ++position;
+        return std::nullopt;
+    }
+    position += length;
+    return value;
+}
+
+std::filesystem::path LanguageFilePath(const std::filesystem::path& programDir, const std::filesystem::path& path)
+{
+    return path.empty() ? programDir / kDefaultLanguageFileName : path;
+}
+
+bool FileExists(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+} // namespace
+
+std::string DecodeLangText(std::string_view text)
+{
+    std::string decoded(text);
+    ReplaceAll(decoded, kLineMarker, "\r");
+    ReplaceAll(decoded, "_", " ");
+    return decoded;
+}
+
+std::string LanguageFileBytesToCodePage(std::string_view bytes)
+{
+    if (!bytes.starts_with(kUtf8ByteOrderMark)) {
+        return std::string(bytes);
+    }
+    bytes.remove_prefix(kUtf8ByteOrderMark.size());
+    std::string converted;
+    converted.reserve(bytes.size());
+    std::size_t position = 0;
+    while (position < bytes.size()) {
+        const std::optional<char32_t> character = NextUtf8(bytes, position);
+        const std::optional<unsigned char> byte = character ? UnicodeToCodePage(*character) : std::nullopt;
+        converted += byte ? static_cast<char>(*byte) : '?';
+    }
+    return converted;
+}
+
+IniDocument OpenLanguageFile(const std::filesystem::path& programDir, const std::filesystem::path& path)
+{
+    const std::filesystem::path file = LanguageFilePath(programDir, path);
+    if (!FileExists(file)) {
+        return IniDocument();
+    }
+    return IniDocument::Parse(LanguageFileBytesToCodePage(ReadFileLimited(file, kMaxLanguageFileBytes)));
+}
+
+IniDocument OpenChosenLanguageFile(const std::filesystem::path& programDir, const std::filesystem::path& path)
+{
+    if (!path.empty() && !FileExists(path)) {
+        return OpenLanguageFile(programDir, {});
+    }
+    return OpenLanguageFile(programDir, path);
+}
+
+std::string FormatMessageText(std::string_view text, std::initializer_list<std::string_view> arguments)
+{
+    std::string result;
+    result.reserve(text.size());
+    auto next = arguments.begin();
+    std::size_t position = 0;
+    while (position < text.size()) {
+        const std::size_t marker = text.find("%s", position);
+        if (marker == std::string_view::npos || next == arguments.end()) {
+            break;
+        }
+        result.append(text.substr(position, marker - position));
+        result.append(*next++);
+        position = marker + 2;
+    }
+    result.append(text.substr(std::min(position, text.size())));
+    return result;
+}
+
+std::string IniLang::ReadMiscText(std::string_view fallback, std::string_view entryName) const
+{
+    if (!m_langIni) {
+        return std::string(fallback);
+    }
+    std::string_view value = m_langIni->Find(kMiscSection, entryName).value_or(std::string_view());
+    if (value.find(kLineMarker) == std::string_view::npos) {
+        return DecodeLangText(value);
+    }
+    std::string result;
+    std::size_t marker;
+    while ((marker = value.find(kLineMarker)) != std::string_view::npos) {
+        const std::string_view piece = value.substr(0, marker);
+        value.remove_prefix(marker + kLineMarker.size());
+        if (result.empty()) {
+            result = piece;
+        } else {
+            result += "\r\n";
+            result += piece;
+        }
+    }
+    result += "\r\n";
+    result += value;
+    return DecodeLangText(result);
+}
+
+std::string IniLang::GetMessageText(std::string_view key) const
+{
+    std::string entry(key);
+    entry += ":string";
+    return ReadMiscText({}, entry);
+}
+
+std::string IniLang::FormatMessage(std::string_view key, std::initializer_list<std::string_view> arguments) const
+{
+    return FormatMessageText(GetMessageText(key), arguments);
+}
+
+std::string IniLang::ReadFormText(std::string_view form, std::string_view entry) const
+{
+    if (!m_langIni) {
+        return {};
+    }
+    return DecodeLangText(m_langIni->Find(form, entry).value_or(std::string_view()));
+}
+
+} // namespace velmora

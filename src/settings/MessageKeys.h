@@ -1,0 +1,113 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace velmora {
+
+// A message the program shows, by its key in section "Misc" of the language files (the entry is
+// the key followed by ":string"), with the number of "%s" values its callers put in.
+struct MessageKey
+{
+    std::string_view key;
+    int arguments;
+};
+
+// Every message key the program uses. A language file should define all of them; the shipped
+// ones are checked against this list.
+inline constexpr std::array kMessageKeys = {
+    MessageKey{"const_mod", 0},
+    MessageKey{"const_folders", 0},
+    MessageKey{"const_records", 0},
+    MessageKey{"const_err_save", 0},
+    MessageKey{"const_forgot_folder", 0},
+    MessageKey{"const_forgot_record", 0},
+    MessageKey{"const_do_save", 0},
+    MessageKey{"const_err_user", 0},
+    MessageKey{"const_exp_text", 0},
+    MessageKey{"const_exp_txt_filter", 0},
+    MessageKey{"const_overwrite", 0},
+    MessageKey{"const_acc", 0},
+    MessageKey{"const_date", 0},
+    MessageKey{"const_caption", 0},
+    MessageKey{"const_login", 0},
+    MessageKey{"const_password", 0},
+    MessageKey{"const_notes", 0},
+    MessageKey{"const_err_exp", 0},
+    MessageKey{"const_exp_folder", 1},
+    MessageKey{"const_exp_folder_filter", 0},
+    MessageKey{"const_imp_acc", 0},
+    MessageKey{"const_imp_acc_filter", 0},
+    MessageKey{"const_restore", 0},
+    MessageKey{"const_do_restore", 0},
+    MessageKey{"const_do_pass", 0},
+    MessageKey{"const_do_u", 0},
+    MessageKey{"const_err_imp", 0},
+    MessageKey{"const_imp_f", 0},
+    MessageKey{"const_imp_f_filter", 0},
+    MessageKey{"const_err_f_pass", 0},
+    MessageKey{"const_err_imp_f", 0},
+    MessageKey{"const_err_exp_excel", 0},
+    MessageKey{"const_err_exp_word", 0},
+    MessageKey{"const_forgot_url", 0},
+    MessageKey{"const_choose_folder", 1},
+    MessageKey{"const_del_with", 1},
+    MessageKey{"const_clear", 1},
+    MessageKey{"const_del_rec", 1},
+    MessageKey{"const_war", 0},
+    MessageKey{"const_acc_restored", 0},
+    MessageKey{"const_delete_files", 0},
+    MessageKey{"const_delete_account", 0},
+    MessageKey{"const_account", 0},
+    MessageKey{"const_enter_pass", 0},
+    MessageKey{"const_acc_deleted", 1},
+    MessageKey{"const_break_user", 0},
+    MessageKey{"const_acc_wrong_pass", 0},
+    MessageKey{"const_cancelled", 0},
+    MessageKey{"const_ver", 0},
+    MessageKey{"const_new_folder", 0},
+    MessageKey{"const_create", 0},
+    MessageKey{"const_edit_folder", 0},
+    MessageKey{"const_edit", 0},
+    MessageKey{"const_f_caption", 0},
+    MessageKey{"const_forgot_icon", 0},
+    MessageKey{"const_err_lan", 0},
+    MessageKey{"const_records_cap", 0},
+    MessageKey{"const_cap1", 0},
+    MessageKey{"const_cap2", 0},
+    MessageKey{"const_cap3", 0},
+    MessageKey{"const_cap4", 0},
+    MessageKey{"const_gen", 0},
+    MessageKey{"const_pg_len", 0},
+    MessageKey{"const_replace", 2},
+    MessageKey{"const_nopass", 0},
+    MessageKey{"const_new_rec", 0},
+    MessageKey{"const_view_rec", 0},
+    MessageKey{"const_add", 0},
+    MessageKey{"const_edit_rec", 0},
+    MessageKey{"const_f_capt", 0},
+    MessageKey{"const_view", 0},
+    MessageKey{"const_wrong_pass", 0},
+    MessageKey{"const_forgot_name", 0},
+    MessageKey{"const_2pass", 0},
+    MessageKey{"const_is_user", 0},
+    MessageKey{"const_new_name", 0},
+    MessageKey{"const_succ", 0},
+    MessageKey{"const_forgot_pass", 0},
+    MessageKey{"const_new_user", 2},
+    MessageKey{"const_err", 0},
+    MessageKey{"const_failed", 0},
+    MessageKey{"const_chars", 0},
+    MessageKey{"const_rec_found", 1},
+    MessageKey{"const_searching", 0},
+    MessageKey{"const_no_cur_folder", 0},
+    MessageKey{"const_no_fields", 0},
+    MessageKey{"const_no_text", 0},
+    MessageKey{"const_col1", 0},
+    MessageKey{"const_col2", 0},
+    MessageKey{"const_lng_fil", 0},
+    MessageKey{"const_folders_cap", 0},
+    MessageKey{"const_cl", 0},
+};
+
+} // namespace velmora
