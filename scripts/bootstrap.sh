@@ -7,9 +7,11 @@ packages=(
     # toolchain
     g++ clang cmake ninja-build pkg-config git
     # libraries
-    libssl-dev
+    libssl-dev qt6-base-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
+    # running the desktop program without a display (tests, screenshots)
+    xvfb xauth
 )
 
 missing=()

@@ -79,8 +79,8 @@ public:
     // Throws VaultLimitError when the folder already holds kMaxRecordsPerFolder records.
     const TRecType& AddRecord(std::string name, std::string url, std::string login, std::string idNumber,
                               std::string password, std::string notes);
-    void EditRecord(std::string_view key, std::string name, std::string url, std::string login,
-                    std::string idNumber, std::string password, std::string notes);
+    void EditRecord(std::string_view key, std::string name, std::string url, std::string login, std::string idNumber,
+                    std::string password, std::string notes);
     void DeleteRecord(std::string_view key);
     const TRecType* FindRecord(std::string_view key) const;
     void MoveRecordUp(std::string_view key);

@@ -72,8 +72,8 @@ void AccountFileReader::SplitLines()
 void AccountFileReader::DecipherNextBatch()
 {
     constexpr std::size_t kLargestBatch = 1 << 16;
-    const std::size_t size = std::min({std::max<std::size_t>(1, m_batch.size() * 2), kLargestBatch,
-                                       m_lines.size() - m_nextLine});
+    const std::size_t size =
+        std::min({std::max<std::size_t>(1, m_batch.size() * 2), kLargestBatch, m_lines.size() - m_nextLine});
     m_batchStart = m_nextLine;
     m_batch = m_cipher.DecipherLines(m_keyText, std::span(m_lines).subspan(m_nextLine, size));
 }

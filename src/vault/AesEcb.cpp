@@ -33,6 +33,14 @@ AesEcb::AesEcb(std::span<const unsigned char> key) : m_context(EVP_CIPHER_CTX_ne
     }
 }
 
+AesEcb::AesEcb(const AesEcb& other) : m_context(EVP_CIPHER_CTX_new())
+{
+    if (m_context == nullptr || EVP_CIPHER_CTX_copy(m_context, other.m_context) != 1) {
+        EVP_CIPHER_CTX_free(m_context);
+        throw std::runtime_error("AES context copy failed");
+    }
+}
+
 AesEcb::~AesEcb()
 {
     // Freeing the context wipes its key schedule.

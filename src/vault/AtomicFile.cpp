@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <system_error>
 
 #ifdef _WIN32
@@ -66,20 +65,28 @@ void SetWriteFaultHook(WriteFaultHook hook)
 
 std::string ReadWholeFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::FILE* file = std::fopen(path.string().c_str(), "rb");
+    if (file == nullptr) {
         ThrowFileError("Cannot open file", path, errno);
     }
     std::string content;
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (!error) {
-        content.reserve(size);
+    constexpr std::size_t kChunk = 1 << 20;
+    std::size_t size = 0;
+    for (;;) {
+        content.resize(size + kChunk);
+        const std::size_t got = std::fread(content.data() + size, 1, kChunk, file);
+        size += got;
+        if (got < kChunk) {
+            break;
+        }
     }
-    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        ThrowFileError("Cannot read file", path, errno);
+    const bool failed = std::ferror(file) != 0;
+    const int error = errno;
+    std::fclose(file);
+    if (failed) {
+        ThrowFileError("Cannot read file", path, error);
     }
+    content.resize(size);
     return content;
 }
 

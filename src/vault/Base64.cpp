@@ -1,5 +1,6 @@
 #include "vault/Base64.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -26,19 +27,28 @@ std::uint8_t ValueOf(char c)
 
 void EncodeBase64(std::string_view bytes, char* out)
 {
-    std::array<std::uint8_t, 3> group{};
-    std::size_t pos = 0;
-    while (pos < bytes.size()) {
-        const std::size_t taken = std::min<std::size_t>(3, bytes.size() - pos);
-        for (std::size_t i = 0; i < taken; ++i) {
-            group[i] = static_cast<std::uint8_t>(bytes[pos + i]);
-        }
-        pos += taken;
-        *out++ = kAlphabet[group[0] >> 2];
-        *out++ = kAlphabet[((group[0] & 0x03) << 4) | (group[1] >> 4)];
-        *out++ = taken > 1 ? kAlphabet[((group[1] & 0x0F) << 2) | (group[2] >> 6)] : '=';
-        *out++ = taken > 2 ? kAlphabet[group[2] & 0x3F] : '=';
+    const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::size_t full = bytes.size() / 3;
+    for (std::size_t g = 0; g < full; ++g, in += 3) {
+        *out++ = kAlphabet[in[0] >> 2];
+        *out++ = kAlphabet[((in[0] & 0x03) << 4) | (in[1] >> 4)];
+        *out++ = kAlphabet[((in[1] & 0x0F) << 2) | (in[2] >> 6)];
+        *out++ = kAlphabet[in[2] & 0x3F];
     }
+    const std::size_t rest = bytes.size() % 3;
+    if (rest == 0) {
+        return;
+    }
+    // The group buffer still holds the previous group's bytes where the short group ends.
+    std::array<std::uint8_t, 3> group{};
+    if (full > 0) {
+        std::copy(in - 3, in, group.begin());
+    }
+    std::copy(in, in + rest, group.begin());
+    *out++ = kAlphabet[group[0] >> 2];
+    *out++ = kAlphabet[((group[0] & 0x03) << 4) | (group[1] >> 4)];
+    *out++ = rest == 2 ? kAlphabet[((group[1] & 0x0F) << 2) | (group[2] >> 6)] : '=';
+    *out++ = '=';
 }
 
 std::optional<std::size_t> DecodedBase64Length(std::string_view text)

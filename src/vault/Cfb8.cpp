@@ -1,5 +1,6 @@
 #include "vault/Cfb8.h"
 
+#include <algorithm>
 #include <cstring>
 #include <openssl/crypto.h>
 #include <vector>
@@ -9,16 +10,24 @@ namespace {
 
 constexpr std::size_t kBlock = 16;
 
-// The feedback register before byte `pos` of a value: the last 16 bytes of iv || ciphertext[0, pos).
-void CopyRegister(const AesBlock& iv, const unsigned char* ciphertext, std::size_t pos, unsigned char* target)
+// The feedback register before byte `pos` of a value is the last 16 bytes of iv || ciphertext[0, pos).
+// The first 16 registers reach into the IV, so they are taken from `head` = iv || ciphertext[0, 16);
+// later ones lie wholly inside the ciphertext.
+struct Registers
 {
-    if (pos >= kBlock) {
-        std::memcpy(target, ciphertext + pos - kBlock, kBlock);
-    } else {
-        std::memcpy(target, iv.data() + pos, kBlock - pos);
-        std::memcpy(target + kBlock - pos, ciphertext, pos);
+    unsigned char head[2 * kBlock];
+
+    Registers(const AesBlock& iv, const unsigned char* ciphertext, std::size_t size)
+    {
+        std::memcpy(head, iv.data(), kBlock);
+        std::memcpy(head + kBlock, ciphertext, std::min(size, kBlock));
     }
-}
+
+    const unsigned char* At(const unsigned char* ciphertext, std::size_t pos) const
+    {
+        return pos < kBlock ? head + pos : ciphertext + pos - kBlock;
+    }
+};
 
 } // namespace
 
@@ -28,24 +37,35 @@ void Cfb8Decrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job>
     constexpr std::size_t kBatch = 1024;
     std::vector<unsigned char> registers(kBatch * kBlock);
     std::vector<unsigned char> keystream(kBatch * kBlock);
-    std::vector<unsigned char*> targets(kBatch);
-    std::vector<unsigned char> ciphertext(kBatch);
+    // Runs of consecutive bytes of one value, in the order their registers were queued.
+    std::vector<Cfb8Job> runs;
     std::size_t queued = 0;
 
     const auto flush = [&] {
         aes.EncryptBlocks(registers.data(), keystream.data(), queued);
-        for (std::size_t i = 0; i < queued; ++i) {
-            *targets[i] = ciphertext[i] ^ keystream[i * kBlock];
+        const unsigned char* stream = keystream.data();
+        for (const Cfb8Job& run : runs) {
+            for (std::size_t i = 0; i < run.size; ++i, stream += kBlock) {
+                run.out[i] = run.in[i] ^ *stream;
+            }
         }
+        runs.clear();
         queued = 0;
     };
 
     for (const Cfb8Job& job : jobs) {
-        for (std::size_t pos = 0; pos < job.size; ++pos) {
-            CopyRegister(iv, job.in, pos, &registers[queued * kBlock]);
-            targets[queued] = job.out + pos;
-            ciphertext[queued] = job.in[pos];
-            if (++queued == kBatch) {
+        const Registers value(iv, job.in, job.size);
+        std::size_t pos = 0;
+        while (pos < job.size) {
+            const std::size_t count = std::min(kBatch - queued, job.size - pos);
+            unsigned char* target = &registers[queued * kBlock];
+            for (std::size_t i = pos; i < pos + count; ++i, target += kBlock) {
+                std::memcpy(target, value.At(job.in, i), kBlock);
+            }
+            runs.push_back({job.in + pos, job.out + pos, count});
+            queued += count;
+            pos += count;
+            if (queued == kBatch) {
                 flush();
             }
         }
@@ -59,10 +79,14 @@ void Cfb8Decrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job>
 void Cfb8Encrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job> jobs)
 {
     constexpr std::size_t kLanes = 128;
+    // One value in progress; its register head is filled in as its first ciphertext bytes appear.
     struct Lane
     {
-        const Cfb8Job* job;
+        const unsigned char* in;
+        unsigned char* out;
+        std::size_t size;
         std::size_t pos;
+        unsigned char head[2 * kBlock];
     };
     std::vector<Lane> lanes;
     lanes.reserve(kLanes);
@@ -70,46 +94,54 @@ void Cfb8Encrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job>
     std::vector<unsigned char> keystream(kLanes * kBlock);
     std::size_t nextJob = 0;
 
-    const auto takeNextJob = [&]() -> const Cfb8Job* {
+    // Starts the next non-empty value in `lane`; false when none is left.
+    const auto start = [&](Lane& lane) {
         while (nextJob < jobs.size()) {
             const Cfb8Job& job = jobs[nextJob++];
             if (job.size > 0) {
-                return &job;
+                lane.in = job.in;
+                lane.out = job.out;
+                lane.size = job.size;
+                lane.pos = 0;
+                std::memcpy(lane.head, iv.data(), kBlock);
+                return true;
             }
         }
-        return nullptr;
+        return false;
     };
     while (lanes.size() < kLanes) {
-        const Cfb8Job* job = takeNextJob();
-        if (job == nullptr) {
+        Lane lane;
+        if (!start(lane)) {
             break;
         }
-        lanes.push_back({job, 0});
+        lanes.push_back(lane);
     }
 
     while (!lanes.empty()) {
-        for (std::size_t l = 0; l < lanes.size(); ++l) {
-            CopyRegister(iv, lanes[l].job->out, lanes[l].pos, &registers[l * kBlock]);
+        unsigned char* target = registers.data();
+        for (const Lane& lane : lanes) {
+            const unsigned char* source = lane.pos < kBlock ? lane.head + lane.pos : lane.out + lane.pos - kBlock;
+            std::memcpy(target, source, kBlock);
+            target += kBlock;
         }
         aes.EncryptBlocks(registers.data(), keystream.data(), lanes.size());
         std::size_t l = 0;
         while (l < lanes.size()) {
             Lane& lane = lanes[l];
-            lane.job->out[lane.pos] = lane.job->in[lane.pos] ^ keystream[l * kBlock];
-            if (++lane.pos < lane.job->size) {
+            const unsigned char c = lane.in[lane.pos] ^ keystream[l * kBlock];
+            lane.out[lane.pos] = c;
+            if (lane.pos < kBlock) {
+                lane.head[kBlock + lane.pos] = c;
+            }
+            if (++lane.pos < lane.size || start(lane)) {
                 ++l;
                 continue;
             }
-            if (const Cfb8Job* job = takeNextJob()) {
-                lane = {job, 0};
-                ++l;
-            } else {
-                // The last lane, not yet advanced in this step, takes this slot with its keystream block.
-                lane = lanes.back();
-                lanes.pop_back();
-                if (l < lanes.size()) {
-                    std::memcpy(&keystream[l * kBlock], &keystream[lanes.size() * kBlock], kBlock);
-                }
+            // The last lane, not yet advanced in this step, takes this slot with its keystream block.
+            lane = lanes.back();
+            lanes.pop_back();
+            if (l < lanes.size()) {
+                std::memcpy(&keystream[l * kBlock], &keystream[lanes.size() * kBlock], kBlock);
             }
         }
     }

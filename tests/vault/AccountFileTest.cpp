@@ -1,11 +1,11 @@
+#include "vault/AccountFile.h"
+
 #include "support/TempDir.h"
 #include "vault/Account.h"
-#include "vault/AccountFile.h"
 #include "vault/AtomicFile.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -81,9 +81,22 @@ TEST_F(AccountFileTest, WritesTheWorkedExampleLineForLine)
 
     const std::vector<std::string> lines = SplitCrLf(ReadWholeFile(file));
     ASSERT_EQ(lines.size(), 16u);
-    const std::vector<std::string> plain = {
-        "account_check_line", "2", "folder_check_line", "Mail", "3", "1", "Post", "https://mail.example", "me", "42",
-        "p4ss", "", "folder_check_line", "Bank", "0", "0"};
+    const std::vector<std::string> plain = {"account_check_line",
+                                            "2",
+                                            "folder_check_line",
+                                            "Mail",
+                                            "3",
+                                            "1",
+                                            "Post",
+                                            "https://mail.example",
+                                            "me",
+                                            "42",
+                                            "p4ss",
+                                            "",
+                                            "folder_check_line",
+                                            "Bank",
+                                            "0",
+                                            "0"};
     StringCipher cipher;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         EXPECT_EQ(cipher.DecipherText(account.Password, lines[i]), plain[i]) << "line " << i + 1;
@@ -207,12 +220,10 @@ TEST_F(AccountFileTest, DamagedAndTruncatedFilesGiveTheirCodes)
         {"negative folders", Enciphered({check, "-3"}), ReadResult::Ok, 0},
         {"plus sign", Enciphered({check, "+0"}), ReadResult::Ok, 0},
         {"missing folder block", Enciphered({check, "1"}), ReadResult::BadFolderBlock, 0},
-        {"second block damaged",
-         Enciphered({check, "2", folder, "A", "0", "0", "not a check line", "B", "0", "0"}),
+        {"second block damaged", Enciphered({check, "2", folder, "A", "0", "0", "not a check line", "B", "0", "0"}),
          ReadResult::BadFolderBlock, 1},
         {"icon not a number", Enciphered({check, "1", folder, "A", "x", "0"}), ReadResult::BadFolderBlock, 0},
-        {"record count not a number", Enciphered({check, "1", folder, "A", "0", "?"}), ReadResult::BadFolderBlock,
-         1},
+        {"record count not a number", Enciphered({check, "1", folder, "A", "0", "?"}), ReadResult::BadFolderBlock, 1},
         {"record count beyond the limit", Enciphered({check, "1", folder, "A", "0", "65536"}),
          ReadResult::BadFolderBlock, 1},
         {"negative record count", Enciphered({check, "1", folder, "A", "0", "-1"}), ReadResult::Ok, 1},
@@ -242,8 +253,8 @@ TEST_F(AccountFileTest, MissingRecordLinesReadAsEmptyFields)
 
 TEST_F(AccountFileTest, AnUndecipherableLineReadsEmptyNeverAsTheRecordBefore)
 {
-    std::string content = Enciphered({"account_check_line", "1", "folder_check_line", "A", "0", "2", "first", "u",
-                                      "l", "i", "first secret", ""});
+    std::string content = Enciphered(
+        {"account_check_line", "1", "folder_check_line", "A", "0", "2", "first", "u", "l", "i", "first secret", ""});
     content += Enciphered({"second", "u", "l", "i"}) + "abcde\r\n" + Enciphered({""});
     WriteBytes(file, content);
     ASSERT_EQ(account.LoadFromFile(file), ReadResult::Ok);

@@ -1,9 +1,9 @@
 #include "vault/Account.h"
+
 #include "vault/ListRows.h"
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 

@@ -1,5 +1,6 @@
-#include "support/TempDir.h"
 #include "vault/AtomicFile.h"
+
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -26,9 +26,8 @@ TEST(CodePage, MapsCyrillicAndTheUndefinedByte)
         char32_t character;
     };
     const Case cases[] = {
-        {0x41, U'A'},   {0xC0, U'А'},   {0xFF, U'я'},     {0xA8, U'Ё'},
-        {0xB8, U'ё'},   {0xB9, U'№'},   {0x88, U'€'},     {0x98, U'\u0098'},
-        {0xA0, U'\u00A0'}, {0x80, U'Ђ'},
+        {0x41, U'A'}, {0xC0, U'А'}, {0xFF, U'я'},      {0xA8, U'Ё'},      {0xB8, U'ё'},
+        {0xB9, U'№'}, {0x88, U'€'}, {0x98, U'\u0098'}, {0xA0, U'\u00A0'}, {0x80, U'Ђ'},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CodePageToUnicode(c.byte), c.character) << int(c.byte);

@@ -1,10 +1,10 @@
+#include "vault/StringCipher.h"
+
 #include "vault/AesEcb.h"
 #include "vault/Base64.h"
 #include "vault/Cfb8.h"
-#include "vault/StringCipher.h"
 
 #include <gtest/gtest.h>
-
 #include <random>
 #include <string>
 #include <vector>
@@ -118,7 +118,9 @@ TEST(StringCipher, DecodingIsLenientExceptForTheLength)
     const auto slash = cipher.DecipherText("key", "ab/d");
     EXPECT_EQ(cipher.DecipherText("key", "ab-d"), slash);
     EXPECT_EQ(cipher.DecipherText("key", "ab_d"), slash);
-    EXPECT_EQ(cipher.DecipherText("key", "ab\xC0" "d"), slash);
+    EXPECT_EQ(cipher.DecipherText("key", "ab\xC0"
+                                         "d"),
+              slash);
     // "=" outside the last quartet counts as 63 too.
     EXPECT_EQ(cipher.DecipherText("key", "ab=dAAAA"), cipher.DecipherText("key", "ab/dAAAA"));
 }
@@ -157,12 +159,16 @@ TEST(StringCipher, AChangedByteChangesItsCiphertextAndAllThatFollow)
     EXPECT_NE(ca[10], cb[10]);
 }
 
-// The bulk paths interleave many values; they must give exactly what one value at a time gives.
-TEST(StringCipher, BulkPathsMatchSingleValues)
+// The bulk paths interleave many values and split large batches across threads; they must give
+// exactly what one value at a time gives.
+class StringCipherBulk : public ::testing::TestWithParam<int>
+{};
+
+TEST_P(StringCipherBulk, MatchesSingleValues)
 {
     std::mt19937 random(42);
     std::vector<std::string> values;
-    for (int i = 0; i < 700; ++i) {
+    for (int i = 0; i < GetParam(); ++i) {
         const std::size_t size = i % 50 == 0 ? 0 : random() % (i % 7 == 0 ? 700 : 40);
         values.push_back(RandomBytes(random, size));
     }
@@ -188,6 +194,9 @@ TEST(StringCipher, BulkPathsMatchSingleValues)
     }
     EXPECT_FALSE(deciphered.back().has_value());
 }
+
+// A few hundred values take one thread; tens of thousands (several MiB) are split.
+INSTANTIATE_TEST_SUITE_P(Sizes, StringCipherBulk, ::testing::Values(1, 700, 40000));
 
 TEST(StringCipher, SwitchingKeysGivesEachKeysLines)
 {
