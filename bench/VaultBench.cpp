@@ -136,6 +136,31 @@ void BM_Reference_PerValueEvpCfb8(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * EncipheredBytes()));
 }
 
+// The cipher alone over every value of the vault, without the file and the model.
+void BM_EncipherAllValues(benchmark::State& state)
+{
+    const std::vector<std::string_view> values(VaultValues().begin(), VaultValues().end());
+    StringCipher cipher;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(cipher.EncipherLines(kPassword, values, "\r\n"));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * EncipheredBytes()));
+}
+
+void BM_DecipherAllValues(benchmark::State& state)
+{
+    StringCipher cipher;
+    std::vector<std::string> lines;
+    for (const std::string& value : VaultValues()) {
+        lines.push_back(cipher.EncipherText(kPassword, value));
+    }
+    const std::vector<std::string_view> views(lines.begin(), lines.end());
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(cipher.DecipherLines(kPassword, views));
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * EncipheredBytes()));
+}
+
 void BM_SaveToFile(benchmark::State& state)
 {
     auto& vault = const_cast<TAccount&>(GeneratedVault());
@@ -197,6 +222,8 @@ void BM_DecipherText(benchmark::State& state)
 
 BENCHMARK(BM_Bound_Aes192Ecb)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Reference_PerValueEvpCfb8)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EncipherAllValues)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DecipherAllValues)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SaveToFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadFromFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_EncipherText)->Arg(8)->Arg(32)->Arg(256);
@@ -229,7 +256,8 @@ public:
         std::printf("\nVault of %d records, %zu enciphered bytes; %u cores\n", kFolders * kRecordsPerFolder,
                     EncipheredBytes(), std::thread::hardware_concurrency());
         std::printf("%-32s %10.2f ms\n", "bound (AES-192-ECB, 1 call)", bound->second);
-        for (const char* name : {"BM_LoadFromFile", "BM_SaveToFile", "BM_Reference_PerValueEvpCfb8"}) {
+        for (const char* name : {"BM_LoadFromFile", "BM_SaveToFile", "BM_DecipherAllValues", "BM_EncipherAllValues",
+                                 "BM_Reference_PerValueEvpCfb8"}) {
             if (const auto it = m_realTime.find(name); it != m_realTime.end()) {
                 std::printf("%-32s %10.2f ms  %5.2fx bound\n", name, it->second, it->second / bound->second);
             }

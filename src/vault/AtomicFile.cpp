@@ -69,14 +69,18 @@ std::string ReadWholeFile(const std::filesystem::path& path)
     if (file == nullptr) {
         ThrowFileError("Cannot open file", path, errno);
     }
-    std::string content;
-    constexpr std::size_t kChunk = 1 << 20;
-    std::size_t size = 0;
-    for (;;) {
+    // Sized from the file first, so a large vault is read without growing (and copying) the buffer.
+    std::error_code sizeError;
+    const auto expected = std::filesystem::file_size(path, sizeError);
+    std::string content(sizeError ? 0 : static_cast<std::size_t>(expected), '\0');
+    std::size_t size = std::fread(content.data(), 1, content.size(), file);
+    // The file may have grown since; read on until its end.
+    constexpr std::size_t kChunk = 1 << 16;
+    while (size == content.size() && std::ferror(file) == 0) {
         content.resize(size + kChunk);
         const std::size_t got = std::fread(content.data() + size, 1, kChunk, file);
         size += got;
-        if (got < kChunk) {
+        if (got == 0) {
             break;
         }
     }

@@ -96,6 +96,13 @@ void Cfb8Encrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job>
 
     // Starts the next non-empty value in `lane`; false when none is left.
     const auto start = [&](Lane& lane) {
+        // Values lie scattered in memory: fetch the ones due soon while these are worked on.
+        constexpr std::size_t kPrefetchDistance = 32;
+#if defined(__GNUC__)
+        if (nextJob + kPrefetchDistance < jobs.size()) {
+            __builtin_prefetch(jobs[nextJob + kPrefetchDistance].in);
+        }
+#endif
         while (nextJob < jobs.size()) {
             const Cfb8Job& job = jobs[nextJob++];
             if (job.size > 0) {

@@ -6,7 +6,8 @@
 
 namespace velmora {
 
-// One value for CFB mode with 8-bit feedback: `size` bytes from `in` to `out`, which must not overlap.
+// One value for CFB mode with 8-bit feedback: `size` bytes from `in` to `out`. Encryption may work
+// in place (in == out); decryption needs separate buffers.
 struct Cfb8Job
 {
     const unsigned char* in;

@@ -150,7 +150,8 @@ std::string StringCipher::EncipherLines(std::string_view keyText, std::span<cons
 {
     const Key& key = KeyFor(keyText);
 
-    // All ciphertexts side by side, then each one's Base64 line at its place in the output.
+    // The values are gathered side by side and enciphered in place, so the cipher reads memory in
+    // order; then each one's Base64 line goes to its place in the output.
     std::size_t plainBytes = 0;
     std::size_t outputBytes = 0;
     for (const std::string_view value : values) {
@@ -162,7 +163,8 @@ std::string StringCipher::EncipherLines(std::string_view keyText, std::span<cons
     jobs.reserve(values.size());
     auto* next = reinterpret_cast<unsigned char*>(ciphertext.data());
     for (const std::string_view value : values) {
-        jobs.push_back({reinterpret_cast<const unsigned char*>(value.data()), next, value.size()});
+        std::copy(value.begin(), value.end(), reinterpret_cast<char*>(next));
+        jobs.push_back({next, next, value.size()});
         next += value.size();
     }
     std::vector<std::size_t> offsets;
