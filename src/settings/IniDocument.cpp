@@ -103,6 +103,17 @@ std::optional<std::string_view> IniDocument::Find(std::string_view section, std:
     return std::string_view(found->entries[entry->second].value);
 }
 
+std::vector<std::string> IniDocument::EntryNames(std::string_view section) const
+{
+    std::vector<std::string> names;
+    if (const Section* found = FindSection(section)) {
+        for (const Entry& entry : found->entries) {
+            names.push_back(entry.name);
+        }
+    }
+    return names;
+}
+
 std::string IniDocument::ReadString(std::string_view section, std::string_view name) const
 {
     return std::string(Find(section, name).value_or(std::string_view()));

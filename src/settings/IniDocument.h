@@ -28,6 +28,9 @@ public:
     // The entry's value, or nothing when the section or the entry is missing.
     std::optional<std::string_view> Find(std::string_view section, std::string_view name) const;
 
+    // The names of the section's entries in their order, as written.
+    std::vector<std::string> EntryNames(std::string_view section) const;
+
     // The entry's value; a missing entry reads as the empty text.
     std::string ReadString(std::string_view section, std::string_view name) const;
 
