@@ -30,6 +30,10 @@ std::filesystem::path ReadLanguageChoice(const std::filesystem::path& programDir
 
 bool WriteLanguageChoice(const std::filesystem::path& programDir, const std::filesystem::path& languageFile)
 {
+    const std::string value = languageFile.string();
+    if (value.find_first_of("\r\n") != std::string::npos) {
+        return false; // one INI line cannot hold it, and a broken line would be read as another entry
+    }
     try {
         const std::filesystem::path file = programDir / kLanguageChoiceFileName;
         IniDocument document;
@@ -41,7 +45,7 @@ bool WriteLanguageChoice(const std::filesystem::path& programDir, const std::fil
                 // An unreadable choice file is replaced by one that holds just the choice.
             }
         }
-        document.WriteString(kLanguageChoiceSection, kLanguageChoiceEntry, languageFile.string());
+        document.WriteString(kLanguageChoiceSection, kLanguageChoiceEntry, value);
         WriteFileAtomically(file, document.Text());
         return true;
     } catch (const std::exception&) {

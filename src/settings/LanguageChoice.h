@@ -17,7 +17,8 @@ std::filesystem::path ReadLanguageChoice(const std::filesystem::path& programDir
 
 // Remembers `languageFile` (empty for the default one), creating the file when missing and
 // keeping its other entries. Errors are not reported to the user; false when nothing was
-// written, and then the earlier choice stays.
+// written (also for a path with a line break, which one INI line cannot hold), and then the
+// earlier choice stays.
 bool WriteLanguageChoice(const std::filesystem::path& programDir, const std::filesystem::path& languageFile);
 
 } // namespace velmora

@@ -61,6 +61,7 @@ TEST_F(LanguageChoice, FailedWriteKeepsTheEarlierChoice)
     SetWriteFaultHook([](WriteStep step) { return step == WriteStep::Rename; });
     EXPECT_FALSE(WriteLanguageChoice(m_dir.Path(), "/second.lng"));
     SetWriteFaultHook({});
+    EXPECT_FALSE(WriteLanguageChoice(m_dir.Path(), "/a\nlan_file=/b.lng"));
     EXPECT_EQ(ReadLanguageChoice(m_dir.Path(), m_current), std::filesystem::path("/first.lng"));
 }
 
