@@ -10,15 +10,6 @@ namespace {
 constexpr std::string_view kLineMarker = "*|*";
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-void ReplaceAll(std::string& text, std::string_view from, std::string_view to)
-{
-    std::size_t position = 0;
-    while ((position = text.find(from, position)) != std::string::npos) {
-        text.replace(position, from.size(), to);
-        position += to.size();
-    }
-}
-
 // Decodes the UTF-8 character at `position` and moves past it; an invalid or truncated
 // sequence gives nothing and moves past its first byte only, so it cannot swallow what follows.
 std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& position)
@@ -75,9 +66,18 @@ bool FileExists(const std::filesystem::path& path)
 
 std::string DecodeLangText(std::string_view text)
 {
-    std::string decoded(text);
-    ReplaceAll(decoded, kLineMarker, "\r");
-    ReplaceAll(decoded, "_", " ");
+    // One pass, so that a value full of markers costs linear time.
+    std::string decoded;
+    decoded.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        if (text.substr(i, kLineMarker.size()) == kLineMarker) {
+            decoded += '\r';
+            i += kLineMarker.size();
+        } else {
+            decoded += text[i] == '_' ? ' ' : text[i];
+            ++i;
+        }
+    }
     return decoded;
 }
 

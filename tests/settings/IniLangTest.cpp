@@ -45,17 +45,16 @@ TEST_P(Decoding, MessagesAndComponentTexts)
     EXPECT_EQ(DecodeLangText(c.value), c.component);
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, Decoding,
-                         testing::Values(DecodeCase{"plain", "plain", "plain"}, DecodeCase{"", "", ""},
-                                         DecodeCase{"two_words", "two words", "two words"},
-                                         DecodeCase{"______Date:_", "      Date: ", "      Date: "},
-                                         DecodeCase{"A*|*B", "A\r\nB", "A\rB"},
-                                         DecodeCase{"a*|*b*|*c", "a\r\nb\r\nc", "a\rb\rc"},
-                                         DecodeCase{"*|*c", "\r\nc", "\rc"}, DecodeCase{"a*|*", "a\r\n", "a\r"},
-                                         DecodeCase{"*|**|*c", "\r\nc", "\r\rc"},
-                                         DecodeCase{"a*|**|*c", "a\r\n\r\nc", "a\r\rc"},
-                                         DecodeCase{"x_*|*_y", "x \r\n y", "x \r y"}, DecodeCase{"*|", "*|", "*|"},
-                                         DecodeCase{"Text files|*.txt", "Text files|*.txt", "Text files|*.txt"}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, Decoding,
+    testing::Values(DecodeCase{"plain", "plain", "plain"}, DecodeCase{"", "", ""},
+                    DecodeCase{"two_words", "two words", "two words"},
+                    DecodeCase{"______Date:_", "      Date: ", "      Date: "}, DecodeCase{"A*|*B", "A\r\nB", "A\rB"},
+                    DecodeCase{"a*|*b*|*c", "a\r\nb\r\nc", "a\rb\rc"}, DecodeCase{"*|*c", "\r\nc", "\rc"},
+                    DecodeCase{"a*|*", "a\r\n", "a\r"}, DecodeCase{"*|**|*c", "\r\nc", "\r\rc"},
+                    DecodeCase{"a*|**|*c", "a\r\n\r\nc", "a\r\rc"}, DecodeCase{"x_*|*_y", "x \r\n y", "x \r y"},
+                    DecodeCase{"*|", "*|", "*|"}, DecodeCase{"*|*|*", "\r\n|*", "\r|*"},
+                    DecodeCase{"Text files|*.txt", "Text files|*.txt", "Text files|*.txt"}));
 
 TEST(IniLang, LookupWithoutDocumentGivesTheFallback)
 {
