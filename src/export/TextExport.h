@@ -1,0 +1,42 @@
+#pragma once
+
+#include "vault/Account.h"
+
+#include <ctime>
+#include <string>
+
+namespace velmora {
+
+// The three account settings that shape the text export.
+struct TextExportOptions
+{
+    bool Heading = true;     // a first line with the account name and the moment of the export
+    bool FieldLabels = true; // each value preceded by its label
+    bool SkipEmpty = true;   // empty fields left out
+};
+
+// Texts from the language file in use, as code page bytes.
+struct TextExportTexts
+{
+    std::string Account; // heading, before the account name
+    std::string Date;    // heading, before the moment
+    std::string Caption; // label of the display name
+    std::string Login;
+    std::string Password;
+    std::string Notes;
+};
+
+// The URL label is the same in every language.
+inline constexpr std::string_view kUrlLabel = "URL: ";
+
+// The whole account as plain text with CR LF lines: the optional heading, an empty line, then
+// each folder as "[name]" followed by its records (display name, URL, login, password, notes;
+// never the ID number), each record ended by an empty line. `moment` is the heading's date text.
+std::string TextExport(const TAccount& account, const TextExportOptions& options, const TextExportTexts& texts,
+                       const std::string& moment);
+
+// The date in the locale's short form and, unless it is exactly midnight, a blank and the time in
+// the locale's long form (the C library's current locale).
+std::string ExportMoment(const std::tm& local);
+
+} // namespace velmora
