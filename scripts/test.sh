@@ -10,3 +10,6 @@ for preset in default sanitize; do
     cmake --build --preset "$preset"
     ctest --preset "$preset"
 done
+
+echo "== fuzzing =="
+bash scripts/fuzz.sh 30

@@ -1,0 +1,39 @@
+// The account file reader on arbitrary bytes, under a fixed password and under the password of
+// the seed corpus (the first input byte chooses).
+
+#include "FuzzSupport.h"
+#include "vault/AccountFile.h"
+#include "vault/AtomicFile.h"
+#include "vault/StringCipher.h"
+
+using namespace velmora;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0) {
+        return 0;
+    }
+    const auto& path = fuzz::InputFile("account.vmk");
+    fuzz::WriteInput(path, data + 1, size - 1);
+
+    TAccount account;
+    account.Password = (data[0] & 1) != 0 ? fuzz::kSeedPassword : "another password";
+    const ReadResult result = account.LoadFromFile(path);
+    if (static_cast<int>(result) < 0 || static_cast<int>(result) > 4 || result == ReadResult::NoFile) {
+        fuzz::Violation("result code out of range");
+    }
+    fuzz::CheckAccount(account);
+    if (result == ReadResult::Ok) {
+        // A complete read holds exactly the folders that the second line announces.
+        AccountFileReader reader(ReadWholeFile(path), account.Cipher(), account.Password);
+        reader.NextValue();
+        const auto announced = ParseFileInteger(reader.NextValue());
+        if (!announced || account.FolderCount() != static_cast<std::size_t>(std::max(0, *announced))) {
+            fuzz::Violation("folder count differs from the announced count");
+        }
+        if (account.Modified) {
+            fuzz::Violation("a complete read left the account modified");
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,70 @@
+// Writes the seed corpora of the fuzz targets from our own writers: small accounts, a folder
+// block, a settings file and a language file. Run: fuzz_make_seeds <corpus directory>.
+
+#include "FuzzSupport.h"
+#include "settings/AccountSettings.h"
+#include "vault/AccountFile.h"
+#include "vault/AtomicFile.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+using namespace velmora;
+
+namespace {
+
+void Write(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+TAccount& Sample(TAccount& account)
+{
+    account.Password = fuzz::kSeedPassword;
+    account.AddFolder("Mail", 3);
+    account.Folder(0).AddRecord("Post", "https://mail.example", "me", "42", "p4ss", "line 1\r\nline 2");
+    account.Folder(0).AddRecord("", "", "", "", "", "");
+    account.AddFolder("\xC1\xE0\xED\xEA", 0);
+    return account;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::cerr << "usage: fuzz_make_seeds <corpus directory>\n";
+        return 1;
+    }
+    const std::filesystem::path corpus = argv[1];
+    const auto scratch = fuzz::InputFile("seed");
+
+    TAccount account;
+    Sample(account).SaveToFile(scratch);
+    const std::string accountFile = ReadWholeFile(scratch);
+    // The first byte chooses the password: odd for the seed password.
+    Write(corpus / "AccountFile" / "sample", "\x01" + accountFile);
+    TAccount empty;
+    empty.Password = fuzz::kSeedPassword;
+    empty.SaveToFile(scratch);
+    Write(corpus / "AccountFile" / "empty", "\x01" + ReadWholeFile(scratch));
+
+    AccountFileWriter block;
+    account.Folder(0).WriteFolder(block);
+    Write(corpus / "FolderFile" / "sample", block.Finish(account.Cipher(), account.Password));
+
+    AccountSettings settings;
+    Write(corpus / "SettingsFile" / "defaults", SettingsFileText(settings, fuzz::kSeedPassword));
+    settings.rbFull = false;
+    settings.FontName = "Sans";
+    settings.L_Width = -1;
+    Write(corpus / "SettingsFile" / "changed", SettingsFileText(settings, fuzz::kSeedPassword));
+
+    Write(corpus / "LanguageFile" / "small", "; comment\r\n[Misc]\r\nconst_mod:string=_Changed*|*two_\r\n"
+                                             "[frmMain]\r\nCaption=Main\r\nbutOk.Hint=OK\r\n");
+    Write(corpus / "LanguageFile" / "bom", "\xEF\xBB\xBF[Misc]\nconst_wrong_pass:string=\xD0\x9D\xD0\xB5\xD1\x82 %s\n");
+    std::filesystem::remove(scratch);
+    return 0;
+}
