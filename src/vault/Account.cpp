@@ -59,6 +59,12 @@ const TRecType& TFolderType::AddRecord(std::string name, std::string url, std::s
     return *added;
 }
 
+void TFolderType::Reserve(std::size_t count)
+{
+    m_records.reserve(m_records.size() + count);
+    m_byKey.reserve(m_byKey.size() + count);
+}
+
 const TRecType* TFolderType::FindRecord(std::string_view key) const
 {
     const auto found = m_byKey.find(UpperCaseAscii(key));

@@ -97,6 +97,8 @@ public:
 private:
     friend class TAccount;
     explicit TFolderType(int index) : m_index(index) {}
+    // Room for `count` more records, so reading a large folder does not regrow its storage.
+    void Reserve(std::size_t count);
     std::optional<std::size_t> PositionOf(std::string_view key) const;
     void SwapContents(TFolderType& other) noexcept;
 

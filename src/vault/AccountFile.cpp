@@ -197,6 +197,8 @@ ReadResult TAccount::ReadFolder(AccountFileReader& file)
             return ReadResult::Failed;
         }
         TFolderType& folder = *m_folders.back();
+        // Only as much as the file can hold: a damaged count must not reserve memory for nothing.
+        folder.Reserve(std::min<std::size_t>(std::max(*count, 0), file.RemainingLines() / 6 + 1));
         for (std::int32_t i = 0; i < *count; ++i) {
             std::string recordName = file.NextValue();
             std::string url = file.NextValue();

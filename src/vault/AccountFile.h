@@ -41,6 +41,8 @@ public:
     // the value is empty: a damaged line never takes another record's value.
     std::string NextValue();
 
+    std::size_t RemainingLines() const { return m_lines.size() - std::min(m_nextLine, m_lines.size()); }
+
 private:
     void SplitLines();
     void DecipherNextBatch();
