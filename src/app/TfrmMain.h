@@ -1,0 +1,149 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "settings/AccountSettings.h"
+#include "settings/IniLang.h"
+#include "vault/Account.h"
+#include "vault/ListRows.h"
+
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QSplitter;
+class QTableView;
+class QToolBar;
+class QToolButton;
+
+namespace velmora {
+
+class ListRowModel;
+
+// The main window: the folder list on the left, the records of the current folder on the
+// right, the tool bar, the quick-jump boxes and the status bar. It owns the one account of the
+// run, the program directory, the language document in use and the account's settings.
+class TfrmMain final : public QMainWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TfrmMain)
+
+public:
+    explicit TfrmMain(Platform platform, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    Platform& Services() { return m_platform; }
+    TAccount& Account() { return m_account; }
+    IniLang& Lang() { return m_lang; }
+    // The account's settings; the settings dialog edits them, the lists show them.
+    AccountSettings& Settings() { return m_settings; }
+    const std::filesystem::path& ProgramDir() const { return m_programDir; }
+    std::filesystem::path AccountFile(std::string_view extension) const;
+
+    // The form shown modally by the start-up sequence (and again by switching account).
+    void SetAccountDialog(QDialog* dialog) { m_accountDialog = dialog; }
+
+    // The start-up sequence: the program directory, the interface language, then the account
+    // dialog, modally.
+    void FormShow(const std::filesystem::path& programDir);
+
+    // A message text of the language in use, by key.
+    QString Message(std::string_view key) const;
+    // A message text with its "%s" markers filled in order.
+    QString FormatMessage(std::string_view key, std::initializer_list<std::string_view> arguments) const;
+
+    void ShowMessageBox(const QString& text, MessageKind kind);
+    void FillFolderList(bool keepSelection);
+    void FillRecordList(bool keepSelection);
+    void AccountChanged();
+    void EnsureListSelection(QTableView* list);
+    void AlignToFolderList();
+    void BuildPopupMenus();
+    // Writes the account file and then the settings file; throws on failure.
+    void SaveAccount();
+    void UpdateMainCaption();
+    // Reads the account's settings file and shows the lists as it says; false when the file
+    // was missing or could not be read to its end.
+    bool LoadAndApplySettings();
+    void ApplySettings();
+    void CentreOnScreen();
+    // Opens a file, folder or address with the desktop (blanks around it trimmed).
+    void ShellOpen(const QString& target);
+    void ShowHelp();
+    void MoveOffScreen();
+
+    // Event handlers of the lists, the splitter and the window.
+    void lstFoldersChanging(int row);
+    void lstFoldersSelectItem(int row, bool selected);
+    void lstRecordsSelectItem(int row, bool selected);
+    void Splitter1Moved();
+    void FormKeyUp();
+
+    // -1 when no row is selected or focused.
+    int SelectedRow(const QTableView* list) const;
+    int FocusedRow(const QTableView* list) const;
+    void SelectRow(QTableView* list, int row);
+    void FocusRow(QTableView* list, int row);
+
+    // The record of the selected record row in the folder of the selected folder row.
+    const TRecType* SelectedRecord() const;
+    QString PanelText(int panel) const;
+
+    QTableView* FolderList() const { return m_lstFolders; }
+    QTableView* RecordList() const { return m_lstRecords; }
+    const ListRowModel& FolderRows() const { return *m_folderModel; }
+    const ListRowModel& RecordRows() const { return *m_recordModel; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildLists();
+    void BuildFindPanel();
+    void BuildStatusBar();
+    void LoadInterfaceLanguage();
+    void StoreListWidths();
+    void SetPanel(int panel, const QString& text);
+    void ReportRefusedCharacter(char32_t character);
+    QAction* Action(const char* name) const;
+    RecordRowLayout Layout() const;
+
+    Platform m_platform;
+    TAccount m_account;
+    AccountSettings m_settings;
+    IniLang m_lang;
+    std::filesystem::path m_programDir;
+    QDialog* m_accountDialog = nullptr;
+    int ChangingFolderIndex = -1;
+
+    QList<QIcon> m_imgLst;
+    QList<QIcon> m_lstImg2;
+    QToolBar* m_toolBar = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QTableView* m_lstFolders = nullptr;
+    QTableView* m_lstRecords = nullptr;
+    ListRowModel* m_folderModel = nullptr;
+    ListRowModel* m_recordModel = nullptr;
+    QWidget* m_panFind = nullptr;
+    QWidget* m_panFindLeft = nullptr;
+    QLineEdit* m_edFolderFind = nullptr;
+    QLineEdit* m_edRecFind = nullptr;
+    QList<QLabel*> m_panels;
+    QMenu* m_cmFolder = nullptr;
+    QMenu* m_cmRecord = nullptr;
+    QMenu* m_cmCopy = nullptr;
+};
+
+// "Velmora 3.1": the application title and the start of the main window's caption.
+inline constexpr const char* kApplicationTitle = "Velmora 3.1";
+
+} // namespace velmora

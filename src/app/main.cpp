@@ -1,0 +1,50 @@
+#include "app/Pictures.h"
+#include "app/TfrmMain.h"
+#include "platform/QtPlatform.h"
+#include "session/TfrmAccountSet.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Qt would abort with a long message; say it in one line instead.
+bool DisplayAvailable()
+{
+#if defined(Q_OS_LINUX)
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace velmora;
+    if (!DisplayAvailable()) {
+        std::fputs("velmora: no display to show the window on (DISPLAY is not set)\n", stderr);
+        return 2;
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QLatin1String(kApplicationTitle));
+    QApplication::setWindowIcon(ApplicationIcon());
+
+    QtPlatform platform;
+    TfrmMain frmMain(platform.Services());
+    TfrmAccountSet frmAccountSet(frmMain);
+    frmMain.SetAccountDialog(&frmAccountSet);
+
+    frmMain.FormShow(QApplication::applicationDirPath().toStdU16String());
+    if (!frmAccountSet.AccountOpened()) {
+        return 0; // the account dialog was left without an account
+    }
+    return QApplication::exec();
+}

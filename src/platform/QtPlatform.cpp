@@ -1,0 +1,169 @@
+#include "platform/QtPlatform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
+
+namespace velmora {
+namespace {
+
+QWidget* ActiveParent()
+{
+    return QApplication::activeWindow();
+}
+
+QMessageBox::Icon IconOf(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
+    case MessageKind::Error:
+        return QMessageBox::Critical;
+    case MessageKind::Information:
+        return QMessageBox::Information;
+    case MessageKind::Confirmation:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButton Ask(const QString& text, QMessageBox::StandardButtons buttons,
+                                QMessageBox::StandardButton escape)
+{
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), WithQtLineBreaks(text), buttons,
+                    ActiveParent());
+    box.setEscapeButton(escape);
+    const int result = box.exec();
+    return result == QMessageBox::Yes || result == QMessageBox::No || result == QMessageBox::Cancel
+               ? static_cast<QMessageBox::StandardButton>(result)
+               : escape;
+}
+
+} // namespace
+
+QString QtFileFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+QString WithQtLineBreaks(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+QtPlatform::QtPlatform()
+{
+    m_clock.start();
+}
+
+void QtPlatform::ShowMessage(MessageKind kind, const QString& text)
+{
+    QMessageBox box(IconOf(kind), QApplication::applicationName(), WithQtLineBreaks(text), QMessageBox::Ok,
+                    ActiveParent());
+    box.exec();
+}
+
+Answer QtPlatform::AskYesNo(const QString& text)
+{
+    return Ask(text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes ? Answer::Yes
+                                                                                              : Answer::No;
+}
+
+Answer QtPlatform::AskYesNoCancel(const QString& text)
+{
+    switch (Ask(text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
+std::optional<QString> QtPlatform::InputBox(const QString& caption, const QString& prompt, const QString& value,
+                                            bool secret)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(ActiveParent(), caption, prompt,
+                                               secret ? QLineEdit::Password : QLineEdit::Normal, value, &ok);
+    return ok ? std::optional<QString>(text) : std::nullopt;
+}
+
+std::optional<QString> QtPlatform::OpenFile(const QString& caption, const QString& directory, const QString& filter)
+{
+    const QString file = QFileDialog::getOpenFileName(ActiveParent(), caption, directory, QtFileFilter(filter));
+    return file.isEmpty() ? std::nullopt : std::optional<QString>(file);
+}
+
+std::optional<QString> QtPlatform::SaveFile(const QString& caption, const QString& directory, const QString& fileName,
+                                            const QString& filter)
+{
+    // The callers ask about replacing an existing file themselves.
+    const QString file = QFileDialog::getSaveFileName(ActiveParent(), caption, QDir(directory).filePath(fileName),
+                                                      QtFileFilter(filter), nullptr, QFileDialog::DontConfirmOverwrite);
+    return file.isEmpty() ? std::nullopt : std::optional<QString>(file);
+}
+
+std::optional<QString> QtPlatform::BrowseFolder(const QString& caption, const QString& directory)
+{
+    const QString folder = QFileDialog::getExistingDirectory(ActiveParent(), caption, directory);
+    return folder.isEmpty() ? std::nullopt : std::optional<QString>(folder);
+}
+
+void QtPlatform::SetText(const QString& text, bool secret)
+{
+    auto* data = new QMimeData;
+    data->setText(text);
+    if (secret) {
+        data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
+    }
+    QApplication::clipboard()->setMimeData(data);
+}
+
+QString QtPlatform::Text() const
+{
+    return QApplication::clipboard()->text();
+}
+
+void QtPlatform::Open(const QString& target)
+{
+    const QUrl url = QUrl::fromUserInput(target, QDir::currentPath(), QUrl::AssumeLocalFile);
+    if (url.isValid()) {
+        QDesktopServices::openUrl(url);
+    }
+}
+
+std::int64_t QtPlatform::Ticks() const
+{
+    return m_clock.nsecsElapsed();
+}
+
+std::int64_t QtPlatform::Frequency() const
+{
+    return 1'000'000'000;
+}
+
+int QtPlatform::RunModal(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
+} // namespace velmora
