@@ -8,6 +8,8 @@ packages=(
     g++ clang cmake ninja-build pkg-config git
     # libraries
     libssl-dev qt6-base-dev
+    # command-line tool: argument parsing and JSON
+    libcli11-dev nlohmann-json3-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
     # running the desktop program without a display (tests, screenshots)

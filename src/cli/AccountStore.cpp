@@ -1,0 +1,165 @@
+#include "cli/AccountStore.h"
+
+#include "cli/ExitCode.h"
+#include "cli/Secret.h"
+#include "session/AccountDirectory.h"
+#include "vault/AtomicFile.h"
+#include "vault/CodePage.h"
+
+#include <fstream>
+#include <system_error>
+
+namespace velmora::cli {
+namespace {
+
+std::string PathText(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+bool FileExists(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+// The account and settings readers report a file they cannot open like a damaged one; telling
+// the two apart first gives scripts the right exit code.
+void RequireReadable(const std::filesystem::path& path)
+{
+    if (!std::ifstream(path, std::ios::binary)) {
+        throw CommandError(ExitCode::ReadWriteFailure, "Cannot open the file " + PathText(path) + " for reading.");
+    }
+}
+
+std::optional<std::string> ContentIfExists(const std::filesystem::path& path)
+{
+    if (!FileExists(path)) {
+        return std::nullopt;
+    }
+    return ReadWholeFile(path);
+}
+
+// Gives the file this content, or removes it when there is none. Throws FileError.
+void SetFileContent(const std::filesystem::path& path, const std::optional<std::string>& content)
+{
+    if (content) {
+        WriteFileAtomically(path, *content);
+        return;
+    }
+    std::error_code error;
+    std::filesystem::remove(path, error);
+    if (error) {
+        throw FileError("Cannot remove the file " + PathText(path) + ": " + error.message());
+    }
+}
+
+CommandError NoSuchAccount(const std::filesystem::path& programDir, const TAccount& account)
+{
+    return CommandError(ExitCode::NotFound, "There is no account " + QuotedName(account) + " in " +
+                                                PathText(UsersDirectory(programDir)) + ".");
+}
+
+} // namespace
+
+std::optional<std::string> ToCodePage(std::string_view utf8)
+{
+    CodePageText text = Utf8ToCodePage(utf8);
+    if (text.unmappable) {
+        return std::nullopt;
+    }
+    return std::move(text.bytes);
+}
+
+ScopedAccount::ScopedAccount(std::string name)
+{
+    m_account.Name = std::move(name);
+}
+
+ScopedAccount::~ScopedAccount()
+{
+    m_account.Clear();
+    Wipe(m_account.Password);
+}
+
+std::string QuotedName(const TAccount& account)
+{
+    return "\"" + CodePageToUtf8(account.Name) + "\"";
+}
+
+void RequireAccountFile(const std::filesystem::path& programDir, const TAccount& account)
+{
+    if (!FileExists(AccountFilePath(programDir, account.Name, kAccountExtension))) {
+        throw NoSuchAccount(programDir, account);
+    }
+}
+
+void OpenAccount(const std::filesystem::path& programDir, TAccount& account)
+{
+    const std::filesystem::path file = AccountFilePath(programDir, account.Name, kAccountExtension);
+    RequireAccountFile(programDir, account);
+    RequireReadable(file);
+    switch (account.LoadFromFile(file)) {
+    case ReadResult::Ok:
+        return;
+    case ReadResult::NoFile:
+        throw NoSuchAccount(programDir, account);
+    case ReadResult::BadCheckLine:
+        throw CommandError(ExitCode::WrongPassword, "Wrong password for account " + QuotedName(account) + " (or " +
+                                                        PathText(file) + " is no account file).");
+    case ReadResult::BadFolderBlock:
+    case ReadResult::Failed:
+        break;
+    }
+    throw CommandError(ExitCode::DamagedFile, "The account file " + PathText(file) + " is damaged.");
+}
+
+std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& programDir, const TAccount& account)
+{
+    const std::filesystem::path file = AccountFilePath(programDir, account.Name, kSettingsExtension);
+    if (!FileExists(file)) {
+        return std::nullopt;
+    }
+    RequireReadable(file);
+    AccountSettings settings;
+    if (!LoadSettings(file, account.Password, settings)) {
+        throw CommandError(ExitCode::DamagedFile, "The settings file " + PathText(file) + " is damaged.");
+    }
+    return settings;
+}
+
+void WriteAccountFiles(const std::filesystem::path& programDir, TAccount& account,
+                       const std::optional<AccountSettings>& settings)
+{
+    const std::filesystem::path accountFile = AccountFilePath(programDir, account.Name, kAccountExtension);
+    const std::filesystem::path settingsFile = AccountFilePath(programDir, account.Name, kSettingsExtension);
+    try {
+        std::error_code error;
+        std::filesystem::create_directories(UsersDirectory(programDir), error);
+        if (error) {
+            throw FileError("Cannot create the directory " + PathText(UsersDirectory(programDir)) + ": " +
+                            error.message());
+        }
+        // The settings file goes first and is put back when the account file cannot be written,
+        // so a failed write leaves the account as it was.
+        const std::optional<std::string> previousSettings = ContentIfExists(settingsFile);
+        SetFileContent(settingsFile,
+                       settings ? std::optional(SettingsFileText(*settings, account.Password)) : std::nullopt);
+        try {
+            account.SaveToFile(accountFile);
+        } catch (const FileError& failure) {
+            try {
+                SetFileContent(settingsFile, previousSettings);
+            } catch (const FileError& restoreFailure) {
+                throw FileError(std::string(failure.what()) +
+                                "; the previous settings file could not be put back: " + restoreFailure.what());
+            }
+            throw;
+        }
+    } catch (const FileError& failure) {
+        throw CommandError(ExitCode::ReadWriteFailure, "The account was not written: " + std::string(failure.what()));
+    }
+}
+
+} // namespace velmora::cli

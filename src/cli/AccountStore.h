@@ -1,0 +1,52 @@
+#pragma once
+
+#include "settings/AccountSettings.h"
+#include "vault/Account.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmora::cli {
+
+// A command-line text (UTF-8) as code page bytes; nothing when the code page cannot hold it.
+std::optional<std::string> ToCodePage(std::string_view utf8);
+
+// An account for the length of one command: its password and cipher key are wiped when it goes.
+class ScopedAccount
+{
+public:
+    explicit ScopedAccount(std::string name);
+    ~ScopedAccount();
+    ScopedAccount(const ScopedAccount&) = delete;
+    ScopedAccount& operator=(const ScopedAccount&) = delete;
+
+    TAccount& operator*() { return m_account; }
+    TAccount* operator->() { return &m_account; }
+
+private:
+    TAccount m_account;
+};
+
+// The account's name in quotes, as UTF-8, for messages.
+std::string QuotedName(const TAccount& account);
+
+// Throws CommandError (not found) when Users/ holds no account file of that name.
+void RequireAccountFile(const std::filesystem::path& programDir, const TAccount& account);
+
+// Reads the account file under the account's password. Throws CommandError: not found, wrong
+// password, damaged file, or read failure (a file that cannot even be opened).
+void OpenAccount(const std::filesystem::path& programDir, TAccount& account);
+
+// The account's settings; nothing when it has no settings file. Throws CommandError when the
+// file exists but cannot be read, or cannot be read completely (damaged).
+std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& programDir, const TAccount& account);
+
+// Writes the account file and the settings file, or removes the settings file when there are no
+// settings. Either both are written or, when a write fails, both files are as they were and
+// CommandError (read or write failure) tells why. Creates Users/ when needed.
+void WriteAccountFiles(const std::filesystem::path& programDir, TAccount& account,
+                       const std::optional<AccountSettings>& settings);
+
+} // namespace velmora::cli

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "cli/PasswordSource.h"
+
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <string>
+
+namespace velmora::cli {
+
+// What the tool takes from the process it runs in.
+struct CliEnvironment
+{
+    std::filesystem::path defaultProgramDir; // the executable's directory
+    std::ostream& out;
+    std::ostream& err;
+    PasswordSource& passwords;
+    std::function<std::string()> exportMoment;
+};
+
+// Parses the command line, runs the command and returns the exit code. Errors are sentences on
+// `err`; nothing else is written there.
+int RunCli(int argc, const char* const* argv, const CliEnvironment& environment);
+
+} // namespace velmora::cli

@@ -1,0 +1,263 @@
+#include "cli/Commands.h"
+
+#include "cli/AccountJson.h"
+#include "cli/AccountStore.h"
+#include "cli/ExitCode.h"
+#include "cli/Secret.h"
+#include "export/TextExport.h"
+#include "generator/PasswordGenerator.h"
+#include "session/AccountDirectory.h"
+#include "settings/IniLang.h"
+#include "vault/AtomicFile.h"
+#include "vault/CodePage.h"
+#include "vault/ListRows.h"
+
+#include <ctime>
+#include <string_view>
+
+namespace velmora::cli {
+namespace {
+
+std::string PathText(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+std::string AccountName(std::string_view utf8)
+{
+    std::optional<std::string> name = ToCodePage(utf8);
+    if (!name) {
+        throw CommandError(ExitCode::Usage, "The account name \"" + std::string(utf8) +
+                                                "\" holds a character that account names cannot hold.");
+    }
+    return std::move(*name);
+}
+
+// Asks for the password and gives it to the account as code page bytes.
+void TakePassword(const CommandContext& context, TAccount& account, bool newPassword)
+{
+    std::string typed;
+    WipeOnExit wipeTyped(typed);
+    const std::string prompt =
+        (newPassword ? "New password for account " : "Password for account ") + QuotedName(account) + ": ";
+    context.passwords.Read(prompt, newPassword, typed);
+    CodePageText converted = Utf8ToCodePage(typed);
+    WipeOnExit wipeConverted(converted.bytes);
+    if (converted.unmappable) {
+        throw CommandError(ExitCode::Usage, "The password holds a character that the code page cannot hold.");
+    }
+    account.Password.assign(converted.bytes);
+}
+
+void OpenWithPassword(const CommandContext& context, TAccount& account)
+{
+    RequireAccountFile(context.programDir, account);
+    TakePassword(context, account, false);
+    OpenAccount(context.programDir, account);
+}
+
+// Writes a value that may span lines (notes hold CR LF) with its later lines under the first.
+void PrintField(std::ostream& out, std::string_view label, std::string_view value)
+{
+    out << "    " << label << ':';
+    if (!value.empty()) {
+        const std::string indent(label.size() + 6, ' ');
+        std::string text = CodePageToUtf8(value);
+        std::string_view rest = text;
+        out << ' ';
+        for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1)) {
+            std::string_view line = rest.substr(0, end);
+            if (line.ends_with('\r')) {
+                line.remove_suffix(1);
+            }
+            out << line << '\n' << indent;
+        }
+        out << rest;
+    }
+    out << '\n';
+}
+
+void PrintFolder(std::ostream& out, const TFolderType& folder, bool showPasswords)
+{
+    out << '[' << CodePageToUtf8(folder.Name) << "] (icon " << folder.ImageIndex << ")\n";
+    for (std::size_t position = 0; position < folder.Count(); ++position) {
+        const TRecType& record = folder.RecordAt(position);
+        out << "  " << CodePageToUtf8(record.Name) << '\n';
+        PrintField(out, "URL", record.URL);
+        PrintField(out, "Login", record.Login);
+        PrintField(out, "ID number", record.IDNumber);
+        PrintField(out, "Password", MaskText(record.Password, !showPasswords));
+        PrintField(out, "Notes", record.Notes);
+    }
+}
+
+TextExportTexts LoadExportTexts(const CommandContext& context, const std::optional<std::filesystem::path>& file)
+{
+    const std::filesystem::path path = file ? *file : context.programDir / kDefaultLanguageFileName;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        throw CommandError(ExitCode::ReadWriteFailure,
+                           "There is no language file " + PathText(path) + "; name one with --language.");
+    }
+    IniLang language;
+    try {
+        language.SetDocument(OpenLanguageFile(context.programDir, path));
+    } catch (const FileError& failure) {
+        throw CommandError(ExitCode::ReadWriteFailure, failure.what());
+    }
+    return {language.GetMessageText("const_acc"),      language.GetMessageText("const_date"),
+            language.GetMessageText("const_caption"),  language.GetMessageText("const_login"),
+            language.GetMessageText("const_password"), language.GetMessageText("const_notes")};
+}
+
+void WriteOutput(const CommandContext& context, const std::optional<std::filesystem::path>& file,
+                 std::string_view content)
+{
+    if (!file) {
+        context.out << content;
+        return;
+    }
+    try {
+        WriteFileAtomically(*file, content);
+    } catch (const FileError& failure) {
+        throw CommandError(ExitCode::ReadWriteFailure, failure.what());
+    }
+}
+
+} // namespace
+
+void ListCommand(const CommandContext& context)
+{
+    for (const std::string& name : ListAccounts(context.programDir)) {
+        context.out << CodePageToUtf8(name) << '\n';
+    }
+}
+
+void ShowCommand(const CommandContext& context, const ShowOptions& options)
+{
+    ScopedAccount account(AccountName(options.account));
+    OpenWithPassword(context, *account);
+    const std::optional<std::string> folderName =
+        options.folder ? ToCodePage(*options.folder) : std::optional<std::string>();
+    bool shown = false;
+    for (std::size_t i = 0; i < account->FolderCount(); ++i) {
+        const TFolderType& folder = account->Folder(i);
+        if (options.folder && folder.Name != folderName) {
+            continue;
+        }
+        PrintFolder(context.out, folder, options.showPasswords);
+        shown = true;
+    }
+    if (options.folder && !shown) {
+        throw CommandError(ExitCode::NotFound,
+                           "Account " + QuotedName(*account) + " has no folder \"" + *options.folder + "\".");
+    }
+}
+
+void ExportCommand(const CommandContext& context, const ExportOptions& options)
+{
+    ScopedAccount account(AccountName(options.account));
+    RequireAccountFile(context.programDir, *account);
+    const std::optional<TextExportTexts> texts = options.format == ExportFormat::Text
+                                                     ? std::optional(LoadExportTexts(context, options.languageFile))
+                                                     : std::nullopt;
+    OpenWithPassword(context, *account);
+    const std::optional<AccountSettings> settings = ReadAccountSettings(context.programDir, *account);
+
+    std::string content;
+    WipeOnExit wipeContent(content);
+    if (texts) {
+        const AccountSettings shape = settings.value_or(AccountSettings{});
+        const TextExportOptions exportOptions{
+            .Heading = shape.cbHat, .FieldLabels = shape.cbExpHeaders, .SkipEmpty = shape.cbSkipEmpty};
+        std::string text = TextExport(*account, exportOptions, *texts, context.exportMoment());
+        WipeOnExit wipeText(text);
+        content = CodePageToUtf8(text);
+    } else {
+        content = AccountToJson(*account, settings).dump(2) + "\n";
+    }
+    WriteOutput(context, options.output, content);
+}
+
+void ImportCommand(const CommandContext& context, const ImportOptions& options)
+{
+    ScopedAccount account(AccountName(options.account));
+    const std::string quoted = QuotedName(*account);
+    if (account->Name.find_first_not_of(' ') == std::string::npos) {
+        throw CommandError(ExitCode::Usage, "Give the account a name that is not empty.");
+    }
+    if (!CheckAccountName(account->Name, kRefusedNameCharacters)) {
+        throw CommandError(ExitCode::Usage, "The account name " + quoted + " must not contain the characters " +
+                                                std::string(kRefusedNameCharacters));
+    }
+    if (!AccountNameFits(account->Name)) {
+        throw CommandError(ExitCode::Usage, "The account name " + quoted + " is too long for a file name.");
+    }
+    std::error_code error;
+    if (!options.replace &&
+        std::filesystem::exists(AccountFilePath(context.programDir, account->Name, kAccountExtension), error)) {
+        throw CommandError(ExitCode::Usage,
+                           "The account " + quoted + " already exists; give --replace to write over it.");
+    }
+
+    std::string text;
+    WipeOnExit wipeText(text);
+    try {
+        text = ReadWholeFile(options.input);
+    } catch (const FileError& failure) {
+        throw CommandError(ExitCode::ReadWriteFailure, failure.what());
+    }
+    const std::optional<AccountSettings> settings = AccountFromJson(ParseAccountJson(text), *account);
+
+    TakePassword(context, *account, true);
+    if (account->Password.find_first_not_of(' ') == std::string::npos) {
+        throw CommandError(ExitCode::Usage, "The password must not be empty or only blanks.");
+    }
+    WriteAccountFiles(context.programDir, *account, settings);
+}
+
+void GenerateCommand(const CommandContext& context, const GenerateOptions& options)
+{
+    PasswordOptions password{.LowerCase = options.lowerCase,
+                             .UpperCase = options.upperCase,
+                             .Digits = options.digits,
+                             .Special = options.special,
+                             .Length = options.length};
+    if (options.specialCharacters) {
+        std::optional<std::string> set = ToCodePage(*options.specialCharacters);
+        if (!set) {
+            throw CommandError(ExitCode::Usage, "The special set holds a character that the code page cannot hold.");
+        }
+        password.SpecialCharacters = std::move(*set);
+    }
+    if (password.Special && password.SpecialCharacters.size() > 255) {
+        throw CommandError(ExitCode::Usage, "The special set may hold at most 255 characters.");
+    }
+
+    SystemRandom systemRandom;
+    SeededRandom seededRandom(options.seed.value_or(0));
+    RandomSource& random = options.seed ? static_cast<RandomSource&>(seededRandom) : systemRandom;
+    std::optional<std::string> generated = GeneratePassword(password, random);
+    if (!generated) {
+        throw CommandError(ExitCode::Usage, "There is nothing to draw from: every character class is off, or the "
+                                            "special set is empty.");
+    }
+    WipeOnExit wipeGenerated(*generated);
+    context.out << CodePageToUtf8(*generated) << '\n';
+}
+
+std::string CurrentExportMoment()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    // The locale's date may use characters the code page lacks; the ISO form never does.
+    if (std::optional<std::string> moment = ToCodePage(ExportMoment(local))) {
+        return std::move(*moment);
+    }
+    std::array<char, 32> iso{};
+    return std::string(iso.data(), std::strftime(iso.data(), iso.size(), "%Y-%m-%d %H:%M:%S", &local));
+}
+
+} // namespace velmora::cli

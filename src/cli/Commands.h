@@ -1,0 +1,84 @@
+#pragma once
+
+#include "cli/PasswordSource.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace velmora::cli {
+
+// What every command works with. Texts on the command line and in the output are UTF-8.
+struct CommandContext
+{
+    std::filesystem::path programDir; // holds Users/ and Default.lng
+    std::ostream& out;
+    PasswordSource& passwords;
+    // The date and time for the heading of a text export, as code page text.
+    std::function<std::string()> exportMoment;
+};
+
+// The names of the accounts, one a line, in the order the account dialog lists them.
+void ListCommand(const CommandContext& context);
+
+struct ShowOptions
+{
+    std::string account;
+    std::optional<std::string> folder; // only the folders of this name
+    bool showPasswords = false;
+};
+
+// The folders and records of an account, passwords as asterisks unless asked for.
+void ShowCommand(const CommandContext& context, const ShowOptions& options);
+
+enum class ExportFormat
+{
+    Json,
+    Text
+};
+
+struct ExportOptions
+{
+    std::string account;
+    ExportFormat format = ExportFormat::Json;
+    std::optional<std::filesystem::path> output;       // standard output when not given
+    std::optional<std::filesystem::path> languageFile; // Default.lng when not given
+};
+
+// The account as a JSON dump (see AccountJson.h) or as the text export, shaped by the account's
+// settings and labelled from the language file.
+void ExportCommand(const CommandContext& context, const ExportOptions& options);
+
+struct ImportOptions
+{
+    std::string account;
+    std::filesystem::path input;
+    bool replace = false;
+};
+
+// Writes the account (and its settings file) from a JSON dump, under a password asked for here.
+// Everything is checked before the first file is written.
+void ImportCommand(const CommandContext& context, const ImportOptions& options);
+
+struct GenerateOptions
+{
+    int length = 8;
+    bool lowerCase = true;
+    bool upperCase = true;
+    bool digits = true;
+    bool special = true;
+    std::optional<std::string> specialCharacters; // the generator's default set when not given
+    std::optional<std::uint32_t> seed;
+};
+
+// One password. With a seed, the reproducible 32-bit generator; without, the system's
+// cryptographic random source.
+void GenerateCommand(const CommandContext& context, const GenerateOptions& options);
+
+// The current local date and time as the text export's heading writes it.
+std::string CurrentExportMoment();
+
+} // namespace velmora::cli

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <istream>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace velmora::cli {
+
+// Where the account password comes from. The text is UTF-8, as typed.
+class PasswordSource
+{
+public:
+    virtual ~PasswordSource() = default;
+    // Puts the password into `password`. With `confirm` (a password that is being set) it is asked
+    // twice where a person types it. Throws CommandError when there is none.
+    virtual void Read(std::string_view prompt, bool confirm, std::string& password) = 0;
+};
+
+// One line of `in`; only its line end (LF or CR LF) is removed, blanks stay part of the password.
+// False at the end of the input.
+bool ReadPasswordLine(std::istream& in, std::string& password);
+
+// The terminal without echo when standard input is one, otherwise one line of standard input.
+// Prompts go to standard error, so standard output holds only what the command prints.
+class StandardInputPasswords final : public PasswordSource
+{
+public:
+    void Read(std::string_view prompt, bool confirm, std::string& password) override;
+};
+
+} // namespace velmora::cli
