@@ -1,0 +1,110 @@
+// Writes PNG pictures of the account dialog and of the main window with a small demo account,
+// for the README and for checking the look under Xvfb:
+//     velmora-screenshot OUTPUT_DIRECTORY
+#include "app/TfrmMain.h"
+#include "platform/QtPlatform.h"
+#include "session/AccountDirectory.h"
+#include "session/TfrmAccountSet.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstdio>
+
+namespace {
+
+using namespace velmora;
+
+void WriteDemoAccount(const std::filesystem::path& programDir)
+{
+    TAccount account;
+    account.Name = "Anna";
+    account.Password = "demo password";
+    account.AddFolder("Email", 1);
+    TFolderType& email = account.Folder(0);
+    email.AddRecord("Home mail", "https://mail.example.org", "anna.berg", "", "correct-horse", "");
+    email.AddRecord("Work mail", "https://work.example.com", "a.berg", "E-1042", "staple-battery", "");
+    email.AddRecord("Old address", "https://old.example.net", "anna1987", "", "tr0ub4dor", "Closed in 2024");
+    account.AddFolder("Banking", 15);
+    account.Folder(1).AddRecord("Savings bank", "https://bank.example", "anna_b", "5521 0937", "9f#Kq2!x", "");
+    account.AddFolder("Shopping", 5);
+    account.AddFolder("Travel", 12);
+    account.AddFolder("Games", 17);
+    std::filesystem::create_directories(UsersDirectory(programDir));
+    account.SaveToFile(AccountFilePath(programDir, account.Name, kAccountExtension));
+}
+
+void Save(QWidget& widget, const QString& file)
+{
+    QTest::qWait(300); // let the window system map and paint it
+    if (!widget.grab().save(file)) {
+        std::fprintf(stderr, "velmora-screenshot: cannot write %s\n", qPrintable(file));
+    }
+}
+
+// Runs the account dialog without a nested loop: picture it, then open the demo account.
+class ScreenshotDialogs final : public DialogService
+{
+public:
+    explicit ScreenshotDialogs(QString output) : m_output(std::move(output)) {}
+    void SetMainWindow(TfrmMain* main) { m_main = main; }
+
+    int RunModal(QDialog& dialog) override
+    {
+        dialog.show();
+        dialog.findChild<QComboBox*>(QStringLiteral("edUser"))->setEditText(QStringLiteral("Anna"));
+        dialog.findChild<QLineEdit*>(QStringLiteral("edPass"))->setText(QStringLiteral("demo password"));
+        Save(dialog, m_output + QStringLiteral("/account-dialog.png"));
+        dialog.findChild<QPushButton*>(QStringLiteral("butOk"))->click();
+        QTableView* records = m_main->RecordList();
+        m_main->FocusRow(records, 1);
+        m_main->SelectRow(records, 1);
+        records->setFocus();
+        Save(*m_main, m_output + QStringLiteral("/main-window.png"));
+        return dialog.result();
+    }
+
+private:
+    TfrmMain* m_main = nullptr;
+    QString m_output;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QLatin1String(kApplicationTitle));
+    if (argc != 2) {
+        std::fputs("usage: velmora-screenshot OUTPUT_DIRECTORY\n", stderr);
+        return 2;
+    }
+    const QString output = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QDir().mkpath(output);
+
+    // A program directory of its own, with the shipped language files.
+    QTemporaryDir programDir;
+    const QDir shipped(QApplication::applicationDirPath());
+    QDir(programDir.path()).mkpath(QStringLiteral("Languages"));
+    for (const QString& file : {QStringLiteral("Default.lng"), QStringLiteral("Languages/Russian.lng")}) {
+        QFile::copy(shipped.filePath(file), QDir(programDir.path()).filePath(file));
+    }
+    const std::filesystem::path dir = programDir.path().toStdU16String();
+    WriteDemoAccount(dir);
+
+    QtPlatform qt;
+    ScreenshotDialogs dialogs(output);
+    const Platform services = qt.Services();
+    TfrmMain frmMain(Platform{services.messages, services.input, services.files, services.clipboard, services.shell,
+                              services.counter, dialogs});
+    TfrmAccountSet frmAccountSet(frmMain);
+    frmMain.SetAccountDialog(&frmAccountSet);
+    dialogs.SetMainWindow(&frmMain);
+    frmMain.FormShow(dir);
+    return frmAccountSet.AccountOpened() ? 0 : 1;
+}

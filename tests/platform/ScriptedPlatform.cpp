@@ -1,0 +1,91 @@
+#include "ScriptedPlatform.h"
+
+#include <QDialog>
+
+namespace velmora::testing {
+
+void ScriptedPlatform::ShowMessage(MessageKind kind, const QString& text)
+{
+    messages.push_back({kind, text});
+}
+
+Answer ScriptedPlatform::NextAnswer(const QString& text, Answer unanswered)
+{
+    questions << text;
+    if (answers.empty()) {
+        ++unscripted;
+        return unanswered;
+    }
+    const Answer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+Answer ScriptedPlatform::AskYesNo(const QString& text)
+{
+    return NextAnswer(text, Answer::No);
+}
+
+Answer ScriptedPlatform::AskYesNoCancel(const QString& text)
+{
+    return NextAnswer(text, Answer::Cancel);
+}
+
+std::optional<QString> ScriptedPlatform::Next(std::deque<QString>& script)
+{
+    if (script.empty()) {
+        ++unscripted;
+        return std::nullopt;
+    }
+    const QString answer = script.front();
+    script.pop_front();
+    if (answer.isNull()) {
+        return std::nullopt;
+    }
+    return answer;
+}
+
+std::optional<QString> ScriptedPlatform::InputBox(const QString&, const QString& prompt, const QString&, bool)
+{
+    questions << prompt;
+    return Next(inputs);
+}
+
+std::optional<QString> ScriptedPlatform::OpenFile(const QString&, const QString&, const QString&)
+{
+    return Next(files);
+}
+
+std::optional<QString> ScriptedPlatform::SaveFile(const QString&, const QString&, const QString&, const QString&)
+{
+    return Next(files);
+}
+
+std::optional<QString> ScriptedPlatform::BrowseFolder(const QString&, const QString&)
+{
+    return Next(files);
+}
+
+void ScriptedPlatform::SetText(const QString& text, bool secret)
+{
+    clipboardText = text;
+    clipboardSecret = secret;
+}
+
+int ScriptedPlatform::RunModal(QDialog& dialog)
+{
+    ++modalRuns;
+    dialog.setResult(0);
+    dialog.show();
+    if (!modalScripts.empty()) {
+        auto script = std::move(modalScripts.front());
+        modalScripts.pop_front();
+        script(dialog);
+    }
+    if (dialog.isVisible()) {
+        dialog.reject();
+    }
+    return dialog.result();
+}
+
+} // namespace velmora::testing
