@@ -14,6 +14,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
     # running the desktop program without a display (tests, screenshots)
     xvfb xauth
+    # the desktop program: Qt's window system plugins and a font to draw with
+    qt6-qpa-plugins fonts-dejavu-core
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // Writes PNG pictures of the account dialog and of the main window with a small demo account,
 // for the README and for checking the look under Xvfb:
 //     velmora-screenshot OUTPUT_DIRECTORY
+#include "app/Pictures.h"
 #include "app/TfrmMain.h"
 #include "platform/QtPlatform.h"
 #include "session/AccountDirectory.h"
@@ -10,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -74,6 +76,25 @@ private:
     QString m_output;
 };
 
+// The 20 folder icons, the record icon and the tool bar glyphs on one sheet, twice their size.
+void SaveIconSheet(const QString& file)
+{
+    QPixmap sheet(2 * (24 + (static_cast<int>(Glyph::Hint) + 1) * 26), 2 * 64);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
+    painter.scale(2, 2);
+    const QList<QIcon> folders = FolderIcons();
+    for (int i = 0; i < folders.size(); ++i) {
+        painter.drawPixmap(4 + i * 20, 4, folders[i].pixmap(16, 16));
+    }
+    painter.drawPixmap(4, 24, RecordIcon().pixmap(16, 16));
+    for (int glyph = 0; glyph <= static_cast<int>(Glyph::Hint); ++glyph) {
+        painter.drawPixmap(24 + glyph * 26, 34, ToolbarGlyph(static_cast<Glyph>(glyph)).pixmap(24, 24));
+    }
+    painter.end();
+    sheet.save(file);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -105,6 +126,7 @@ int main(int argc, char** argv)
     TfrmAccountSet frmAccountSet(frmMain);
     frmMain.SetAccountDialog(&frmAccountSet);
     dialogs.SetMainWindow(&frmMain);
+    SaveIconSheet(output + QStringLiteral("/icons.png"));
     frmMain.FormShow(dir);
     return frmAccountSet.AccountOpened() ? 0 : 1;
 }
