@@ -26,8 +26,8 @@ void ListCommand(const CommandContext& context);
 
 struct ShowOptions
 {
-    std::string account;
-    std::optional<std::string> folder; // only the folders of this name
+    std::string account{};
+    std::optional<std::string> folder{}; // only the folders of this name
     bool showPasswords = false;
 };
 
@@ -42,10 +42,10 @@ enum class ExportFormat
 
 struct ExportOptions
 {
-    std::string account;
+    std::string account{};
     ExportFormat format = ExportFormat::Json;
-    std::optional<std::filesystem::path> output;       // standard output when not given
-    std::optional<std::filesystem::path> languageFile; // Default.lng when not given
+    std::optional<std::filesystem::path> output{};       // standard output when not given
+    std::optional<std::filesystem::path> languageFile{}; // Default.lng when not given
 };
 
 // The account as a JSON dump (see AccountJson.h) or as the text export, shaped by the account's
@@ -54,8 +54,8 @@ void ExportCommand(const CommandContext& context, const ExportOptions& options);
 
 struct ImportOptions
 {
-    std::string account;
-    std::filesystem::path input;
+    std::string account{};
+    std::filesystem::path input{};
     bool replace = false;
 };
 
@@ -70,8 +70,8 @@ struct GenerateOptions
     bool upperCase = true;
     bool digits = true;
     bool special = true;
-    std::optional<std::string> specialCharacters; // the generator's default set when not given
-    std::optional<std::uint32_t> seed;
+    std::optional<std::string> specialCharacters{}; // the generator's default set when not given
+    std::optional<std::uint32_t> seed{};
 };
 
 // One password. With a seed, the reproducible 32-bit generator; without, the system's

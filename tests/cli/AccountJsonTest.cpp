@@ -1,0 +1,187 @@
+#include "cli/AccountJson.h"
+
+#include "cli/ExitCode.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace velmora::cli {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+TEST(AccountJson, DumpsFoldersRecordsAndSettingsInOrder)
+{
+    TAccount account;
+    account.AddFolder("\xCF\xEE\xF7\xF2\xE0", 3); // "Почта"
+    account.Folder(0).AddRecord("Box", "http://a", "ann", "ID-7", "x1", "a\r\nb");
+    account.Folder(0).AddRecord("", "", "", "", "", "");
+    account.AddFolder("Bank", -1);
+    const std::string expected = R"({
+  "format": "velmora-account",
+  "version": 1,
+  "folders": [
+    {
+      "name": "Почта",
+      "icon": 3,
+      "records": [
+        {
+          "name": "Box",
+          "url": "http://a",
+          "login": "ann",
+          "idNumber": "ID-7",
+          "password": "x1",
+          "notes": "a\r\nb"
+        },
+        {
+          "name": "",
+          "url": "",
+          "login": "",
+          "idNumber": "",
+          "password": "",
+          "notes": ""
+        }
+      ]
+    },
+    {
+      "name": "Bank",
+      "icon": -1,
+      "records": []
+    }
+  ],
+  "settings": null
+})";
+    EXPECT_EQ(AccountToJson(account, std::nullopt).dump(2), expected);
+}
+
+TEST(AccountJson, SettingsAreTheThirtyKeysInFileOrderWithPlainValues)
+{
+    AccountSettings settings;
+    settings.FontName = "\xC0\xF0\xE8\xE0\xEB"; // "Ариал"
+    settings.L_Width = -2;
+    const std::string expected =
+        R"({"cbHeaders":true,"cbGridLines":true,"cbFoldIcons":true,"cbRecIcons":true,"rbFull":true,)"
+        R"("cbLoginStars":false,"cbIDStars":false,"cbPassStars":true,"BgColor":-16777211,"FontSize":8,)"
+        R"("FontName":"Ариал","FontBold":false,"FontItalic":false,"FontUnderline":false,"FontColor":-16777208,)"
+        R"("Tray":true,"SaveMod":false,"cbSaveBeforeTray":true,"ExpHeaders":true,"Hat":true,"cbSkipEmpty":true,)"
+        R"("FP":true,"Strict":false,"cbRegistr":false,"L_Column1":170,"R_Column1":140,"R_Column2":125,)"
+        R"("R_Column3":107,"R_Column4":120,"L_Width":-2})";
+    EXPECT_EQ(AccountToJson(TAccount(), settings)["settings"].dump(), expected);
+}
+
+TEST(AccountJson, EveryByteOfTheCodePageSurvivesTheRoundTrip)
+{
+    std::string everyByte;
+    for (int byte = 0; byte < 256; ++byte) {
+        everyByte += static_cast<char>(byte);
+    }
+    TAccount account;
+    account.AddFolder(everyByte, 7);
+    account.Folder(0).AddRecord(everyByte, "u", "l", "i", everyByte, everyByte);
+    AccountSettings settings;
+    settings.FontName = everyByte;
+    settings.cbHat = false;
+
+    TAccount copy;
+    const std::optional<AccountSettings> copiedSettings =
+        AccountFromJson(ParseAccountJson(AccountToJson(account, settings).dump()), copy);
+
+    ASSERT_EQ(copy.FolderCount(), 1u);
+    EXPECT_EQ(copy.Folder(0).Name, everyByte);
+    EXPECT_EQ(copy.Folder(0).ImageIndex, 7);
+    ASSERT_EQ(copy.Folder(0).Count(), 1);
+    const TRecType& record = copy.Folder(0).RecordAt(0);
+    EXPECT_EQ(record.Name, everyByte);
+    EXPECT_EQ(record.URL, "u");
+    EXPECT_EQ(record.Login, "l");
+    EXPECT_EQ(record.IDNumber, "i");
+    EXPECT_EQ(record.Password, everyByte);
+    EXPECT_EQ(record.Notes, everyByte);
+    EXPECT_EQ(copiedSettings, settings);
+}
+
+std::string Dump(const std::string& folders, const std::string& settings = "null")
+{
+    return R"({"format": "velmora-account", "version": 1, "folders": )" + folders + R"(, "settings": )" + settings +
+           "}";
+}
+
+std::string OneRecord(const std::string& fields)
+{
+    return Dump(R"([{"name": "Mail", "icon": 0, "records": [{"name": "Box", "url": "", "login": "", )" + fields +
+                "}]}]");
+}
+
+std::string Settings(const std::string& key, const std::string& value)
+{
+    nlohmann::ordered_json settings = AccountToJson(TAccount(), AccountSettings{})["settings"];
+    settings[key] = nlohmann::ordered_json::parse(value);
+    return Dump("[]", settings.dump());
+}
+
+TEST(AccountJson, RefusesWhatIsNoDumpAndSaysWhere)
+{
+    struct Case
+    {
+        std::string text;
+        std::string message;
+    };
+    nlohmann::ordered_json missingKey = AccountToJson(TAccount(), AccountSettings{});
+    missingKey["settings"].erase("L_Width");
+    const Case cases[] = {
+        {"", "line 1, column 1"},
+        {"{\n  \"format\": \"velmora-account\",\n  x", "line 3, column 3"},
+        {"[]", "its top level should be an object, not array"},
+        {R"({"format": "velmora-account", "version": 1, "folders": []})", "lacks the member \"settings\""},
+        {R"({"format": "other", "version": 1, "folders": [], "settings": null})", "/format should be"},
+        {R"({"format": "velmora-account", "version": 2, "folders": [], "settings": null})", "with version 1"},
+        {Dump("{}"), "/folders should be an array, not object"},
+        {Dump(R"([{"name": "Mail", "icon": "3", "records": []}])"), "/folders/0/icon should be an integer, not string"},
+        {Dump(R"([{"name": "Mail", "icon": 1.5, "records": []}])"), "/folders/0/icon should be an integer, not number"},
+        {Dump(R"([{"name": "Mail", "icon": 2147483648, "records": []}])"), "from -2147483648 to 2147483647"},
+        {Dump(R"([{"name": "Mail", "icon": 0, "records": [], "colour": 1}])"), "unknown member \"colour\""},
+        {Dump(R"([{"name": "中", "icon": 0, "records": []}])"), "/folders/0/name holds the character U+4E2D"},
+        {OneRecord(R"("idNumber": "", "password": "x")"),
+         R"(/folders/0/records/0 (folder "Mail", record "Box") lacks the member "notes")"},
+        {OneRecord(R"("idNumber": "", "password": 5, "notes": "")"),
+         "/password (folder \"Mail\", record \"Box\") should be a string"},
+        {OneRecord(R"("idNumber": "", "password": "", "notes": "a中")"),
+         "/notes (folder \"Mail\", record \"Box\") holds the character U+4E2D"},
+        {Dump("[]", missingKey["settings"].dump()), "/settings lacks the member \"L_Width\""},
+        {Settings("Hat", "1"), "/settings/Hat should be true or false, not number"},
+        {Settings("L_Width", "-3"), "/settings/L_Width should be an integer from -2"},
+        {Settings("FontName", "\"中\""), "/settings/FontName holds the character U+4E2D"},
+    };
+    for (const Case& c : cases) {
+        TAccount account;
+        try {
+            AccountFromJson(ParseAccountJson(c.text), account);
+            ADD_FAILURE() << "accepted: " << c.text;
+        } catch (const CommandError& error) {
+            EXPECT_EQ(error.Code(), ExitCode::DamagedFile) << c.text;
+            EXPECT_THAT(error.what(), HasSubstr(c.message)) << c.text;
+        }
+    }
+}
+
+TEST(AccountJson, RefusalsNeverQuotePasswords)
+{
+    const std::string texts[] = {
+        OneRecord(R"("idNumber": "", "password": "se中cret", "notes": "")"),
+        R"({"folders": [{"records": [{"password": "se)" + std::string("\x01") + R"(cret"}]}]})",
+    };
+    for (const std::string& text : texts) {
+        TAccount account;
+        try {
+            AccountFromJson(ParseAccountJson(text), account);
+            ADD_FAILURE() << "accepted: " << text;
+        } catch (const CommandError& error) {
+            EXPECT_THAT(error.what(), Not(HasSubstr("cret"))) << error.what();
+            EXPECT_THAT(error.what(), Not(HasSubstr("U+4E2D"))) << error.what();
+        }
+    }
+}
+
+} // namespace
+} // namespace velmora::cli

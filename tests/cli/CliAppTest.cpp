@@ -1,0 +1,162 @@
+#include "cli/CliApp.h"
+
+#include "CliTestSupport.h"
+#include "support/TempDir.h"
+
+#include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <vector>
+
+namespace velmora::cli {
+namespace {
+
+using ::testing::HasSubstr;
+
+struct CliRun
+{
+    int code;
+    std::string out;
+    std::string err;
+};
+
+CliRun RunTool(const std::filesystem::path& programDir, std::vector<const char*> arguments)
+{
+    arguments.insert(arguments.begin(), "velmora-cli");
+    std::ostringstream out;
+    std::ostringstream err;
+    test::FixedPassword password("pw");
+    const CliEnvironment environment{programDir, out, err, password, [] { return std::string("now"); }};
+    const int code = RunCli(static_cast<int>(arguments.size()), arguments.data(), environment);
+    return {code, out.str(), err.str()};
+}
+
+TEST(CliApp, ParsesCommandsAndRefusesMisuseWithExitCodeOne)
+{
+    velmora::test::TempDir dir;
+    struct Case
+    {
+        std::vector<const char*> arguments;
+        int code;
+        std::string out;
+    };
+    const Case cases[] = {
+        {{"generate", "--seed", "5", "--length", "3", "--no-upper", "--no-special"}, 0, "122\n"},
+        {{"generate", "--seed", "4294967295", "--length", "0"}, 0, "\n"},
+        {{}, 1, ""},
+        {{"unknown"}, 1, ""},
+        {{"show"}, 1, ""},
+        {{"export", "Home"}, 1, ""},
+        {{"export", "Home", "--format", "xml"}, 1, ""},
+        {{"import", "Home"}, 1, ""},
+        {{"generate", "--length", "25"}, 1, ""},
+        {{"generate", "--length", "-1"}, 1, ""},
+        {{"generate", "--seed", "-1"}, 1, ""},
+        {{"generate", "--seed", "4294967296"}, 1, ""},
+        {{"generate", "--no-lower", "--no-upper", "--no-digits", "--no-special"}, 1, ""},
+        {{"list"}, 0, ""},
+        {{"show", "Home"}, 5, ""},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunTool(dir.Path(), c.arguments);
+        const std::string command = c.arguments.empty() ? "(none)" : c.arguments.front();
+        EXPECT_EQ(run.code, c.code) << command << ": " << run.err;
+        EXPECT_EQ(run.out, c.out) << command;
+        EXPECT_EQ(run.err.empty(), c.code == 0) << command;
+    }
+}
+
+TEST(CliApp, TheProgramDirectoryOptionMayFollowTheCommand)
+{
+    velmora::test::TempDir dir;
+    test::SaveHome(dir.Path(), std::nullopt);
+    const std::string dirText = dir.Path().string();
+    EXPECT_EQ(RunTool("/nonexistent", {"--dir", dirText.c_str(), "list"}).out, "Home\n");
+    EXPECT_EQ(RunTool("/nonexistent", {"list", "--dir", dirText.c_str()}).out, "Home\n");
+    EXPECT_EQ(RunTool(dir.Path(), {"list"}).out, "Home\n");
+}
+
+TEST(CliApp, HelpExitsWithSuccess)
+{
+    const CliRun run = RunTool("/nonexistent", {"--help"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_THAT(run.out, HasSubstr("Exit codes"));
+}
+
+TEST(PasswordLine, OnlyTheLineEndIsRemoved)
+{
+    struct Case
+    {
+        std::string input;
+        bool read;
+        std::string password;
+    };
+    const Case cases[] = {
+        {"secret\n", true, "secret"},
+        {" a b \r\n", true, " a b "},
+        {"last", true, "last"},
+        {"\nsecond\n", true, ""},
+        {"", false, ""},
+    };
+    for (const Case& c : cases) {
+        std::istringstream in(c.input);
+        std::string password;
+        EXPECT_EQ(ReadPasswordLine(in, password), c.read) << c.input;
+        EXPECT_EQ(password, c.password) << c.input;
+    }
+}
+
+// The built program, as a script runs it: the password comes as one line on standard input.
+class CliProcess : public ::testing::Test
+{
+protected:
+    CliRun Execute(const std::string& input, const std::string& arguments)
+    {
+        std::ofstream(dir / "input", std::ios::binary) << input;
+        const std::string command = std::string(VELMORA_CLI) + " --dir '" + dir.Path().string() + "' " + arguments +
+                                    " <'" + (dir / "input").string() + "' >'" + (dir / "out").string() + "' 2>'" +
+                                    (dir / "err").string() + "'";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read("out"), Read("err")};
+    }
+    std::string Read(const std::string& name)
+    {
+        std::ifstream in(dir / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    velmora::test::TempDir dir;
+};
+
+TEST_F(CliProcess, ReadsThePasswordFromStandardInputAndReportsByExitCode)
+{
+    test::SaveHome(dir.Path(), std::nullopt);
+    CliRun run = Execute("pw\n", "show Home --show-passwords");
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("Password: x1"));
+    EXPECT_EQ(run.err, "");
+
+    run = Execute("pw \n", "show Home");
+    EXPECT_EQ(run.code, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_THAT(run.err, HasSubstr("Wrong password"));
+    EXPECT_THAT(run.err, ::testing::Not(HasSubstr("pw ")));
+
+    run = Execute("", "show Home");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_THAT(run.err, HasSubstr("No password"));
+}
+
+TEST_F(CliProcess, FilesItWritesAreTheUsersAlone)
+{
+    test::SaveHome(dir.Path(), std::nullopt);
+    const CliRun run = Execute("pw\n", "export Home --format json -o '" + (dir / "dump.json").string() + "'");
+    ASSERT_EQ(run.code, 0) << run.err;
+    const auto permissions = std::filesystem::status(dir / "dump.json").permissions();
+    EXPECT_EQ(permissions & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+              std::filesystem::perms::none);
+}
+
+} // namespace
+} // namespace velmora::cli

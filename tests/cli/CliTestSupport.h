@@ -1,0 +1,74 @@
+#pragma once
+
+#include "cli/Commands.h"
+#include "cli/ExitCode.h"
+#include "session/AccountDirectory.h"
+#include "settings/AccountSettings.h"
+#include "vault/Account.h"
+#include "vault/AtomicFile.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace velmora::cli::test {
+
+// Answers every password question with the same text and counts the questions.
+class FixedPassword final : public PasswordSource
+{
+public:
+    explicit FixedPassword(std::string password) : m_password(std::move(password)) {}
+    void Read(std::string_view, bool confirm, std::string& password) override
+    {
+        ++reads;
+        lastConfirm = confirm;
+        password = m_password;
+    }
+    int reads = 0;
+    bool lastConfirm = false;
+
+private:
+    std::string m_password;
+};
+
+// The exit code a command ends with.
+inline ExitCode ExitCodeOf(const std::function<void()>& command)
+{
+    try {
+        command();
+        return ExitCode::Success;
+    } catch (const CommandError& error) {
+        return error.Code();
+    }
+}
+
+inline std::filesystem::path UsersFile(const std::filesystem::path& programDir, const std::string& fileName)
+{
+    return programDir / "Users" / std::filesystem::path(std::u8string(fileName.begin(), fileName.end()));
+}
+
+// Writes an account the way the desktop program does, through the core alone.
+inline void SaveAccountFiles(const std::filesystem::path& programDir, TAccount& account,
+                             const std::optional<AccountSettings>& settings)
+{
+    std::filesystem::create_directories(programDir / "Users");
+    account.SaveToFile(AccountFilePath(programDir, account.Name, kAccountExtension));
+    if (settings) {
+        SaveSettings(AccountFilePath(programDir, account.Name, kSettingsExtension), account.Password, *settings);
+    }
+}
+
+// Home, under "pw": Mail (icon 3) with one record, and Bank (icon 0) without any.
+inline void SaveHome(const std::filesystem::path& programDir, const std::optional<AccountSettings>& settings)
+{
+    TAccount account;
+    account.Name = "Home";
+    account.Password = "pw";
+    account.AddFolder("Mail", 3);
+    account.Folder(0).AddRecord("Box", "", "ann", "ID-7", "x1", "");
+    account.AddFolder("Bank", 0);
+    SaveAccountFiles(programDir, account, settings);
+}
+
+} // namespace velmora::cli::test

@@ -1,0 +1,387 @@
+#include "cli/Commands.h"
+
+#include "CliTestSupport.h"
+#include "support/TempDir.h"
+#include "vault/AccountFile.h"
+
+#include <fstream>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace velmora::cli {
+namespace {
+
+using test::ExitCodeOf;
+using test::UsersFile;
+using ::testing::HasSubstr;
+
+std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& content)
+{
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string Repeat(std::string_view text, int times)
+{
+    std::string repeated;
+    for (int i = 0; i < times; ++i) {
+        repeated += text;
+    }
+    return repeated;
+}
+
+// Every file under Users/ with its content.
+std::map<std::string, std::string> UsersSnapshot(const std::filesystem::path& programDir)
+{
+    std::map<std::string, std::string> files;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(programDir / "Users", error)) {
+        files[entry.path().filename().string()] = ReadFile(entry.path());
+    }
+    return files;
+}
+
+class CommandsTest : public ::testing::Test
+{
+protected:
+    CommandContext Context()
+    {
+        return {dir.Path(), out, password, [] { return std::string("01.02.2026 10:00:00"); }};
+    }
+    CommandContext Context(const velmora::test::TempDir& programDir)
+    {
+        return {programDir.Path(), out, password, [] { return std::string("01.02.2026 10:00:00"); }};
+    }
+    std::string Output()
+    {
+        std::string text = out.str();
+        out.str("");
+        return text;
+    }
+
+    velmora::test::TempDir dir;
+    test::FixedPassword password{"pw"};
+    std::ostringstream out;
+};
+
+TEST_F(CommandsTest, ListsAccountsInDescendingByteOrder)
+{
+    for (const char* file : {"anna.vmk", "bob.vmk", "Zed.vmk", "x.vmk.vmk", "Дом.vmk", "notes.txt", "anna.int"}) {
+        WriteFile(UsersFile(dir.Path(), file), "");
+    }
+    ListCommand(Context());
+    EXPECT_EQ(Output(), "Дом\nx.vmk\nbob\nanna\nZed\n");
+    EXPECT_EQ(password.reads, 0);
+}
+
+TEST_F(CommandsTest, ListOfAMissingUsersDirectoryIsEmpty)
+{
+    ListCommand(Context());
+    EXPECT_EQ(Output(), "");
+}
+
+TEST_F(CommandsTest, ShowsFoldersAndRecordsWithPasswordsMaskedUnlessAsked)
+{
+    TAccount account;
+    account.Name = "Home";
+    account.Password = "pw";
+    account.AddFolder("Mail", 3);
+    account.Folder(0).AddRecord("Box", "", "ann", "ID-7", "x1", "one\r\n\xE4\xE2\xE0"); // "два"
+    account.AddFolder("Bank", 0);
+    test::SaveAccountFiles(dir.Path(), account, std::nullopt);
+
+    struct Case
+    {
+        ShowOptions options;
+        std::string expected;
+    };
+    const std::string mail = "[Mail] (icon 3)\n"
+                             "  Box\n"
+                             "    URL:\n"
+                             "    Login: ann\n"
+                             "    ID number: ID-7\n";
+    const std::string notes = "    Notes: one\n"
+                              "           два\n";
+    const Case cases[] = {
+        {{.account = "Home"}, mail + "    Password: **\n" + notes + "[Bank] (icon 0)\n"},
+        {{.account = "Home", .showPasswords = true}, mail + "    Password: x1\n" + notes + "[Bank] (icon 0)\n"},
+        {{.account = "Home", .folder = "Bank"}, "[Bank] (icon 0)\n"},
+    };
+    for (const Case& c : cases) {
+        ShowCommand(Context(), c.options);
+        EXPECT_EQ(Output(), c.expected);
+    }
+    EXPECT_EQ(ExitCodeOf([&] { ShowCommand(Context(), {.account = "Home", .folder = "Shop"}); }), ExitCode::NotFound);
+}
+
+TEST_F(CommandsTest, OpeningFailuresHaveTheirExitCodes)
+{
+    test::SaveHome(dir.Path(), std::nullopt);
+    StringCipher cipher;
+    AccountFileWriter badFolder;
+    badFolder.Add(kAccountCheckLine);
+    badFolder.AddNumber(1);
+    badFolder.Add("not a folder");
+    WriteFile(UsersFile(dir.Path(), "BadFolder.vmk"), badFolder.Finish(cipher, "pw"));
+    AccountFileWriter badCount;
+    badCount.Add(kAccountCheckLine);
+    badCount.Add("many");
+    WriteFile(UsersFile(dir.Path(), "BadCount.vmk"), badCount.Finish(cipher, "pw"));
+    // A settings value that does not decipher: its text is no multiple of 4 characters long.
+    std::string settings = SettingsFileText(AccountSettings{}, "pw");
+    const std::size_t value = settings.find('=', settings.find('\n'));
+    settings.replace(value + 1, settings.find('\r', value) - value - 1, "abc");
+    test::SaveHome(dir.Path() / "withBadSettings", std::nullopt);
+    WriteFile(UsersFile(dir.Path() / "withBadSettings", "Home.int"), settings);
+
+    struct Case
+    {
+        const char* what;
+        std::filesystem::path programDir;
+        std::string account;
+        std::string password;
+        ExitCode expected;
+    };
+    const Case cases[] = {
+        {"wrong password", dir.Path(), "Home", "PW", ExitCode::WrongPassword},
+        {"no such account", dir.Path(), "Work", "pw", ExitCode::NotFound},
+        {"damaged folder block", dir.Path(), "BadFolder", "pw", ExitCode::DamagedFile},
+        {"damaged folder count", dir.Path(), "BadCount", "pw", ExitCode::DamagedFile},
+        {"damaged settings file", dir.Path() / "withBadSettings", "Home", "pw", ExitCode::DamagedFile},
+    };
+    for (const Case& c : cases) {
+        test::FixedPassword typed(c.password);
+        const CommandContext context{c.programDir, out, typed, [] { return std::string(); }};
+        EXPECT_EQ(ExitCodeOf([&] { ExportCommand(context, {.account = c.account}); }), c.expected) << c.what;
+        EXPECT_EQ(Output(), "") << c.what;
+    }
+}
+
+TEST_F(CommandsTest, AMissingAccountIsReportedBeforeThePasswordIsAsked)
+{
+    EXPECT_EQ(ExitCodeOf([&] { ShowCommand(Context(), {.account = "Nobody"}); }), ExitCode::NotFound);
+    EXPECT_EQ(password.reads, 0);
+}
+
+TEST_F(CommandsTest, JsonExportImportExportGivesTheSameJsonAndTheSameFiles)
+{
+    std::string everyByte;
+    for (int byte = 1; byte < 256; ++byte) {
+        everyByte += static_cast<char>(byte);
+    }
+    AccountSettings settings;
+    settings.cbHat = false;
+    settings.rbFull = false;
+    settings.FontName = "\xC0\xF0\xE8\xE0\xEB";
+    settings.R_Column2 = -1;
+    struct Case
+    {
+        const char* what;
+        std::optional<AccountSettings> settings;
+    };
+    for (const Case& c : {Case{"with settings", settings}, Case{"without settings", std::nullopt}}) {
+        velmora::test::TempDir source;
+        TAccount account;
+        account.Name = "\xC4\xEE\xEC \xE8 \xF0\xE0\xE1\xEE\xF2\xE0"; // "Дом и работа"
+        account.Password = "pw";
+        account.AddFolder("\xCF\xEE\xF7\xF2\xE0", 3);
+        account.Folder(0).AddRecord("Box", "http://mail", "ann", "ID-7", "x1", everyByte);
+        account.Folder(0).AddRecord("", "", "", "", "", "");
+        account.AddFolder("Empty", 0);
+        test::SaveAccountFiles(source.Path(), account, c.settings);
+        const std::filesystem::path jsonFile = dir / "dump.json";
+
+        ExportCommand(Context(source), {.account = "Дом и работа", .output = jsonFile});
+        velmora::test::TempDir target;
+        ImportCommand(Context(target), {.account = "Дом и работа", .input = jsonFile});
+        ExportCommand(Context(target), {.account = "Дом и работа"});
+
+        EXPECT_EQ(Output(), ReadFile(jsonFile)) << c.what;
+        EXPECT_EQ(UsersSnapshot(target.Path()), UsersSnapshot(source.Path())) << c.what;
+    }
+}
+
+TEST_F(CommandsTest, TextExportFollowsTheSettingsAndTheLanguageFile)
+{
+    const std::filesystem::path russian = std::filesystem::path(VELMORA_RUNTIME_DIR) / "Languages" / "Russian.lng";
+    std::filesystem::copy_file(std::filesystem::path(VELMORA_RUNTIME_DIR) / "Default.lng", dir / "Default.lng");
+    test::SaveHome(dir.Path(), std::nullopt);
+    ExportCommand(Context(), {.account = "Home", .format = ExportFormat::Text, .languageFile = russian});
+    EXPECT_EQ(Output(), "Аккаунт: Home      Дата: 01.02.2026 10:00:00\r\n"
+                        "\r\n"
+                        "[Mail]\r\n"
+                        "Название: Box\r\n"
+                        "Логин: ann\r\n"
+                        "Пароль: x1\r\n"
+                        "\r\n"
+                        "[Bank]\r\n");
+
+    AccountSettings noHeadingAllFields;
+    noHeadingAllFields.cbHat = false;
+    noHeadingAllFields.cbSkipEmpty = false;
+    test::SaveHome(dir.Path(), noHeadingAllFields);
+    ExportCommand(Context(), {.account = "Home", .format = ExportFormat::Text});
+    EXPECT_EQ(Output(), "\r\n"
+                        "[Mail]\r\n"
+                        "Name: Box\r\n"
+                        "URL: \r\n"
+                        "Login: ann\r\n"
+                        "Password: x1\r\n"
+                        "Notes: \r\n"
+                        "\r\n"
+                        "[Bank]\r\n");
+
+    EXPECT_EQ(ExitCodeOf([&] {
+                  ExportCommand(Context(),
+                                {.account = "Home", .format = ExportFormat::Text, .languageFile = dir / "no.lng"});
+              }),
+              ExitCode::ReadWriteFailure);
+}
+
+TEST_F(CommandsTest, RefusedImportsWriteNothing)
+{
+    test::SaveHome(dir.Path(), AccountSettings{});
+    const std::filesystem::path good = dir / "good.json";
+    WriteFile(good, R"({"format": "velmora-account", "version": 1, "folders": [], "settings": null})");
+    const std::filesystem::path bad = dir / "bad.json";
+    WriteFile(bad, R"({"format": "velmora-account", "version": 1, "folders": [{}], "settings": null})");
+    const auto before = UsersSnapshot(dir.Path());
+
+    struct Case
+    {
+        std::string account;
+        std::filesystem::path input;
+        std::string password;
+        ExitCode expected;
+    };
+    const Case cases[] = {
+        {"Home", good, "pw", ExitCode::Usage}, // exists, and no --replace
+        {"a:b", good, "pw", ExitCode::Usage},
+        {"a/b", good, "pw", ExitCode::Usage},
+        {"a|b", good, "pw", ExitCode::Usage},
+        {"   ", good, "pw", ExitCode::Usage},
+        {std::string(247, 'n'), good, "pw", ExitCode::Usage}, // "N.hint.tmp" would be 256 bytes
+        {Repeat("ж", 124), good, "pw", ExitCode::Usage},      // 248 bytes, and "Users/N.hint.tmp" passes 255
+        {"New", good, "   ", ExitCode::Usage},
+        {"New", good, "中", ExitCode::Usage},
+        {"New", bad, "pw", ExitCode::DamagedFile},
+        {"New", dir / "missing.json", "pw", ExitCode::ReadWriteFailure},
+    };
+    for (const Case& c : cases) {
+        test::FixedPassword typed(c.password);
+        const CommandContext context{dir.Path(), out, typed, [] { return std::string(); }};
+        EXPECT_EQ(ExitCodeOf([&] { ImportCommand(context, {.account = c.account, .input = c.input}); }), c.expected)
+            << c.account;
+        EXPECT_EQ(UsersSnapshot(dir.Path()), before) << c.account;
+    }
+}
+
+TEST_F(CommandsTest, ImportAcceptsNamesTheDesktopProgramAccepts)
+{
+    const std::filesystem::path empty = dir / "empty.json";
+    WriteFile(empty, R"({"format": "velmora-account", "version": 1, "folders": [], "settings": null})");
+    for (const std::string& name : {std::string("my bank"), std::string("a*b"), Repeat("ж", 123)}) {
+        ImportCommand(Context(), {.account = name, .input = empty});
+        ShowCommand(Context(), {.account = name});
+    }
+    EXPECT_EQ(UsersSnapshot(dir.Path()).size(), 3u);
+}
+
+TEST_F(CommandsTest, ReplaceWritesOverTheAccountAndKeepsItsHint)
+{
+    test::SaveHome(dir.Path(), AccountSettings{});
+    WriteFile(UsersFile(dir.Path(), "Home.hint"), "my hint\r\n");
+    const std::filesystem::path dump = dir / "dump.json";
+    WriteFile(dump, R"({"format": "velmora-account", "version": 1, "settings": null,
+                        "folders": [{"name": "Only", "icon": 1, "records": []}]})");
+
+    test::FixedPassword newPassword("new");
+    const CommandContext context{dir.Path(), out, newPassword, [] { return std::string(); }};
+    ImportCommand(context, {.account = "Home", .input = dump, .replace = true});
+    EXPECT_TRUE(newPassword.lastConfirm); // a password being set is asked twice at a terminal
+
+    ShowCommand(context, {.account = "Home"});
+    EXPECT_EQ(Output(), "[Only] (icon 1)\n");
+    EXPECT_FALSE(std::filesystem::exists(UsersFile(dir.Path(), "Home.int")));
+    EXPECT_EQ(ReadFile(UsersFile(dir.Path(), "Home.hint")), "my hint\r\n");
+}
+
+TEST_F(CommandsTest, AnImportWhoseAccountFileCannotBeWrittenLeavesBothFilesAsTheyWere)
+{
+    AccountSettings old;
+    old.cbHat = false;
+    test::SaveHome(dir.Path(), old);
+    const auto before = UsersSnapshot(dir.Path());
+    const std::filesystem::path dump = dir / "dump.json";
+    WriteFile(dump, R"({"format": "velmora-account", "version": 1, "folders": [], "settings": null})");
+    const std::filesystem::path withSettings = dir / "settings.json";
+    ExportCommand(Context(), {.account = "Home", .output = withSettings});
+
+    struct Case
+    {
+        std::filesystem::path input;
+        int accountFileCreate; // the settings file is written first, or only removed
+    };
+    for (const Case& c : {Case{withSettings, 2}, Case{dump, 1}}) {
+        int creates = 0;
+        SetWriteFaultHook(
+            [&](WriteStep step) { return step == WriteStep::Create && ++creates == c.accountFileCreate; });
+        EXPECT_EQ(ExitCodeOf([&] { ImportCommand(Context(), {.account = "Home", .input = c.input, .replace = true}); }),
+                  ExitCode::ReadWriteFailure);
+        SetWriteFaultHook(nullptr);
+        EXPECT_EQ(UsersSnapshot(dir.Path()), before) << c.input;
+    }
+}
+
+TEST_F(CommandsTest, SeededPasswordsFollowTheGeneratorDefinition)
+{
+    struct Case
+    {
+        GenerateOptions options;
+        std::string expected;
+    };
+    // Seed 5, small letters and digits: S = 673879066 gives the letter 4 ("e"), S = 771902595 the
+    // digit 1, S = 2442594960 picks the second candidate of the pool "e1": "1".
+    const Case cases[] = {
+        {{.length = 1, .upperCase = false, .special = false, .seed = 5}, "1\n"},
+        {{.length = 3, .upperCase = false, .special = false, .seed = 5}, "122\n"},
+        // Only one candidate each time: the pool's pick draws below 1 and changes nothing.
+        {{.length = 2, .lowerCase = false, .upperCase = false, .digits = false, .specialCharacters = "№", .seed = 9},
+         "№№\n"},
+        {{.length = 0, .seed = 1}, "\n"},
+    };
+    for (const Case& c : cases) {
+        GenerateCommand(Context(), c.options);
+        EXPECT_EQ(Output(), c.expected);
+    }
+}
+
+TEST_F(CommandsTest, UnseededPasswordsDifferAndImpossibleOnesAreRefused)
+{
+    GenerateCommand(Context(), {.length = 24});
+    const std::string first = Output();
+    GenerateCommand(Context(), {.length = 24});
+    EXPECT_EQ(first.size(), 25u);
+    EXPECT_NE(Output(), first);
+
+    const GenerateOptions refused[] = {
+        {.lowerCase = false, .upperCase = false, .digits = false, .special = false},
+        {.lowerCase = false, .upperCase = false, .digits = false, .specialCharacters = ""},
+        {.specialCharacters = "中"},
+        {.specialCharacters = std::string(256, '#')},
+    };
+    for (const GenerateOptions& options : refused) {
+        EXPECT_EQ(ExitCodeOf([&] { GenerateCommand(Context(), options); }), ExitCode::Usage);
+    }
+    EXPECT_EQ(Output(), "");
+}
+
+} // namespace
+} // namespace velmora::cli
