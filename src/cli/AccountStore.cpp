@@ -12,12 +12,6 @@
 namespace velmora::cli {
 namespace {
 
-std::string PathText(const std::filesystem::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 bool FileExists(const std::filesystem::path& path)
 {
     std::error_code error;
@@ -62,6 +56,12 @@ CommandError NoSuchAccount(const std::filesystem::path& programDir, const TAccou
 }
 
 } // namespace
+
+std::string PathText(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
 
 std::optional<std::string> ToCodePage(std::string_view utf8)
 {

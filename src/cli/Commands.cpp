@@ -18,12 +18,6 @@
 namespace velmora::cli {
 namespace {
 
-std::string PathText(const std::filesystem::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 std::string AccountName(std::string_view utf8)
 {
     std::optional<std::string> name = ToCodePage(utf8);
