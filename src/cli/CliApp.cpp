@@ -10,10 +10,14 @@
 namespace velmora::cli {
 namespace {
 
-int Run(const std::function<void()>& command, std::ostream& err)
+int Run(const std::function<void()>& command, std::ostream& out, std::ostream& err)
 {
     try {
         command();
+        // A full disk or a closed pipe must not pass for a complete export.
+        if (!out.flush()) {
+            throw CommandError(ExitCode::ReadWriteFailure, "The output could not be written completely.");
+        }
         return static_cast<int>(ExitCode::Success);
     } catch (const CommandError& error) {
         err << error.what() << '\n';
@@ -105,7 +109,7 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
                 GenerateCommand(context, generate);
             }
         },
-        environment.err);
+        environment.out, environment.err);
 }
 
 } // namespace velmora::cli

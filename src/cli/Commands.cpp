@@ -20,6 +20,10 @@ namespace {
 
 std::string AccountName(std::string_view utf8)
 {
+    // Every account lies directly in Users/: a slash would reach files elsewhere.
+    if (utf8.find('/') != std::string_view::npos) {
+        throw CommandError(ExitCode::Usage, "An account name cannot contain \"/\".");
+    }
     std::optional<std::string> name = ToCodePage(utf8);
     if (!name) {
         throw CommandError(ExitCode::Usage, "The account name \"" + std::string(utf8) +

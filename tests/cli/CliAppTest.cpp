@@ -78,6 +78,17 @@ TEST(CliApp, TheProgramDirectoryOptionMayFollowTheCommand)
     EXPECT_EQ(RunTool(dir.Path(), {"list"}).out, "Home\n");
 }
 
+TEST(CliApp, OutputThatCannotBeWrittenIsAFailure)
+{
+    std::ostream broken(nullptr);
+    std::ostringstream err;
+    test::FixedPassword password("pw");
+    const CliEnvironment environment{"/nonexistent", broken, err, password, [] { return std::string(); }};
+    const char* arguments[] = {"velmora-cli", "generate"};
+    EXPECT_EQ(RunCli(2, arguments, environment), 4);
+    EXPECT_THAT(err.str(), HasSubstr("could not be written"));
+}
+
 TEST(CliApp, HelpExitsWithSuccess)
 {
     const CliRun run = RunTool("/nonexistent", {"--help"});

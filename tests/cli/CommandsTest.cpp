@@ -164,9 +164,11 @@ TEST_F(CommandsTest, OpeningFailuresHaveTheirExitCodes)
     }
 }
 
-TEST_F(CommandsTest, AMissingAccountIsReportedBeforeThePasswordIsAsked)
+TEST_F(CommandsTest, AccountsAreFoundInUsersOnlyAndBeforeThePasswordIsAsked)
 {
+    test::SaveHome(dir.Path() / "Users", std::nullopt); // Users/Users/Home.vmk
     EXPECT_EQ(ExitCodeOf([&] { ShowCommand(Context(), {.account = "Nobody"}); }), ExitCode::NotFound);
+    EXPECT_EQ(ExitCodeOf([&] { ShowCommand(Context(), {.account = "Users/Home"}); }), ExitCode::Usage);
     EXPECT_EQ(password.reads, 0);
 }
 
