@@ -222,13 +222,11 @@ void GenerateCommand(const CommandContext& context, const GenerateOptions& optio
                              .Digits = options.digits,
                              .Special = options.special,
                              .Length = options.length};
-    if (options.specialCharacters) {
-        std::optional<std::string> set = ToCodePage(*options.specialCharacters);
-        if (!set) {
-            throw CommandError(ExitCode::Usage, "The special set holds a character that the code page cannot hold.");
-        }
-        password.SpecialCharacters = std::move(*set);
+    std::optional<std::string> set = ToCodePage(options.specialCharacters);
+    if (!set) {
+        throw CommandError(ExitCode::Usage, "The special set holds a character that the code page cannot hold.");
     }
+    password.SpecialCharacters = std::move(*set);
     if (password.Special && password.SpecialCharacters.size() > 255) {
         throw CommandError(ExitCode::Usage, "The special set may hold at most 255 characters.");
     }

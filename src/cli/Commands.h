@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/PasswordSource.h"
+#include "generator/PasswordGenerator.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -70,7 +71,7 @@ struct GenerateOptions
     bool upperCase = true;
     bool digits = true;
     bool special = true;
-    std::optional<std::string> specialCharacters{}; // the generator's default set when not given
+    std::string specialCharacters{kDefaultSpecialCharacters}; // plain ASCII, so UTF-8 as it is
     std::optional<std::uint32_t> seed{};
 };
 
