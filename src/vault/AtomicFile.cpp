@@ -9,6 +9,7 @@
 #include <io.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -53,6 +54,33 @@ void SyncDirectory([[maybe_unused]] const std::filesystem::path& directory)
         fsync(fd);
         close(fd);
     }
+#endif
+}
+
+// Vault, settings and export files are for their owner's eyes only.
+std::FILE* CreateOwnerOnly(const std::filesystem::path& path)
+{
+#ifdef _WIN32
+    return std::fopen(path.string().c_str(), "wb");
+#else
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return nullptr;
+    }
+    // A temporary file left by an earlier run may still carry wider permissions.
+    if (fchmod(fd, 0600) != 0) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+        return nullptr;
+    }
+    std::FILE* file = fdopen(fd, "wb");
+    if (file == nullptr) {
+        const int error = errno;
+        close(fd);
+        errno = error;
+    }
+    return file;
 #endif
 }
 
@@ -104,7 +132,7 @@ std::filesystem::path TemporaryPathFor(const std::filesystem::path& path)
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view content)
 {
     const std::filesystem::path temporary = TemporaryPathFor(path);
-    std::FILE* file = InjectedFault(WriteStep::Create) ? nullptr : std::fopen(temporary.string().c_str(), "wb");
+    std::FILE* file = InjectedFault(WriteStep::Create) ? nullptr : CreateOwnerOnly(temporary);
     if (file == nullptr) {
         ThrowFileError("Cannot create file", temporary, errno);
     }

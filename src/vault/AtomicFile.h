@@ -25,6 +25,7 @@ std::filesystem::path TemporaryPathFor(const std::filesystem::path& path);
 // Replaces the file with `content` so that a failure at any point, or a crash, leaves either
 // the old or the new file complete: the content goes to a temporary file in the same directory,
 // is flushed to disk and renamed over the old one. Throws FileError; the old file is then intact.
+// The file is readable and writable by its owner only.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
 
 // The steps of WriteFileAtomically, for tests that make one of them fail.

@@ -46,6 +46,17 @@ TEST(AtomicFile, EveryFailingStepKeepsTheOldFileAndCleansUp)
     }
 }
 
+TEST(AtomicFile, FilesAreForTheirOwnerOnly)
+{
+    test::TempDir dir;
+    const auto path = dir / "secret.vmk";
+    WriteFileAtomically(path, "x");
+    std::filesystem::permissions(path, std::filesystem::perms::all);
+    WriteFileAtomically(path, "y");
+    EXPECT_EQ(std::filesystem::status(path).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
 TEST(AtomicFile, ReadingAMissingFileThrows)
 {
     test::TempDir dir;

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
-#include <random>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -94,10 +93,16 @@ TEST(CrashSafeSave, AKilledSaveNeverLeavesAMix)
     const std::string oldBytes = ReadWholeFile(file);
     Fill(account, "new", 20000);
 
-    std::mt19937 random(11);
+    // Kill times spread evenly over two save durations: early kills find the old file, late
+    // ones the new file, whatever the speed of the build.
+    const auto started = std::chrono::steady_clock::now();
+    account.SaveToFile(dir / "timing.vmk");
+    const auto saveTime = std::chrono::steady_clock::now() - started;
+    constexpr int kRounds = 25;
     int sawOld = 0;
     int sawNew = 0;
-    for (int round = 0; round < 25; ++round) {
+    for (int round = 0; round < kRounds; ++round) {
+        WriteFileAtomically(file, oldBytes);
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -105,7 +110,7 @@ TEST(CrashSafeSave, AKilledSaveNeverLeavesAMix)
                 account.SaveToFile(file);
             }
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(random() % 60000));
+        std::this_thread::sleep_for(saveTime * 2 * round / kRounds);
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
