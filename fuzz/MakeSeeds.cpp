@@ -2,6 +2,7 @@
 // block, a settings file and a language file. Run: fuzz_make_seeds <corpus directory>.
 
 #include "FuzzSupport.h"
+#include "cli/AccountJson.h"
 #include "settings/AccountSettings.h"
 #include "vault/AccountFile.h"
 #include "vault/AtomicFile.h"
@@ -65,6 +66,8 @@ int main(int argc, char** argv)
     Write(corpus / "LanguageFile" / "small", "; comment\r\n[Misc]\r\nconst_mod:string=_Changed*|*two_\r\n"
                                              "[frmMain]\r\nCaption=Main\r\nbutOk.Hint=OK\r\n");
     Write(corpus / "LanguageFile" / "bom", "\xEF\xBB\xBF[Misc]\nconst_wrong_pass:string=\xD0\x9D\xD0\xB5\xD1\x82 %s\n");
+    Write(corpus / "JsonImport" / "with-settings", cli::AccountToJson(account, AccountSettings{}).dump(1));
+    Write(corpus / "JsonImport" / "without-settings", cli::AccountToJson(empty, std::nullopt).dump());
     std::filesystem::remove(scratch);
     return 0;
 }

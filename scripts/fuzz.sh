@@ -11,7 +11,8 @@ cmake --build --preset fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
-for fuzzer in build/fuzz/fuzz/fuzz_*File; do
+for fuzzer in build/fuzz/fuzz/fuzz_*; do
+    [ "$fuzzer" != build/fuzz/fuzz/fuzz_make_seeds ] || continue
     name=$(basename "$fuzzer")
     name=${name#fuzz_}
     mkdir -p "$work/$name"

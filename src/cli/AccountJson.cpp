@@ -255,6 +255,10 @@ nlohmann::ordered_json ParseAccountJson(std::string_view text)
         throw CommandError(ExitCode::DamagedFile,
                            "The import file is not valid JSON: it breaks off or goes wrong at line " +
                                std::to_string(line) + ", column " + std::to_string(column) + ".");
+    } catch (const Json::out_of_range&) {
+        // The parser tells no position for a number beyond every range.
+        throw CommandError(ExitCode::DamagedFile, "The import file is not valid JSON: it holds a number too large "
+                                                  "to read.");
     }
 }
 

@@ -140,6 +140,7 @@ TEST(AccountJson, RefusesWhatIsNoDumpAndSaysWhere)
         {Dump(R"([{"name": "Mail", "icon": "3", "records": []}])"), "/folders/0/icon should be an integer, not string"},
         {Dump(R"([{"name": "Mail", "icon": 1.5, "records": []}])"), "/folders/0/icon should be an integer, not number"},
         {Dump(R"([{"name": "Mail", "icon": 2147483648, "records": []}])"), "from -2147483648 to 2147483647"},
+        {Dump(R"([{"name": "Mail", "icon": 1e999, "records": []}])"), "a number too large to read"},
         {Dump(R"([{"name": "Mail", "icon": 0, "records": [], "colour": 1}])"), "unknown member \"colour\""},
         {Dump(R"([{"name": "中", "icon": 0, "records": []}])"), "/folders/0/name holds the character U+4E2D"},
         {OneRecord(R"("idNumber": "", "password": "x")"),
