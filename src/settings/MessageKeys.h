@@ -108,6 +108,8 @@ inline constexpr std::array kMessageKeys = {
     MessageKey{"const_lng_fil", 0},
     MessageKey{"const_folders_cap", 0},
     MessageKey{"const_cl", 0},
+    MessageKey{"const_bad_char", 0},
+    MessageKey{"const_long_name", 0},
 };
 
 } // namespace velmora
