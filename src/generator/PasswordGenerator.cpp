@@ -43,9 +43,6 @@ std::uint8_t RandomBetween(RandomSource& random, std::uint8_t lo, std::uint8_t h
 std::optional<std::string> GeneratePassword(const PasswordOptions& options, RandomSource& random)
 {
     const bool special = options.Special && !options.SpecialCharacters.empty();
-    if (options.Length > 0 && special && options.SpecialCharacters.size() > 255) {
-        return std::nullopt;
-    }
     std::string result;
     for (int i = 0; i < options.Length; ++i) {
         std::string pool;
@@ -59,8 +56,9 @@ std::optional<std::string> GeneratePassword(const PasswordOptions& options, Rand
             pool += static_cast<char>('0' + RandomBetween(random, 0, 9));
         }
         if (special) {
-            const auto size = static_cast<std::uint8_t>(options.SpecialCharacters.size());
-            pool += options.SpecialCharacters[RandomBetween(random, 1, size) - 1u];
+            // The same draw as RandomBetween(1, size) - 1, without its 8-bit limit on the size.
+            const auto size = static_cast<std::uint32_t>(options.SpecialCharacters.size());
+            pool += options.SpecialCharacters[random.Below(size)];
         }
         if (pool.empty()) {
             return std::nullopt;

@@ -53,7 +53,7 @@ struct PasswordOptions
 
 // Every character is drawn in two stages: one candidate from each chosen class, in the order
 // above, then one of the candidates with equal chance. Nothing when no class can give a
-// candidate, or when the special set is longer than 255 characters.
+// candidate. The special set may be of any length.
 std::optional<std::string> GeneratePassword(const PasswordOptions& options, RandomSource& random);
 
 } // namespace velmora

@@ -50,8 +50,6 @@ TEST(GeneratePassword, ImpossibleGenerationsGiveNothing)
     emptySpecial.Special = true;
     emptySpecial.SpecialCharacters.clear();
     EXPECT_EQ(GeneratePassword(emptySpecial, random), std::nullopt);
-    const PasswordOptions longSpecial{.SpecialCharacters = std::string(256, '#')};
-    EXPECT_EQ(GeneratePassword(longSpecial, random), std::nullopt);
 
     // Length 0 draws nothing and gives the empty password, whatever the classes.
     EXPECT_EQ(GeneratePassword(PasswordOptions{.Length = 0}, random), "");
@@ -60,6 +58,26 @@ TEST(GeneratePassword, ImpossibleGenerationsGiveNothing)
             PasswordOptions{.LowerCase = false, .UpperCase = false, .Digits = false, .Special = false, .Length = 0},
             random),
         "");
+}
+
+TEST(GeneratePassword, SpecialSetsLongerThan255CharactersReachTheirEnd)
+{
+    // 256 "#" and then one "+": a draw limited to 8 bits could never reach the "+".
+    SystemRandom random;
+    const PasswordOptions options{.LowerCase = false,
+                                  .UpperCase = false,
+                                  .Digits = false,
+                                  .SpecialCharacters = std::string(256, '#') + "+",
+                                  .Length = 24};
+    std::string all;
+    for (int i = 0; i < 300; ++i) {
+        const std::string password = GeneratePassword(options, random).value();
+        EXPECT_EQ(password.size(), 24u);
+        all += password;
+    }
+    EXPECT_EQ(all.find_first_not_of("#+"), std::string::npos);
+    // 7200 draws with a chance of 1/257 each: about 28 of them, and none only with a chance below 1e-12.
+    EXPECT_NE(all.find('+'), std::string::npos);
 }
 
 TEST(GeneratePassword, EachChosenClassIsEquallyLikely)
