@@ -122,7 +122,7 @@ int main(int argc, char** argv)
     ScreenshotDialogs dialogs(output);
     const Platform services = qt.Services();
     TfrmMain frmMain(Platform{services.messages, services.input, services.files, services.clipboard, services.shell,
-                              services.counter, dialogs});
+                              services.counter, dialogs, services.fontColorDialogs});
     TfrmAccountSet frmAccountSet(frmMain);
     frmMain.SetAccountDialog(&frmAccountSet);
     dialogs.SetMainWindow(&frmMain);

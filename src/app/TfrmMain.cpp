@@ -4,6 +4,7 @@
 #include "app/ListRowModel.h"
 #include "app/Pictures.h"
 #include "session/AccountDirectory.h"
+#include "settings/TfrmOptions.h"
 #include "settings/LanguageChoice.h"
 #include "vault/ListRows.h"
 
@@ -129,6 +130,10 @@ TfrmMain::TfrmMain(Platform platform, QWidget* parent)
     resize(752, 474);
     move(207, 118);
     BuildPopupMenus();
+    SetListWidths(AccountSettings{});
+    m_options = std::make_unique<TfrmOptions>(*this);
+    Action("mOptions")->setEnabled(true);
+    connect(Action("mOptions"), &QAction::triggered, this, &TfrmMain::mOptionsClick);
     ApplySettings();
     FillFolderList(false);
     FillRecordList(false);
@@ -461,7 +466,8 @@ void TfrmMain::ReportRefusedCharacter(char32_t character)
 
 RecordRowLayout TfrmMain::Layout() const
 {
-    return RecordRowLayout{m_settings.rbBrief(), m_settings.cbLoginStars, m_settings.cbIDStars, m_settings.cbPassStars};
+    const AccountSettings settings = Settings();
+    return RecordRowLayout{settings.rbBrief(), settings.cbLoginStars, settings.cbIDStars, settings.cbPassStars};
 }
 
 int TfrmMain::SelectedRow(const QTableView* list) const
@@ -536,7 +542,7 @@ void TfrmMain::AccountChanged()
         return;
     }
     SetPanel(2, Message("const_mod"));
-    if (m_settings.cbSaveMod && !m_account.IsReading()) {
+    if (Settings().cbSaveMod && !m_account.IsReading()) {
         // A failed save is reported here, so the command that made the change still finishes
         // refilling its lists; the account stays modified and marked.
         try {
@@ -550,9 +556,8 @@ void TfrmMain::AccountChanged()
 void TfrmMain::SaveAccount()
 {
     std::filesystem::create_directories(UsersDirectory(m_programDir));
-    StoreListWidths();
     m_account.SaveToFile(AccountFile(kAccountExtension));
-    SaveSettings(AccountFile(kSettingsExtension), m_account.Password, m_settings);
+    m_options->SaveSettings();
 }
 
 void TfrmMain::EnsureListSelection(QTableView* list)
@@ -597,7 +602,7 @@ void TfrmMain::AlignToFolderList()
 {
     // Until the window is laid out the list has no width of its own yet.
     const int width = m_lstFolders->isVisible() ? m_lstFolders->width()
-                      : m_settings.L_Width > 0  ? m_settings.L_Width
+                      : m_listWidths[5] > 0     ? m_listWidths[5]
                                                 : kFolderListWidth;
     m_panels.front()->setFixedWidth(width);
     m_panFindLeft->setFixedWidth(width + kFindLeftExtra);
@@ -670,57 +675,91 @@ void TfrmMain::UpdateMainCaption()
     setWindowTitle(QLatin1String(kApplicationTitle) + QStringLiteral(" - ") + FromCodePage(m_account.Name));
 }
 
-bool TfrmMain::LoadAndApplySettings()
+AccountSettings TfrmMain::Settings() const
 {
-    const bool loaded = LoadSettings(AccountFile(kSettingsExtension), m_account.Password, m_settings);
-    ApplySettings();
-    return loaded;
+    return m_options->Settings();
+}
+
+void TfrmMain::LoadAndApplySettings()
+{
+    m_options->LoadAndApplySettings();
+}
+
+void TfrmMain::mOptionsClick()
+{
+    m_platform.dialogs.RunModal(*m_options);
 }
 
 void TfrmMain::ApplySettings()
 {
+    const ListLook look = m_options->Look();
     for (QTableView* list : {m_lstFolders, m_lstRecords}) {
-        list->horizontalHeader()->setVisible(m_settings.cbHeaders);
-        list->setShowGrid(m_settings.cbGridLines);
-    }
-    m_folderModel->SetImages(m_imgLst, m_settings.cbFoldIcons);
-    m_recordModel->SetStateImages(m_lstImg2, m_settings.cbRecIcons);
-    // Widths below zero ask for automatic sizing; the columns then keep their size.
-    const auto width = [](QTableView* list, int column, std::int32_t value) {
-        if (value >= 0) {
-            list->setColumnWidth(column, value);
+        list->horizontalHeader()->setVisible(look.headers);
+        list->setShowGrid(look.gridLines);
+        QPalette palette = list->palette();
+        for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+            palette.setColor(group, QPalette::Base, look.background);
+            palette.setColor(group, QPalette::Text, look.text);
         }
-    };
-    width(m_lstFolders, 0, m_settings.L_Column1);
-    const std::array recordWidths = {m_settings.R_Column1, m_settings.R_Column2, m_settings.R_Column3,
-                                     m_settings.R_Column4};
-    for (int column = 0; column < 4; ++column) {
-        width(m_lstRecords, column, recordWidths[static_cast<std::size_t>(column)]);
+        list->setPalette(palette);
+        list->setFont(look.font);
+        list->verticalHeader()->setDefaultSectionSize(std::max(20, QFontMetrics(look.font).height() + 6));
+    }
+    m_folderModel->SetImages(m_imgLst, look.folderIcons);
+    m_recordModel->SetStateImages(m_lstImg2, look.recordIcons);
+    for (int column = 1; column < 4; ++column) {
         // The brief layout shows the record names alone.
-        m_lstRecords->setColumnHidden(column, column > 0 && m_settings.rbBrief());
+        m_lstRecords->setColumnHidden(column, look.brief);
     }
-    if (m_settings.L_Width > 0) {
-        m_splitter->setSizes({m_settings.L_Width, std::max(1, m_splitter->width() - m_settings.L_Width)});
-        m_lstFolders->resize(m_settings.L_Width, m_lstFolders->height());
-    }
-    m_panFind->setVisible(m_settings.cbFP);
+    m_panFind->setVisible(look.findPanel);
     AlignToFolderList();
 }
 
-void TfrmMain::StoreListWidths()
+namespace {
+constexpr std::array<std::int32_t AccountSettings::*, 6> kListWidths = {
+    &AccountSettings::L_Column1, &AccountSettings::R_Column1, &AccountSettings::R_Column2,
+    &AccountSettings::R_Column3, &AccountSettings::R_Column4, &AccountSettings::L_Width};
+} // namespace
+
+void TfrmMain::ReadListWidths(AccountSettings& settings) const
 {
-    if (!m_lstFolders->isVisible()) {
-        return; // not laid out yet: the widths are still the ones the settings hold
-    }
-    m_settings.L_Column1 = m_lstFolders->columnWidth(0);
-    std::int32_t* recordWidths[] = {&m_settings.R_Column1, &m_settings.R_Column2, &m_settings.R_Column3,
-                                    &m_settings.R_Column4};
-    for (int column = 0; column < 4; ++column) {
-        if (!m_lstRecords->isColumnHidden(column)) {
-            *recordWidths[column] = m_lstRecords->columnWidth(column);
+    std::array<std::int32_t, 6> widths = m_listWidths;
+    if (m_lstFolders->isVisible()) { // laid out: the user may have dragged them since
+        widths[0] = m_lstFolders->columnWidth(0);
+        for (int column = 0; column < 4; ++column) {
+            if (!m_lstRecords->isColumnHidden(column)) {
+                widths[static_cast<std::size_t>(column) + 1] = m_lstRecords->columnWidth(column);
+            }
         }
+        widths[5] = m_lstFolders->width();
     }
-    m_settings.L_Width = m_lstFolders->width();
+    for (std::size_t i = 0; i < widths.size(); ++i) {
+        settings.*kListWidths[i] = widths[i];
+    }
+}
+
+void TfrmMain::SetListWidths(const AccountSettings& settings)
+{
+    for (std::size_t i = 0; i < m_listWidths.size(); ++i) {
+        m_listWidths[i] = settings.*kListWidths[i];
+    }
+    // -1 and -2 are the automatic widths: the column fits its texts.
+    const auto width = [](QTableView* list, int column, std::int32_t value) {
+        if (value >= 0) {
+            list->setColumnWidth(column, value);
+        } else {
+            list->resizeColumnToContents(column);
+        }
+    };
+    width(m_lstFolders, 0, settings.L_Column1);
+    for (int column = 0; column < 4; ++column) {
+        width(m_lstRecords, column, m_listWidths[static_cast<std::size_t>(column) + 1]);
+    }
+    if (settings.L_Width > 0) {
+        m_splitter->setSizes({settings.L_Width, std::max(1, m_splitter->width() - settings.L_Width)});
+        m_lstFolders->resize(settings.L_Width, m_lstFolders->height());
+    }
+    AlignToFolderList();
 }
 
 void TfrmMain::CentreOnScreen()

@@ -9,8 +9,10 @@
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
+#include <array>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -26,6 +28,7 @@ class QToolButton;
 namespace velmora {
 
 class ListRowModel;
+class TfrmOptions;
 
 // The main window: the folder list on the left, the records of the current folder on the
 // right, the tool bar, the quick-jump boxes and the status bar. It owns the one account of the
@@ -42,8 +45,9 @@ public:
     Platform& Services() { return m_platform; }
     TAccount& Account() { return m_account; }
     IniLang& Lang() { return m_lang; }
-    // The account's settings; the settings dialog edits them, the lists show them.
-    AccountSettings& Settings() { return m_settings; }
+    // The settings dialog, whose controls are the account's live settings, and a copy of them.
+    TfrmOptions& Options() { return *m_options; }
+    AccountSettings Settings() const;
     const std::filesystem::path& ProgramDir() const { return m_programDir; }
     std::filesystem::path AccountFile(std::string_view extension) const;
 
@@ -71,8 +75,13 @@ public:
     void UpdateMainCaption();
     // Reads the account's settings file and shows the lists as it says; false when the file
     // was missing or could not be read to its end.
-    bool LoadAndApplySettings();
+    void LoadAndApplySettings();
+    // Shows the settings dialog's list settings on the lists and the quick-jump panel.
     void ApplySettings();
+    // The widths the settings file keeps: the lists' columns and the folder list.
+    void ReadListWidths(AccountSettings& settings) const;
+    void SetListWidths(const AccountSettings& settings);
+    void mOptionsClick();
     void CentreOnScreen();
     // Opens a file, folder or address with the desktop (blanks around it trimmed).
     void ShellOpen(const QString& target);
@@ -111,7 +120,6 @@ private:
     void BuildFindPanel();
     void BuildStatusBar();
     void LoadInterfaceLanguage();
-    void StoreListWidths();
     void SetPanel(int panel, const QString& text);
     void ReportRefusedCharacter(char32_t character);
     QAction* Action(const char* name) const;
@@ -119,7 +127,10 @@ private:
 
     Platform m_platform;
     TAccount m_account;
-    AccountSettings m_settings;
+    std::unique_ptr<TfrmOptions> m_options;
+    // L_Column1, R_Column1 to R_Column4 and L_Width as last set: hidden columns and a window
+    // not laid out yet have no width of their own to read.
+    std::array<std::int32_t, 6> m_listWidths{};
     IniLang m_lang;
     std::filesystem::path m_programDir;
     QDialog* m_accountDialog = nullptr;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QColor>
+#include <QFont>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -86,6 +88,23 @@ public:
     virtual std::int64_t Frequency() const = 0;
 };
 
+// A font together with its text colour, as the font dialog edits them.
+struct FontChoice
+{
+    QFont font;
+    QColor color;
+};
+
+class FontColorDialogService
+{
+public:
+    virtual ~FontColorDialogService() = default;
+    // The font dialog, started at `initial`; nothing when it was cancelled.
+    virtual std::optional<FontChoice> ChooseFont(const FontChoice& initial) = 0;
+    // The colour dialog, started at `initial`; nothing when it was cancelled.
+    virtual std::optional<QColor> ChooseColor(const QColor& initial) = 0;
+};
+
 class DialogService
 {
 public:
@@ -104,6 +123,7 @@ struct Platform
     ShellService& shell;
     CounterService& counter;
     DialogService& dialogs;
+    FontColorDialogService& fontColorDialogs;
 };
 
 } // namespace velmora

@@ -2,10 +2,17 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -46,6 +53,59 @@ QMessageBox::StandardButton Ask(const QString& text, QMessageBox::StandardButton
                ? static_cast<QMessageBox::StandardButton>(result)
                : escape;
 }
+
+// Qt's font dialog has no text colour: this one adds a colour button below it, so a font is
+// chosen with its colour in one dialog.
+class FontAndColorDialog final : public QDialog
+{
+public:
+    FontAndColorDialog(const FontChoice& initial, QWidget* parent) : QDialog(parent), m_color(initial.color)
+    {
+        setWindowTitle(QFontDialog::tr("Select Font"));
+        m_fonts = new QFontDialog(initial.font, this);
+        m_fonts->setWindowFlags(Qt::Widget);
+        m_fonts->setOptions(QFontDialog::NoButtons);
+        m_swatch = new QLabel(this);
+        m_swatch->setFixedSize(40, 20);
+        m_swatch->setFrameShape(QFrame::Box);
+        m_swatch->setAutoFillBackground(true);
+        auto* change = new QPushButton(QColorDialog::tr("Select Color"), this);
+        change->setAutoDefault(false);
+        connect(change, &QPushButton::clicked, this, [this] {
+            const QColor chosen = QColorDialog::getColor(m_color, this);
+            if (chosen.isValid()) {
+                m_color = chosen;
+                ShowColor();
+            }
+        });
+        auto* colorRow = new QHBoxLayout;
+        colorRow->addWidget(m_swatch);
+        colorRow->addWidget(change);
+        colorRow->addStretch(1);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(m_fonts);
+        layout->addLayout(colorRow);
+        layout->addWidget(buttons);
+        ShowColor();
+    }
+
+    FontChoice Choice() const { return FontChoice{m_fonts->currentFont(), m_color}; }
+
+private:
+    void ShowColor()
+    {
+        QPalette palette = m_swatch->palette();
+        palette.setColor(QPalette::Window, m_color);
+        m_swatch->setPalette(palette);
+    }
+
+    QFontDialog* m_fonts = nullptr;
+    QLabel* m_swatch = nullptr;
+    QColor m_color;
+};
 
 } // namespace
 
@@ -164,6 +224,21 @@ std::int64_t QtPlatform::Frequency() const
 int QtPlatform::RunModal(QDialog& dialog)
 {
     return dialog.exec();
+}
+
+std::optional<FontChoice> QtPlatform::ChooseFont(const FontChoice& initial)
+{
+    FontAndColorDialog dialog(initial, ActiveParent());
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.Choice();
+}
+
+std::optional<QColor> QtPlatform::ChooseColor(const QColor& initial)
+{
+    const QColor chosen = QColorDialog::getColor(initial, ActiveParent());
+    return chosen.isValid() ? std::optional<QColor>(chosen) : std::nullopt;
 }
 
 } // namespace velmora

@@ -13,14 +13,15 @@ class QtPlatform final : public MessageService,
                          public ClipboardService,
                          public ShellService,
                          public CounterService,
-                         public DialogService
+                         public DialogService,
+                         public FontColorDialogService
 {
 public:
     QtPlatform();
     QtPlatform(const QtPlatform&) = delete;
     QtPlatform& operator=(const QtPlatform&) = delete;
 
-    Platform Services() { return Platform{*this, *this, *this, *this, *this, *this, *this}; }
+    Platform Services() { return Platform{*this, *this, *this, *this, *this, *this, *this, *this}; }
 
     void ShowMessage(MessageKind kind, const QString& text) override;
     Answer AskYesNo(const QString& text) override;
@@ -43,6 +44,9 @@ public:
     std::int64_t Frequency() const override;
 
     int RunModal(QDialog& dialog) override;
+
+    std::optional<FontChoice> ChooseFont(const FontChoice& initial) override;
+    std::optional<QColor> ChooseColor(const QColor& initial) override;
 
 private:
     QElapsedTimer m_clock;

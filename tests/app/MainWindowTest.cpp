@@ -1,5 +1,6 @@
 #include "GuiFixture.h"
 #include "app/ListRowModel.h"
+#include "settings/TfrmOptions.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -38,6 +39,14 @@ class MainWindowTest final : public QObject
         m_main->AccountChanged();
         m_main->FillFolderList(false);
         m_main->FillRecordList(false);
+    }
+
+    // Changes settings through the settings dialog's controls.
+    void ChangeSettings(const std::function<void(AccountSettings&)>& change)
+    {
+        AccountSettings settings = m_main->Settings();
+        change(settings);
+        m_main->Options().SetSettings(settings);
     }
 
     QString Folders(int count) const { return m_main->Message("const_folders") + QString::number(count); }
@@ -139,8 +148,10 @@ private slots:
             {true, true, {"Home", "", "", ""}},
         };
         for (const auto& layout : layouts) {
-            m_main->Settings().rbFull = !layout.brief;
-            m_main->Settings().cbPassStars = layout.passStars;
+            ChangeSettings([&layout](AccountSettings& settings) {
+                settings.rbFull = !layout.brief;
+                settings.cbPassStars = layout.passStars;
+            });
             m_main->ApplySettings();
             m_main->SelectRow(m_main->FolderList(), 0);
             m_main->FillRecordList(false);
@@ -157,7 +168,7 @@ private slots:
             // The selected record is found through the key the row was built with, even after
             // the layout setting changed without a refill.
             m_main->SelectRow(m_main->RecordList(), 2);
-            m_main->Settings().rbFull = layout.brief;
+            ChangeSettings([&layout](AccountSettings& settings) { settings.rbFull = layout.brief; });
             QVERIFY(m_main->SelectedRecord() != nullptr);
             QCOMPARE(m_main->SelectedRecord()->Name, std::string("Bank"));
         }
@@ -171,7 +182,7 @@ private slots:
         TAccount& account = m_main->Account();
         account.Name = "anna";
         account.Password = "pw";
-        m_main->Settings().cbSaveMod = true;
+        ChangeSettings([](AccountSettings& settings) { settings.cbSaveMod = true; });
         account.EditFolder(1, "Renamed", 3);
         QVERIFY(std::filesystem::exists(m_program->File("anna", kAccountExtension)));
         QVERIFY(std::filesystem::exists(m_program->File("anna", kSettingsExtension)));
@@ -192,7 +203,7 @@ private slots:
         TAccount& account = m_main->Account();
         account.Name = "anna";
         account.Password = "pw";
-        m_main->Settings().cbSaveMod = true;
+        ChangeSettings([](AccountSettings& settings) { settings.cbSaveMod = true; });
         Touch(m_program->dir / "Users"); // a file where the account directory belongs
         m_main->SelectRow(m_main->FolderList(), 0);
         account.DeleteFolder(1); // returns normally although the save failed

@@ -72,6 +72,18 @@ void ScriptedPlatform::SetText(const QString& text, bool secret)
     clipboardSecret = secret;
 }
 
+std::optional<FontChoice> ScriptedPlatform::ChooseFont(const FontChoice& initial)
+{
+    fontsOffered.push_back(initial);
+    return Next(fonts);
+}
+
+std::optional<QColor> ScriptedPlatform::ChooseColor(const QColor& initial)
+{
+    colorsOffered.push_back(initial);
+    return Next(colors);
+}
+
 int ScriptedPlatform::RunModal(QDialog& dialog)
 {
     ++modalRuns;

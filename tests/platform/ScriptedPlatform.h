@@ -18,7 +18,8 @@ class ScriptedPlatform final : public MessageService,
                                public ClipboardService,
                                public ShellService,
                                public CounterService,
-                               public DialogService
+                               public DialogService,
+                               public FontColorDialogService
 {
 public:
     struct Shown
@@ -28,7 +29,7 @@ public:
         bool operator==(const Shown&) const = default;
     };
 
-    Platform Services() { return Platform{*this, *this, *this, *this, *this, *this, *this}; }
+    Platform Services() { return Platform{*this, *this, *this, *this, *this, *this, *this, *this}; }
 
     // Scripts, used in order. A question without a scripted answer is recorded in
     // `unscripted` and answered with No (or Cancel).
@@ -38,6 +39,9 @@ public:
     std::deque<QString> files;
     // Runs inside RunModal while the form is shown; without one the form closes at once.
     std::deque<std::function<void(QDialog&)>> modalScripts;
+    // Answers of the font and colour dialogs; nothing is a Cancel.
+    std::deque<std::optional<FontChoice>> fonts;
+    std::deque<std::optional<QColor>> colors;
 
     // What happened.
     std::vector<Shown> messages;
@@ -47,6 +51,9 @@ public:
     QString clipboardText;
     bool clipboardSecret = false;
     int modalRuns = 0;
+    // What the font and colour dialogs were started at, in order.
+    std::vector<FontChoice> fontsOffered;
+    std::vector<QColor> colorsOffered;
 
     void ShowMessage(MessageKind kind, const QString& text) override;
     Answer AskYesNo(const QString& text) override;
@@ -63,9 +70,22 @@ public:
     std::int64_t Ticks() const override { return 123456789; }
     std::int64_t Frequency() const override { return 1'000'000'000; }
     int RunModal(QDialog& dialog) override;
+    std::optional<FontChoice> ChooseFont(const FontChoice& initial) override;
+    std::optional<QColor> ChooseColor(const QColor& initial) override;
 
 private:
     Answer NextAnswer(const QString& text, Answer unanswered);
+    template <typename T>
+    std::optional<T> Next(std::deque<std::optional<T>>& script)
+    {
+        if (script.empty()) {
+            ++unscripted;
+            return std::nullopt;
+        }
+        std::optional<T> answer = std::move(script.front());
+        script.pop_front();
+        return answer;
+    }
     std::optional<QString> Next(std::deque<QString>& script);
 };
 
