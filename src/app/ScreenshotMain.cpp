@@ -6,6 +6,7 @@
 #include "platform/QtPlatform.h"
 #include "session/AccountDirectory.h"
 #include "session/TfrmAccountSet.h"
+#include "settings/TfrmOptions.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -68,6 +69,9 @@ public:
         m_main->SelectRow(records, 1);
         records->setFocus();
         Save(*m_main, m_output + QStringLiteral("/main-window.png"));
+        m_main->Options().show();
+        Save(m_main->Options(), m_output + QStringLiteral("/options-dialog.png"));
+        m_main->Options().hide();
         return dialog.result();
     }
 

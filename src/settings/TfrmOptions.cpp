@@ -183,7 +183,10 @@ TfrmOptions::TfrmOptions(TfrmMain& main) : QDialog(nullptr, Qt::Dialog | Qt::MSW
     layout->setSpacing(8);
     layout->addWidget(m_pages, 1);
     layout->addLayout(buttons);
-    setFixedSize(sizeHint().expandedTo(QSize(427, 287)));
+    // Not resizable, and as large as the translated texts need (every tab caption shown).
+    m_pages->setUsesScrollButtons(false);
+    m_pages->setMinimumSize(411, 240);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     m_opened = Settings();
     ShowPanel();
