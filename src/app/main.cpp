@@ -1,6 +1,8 @@
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
 #include "platform/QtPlatform.h"
+#include "platform/TrayIconQt.h"
+#include "session/SessionControl.h"
 #include "session/TfrmAccountSet.h"
 
 #include <QApplication>
@@ -41,6 +43,10 @@ int main(int argc, char** argv)
     TfrmMain frmMain(platform.Services());
     TfrmAccountSet frmAccountSet(frmMain);
     frmMain.SetAccountDialog(&frmAccountSet);
+    TrayIconQt tray(ApplicationIcon());
+    SessionControl session(frmMain, frmAccountSet, tray);
+    // A locked program may show no window at all; every way out ends the program explicitly.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     frmMain.FormShow(QApplication::applicationDirPath().toStdU16String());
     if (!frmAccountSet.AccountOpened()) {

@@ -4,6 +4,7 @@
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
 #include "session/AccountDirectory.h"
+#include "session/PasswordField.h"
 #include "session/PasswordHint.h"
 
 #include <QCloseEvent>
@@ -14,7 +15,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -23,21 +23,6 @@ namespace velmora {
 namespace {
 
 constexpr int kMaxPasswordLength = 256;
-
-// Password fields show a "*" for every character.
-class StarPasswordStyle final : public QProxyStyle
-{
-public:
-    using QProxyStyle::QProxyStyle;
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override
-    {
-        if (hint == SH_LineEdit_PasswordCharacter) {
-            return '*';
-        }
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
 
 bool BlankOnly(const QString& text)
 {
@@ -73,11 +58,8 @@ TfrmAccountSet::TfrmAccountSet(TfrmMain& main)
     labPass->setObjectName(QStringLiteral("labPass"));
     m_edPass = new QLineEdit(this);
     m_edPass->setObjectName(QStringLiteral("edPass"));
-    m_edPass->setEchoMode(QLineEdit::Password);
+    MakePasswordField(m_edPass);
     m_edPass->setMaxLength(kMaxPasswordLength);
-    auto* starStyle = new StarPasswordStyle(style()->name());
-    starStyle->setParent(this);
-    m_edPass->setStyle(starStyle);
     labPass->setBuddy(m_edPass);
 
     m_butHint = new QToolButton(this);

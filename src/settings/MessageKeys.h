@@ -110,6 +110,7 @@ inline constexpr std::array kMessageKeys = {
     MessageKey{"const_cl", 0},
     MessageKey{"const_bad_char", 0},
     MessageKey{"const_long_name", 0},
+    MessageKey{"const_not_deleted", 0},
 };
 
 } // namespace velmora

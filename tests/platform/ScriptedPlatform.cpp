@@ -45,9 +45,10 @@ std::optional<QString> ScriptedPlatform::Next(std::deque<QString>& script)
     return answer;
 }
 
-std::optional<QString> ScriptedPlatform::InputBox(const QString&, const QString& prompt, const QString&, bool)
+std::optional<QString> ScriptedPlatform::InputBox(const QString&, const QString& prompt, const QString&, bool secret)
 {
     questions << prompt;
+    inputSecret = secret;
     return Next(inputs);
 }
 

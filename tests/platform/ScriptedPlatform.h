@@ -46,6 +46,7 @@ public:
     // What happened.
     std::vector<Shown> messages;
     QStringList questions;
+    bool inputSecret = false; // the last input box hid what was typed
     int unscripted = 0;
     QStringList opened;
     QString clipboardText;
