@@ -10,6 +10,8 @@ packages=(
     libssl-dev qt6-base-dev
     # command-line tool: argument parsing and JSON
     libcli11-dev nlohmann-json3-dev
+    # office export: spreadsheet and word-processor files
+    libxlsxwriter-dev libzip-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev libclang-rt-14-dev
     # running the desktop program without a display (tests, screenshots)

@@ -104,9 +104,7 @@ TextExportTexts LoadExportTexts(const CommandContext& context, const std::option
     } catch (const FileError& failure) {
         throw CommandError(ExitCode::ReadWriteFailure, failure.what());
     }
-    return {language.GetMessageText("const_acc"),      language.GetMessageText("const_date"),
-            language.GetMessageText("const_caption"),  language.GetMessageText("const_login"),
-            language.GetMessageText("const_password"), language.GetMessageText("const_notes")};
+    return ExportTexts(language);
 }
 
 void WriteOutput(const CommandContext& context, const std::optional<std::filesystem::path>& file,
@@ -241,19 +239,6 @@ void GenerateCommand(const CommandContext& context, const GenerateOptions& optio
     }
     WipeOnExit wipeGenerated(*generated);
     context.out << CodePageToUtf8(*generated) << '\n';
-}
-
-std::string CurrentExportMoment()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    // The locale's date may use characters the code page lacks; the ISO form never does.
-    if (std::optional<std::string> moment = ToCodePage(ExportMoment(local))) {
-        return std::move(*moment);
-    }
-    std::array<char, 32> iso{};
-    return std::string(iso.data(), std::strftime(iso.data(), iso.size(), "%Y-%m-%d %H:%M:%S", &local));
 }
 
 } // namespace velmora::cli

@@ -79,7 +79,4 @@ struct GenerateOptions
 // cryptographic random source.
 void GenerateCommand(const CommandContext& context, const GenerateOptions& options);
 
-// The current local date and time as the text export's heading writes it.
-std::string CurrentExportMoment();
-
 } // namespace velmora::cli

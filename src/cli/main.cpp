@@ -1,5 +1,6 @@
 #include "cli/CliApp.h"
 #include "cli/Commands.h"
+#include "export/TextExport.h"
 
 #include <clocale>
 #include <iostream>
@@ -24,6 +25,6 @@ int main(int argc, char** argv)
     std::setlocale(LC_TIME, "");
     velmora::cli::StandardInputPasswords passwords;
     const velmora::cli::CliEnvironment environment{ExecutableDirectory(argv[0]), std::cout, std::cerr, passwords,
-                                                   velmora::cli::CurrentExportMoment};
+                                                   velmora::CurrentExportMoment};
     return velmora::cli::RunCli(argc, argv, environment);
 }

@@ -1,5 +1,7 @@
 #include "export/TextExport.h"
 
+#include "vault/CodePage.h"
+
 #include <array>
 
 namespace velmora {
@@ -15,34 +17,56 @@ void AppendLine(std::string& out, std::string_view text)
 
 } // namespace
 
+TextExportTexts ExportTexts(const IniLang& lang)
+{
+    return {lang.GetMessageText("const_acc"),      lang.GetMessageText("const_date"),
+            lang.GetMessageText("const_caption"),  lang.GetMessageText("const_login"),
+            lang.GetMessageText("const_password"), lang.GetMessageText("const_notes")};
+}
+
+std::vector<ExportField> ExportedFields(const TRecType& record, const TextExportOptions& options,
+                                        const TextExportTexts& texts)
+{
+    const std::array<ExportField, 5> all = {{
+        {true, texts.Caption, &record.Name},
+        {false, kUrlLabel, &record.URL},
+        {false, texts.Login, &record.Login},
+        {false, texts.Password, &record.Password},
+        {false, texts.Notes, &record.Notes},
+    }};
+    std::vector<ExportField> fields;
+    for (ExportField field : all) {
+        if (options.SkipEmpty && field.Value->empty()) {
+            continue;
+        }
+        if (!options.FieldLabels) {
+            field.Label = {};
+        }
+        fields.push_back(field);
+    }
+    return fields;
+}
+
+std::string ExportHeading(const TAccount& account, const TextExportTexts& texts, const std::string& moment)
+{
+    return texts.Account + account.Name + texts.Date + moment;
+}
+
 std::string TextExport(const TAccount& account, const TextExportOptions& options, const TextExportTexts& texts,
                        const std::string& moment)
 {
     std::string out;
     if (options.Heading) {
-        AppendLine(out, texts.Account + account.Name + texts.Date + moment);
+        AppendLine(out, ExportHeading(account, texts, moment));
     }
     AppendLine(out, "");
     for (std::size_t f = 0; f < account.FolderCount(); ++f) {
         const TFolderType& folder = account.Folder(f);
         AppendLine(out, "[" + folder.Name + "]");
         for (std::size_t r = 0; r < folder.Count(); ++r) {
-            const TRecType& record = folder.RecordAt(r);
-            const std::array<std::pair<std::string_view, const std::string*>, 5> fields = {{
-                {texts.Caption, &record.Name},
-                {kUrlLabel, &record.URL},
-                {texts.Login, &record.Login},
-                {texts.Password, &record.Password},
-                {texts.Notes, &record.Notes},
-            }};
-            for (const auto& [label, value] : fields) {
-                if (options.SkipEmpty && value->empty()) {
-                    continue;
-                }
-                if (options.FieldLabels) {
-                    out += label;
-                }
-                AppendLine(out, *value);
+            for (const ExportField& field : ExportedFields(folder.RecordAt(r), options, texts)) {
+                out += field.Label;
+                AppendLine(out, *field.Value);
             }
             AppendLine(out, "");
         }
@@ -56,6 +80,20 @@ std::string ExportMoment(const std::tm& local)
     const bool midnight = local.tm_hour == 0 && local.tm_min == 0 && local.tm_sec == 0;
     const std::size_t size = std::strftime(text.data(), text.size(), midnight ? "%x" : "%x %X", &local);
     return std::string(text.data(), size);
+}
+
+std::string CurrentExportMoment()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    // The locale's date may use characters the code page lacks; the ISO form never does.
+    CodePageText moment = Utf8ToCodePage(ExportMoment(local));
+    if (!moment.unmappable) {
+        return std::move(moment.bytes);
+    }
+    std::array<char, 32> iso{};
+    return std::string(iso.data(), std::strftime(iso.data(), iso.size(), "%Y-%m-%d %H:%M:%S", &local));
 }
 
 } // namespace velmora

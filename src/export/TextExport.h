@@ -1,9 +1,11 @@
 #pragma once
 
+#include "settings/IniLang.h"
 #include "vault/Account.h"
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace velmora {
 
@@ -26,8 +28,27 @@ struct TextExportTexts
     std::string Notes;
 };
 
+// The export's texts from the language in use.
+TextExportTexts ExportTexts(const IniLang& lang);
+
 // The URL label is the same in every language.
 inline constexpr std::string_view kUrlLabel = "URL: ";
+
+// One exported field of a record: its label (empty when labels are off) and its value.
+struct ExportField
+{
+    bool IsCaption = false; // the display name
+    std::string_view Label;
+    const std::string* Value = nullptr;
+};
+
+// The fields a record exports, in their order (display name, URL, login, password, notes), with
+// the empty ones left out when the options say so. The ID number is never exported.
+std::vector<ExportField> ExportedFields(const TRecType& record, const TextExportOptions& options,
+                                        const TextExportTexts& texts);
+
+// The heading line's text, without a line end.
+std::string ExportHeading(const TAccount& account, const TextExportTexts& texts, const std::string& moment);
 
 // The whole account as plain text with CR LF lines: the optional heading, an empty line, then
 // each folder as "[name]" followed by its records (display name, URL, login, password, notes;
@@ -38,5 +59,9 @@ std::string TextExport(const TAccount& account, const TextExportOptions& options
 // The date in the locale's short form and, unless it is exactly midnight, a blank and the time in
 // the locale's long form (the C library's current locale).
 std::string ExportMoment(const std::tm& local);
+
+// ExportMoment of the current local time, as code page bytes; where the locale's date holds a
+// character the code page lacks, the ISO form instead.
+std::string CurrentExportMoment();
 
 } // namespace velmora
