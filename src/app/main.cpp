@@ -1,5 +1,7 @@
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
+#include "export/ExportCommands.h"
+#include "platform/AutomationDesktop.h"
 #include "platform/QtPlatform.h"
 #include "platform/TrayIconQt.h"
 #include "session/SessionControl.h"
@@ -43,6 +45,8 @@ int main(int argc, char** argv)
     TfrmMain frmMain(platform.Services());
     TfrmAccountSet frmAccountSet(frmMain);
     frmMain.SetAccountDialog(&frmAccountSet);
+    const std::unique_ptr<AutomationService> automation = DesktopAutomation();
+    ExportCommands exportCommands(frmMain, *automation);
     TrayIconQt tray(ApplicationIcon());
     SessionControl session(frmMain, frmAccountSet, tray);
     // A locked program may show no window at all; every way out ends the program explicitly.
