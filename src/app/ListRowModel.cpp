@@ -90,4 +90,15 @@ QVariant ListRowModel::headerData(int section, Qt::Orientation orientation, int 
     return {};
 }
 
+bool ListRowModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role)
+{
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::EditRole) || section < 0 ||
+        section >= m_headers.size()) {
+        return false;
+    }
+    m_headers[section] = value.toString();
+    emit headerDataChanged(Qt::Horizontal, section, section);
+    return true;
+}
+
 } // namespace velmora

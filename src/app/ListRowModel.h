@@ -37,6 +37,8 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // Captions of single columns, as the language files set them.
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) override;
 
 private:
     QVariant Decoration(const ListRow& row) const;

@@ -5,7 +5,7 @@
 #include "app/Pictures.h"
 #include "session/AccountDirectory.h"
 #include "settings/TfrmOptions.h"
-#include "settings/LanguageChoice.h"
+#include "settings/InterfaceLanguage.h"
 #include "vault/ListRows.h"
 
 #include <QApplication>
@@ -126,6 +126,7 @@ TfrmMain::TfrmMain(Platform platform, QWidget* parent)
     layout->addWidget(m_splitter, 1);
     layout->addWidget(m_panFind);
     setCentralWidget(central);
+    m_language = std::make_unique<InterfaceLanguage>(*this);
 
     resize(752, 474);
     move(207, 118);
@@ -421,26 +422,10 @@ std::filesystem::path TfrmMain::AccountFile(std::string_view extension) const
 void TfrmMain::FormShow(const std::filesystem::path& programDir)
 {
     m_programDir = programDir;
-    LoadInterfaceLanguage();
+    m_language->StartUp();
     if (m_accountDialog != nullptr) {
         m_platform.dialogs.RunModal(*m_accountDialog);
     }
-}
-
-void TfrmMain::LoadInterfaceLanguage()
-{
-    // The remembered language file, else Default.lng; a file that cannot be read leaves the
-    // default texts (and, failing that too, no texts) rather than ending the start.
-    const std::filesystem::path chosen = ReadLanguageChoice(m_programDir, {});
-    for (const std::filesystem::path& file : {chosen, std::filesystem::path()}) {
-        try {
-            m_lang.SetDocument(OpenChosenLanguageFile(m_programDir, file));
-            break;
-        } catch (const std::exception&) {
-            m_lang.SetDocument(IniDocument());
-        }
-    }
-    BuildPopupMenus();
 }
 
 QString TfrmMain::Message(std::string_view key) const
@@ -712,6 +697,12 @@ void TfrmMain::ApplySettings()
         m_lstRecords->setColumnHidden(column, look.brief);
     }
     m_panFind->setVisible(look.findPanel);
+    // The language files are known from the start-up sequence on; the language also sets the
+    // record list's column captions for the layout.
+    if (!m_programDir.empty()) {
+        m_language->ApplyLanguage();
+        UpdateMainCaption();
+    }
     AlignToFolderList();
 }
 

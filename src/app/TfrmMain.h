@@ -27,6 +27,7 @@ class QToolButton;
 
 namespace velmora {
 
+class InterfaceLanguage;
 class ListRowModel;
 class TfrmOptions;
 
@@ -48,6 +49,8 @@ public:
     // The settings dialog, whose controls are the account's live settings, and a copy of them.
     TfrmOptions& Options() { return *m_options; }
     AccountSettings Settings() const;
+    // The interface language: the chosen language file and its application to the forms.
+    InterfaceLanguage& Language() { return *m_language; }
     const std::filesystem::path& ProgramDir() const { return m_programDir; }
     std::filesystem::path AccountFile(std::string_view extension) const;
 
@@ -119,7 +122,6 @@ private:
     void BuildLists();
     void BuildFindPanel();
     void BuildStatusBar();
-    void LoadInterfaceLanguage();
     void SetPanel(int panel, const QString& text);
     void ReportRefusedCharacter(char32_t character);
     QAction* Action(const char* name) const;
@@ -135,6 +137,7 @@ private:
     std::filesystem::path m_programDir;
     QDialog* m_accountDialog = nullptr;
     int ChangingFolderIndex = -1;
+    std::unique_ptr<InterfaceLanguage> m_language;
 
     QList<QIcon> m_imgLst;
     QList<QIcon> m_lstImg2;
