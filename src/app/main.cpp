@@ -1,3 +1,4 @@
+#include "app/BackupCommands.h"
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
 #include "export/ExportCommands.h"
@@ -45,6 +46,7 @@ int main(int argc, char** argv)
     TfrmMain frmMain(platform.Services());
     TfrmAccountSet frmAccountSet(frmMain);
     frmMain.SetAccountDialog(&frmAccountSet);
+    BackupCommands backupCommands(frmMain);
     const std::unique_ptr<AutomationService> automation = DesktopAutomation();
     ExportCommands exportCommands(frmMain, *automation);
     TrayIconQt tray(ApplicationIcon());

@@ -3,6 +3,7 @@
 #include "app/CodePageText.h"
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
+#include "session/AccountBackup.h"
 #include "session/AccountDirectory.h"
 #include "session/PasswordField.h"
 #include "session/PasswordHint.h"
@@ -136,6 +137,8 @@ void TfrmAccountSet::FormShow()
     m_edUser->clear();
     m_edUser->setEditText(QString());
     m_edPass->clear();
+    // An import cut off by a crash left the account only as its backup: bring it back first.
+    RecoverUnfinishedImports(m_main.ProgramDir());
     for (const std::string& name : ListAccounts(m_main.ProgramDir())) {
         m_edUser->addItem(FromCodePage(name));
     }
