@@ -311,6 +311,31 @@ private slots:
         QCOMPARE(ReadWholeFile(File(kAccountExtension)), account);
     }
 
+    void aBackupThatCannotBeReadBackIsKeptAndNothingIsSaved()
+    {
+        // An import file whose second folder block is damaged: it adds one folder, then fails.
+        StringCipher cipher;
+        std::string content;
+        for (const char* value : {"account_check_line", "2", "folder_check_line", "A", "0", "0", "damaged"}) {
+            content += cipher.EncipherText("pw", value) + "\r\n";
+        }
+        WriteFileAtomically(Elsewhere("anna.vmk"), content);
+        // While the import is read, the backup goes bad on the disk.
+        const auto backup = ImportBackupPath(m_program->dir.Path(), "anna");
+        m_main->Account().OnChange = [this, backup] {
+            WriteFileAtomically(backup, "not an account file\r\n");
+            m_main->AccountChanged();
+        };
+        Platform().files.push_back(Text(Elsewhere("anna.vmk")));
+        Platform().answers.push_back(Answer::Yes);
+        m_commands->mAccClick();
+
+        QCOMPARE(Platform().messages,
+                 Shown({{MessageKind::Error, "const_do_u"}, {MessageKind::Error, "const_err_imp"}}));
+        QCOMPARE(ReadWholeFile(backup), std::string("not an account file\r\n"));
+        QVERIFY(!std::filesystem::exists(File(kAccountExtension))); // nothing saved over it
+    }
+
     void theAccountListBringsBackAnAccountLeftAsItsImportBackup()
     {
         MakeImportBackup(m_program->dir.Path(), "anna"); // as if the program ended mid-import
