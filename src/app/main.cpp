@@ -1,6 +1,10 @@
 #include "app/BackupCommands.h"
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
+#include "browser/EditingCommands.h"
+#include "browser/TfrmFolder.h"
+#include "browser/TfrmRecord.h"
+#include "generator/TfrmPassGen.h"
 #include "export/ExportCommands.h"
 #include "platform/AutomationDesktop.h"
 #include "platform/QtPlatform.h"
@@ -46,6 +50,10 @@ int main(int argc, char** argv)
     TfrmMain frmMain(platform.Services());
     TfrmAccountSet frmAccountSet(frmMain);
     frmMain.SetAccountDialog(&frmAccountSet);
+    TfrmPassGen frmPassGen(frmMain);
+    TfrmFolder frmFolder(frmMain);
+    TfrmRecord frmRecord(frmMain, frmPassGen);
+    EditingCommands editingCommands(frmMain, frmFolder, frmRecord, frmPassGen);
     BackupCommands backupCommands(frmMain);
     const std::unique_ptr<AutomationService> automation = DesktopAutomation();
     ExportCommands exportCommands(frmMain, *automation);

@@ -110,6 +110,8 @@ inline constexpr std::array kMessageKeys = {
     MessageKey{"const_cl", 0},
     MessageKey{"const_bad_char", 0},
     MessageKey{"const_long_name", 0},
+    MessageKey{"const_full_folder", 0},
+    MessageKey{"const_many_folders", 0},
     MessageKey{"const_not_deleted", 0},
 };
 

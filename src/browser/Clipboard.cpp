@@ -1,0 +1,10 @@
+#include "browser/Clipboard.h"
+
+namespace velmora {
+
+void CopyToClipboard(ClipboardService& clipboard, const QString& text)
+{
+    clipboard.SetText(text, true);
+}
+
+} // namespace velmora

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <string>
+
+namespace velmora {
+
+class TfrmMain;
+class TfrmRecord;
+struct TRecType;
+
+// The main window's record commands: new, edit, delete, move up and down, open the URL.
+class RecordCommands final : public QObject
+{
+    Q_DISABLE_COPY_MOVE(RecordCommands)
+
+public:
+    RecordCommands(TfrmMain& main, TfrmRecord& frmRecord);
+
+    void mRecNewClick();
+    void mRecEditClick();
+    void mRecDelClick();
+    void mRecUpClick();
+    void mRecDownClick();
+    void mURLClick();
+
+private:
+    // The selected record row, when a folder row is selected too; -1 after telling the user.
+    int RequireRecordRow();
+    const std::string& KeyOfRow(int row) const;
+    // A record moved within its folder: the row it went to is selected.
+    void FinishMove(int row);
+
+    TfrmMain& m_main;
+    TfrmRecord& m_frmRecord;
+};
+
+} // namespace velmora
