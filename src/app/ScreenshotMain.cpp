@@ -1,11 +1,12 @@
 // Writes PNG pictures of the account dialog and of the main window with a small demo account,
-// for the README and for checking the look under Xvfb:
+// in English and in Russian, for the README and for checking the look under Xvfb:
 //     velmora-screenshot OUTPUT_DIRECTORY
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
 #include "platform/QtPlatform.h"
 #include "session/AccountDirectory.h"
 #include "session/TfrmAccountSet.h"
+#include "settings/InterfaceLanguage.h"
 #include "settings/TfrmOptions.h"
 
 #include <QApplication>
@@ -72,6 +73,8 @@ public:
         m_main->Options().show();
         Save(m_main->Options(), m_output + QStringLiteral("/options-dialog.png"));
         m_main->Options().hide();
+        m_main->Language().SetLanguageFile(m_main->ProgramDir() / "Languages" / "Russian.lng");
+        Save(*m_main, m_output + QStringLiteral("/main-window-russian.png"));
         return dialog.result();
     }
 
