@@ -227,6 +227,7 @@ private slots:
         }
         m_commands->mFolClick();
         QCOMPARE(Platform().messages, Shown({{MessageKind::Warning, "const_many_folders"}}));
+        QVERIFY(!m_main->Message("const_many_folders").isEmpty());
         QCOMPARE(account.FolderCount(), kMaxFolders);
         QCOMPARE(Platform().unscripted, 0); // no file dialog was shown
     }
