@@ -57,6 +57,7 @@ TfrmPassGen::TfrmPassGen(TfrmMain& main) : QDialog(&main, Qt::Dialog | Qt::MSWin
     m_edSpec = new QLineEdit(FromCodePage(kDefaultSpecialCharacters), this);
     m_edSpec->setObjectName(QStringLiteral("edSpec"));
     m_edSpec->setMinimumWidth(145);
+    m_edSpec->setCursorPosition(0); // the set shown from its start
     GuardCodePageInput(m_edSpec, report);
 
     QLabel* labLen = bold("labLen", QStringLiteral("Длина"));
