@@ -10,47 +10,6 @@ namespace {
 constexpr std::string_view kLineMarker = "*|*";
 constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
-// Decodes the UTF-8 character at `position` and moves past it; an invalid or truncated
-// sequence gives nothing and moves past its first byte only, so it cannot swallow what follows.
-std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& position)
-{
-    const auto lead = static_cast<unsigned char>(text[position]);
-    std::size_t length = 0;
-    char32_t value = 0;
-    char32_t minimum = 0;
-    if (lead < 0x80) {
-        ++position;
-        return lead;
-    } else if (lead >= 0xC2 && lead < 0xE0) {
-        length = 2, value = lead & 0x1F, minimum = 0x80;
-    } else if (lead >= 0xE0 && lead < 0xF0) {
-        length = 3, value = lead & 0x0F, minimum = 0x800;
-    } else if (lead >= 0xF0 && lead < 0xF5) {
-        length = 4, value = lead & 0x07, minimum = 0x10000;
-    } else {
-        ++position;
-        return std::nullopt;
-    }
-    if (text.size() - position < length) {
-        ++position;
-        return std::nullopt;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[position + i]);
-        if ((next & 0xC0) != 0x80) {
-            ++position;
-            return std::nullopt;
-        }
-        value = (value << 6) | (next & 0x3F);
-    }
-    if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-        ++position;
-        return std::nullopt;
-    }
-    position += length;
-    return value;
-}
-
 std::filesystem::path LanguageFilePath(const std::filesystem::path& programDir, const std::filesystem::path& path)
 {
     return path.empty() ? programDir / kDefaultLanguageFileName : path;
@@ -91,7 +50,7 @@ std::string LanguageFileBytesToCodePage(std::string_view bytes)
     converted.reserve(bytes.size());
     std::size_t position = 0;
     while (position < bytes.size()) {
-        const std::optional<char32_t> character = NextUtf8(bytes, position);
+        const std::optional<char32_t> character = DecodeUtf8Character(bytes, position);
         const std::optional<unsigned char> byte = character ? UnicodeToCodePage(*character) : std::nullopt;
         converted += byte ? static_cast<char>(*byte) : '?';
     }

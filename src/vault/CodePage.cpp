@@ -51,43 +51,46 @@ void AppendUtf8(std::string& out, char32_t c)
     }
 }
 
-// Decodes one UTF-8 character at `pos` and advances it; returns nothing for an invalid sequence.
-std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& pos)
+} // namespace
+
+std::optional<char32_t> DecodeUtf8Character(std::string_view text, std::size_t& position)
 {
-    const auto lead = static_cast<unsigned char>(text[pos]);
+    const auto lead = static_cast<unsigned char>(text[position]);
     std::size_t length = 0;
     char32_t value = 0;
     char32_t minimum = 0;
     if (lead < 0x80) {
-        ++pos;
+        ++position;
         return lead;
-    } else if ((lead & 0xE0) == 0xC0) {
+    } else if (lead >= 0xC2 && lead < 0xE0) {
         length = 2, value = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
+    } else if (lead >= 0xE0 && lead < 0xF0) {
         length = 3, value = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
+    } else if (lead >= 0xF0 && lead < 0xF5) {
         length = 4, value = lead & 0x07, minimum = 0x10000;
     } else {
+        ++position;
         return std::nullopt;
     }
-    if (text.size() - pos < length) {
+    if (text.size() - position < length) {
+        ++position;
         return std::nullopt;
     }
     for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[pos + i]);
+        const auto next = static_cast<unsigned char>(text[position + i]);
         if ((next & 0xC0) != 0x80) {
+            ++position;
             return std::nullopt;
         }
         value = (value << 6) | (next & 0x3F);
     }
     if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        ++position;
         return std::nullopt;
     }
-    pos += length;
+    position += length;
     return value;
 }
-
-} // namespace
 
 char32_t CodePageToUnicode(unsigned char byte)
 {
@@ -127,7 +130,7 @@ CodePageText Utf8ToCodePage(std::string_view utf8)
     result.bytes.reserve(utf8.size());
     std::size_t pos = 0;
     while (pos < utf8.size()) {
-        const auto character = NextUtf8(utf8, pos);
+        const auto character = DecodeUtf8Character(utf8, pos);
         if (!character) {
             result.unmappable = U'\uFFFD';
             return result;

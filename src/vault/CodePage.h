@@ -16,6 +16,10 @@ std::optional<unsigned char> UnicodeToCodePage(char32_t character);
 
 std::string CodePageToUtf8(std::string_view bytes);
 
+// Decodes the UTF-8 character at `position` and moves past it. An invalid or truncated sequence
+// gives nothing and moves past its first byte only, so it cannot swallow what follows.
+std::optional<char32_t> DecodeUtf8Character(std::string_view text, std::size_t& position);
+
 struct CodePageText
 {
     std::string bytes;
