@@ -3,6 +3,7 @@
 #include "app/CodePageText.h"
 #include "app/ListRowModel.h"
 #include "app/Pictures.h"
+#include "browser/QuickJump.h"
 #include "session/AccountDirectory.h"
 #include "settings/TfrmOptions.h"
 #include "settings/InterfaceLanguage.h"
@@ -626,6 +627,11 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::KeyRelease && watched == focusWidget() && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
         FormKeyUp();
+        if (watched == m_edFolderFind) {
+            QuickJump(*this).edFolderFindKeyUp(m_edFolderFind->text());
+        } else if (watched == m_edRecFind) {
+            QuickJump(*this).edRecFindKeyUp(m_edRecFind->text());
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
