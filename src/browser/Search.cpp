@@ -2,6 +2,10 @@
 
 #include "settings/IniDocument.h"
 
+#include <algorithm>
+#include <iterator>
+#include <thread>
+
 namespace velmora {
 namespace {
 
@@ -10,31 +14,35 @@ bool Compare(std::string_view text, std::string_view needle, bool exact)
     return exact ? text == needle : text.find(needle) != std::string_view::npos;
 }
 
-// The needle is lowered once by the caller; only the record's text is lowered here.
-bool FieldHits(const std::string& field, std::string_view needle, TextMatch match)
+// The needle is lowered once by the caller; only the record's text is lowered here, into a
+// buffer that lives for the whole search so that lowering allocates nothing.
+bool FieldHits(const std::string& field, std::string_view needle, TextMatch match, std::string& buffer)
 {
     if (match.caseSensitive) {
         return Compare(field, needle, match.exact);
     }
-    return Compare(FoldNameCase(field), needle, match.exact);
+    buffer.assign(field);
+    FoldNameCaseInPlace(buffer);
+    return Compare(buffer, needle, match.exact);
 }
 
-bool RecordHits(const TRecType& record, std::string_view needle, const SearchOptions& options)
+bool RecordHits(const TRecType& record, std::string_view needle, const SearchOptions& options, std::string& buffer)
 {
     const TextMatch match = options.match;
-    return (options.name && FieldHits(record.Name, needle, match)) ||
-           (options.url && FieldHits(record.URL, needle, match)) ||
-           (options.login && FieldHits(record.Login, needle, match)) ||
-           (options.idNumber && FieldHits(record.IDNumber, needle, match)) ||
-           (options.password && FieldHits(record.Password, needle, match));
+    return (options.name && FieldHits(record.Name, needle, match, buffer)) ||
+           (options.url && FieldHits(record.URL, needle, match, buffer)) ||
+           (options.login && FieldHits(record.Login, needle, match, buffer)) ||
+           (options.idNumber && FieldHits(record.IDNumber, needle, match, buffer)) ||
+           (options.password && FieldHits(record.Password, needle, match, buffer));
 }
 
 void SearchFolder(const TFolderType& folder, std::size_t folderIndex, std::string_view needle,
                   const SearchOptions& options, std::vector<SearchHit>& hits)
 {
+    std::string buffer;
     for (std::size_t i = 0; i < folder.Count(); ++i) {
         const TRecType& record = folder.RecordAt(i);
-        if (RecordHits(record, needle, options)) {
+        if (RecordHits(record, needle, options, buffer)) {
             hits.push_back({folder.Name, record.Name, record.Key, folderIndex, i + 1});
         }
     }
@@ -57,8 +65,9 @@ std::optional<std::size_t> FirstMatchingRow(std::size_t count, const std::functi
         return std::nullopt;
     }
     const std::string needle = match.caseSensitive ? std::string(text) : FoldNameCase(text);
+    std::string buffer;
     for (std::size_t row = 0; row < count; ++row) {
-        if (FieldHits(caption(row), needle, match)) {
+        if (FieldHits(caption(row), needle, match, buffer)) {
             return row;
         }
     }
@@ -75,8 +84,26 @@ std::vector<SearchHit> RunSearch(const TAccount& account, const SearchOptions& o
         }
         return hits;
     }
-    for (std::size_t f = 0; f < account.FolderCount(); ++f) {
-        SearchFolder(account.Folder(f), f, needle, options, hits);
+    // Folders are searched side by side, one run of folders per core, and joined in folder order;
+    // the account is only read, so the runs share nothing they write.
+    const std::size_t folders = account.FolderCount();
+    const std::size_t runs =
+        std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, std::max<std::size_t>(folders, 1));
+    std::vector<std::vector<SearchHit>> found(runs);
+    const auto searchRun = [&](std::size_t run) {
+        for (std::size_t f = folders * run / runs; f < folders * (run + 1) / runs; ++f) {
+            SearchFolder(account.Folder(f), f, needle, options, found[run]);
+        }
+    };
+    {
+        std::vector<std::jthread> threads;
+        for (std::size_t run = 1; run < runs; ++run) {
+            threads.emplace_back(searchRun, run);
+        }
+        searchRun(0);
+    }
+    for (std::vector<SearchHit>& part : found) {
+        hits.insert(hits.end(), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
     }
     return hits;
 }

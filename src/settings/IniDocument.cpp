@@ -31,7 +31,13 @@ std::string_view Trim(std::string_view text)
 std::string FoldNameCase(std::string_view name)
 {
     std::string folded(name);
-    for (char& c : folded) {
+    FoldNameCaseInPlace(folded);
+    return folded;
+}
+
+void FoldNameCaseInPlace(std::string& text)
+{
+    for (char& c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDF)) {
             c = static_cast<char>(byte + 0x20);
@@ -39,7 +45,6 @@ std::string FoldNameCase(std::string_view name)
             c = static_cast<char>(0xB8);
         }
     }
-    return folded;
 }
 
 IniDocument IniDocument::Parse(std::string_view text)

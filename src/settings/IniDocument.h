@@ -62,6 +62,8 @@ private:
 
 // Folds Latin and Windows-1251 Cyrillic letters to lower case, so names compare without case.
 std::string FoldNameCase(std::string_view name);
+// The same in place, for callers that fold many texts into one reused buffer.
+void FoldNameCaseInPlace(std::string& text);
 
 // The file's bytes; throws FileError when it cannot be read or is larger than `maxBytes`, so a
 // damaged or hostile file never makes us allocate without bound.
