@@ -24,7 +24,8 @@ template <typename Size, typename Work> void ForEachChunk(const AesEcb& aes, std
     for (std::size_t i = 0; i < count; ++i) {
         total += sizeOf(i);
     }
-    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    // Asking for the core count reads a system file, so it is asked once.
+    static const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t chunks = std::clamp<std::size_t>(total / kBytesPerThread, 1, std::min<std::size_t>(cores, 8));
     if (chunks == 1) {
         work(aes, 0, count);
