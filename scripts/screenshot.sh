@@ -10,4 +10,4 @@ cmake --preset default >/dev/null
 cmake --build --preset default --target velmora-screenshot velmora_data
 xvfb-run --auto-servernum --server-args="-screen 0 1280x800x24" \
     env QT_QPA_PLATFORM=xcb build/default/bin/velmora-screenshot "$output"
-echo "Wrote the account dialog, the main window (in English and in Russian) and the settings dialog to $output/"
+echo "Wrote the account dialog, the main window (in English and in Russian), the settings dialog and the search window to $output/"

@@ -2,6 +2,10 @@
 
 #include "app/CodePageText.h"
 
+#include <QHeaderView>
+#include <QTableView>
+#include <algorithm>
+
 namespace velmora {
 
 ListRowModel::ListRowModel(QStringList headers, QObject* parent)
@@ -99,6 +103,31 @@ bool ListRowModel::setHeaderData(int section, Qt::Orientation orientation, const
     m_headers[section] = value.toString();
     emit headerDataChanged(Qt::Horizontal, section, section);
     return true;
+}
+
+QTableView* MakeReportList(QWidget* parent, const char* name, QAbstractItemModel* model)
+{
+    auto* list = new QTableView(parent);
+    list->setObjectName(QLatin1String(name));
+    list->setModel(model);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setWordWrap(false);
+    list->setTextElideMode(Qt::ElideRight);
+    list->setIconSize(QSize(16, 16));
+    list->verticalHeader()->hide();
+    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->verticalHeader()->setDefaultSectionSize(std::max(20, list->fontMetrics().height() + 6));
+    list->horizontalHeader()->setSectionsClickable(false); // column click is off
+    list->horizontalHeader()->setHighlightSections(false);
+    list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QPalette palette = list->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    list->setPalette(palette);
+    return list;
 }
 
 } // namespace velmora

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+class QTableView;
+class QWidget;
+
 namespace velmora {
 
 // A report-style list over rows built by FillFolderRows or FillRecordRows. Column 0 shows the
@@ -50,5 +53,9 @@ private:
     bool m_imagesShown = false;
     bool m_stateImagesShown = false;
 };
+
+// A read-only report list over `model`: whole rows, one at a time, no row numbers, no column
+// clicks, and a selection that stays visible when the list loses the focus.
+QTableView* MakeReportList(QWidget* parent, const char* name, QAbstractItemModel* model);
 
 } // namespace velmora

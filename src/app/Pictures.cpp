@@ -201,6 +201,23 @@ void Arrow(QPainter& p, bool up)
     p.restore();
 }
 
+void Magnifier(QPainter& p, const QPointF& centre, qreal radius)
+{
+    p.setPen(QPen(QColor(90, 60, 30), radius * 0.55, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(centre + QPointF(radius * 0.75, radius * 0.75), centre + QPointF(radius * 1.9, radius * 1.9));
+    p.setPen(QPen(QColor(60, 70, 85), radius * 0.3));
+    p.setBrush(QColor(200, 225, 250, 220));
+    p.drawEllipse(centre, radius, radius);
+}
+
+void RightArrow(QPainter& p)
+{
+    p.setPen(QPen(QColor(20, 70, 150), 1));
+    p.setBrush(QColor(60, 130, 220));
+    p.drawPolygon(QPolygonF({QPointF(12.5, 16), QPointF(18, 16), QPointF(18, 12.5), QPointF(23.5, 18),
+                             QPointF(18, 23.5), QPointF(18, 20), QPointF(12.5, 20)}));
+}
+
 void SmallFolder(QPainter& p)
 {
     FolderShape(p, QRectF(1.5, 3.5, 17, 13), kFolderColours[0]);
@@ -318,6 +335,17 @@ void PaintGlyph(QPainter& p, Glyph glyph)
         p.drawRect(QRectF(9, 15.5, 6, 5));
         p.setPen(QPen(QColor(150, 110, 10), 1.2));
         p.drawLine(QPointF(9, 18), QPointF(15, 18));
+        break;
+    case Glyph::Search:
+        Magnifier(p, QPointF(10, 10), 6);
+        break;
+    case Glyph::ViewRecord:
+        SmallCard(p);
+        Magnifier(p, QPointF(16, 16), 4);
+        break;
+    case Glyph::GoToRecord:
+        SmallCard(p);
+        RightArrow(p);
         break;
     }
 }

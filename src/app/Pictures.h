@@ -32,7 +32,10 @@ enum class Glyph
     ChooseUser,
     Tray,
     Exit,
-    Hint
+    Hint,
+    Search,
+    ViewRecord,
+    GoToRecord
 };
 QIcon ToolbarGlyph(Glyph glyph);
 

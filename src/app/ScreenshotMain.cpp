@@ -3,6 +3,9 @@
 //     velmora-screenshot OUTPUT_DIRECTORY
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
+#include "browser/TfrmFind.h"
+#include "browser/TfrmRecord.h"
+#include "generator/TfrmPassGen.h"
 #include "platform/QtPlatform.h"
 #include "session/AccountDirectory.h"
 #include "session/TfrmAccountSet.h"
@@ -12,9 +15,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -57,6 +62,7 @@ class ScreenshotDialogs final : public DialogService
 public:
     explicit ScreenshotDialogs(QString output) : m_output(std::move(output)) {}
     void SetMainWindow(TfrmMain* main) { m_main = main; }
+    void SetSearchWindow(TfrmFind* find) { m_find = find; }
 
     int RunModal(QDialog& dialog) override
     {
@@ -73,20 +79,37 @@ public:
         m_main->Options().show();
         Save(m_main->Options(), m_output + QStringLiteral("/options-dialog.png"));
         m_main->Options().hide();
+        SaveSearchWindow();
         m_main->Language().SetLanguageFile(m_main->ProgramDir() / "Languages" / "Russian.lng");
         Save(*m_main, m_output + QStringLiteral("/main-window-russian.png"));
         return dialog.result();
     }
 
 private:
+    // The search page with a text typed in, then what it found in every folder.
+    void SaveSearchWindow()
+    {
+        m_find->mAdvSearchClick();
+        m_find->findChild<QLineEdit*>(QStringLiteral("edFindText"))->setText(QStringLiteral("mail"));
+        m_find->findChild<QGroupBox*>(QStringLiteral("rgFolders"))
+            ->findChildren<QRadioButton*>()
+            .at(1)
+            ->setChecked(true);
+        Save(*m_find, m_output + QStringLiteral("/search-window.png"));
+        m_find->butStartClick();
+        Save(*m_find, m_output + QStringLiteral("/search-results.png"));
+        m_find->hide();
+    }
+
     TfrmMain* m_main = nullptr;
+    TfrmFind* m_find = nullptr;
     QString m_output;
 };
 
 // The 20 folder icons, the record icon and the tool bar glyphs on one sheet, twice their size.
 void SaveIconSheet(const QString& file)
 {
-    QPixmap sheet(2 * (24 + (static_cast<int>(Glyph::Hint) + 1) * 26), 2 * 64);
+    QPixmap sheet(2 * (24 + (static_cast<int>(Glyph::GoToRecord) + 1) * 26), 2 * 64);
     sheet.fill(Qt::white);
     QPainter painter(&sheet);
     painter.scale(2, 2);
@@ -95,7 +118,7 @@ void SaveIconSheet(const QString& file)
         painter.drawPixmap(4 + i * 20, 4, folders[i].pixmap(16, 16));
     }
     painter.drawPixmap(4, 24, RecordIcon().pixmap(16, 16));
-    for (int glyph = 0; glyph <= static_cast<int>(Glyph::Hint); ++glyph) {
+    for (int glyph = 0; glyph <= static_cast<int>(Glyph::GoToRecord); ++glyph) {
         painter.drawPixmap(24 + glyph * 26, 34, ToolbarGlyph(static_cast<Glyph>(glyph)).pixmap(24, 24));
     }
     painter.end();
@@ -132,7 +155,11 @@ int main(int argc, char** argv)
                               services.counter, dialogs, services.fontColorDialogs});
     TfrmAccountSet frmAccountSet(frmMain);
     frmMain.SetAccountDialog(&frmAccountSet);
+    TfrmPassGen frmPassGen(frmMain);
+    TfrmRecord frmRecord(frmMain, frmPassGen);
+    TfrmFind frmFind(frmMain, frmRecord);
     dialogs.SetMainWindow(&frmMain);
+    dialogs.SetSearchWindow(&frmFind);
     SaveIconSheet(output + QStringLiteral("/icons.png"));
     frmMain.FormShow(dir);
     return frmAccountSet.AccountOpened() ? 0 : 1;

@@ -5,8 +5,8 @@
 #include "app/Pictures.h"
 #include "browser/QuickJump.h"
 #include "session/AccountDirectory.h"
-#include "settings/TfrmOptions.h"
 #include "settings/InterfaceLanguage.h"
+#include "settings/TfrmOptions.h"
 #include "vault/ListRows.h"
 
 #include <QApplication>
@@ -42,29 +42,9 @@ enum Tag
 
 QTableView* MakeList(QWidget* parent, const char* name, int tag, QAbstractItemModel* model)
 {
-    auto* list = new QTableView(parent);
-    list->setObjectName(QLatin1String(name));
+    QTableView* list = MakeReportList(parent, name, model);
     list->setProperty("Tag", tag);
-    list->setModel(model);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setWordWrap(false);
-    list->setTextElideMode(Qt::ElideRight);
-    list->setIconSize(QSize(16, 16));
-    list->verticalHeader()->hide();
-    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    list->verticalHeader()->setDefaultSectionSize(std::max(20, list->fontMetrics().height() + 6));
-    list->horizontalHeader()->setSectionsClickable(false); // column click is off
-    list->horizontalHeader()->setHighlightSections(false);
-    list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     list->setContextMenuPolicy(Qt::CustomContextMenu);
-    // The selection stays visible when the list loses the focus.
-    QPalette palette = list->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
-    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                     palette.color(QPalette::Active, QPalette::HighlightedText));
-    list->setPalette(palette);
     return list;
 }
 

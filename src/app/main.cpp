@@ -2,6 +2,7 @@
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
 #include "browser/EditingCommands.h"
+#include "browser/TfrmFind.h"
 #include "browser/TfrmFolder.h"
 #include "browser/TfrmRecord.h"
 #include "export/ExportCommands.h"
@@ -59,6 +60,8 @@ int main(int argc, char** argv)
     ExportCommands exportCommands(frmMain, *automation);
     TrayIconQt tray(ApplicationIcon());
     SessionControl session(frmMain, frmAccountSet, tray);
+    TfrmFind frmFind(frmMain, frmRecord);
+    QObject::connect(&session, &SessionControl::AccountCleared, &frmFind, &TfrmFind::ForgetResults);
     // A locked program may show no window at all; every way out ends the program explicitly.
     QApplication::setQuitOnLastWindowClosed(false);
 

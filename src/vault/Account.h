@@ -83,6 +83,8 @@ public:
                     std::string password, std::string notes);
     void DeleteRecord(std::string_view key);
     const TRecType* FindRecord(std::string_view key) const;
+    // The 0-based position of the record with this key, if the folder holds it.
+    std::optional<std::size_t> PositionOf(std::string_view key) const;
     void MoveRecordUp(std::string_view key);
     void MoveRecordDown(std::string_view key);
     // Appends the record to the target folder with a new key and removes it here, marking the
@@ -99,7 +101,6 @@ private:
     explicit TFolderType(int index) : m_index(index) {}
     // Room for `count` more records, so reading a large folder does not regrow its storage.
     void Reserve(std::size_t count);
-    std::optional<std::size_t> PositionOf(std::string_view key) const;
     void SwapContents(TFolderType& other) noexcept;
 
     // Records never move in memory, so the key index may point into them.

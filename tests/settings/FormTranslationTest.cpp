@@ -2,6 +2,7 @@
 
 #include "GuiFixture.h"
 #include "ScriptedTray.h"
+#include "browser/TfrmFind.h"
 #include "browser/TfrmFolder.h"
 #include "browser/TfrmRecord.h"
 #include "generator/TfrmPassGen.h"
@@ -142,6 +143,7 @@ private slots:
         TfrmFolder folder(*m_main);
         TfrmRecord record(*m_main, passGen);
         TfrmUser user(*m_main);
+        TfrmFind find(*m_main, record);
         ScriptedTray tray;
         SessionControl session(*m_main, *m_program->accountSet, tray);
         m_program->LoadLanguage();
@@ -201,7 +203,16 @@ private slots:
                                          ? QStringLiteral("<unnamed %1>").arg(component->metaObject()->className())
                                          : component->objectName();
                 const std::optional<QString> caption = GetTextProperty(*component, TextProperty::Caption);
-                if (caption && !caption->isEmpty()) {
+                // An unnamed radio button is an item of its radio group, translated by the group's items.
+                const auto* group = qobject_cast<const QGroupBox*>(component->parent());
+                const auto* button = qobject_cast<const QRadioButton*>(component);
+                const qsizetype item =
+                    group != nullptr && button != nullptr && component->objectName().isEmpty()
+                        ? group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly).indexOf(button)
+                        : -1;
+                if (item >= 0) {
+                    needs(group->objectName() + QStringLiteral(".items[%1]").arg(item), *caption);
+                } else if (caption && !caption->isEmpty()) {
                     needs(name + QStringLiteral(".Caption"), *caption);
                 }
                 // A menu item's tool tip is its text unless it was given one; menus never show it.
