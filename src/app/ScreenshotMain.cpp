@@ -82,6 +82,8 @@ public:
         SaveSearchWindow();
         m_main->Language().SetLanguageFile(m_main->ProgramDir() / "Languages" / "Russian.lng");
         Save(*m_main, m_output + QStringLiteral("/main-window-russian.png"));
+        m_find->mAdvSearchClick();
+        Save(*m_find, m_output + QStringLiteral("/search-window-russian.png"));
         return dialog.result();
     }
 
