@@ -67,6 +67,8 @@ public:
     QString FormatMessage(std::string_view key, std::initializer_list<std::string_view> arguments) const;
 
     void ShowMessageBox(const QString& text, MessageKind kind);
+    // Tells that a character has no place in the code page, so a text could not take it.
+    void ReportRefusedCharacter(char32_t character);
     void FillFolderList(bool keepSelection);
     void FillRecordList(bool keepSelection);
     void AccountChanged();
@@ -123,7 +125,6 @@ private:
     void BuildFindPanel();
     void BuildStatusBar();
     void SetPanel(int panel, const QString& text);
-    void ReportRefusedCharacter(char32_t character);
     QAction* Action(const char* name) const;
     RecordRowLayout Layout() const;
 

@@ -1,6 +1,7 @@
 #include "browser/TfrmFind.h"
 
 #include "app/CodePageText.h"
+#include "app/FormButton.h"
 #include "app/ListRowModel.h"
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
@@ -84,9 +85,7 @@ TfrmFind::TfrmFind(TfrmMain& main, TfrmRecord& frmRecord)
     m_edFindText = new QLineEdit(searchPage);
     m_edFindText->setObjectName(QStringLiteral("edFindText"));
     m_edFindText->setMinimumWidth(345);
-    GuardCodePageInput(m_edFindText, [this](char32_t c) {
-        m_main.ShowMessageBox(m_main.Message("const_bad_char") + CharacterText(c), MessageKind::Warning);
-    });
+    GuardCodePageInput(m_edFindText, [this](char32_t c) { m_main.ReportRefusedCharacter(c); });
     m_edFindText->installEventFilter(this);
     auto* label1 = new QLabel(QStringLiteral("Текст для поиска:"), searchPage);
     label1->setObjectName(QStringLiteral("Label1"));
@@ -167,14 +166,8 @@ TfrmFind::TfrmFind(TfrmMain& main, TfrmRecord& frmRecord)
     resultsLayout->addLayout(resultButtons);
 
     // Enter in the text box starts the search, so no button may take it as the default.
-    const auto button = [this](const char* name, const QString& caption) {
-        auto* push = new QPushButton(caption, this);
-        push->setObjectName(QLatin1String(name));
-        push->setAutoDefault(false);
-        return push;
-    };
-    QPushButton* butClose = button("butClose", QStringLiteral("Закрыть"));
-    QPushButton* butHelp = button("butHelp", QStringLiteral("Справка"));
+    QPushButton* butClose = FormButton(this, "butClose", QStringLiteral("Закрыть"));
+    QPushButton* butHelp = FormButton(this, "butHelp", QStringLiteral("Справка"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(butClose);

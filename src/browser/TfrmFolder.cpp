@@ -1,6 +1,7 @@
 #include "browser/TfrmFolder.h"
 
 #include "app/CodePageText.h"
+#include "app/FormButton.h"
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
 #include "browser/FolderIconTable.h"
@@ -26,21 +27,16 @@ TfrmFolder::TfrmFolder(TfrmMain& main) : QDialog(&main, Qt::Dialog | Qt::MSWindo
     m_edName = new QLineEdit(this);
     m_edName->setObjectName(QStringLiteral("edName"));
     labName->setBuddy(m_edName);
-    GuardCodePageInput(m_edName, [this](char32_t c) {
-        m_main.ShowMessageBox(m_main.Message("const_bad_char") + CharacterText(c), MessageKind::Warning);
-    });
+    GuardCodePageInput(m_edName, [this](char32_t c) { m_main.ReportRefusedCharacter(c); });
 
     auto* labIcon = new QLabel(QStringLiteral("Иконка"), this);
     labIcon->setObjectName(QStringLiteral("labIcon"));
     m_table = new FolderIconTable(FolderIcons(), this);
     m_table->SetOnRelease([this](int x, int y) { TableMouseUp(x, y); });
 
-    m_butOk = new QPushButton(QStringLiteral("Создать"), this);
-    m_butOk->setObjectName(QStringLiteral("butOk"));
+    m_butOk = FormButton(this, "butOk", QStringLiteral("Создать"));
     m_butOk->setDefault(true);
-    auto* butCancel = new QPushButton(QStringLiteral("Отмена"), this);
-    butCancel->setObjectName(QStringLiteral("butCancel"));
-    butCancel->setAutoDefault(false);
+    QPushButton* butCancel = FormButton(this, "butCancel", QStringLiteral("Отмена"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -115,7 +111,7 @@ void TfrmFolder::butOkClick()
     }
     CodePageBytes name = ToCodePage(m_edName->text());
     if (name.refused) {
-        m_main.ShowMessageBox(m_main.Message("const_bad_char") + CharacterText(*name.refused), MessageKind::Warning);
+        m_main.ReportRefusedCharacter(*name.refused);
         return;
     }
     TAccount& account = m_main.Account();

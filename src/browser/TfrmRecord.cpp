@@ -1,6 +1,7 @@
 #include "browser/TfrmRecord.h"
 
 #include "app/CodePageText.h"
+#include "app/FormButton.h"
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
 #include "browser/Clipboard.h"
@@ -51,9 +52,7 @@ TfrmRecord::TfrmRecord(TfrmMain& main, TfrmPassGen& passGen)
     const auto edit = [this](const char* name) {
         auto* field = new QLineEdit(this);
         field->setObjectName(QLatin1String(name));
-        GuardCodePageInput(field, [this](char32_t c) {
-            m_main.ShowMessageBox(m_main.Message("const_bad_char") + CharacterText(c), MessageKind::Warning);
-        });
+        GuardCodePageInput(field, [this](char32_t c) { m_main.ReportRefusedCharacter(c); });
         return field;
     };
     const auto speed = [this](const char* name, const QIcon& icon, const QString& hint) {
@@ -88,12 +87,9 @@ TfrmRecord::TfrmRecord(TfrmMain& main, TfrmPassGen& passGen)
         speed("butNavigate", style()->standardIcon(QStyle::SP_ArrowForward), QStringLiteral("Открыть в броузере"));
     QToolButton* butCopyURl = speed("butCopyURl", copyIcon, copyHint);
 
-    m_butOK = new QPushButton(QStringLiteral("Добавить"), this);
-    m_butOK->setObjectName(QStringLiteral("butOK"));
+    m_butOK = FormButton(this, "butOK", QStringLiteral("Добавить"));
     m_butOK->setDefault(true);
-    auto* butCancel = new QPushButton(QStringLiteral("Отмена"), this);
-    butCancel->setObjectName(QStringLiteral("butCancel"));
-    butCancel->setAutoDefault(false);
+    QPushButton* butCancel = FormButton(this, "butCancel", QStringLiteral("Отмена"));
 
     const auto row = [](std::initializer_list<QWidget*> widgets) {
         auto* line = new QHBoxLayout;
@@ -247,8 +243,7 @@ void TfrmRecord::butOKClick()
         ToCodePage(m_edPass->text()),  ToCodePage(NotesForVault(m_edNotes->toPlainText()))};
     for (const CodePageBytes& field : fields) {
         if (field.refused) {
-            m_main.ShowMessageBox(m_main.Message("const_bad_char") + CharacterText(*field.refused),
-                                  MessageKind::Warning);
+            m_main.ReportRefusedCharacter(*field.refused);
             return;
         }
     }

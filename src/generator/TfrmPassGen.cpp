@@ -45,9 +45,7 @@ TfrmPassGen::TfrmPassGen(TfrmMain& main) : QDialog(&main, Qt::Dialog | Qt::MSWin
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         return button;
     };
-    const auto report = [this](char32_t c) {
-        m_main.ShowMessageBox(m_main.Message("const_bad_char") + CharacterText(c), MessageKind::Warning);
-    };
+    const auto report = [this](char32_t c) { m_main.ReportRefusedCharacter(c); };
 
     QLabel* labUse = bold("labUse", QStringLiteral("Использовать"));
     m_stroch = check("stroch", QStringLiteral("Строчные буквы (абв)"));

@@ -1,6 +1,7 @@
 #include "session/TfrmAccountSet.h"
 
 #include "app/CodePageText.h"
+#include "app/FormButton.h"
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
 #include "session/AccountBackup.h"
@@ -71,17 +72,11 @@ TfrmAccountSet::TfrmAccountSet(TfrmMain& main)
     m_butHint->setToolTip(QStringLiteral("Показать подсказку"));
     m_butHint->setFocusPolicy(Qt::NoFocus);
 
-    const auto button = [this](const char* name, const QString& caption) {
-        auto* push = new QPushButton(caption, this);
-        push->setObjectName(QLatin1String(name));
-        push->setAutoDefault(false);
-        return push;
-    };
-    m_butNew = button("butNew", QStringLiteral("Создать"));
-    m_butOk = button("butOk", QStringLiteral("ОК"));
+    m_butNew = FormButton(this, "butNew", QStringLiteral("Создать"));
+    m_butOk = FormButton(this, "butOk", QStringLiteral("ОК"));
     m_butOk->setDefault(true);
-    m_butExit = button("butExit", QStringLiteral("Выход"));
-    m_butHelp = button("butHelp", QStringLiteral("Справка"));
+    m_butExit = FormButton(this, "butExit", QStringLiteral("Выход"));
+    m_butHelp = FormButton(this, "butHelp", QStringLiteral("Справка"));
 
     auto* fields = new QGridLayout;
     fields->setHorizontalSpacing(8);
@@ -111,9 +106,7 @@ TfrmAccountSet::TfrmAccountSet(TfrmMain& main)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize); // the dialog cannot be resized
 
-    const auto report = [this](char32_t c) {
-        m_main.ShowMessageBox(m_main.Message("const_bad_char") + CharacterText(c), MessageKind::Warning);
-    };
+    const auto report = [this](char32_t c) { m_main.ReportRefusedCharacter(c); };
     GuardCodePageInput(m_edUser, report);
     GuardCodePageInput(m_edPass, report);
 
@@ -152,7 +145,7 @@ std::optional<std::string> TfrmAccountSet::FieldBytes(const QString& text)
 {
     CodePageBytes bytes = ToCodePage(text);
     if (bytes.refused) {
-        m_main.ShowMessageBox(m_main.Message("const_bad_char") + CharacterText(*bytes.refused), MessageKind::Warning);
+        m_main.ReportRefusedCharacter(*bytes.refused);
         return std::nullopt;
     }
     return std::move(bytes.bytes);

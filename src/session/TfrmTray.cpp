@@ -1,6 +1,7 @@
 #include "session/TfrmTray.h"
 
 #include "app/CodePageText.h"
+#include "app/FormButton.h"
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
 #include "session/PasswordField.h"
@@ -29,20 +30,12 @@ TfrmTray::TfrmTray(TfrmMain& main, Actions actions)
     m_edPass->setMinimumWidth(260);
     MakePasswordField(m_edPass);
     m_labInfo->setBuddy(m_edPass);
-    GuardCodePageInput(m_edPass, [this](char32_t c) {
-        m_main.ShowMessageBox(m_main.Message("const_bad_char") + CharacterText(c), MessageKind::Warning);
-    });
+    GuardCodePageInput(m_edPass, [this](char32_t c) { m_main.ReportRefusedCharacter(c); });
 
-    const auto button = [this](const char* name, const QString& caption) {
-        auto* push = new QPushButton(caption, this);
-        push->setObjectName(QLatin1String(name));
-        push->setAutoDefault(false);
-        return push;
-    };
-    m_butOk = button("butOk", QStringLiteral("ОК"));
+    m_butOk = FormButton(this, "butOk", QStringLiteral("ОК"));
     m_butOk->setDefault(true);
-    m_butCancel = button("butCancel", QStringLiteral("Отмена"));
-    m_butExit = button("butExit", QStringLiteral("Выход"));
+    m_butCancel = FormButton(this, "butCancel", QStringLiteral("Отмена"));
+    m_butExit = FormButton(this, "butExit", QStringLiteral("Выход"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_butExit);

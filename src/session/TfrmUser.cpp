@@ -1,6 +1,7 @@
 #include "session/TfrmUser.h"
 
 #include "app/CodePageText.h"
+#include "app/FormButton.h"
 #include "app/TfrmMain.h"
 #include "session/AccountDirectory.h"
 #include "session/AccountFiles.h"
@@ -41,9 +42,7 @@ TfrmUser::TfrmUser(TfrmMain& main) : QDialog(&main, Qt::Dialog | Qt::MSWindowsFi
         label->setObjectName(QLatin1String(labelName));
         label->setBuddy(edit);
         form.addRow(label, edit);
-        GuardCodePageInput(edit, [this](char32_t c) {
-            m_main.ShowMessageBox(m_main.Message("const_bad_char") + CharacterText(c), MessageKind::Warning);
-        });
+        GuardCodePageInput(edit, [this](char32_t c) { m_main.ReportRefusedCharacter(c); });
         return edit;
     };
     auto* form = new QFormLayout;
@@ -58,16 +57,10 @@ TfrmUser::TfrmUser(TfrmMain& main) : QDialog(&main, Qt::Dialog | Qt::MSWindowsFi
     }
     m_edHint->setMaxLength(kMaxHintLength);
 
-    const auto button = [this](const char* name, const QString& caption) {
-        auto* push = new QPushButton(caption, this);
-        push->setObjectName(QLatin1String(name));
-        push->setAutoDefault(false);
-        return push;
-    };
-    m_butOk = button("butOk", QStringLiteral("Изменить"));
+    m_butOk = FormButton(this, "butOk", QStringLiteral("Изменить"));
     m_butOk->setDefault(true);
-    m_butCancel = button("butCancel", QStringLiteral("Отмена"));
-    m_butHelp = button("butHelp", QStringLiteral("Справка"));
+    m_butCancel = FormButton(this, "butCancel", QStringLiteral("Отмена"));
+    m_butHelp = FormButton(this, "butHelp", QStringLiteral("Справка"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_butHelp);
@@ -115,7 +108,7 @@ std::optional<std::string> TfrmUser::FieldBytes(const QString& text)
 {
     CodePageBytes bytes = ToCodePage(text);
     if (bytes.refused) {
-        m_main.ShowMessageBox(m_main.Message("const_bad_char") + CharacterText(*bytes.refused), MessageKind::Warning);
+        m_main.ReportRefusedCharacter(*bytes.refused);
         return std::nullopt;
     }
     return std::move(bytes.bytes);

@@ -1,6 +1,7 @@
 #include "settings/TfrmOptions.h"
 
 #include "app/CodePageText.h"
+#include "app/FormButton.h"
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
 #include "session/AccountDirectory.h"
@@ -162,16 +163,10 @@ TfrmOptions::TfrmOptions(TfrmMain& main) : QDialog(nullptr, Qt::Dialog | Qt::MSW
     AddCheck(search, "cbRegistr", QStringLiteral("Учитывать регистр"));
     EndPage(search);
 
-    const auto button = [this](const char* name, const QString& caption) {
-        auto* push = new QPushButton(caption, this);
-        push->setObjectName(QLatin1String(name));
-        push->setAutoDefault(false);
-        return push;
-    };
-    m_butOk = button("butOk", QStringLiteral("ОК"));
+    m_butOk = FormButton(this, "butOk", QStringLiteral("ОК"));
     m_butOk->setDefault(true);
-    m_butCancel = button("butCancel", QStringLiteral("Отмена"));
-    m_butHelp = button("butHelp", QStringLiteral("Справка"));
+    m_butCancel = FormButton(this, "butCancel", QStringLiteral("Отмена"));
+    m_butHelp = FormButton(this, "butHelp", QStringLiteral("Справка"));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(m_butOk);
@@ -388,7 +383,7 @@ void TfrmOptions::SpeedButton1Click()
     }
     const CodePageBytes name = ToCodePage(chosen->font.family());
     if (name.refused) {
-        m_main.ShowMessageBox(m_main.Message("const_bad_char") + CharacterText(*name.refused), MessageKind::Warning);
+        m_main.ReportRefusedCharacter(*name.refused);
         return;
     }
     QFont font = chosen->font;
