@@ -224,10 +224,7 @@ void GenerateCommand(const CommandContext& context, const GenerateOptions& optio
     if (!set) {
         throw CommandError(ExitCode::Usage, "The special set holds a character that the code page cannot hold.");
     }
-    password.SpecialCharacters = std::move(*set);
-    if (password.Special && password.SpecialCharacters.size() > 255) {
-        throw CommandError(ExitCode::Usage, "The special set may hold at most 255 characters.");
-    }
+    password.SpecialCharacters = std::move(*set); // of any length, as in the program's generator
 
     SystemRandom systemRandom;
     SeededRandom seededRandom(options.seed.value_or(0));
