@@ -477,7 +477,7 @@ void TfrmMain::FillFolderList(bool keepSelection)
         FocusRow(m_lstFolders, remembered);
         SelectRow(m_lstFolders, remembered);
     }
-    SetPanel(0, Message("const_folders") + QString::number(m_account.FolderCount()));
+    UpdateStatusBar();
 }
 
 void TfrmMain::FillRecordList(bool keepSelection)
@@ -490,24 +490,32 @@ void TfrmMain::FillRecordList(bool keepSelection)
     if (folderRow >= 0 && static_cast<std::size_t>(folderRow) < m_account.FolderCount()) {
         const TFolderType& folder = m_account.Folder(static_cast<std::size_t>(folderRow));
         m_recordModel->SetRows(FillRecordRows(folder, Layout()));
-        SetPanel(1, Message("const_records") + QString::number(folder.Count()));
+        m_recordListShowsFolder = true;
     } else {
         m_recordModel->SetRows({});
-        SetPanel(1, QString());
+        m_recordListShowsFolder = false;
     }
+    UpdateStatusBar();
     if (keepSelection && remembered >= 0 && remembered < m_recordModel->rowCount()) {
         FocusRow(m_lstRecords, remembered);
         SelectRow(m_lstRecords, remembered);
     }
 }
 
+void TfrmMain::UpdateStatusBar()
+{
+    SetPanel(0, Message("const_folders") + QString::number(m_account.FolderCount()));
+    SetPanel(1, m_recordListShowsFolder ? Message("const_records") + QString::number(m_recordModel->rowCount())
+                                        : QString());
+    SetPanel(2, m_account.Modified ? Message("const_mod") : QString());
+}
+
 void TfrmMain::AccountChanged()
 {
+    UpdateStatusBar();
     if (!m_account.Modified) {
-        SetPanel(2, QString());
         return;
     }
-    SetPanel(2, Message("const_mod"));
     if (Settings().cbSaveMod && !m_account.IsReading()) {
         // A failed save is reported here, so the command that made the change still finishes
         // refilling its lists; the account stays modified and marked.

@@ -72,6 +72,8 @@ public:
     void FillFolderList(bool keepSelection);
     void FillRecordList(bool keepSelection);
     void AccountChanged();
+    // The counts and the modified mark in the status bar, in the language in use.
+    void UpdateStatusBar();
     void EnsureListSelection(QTableView* list);
     void AlignToFolderList();
     void BuildPopupMenus();
@@ -138,6 +140,8 @@ private:
     std::filesystem::path m_programDir;
     QDialog* m_accountDialog = nullptr;
     int ChangingFolderIndex = -1;
+    // The record list shows a folder's records (its count is in the status bar).
+    bool m_recordListShowsFolder = false;
     std::unique_ptr<InterfaceLanguage> m_language;
 
     QList<QIcon> m_imgLst;

@@ -61,6 +61,7 @@ bool InterfaceLanguage::ApplyLanguage()
             }
         }
         m_main.UpdateMainCaption();
+        m_main.UpdateStatusBar();
         return true;
     } catch (const std::exception&) {
         m_main.ShowMessageBox(m_main.Message("const_err_lan"), MessageKind::Error);

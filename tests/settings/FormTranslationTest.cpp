@@ -111,6 +111,7 @@ class FormTranslationTest final : public QObject
         QCOMPARE(Header(main.FolderList(), 0), QStringLiteral("Folders"));
         QCOMPARE(Header(main.RecordList(), 0), QStringLiteral("Name"));
         QCOMPARE(main.Message("const_mod"), QStringLiteral("Modified"));
+        QCOMPARE(main.PanelText(0), QStringLiteral("Folders: 0")); // shown at once, not at the next refill
     }
     void VerifyRussian(const TfrmMain& main)
     {
@@ -122,6 +123,7 @@ class FormTranslationTest final : public QObject
         QCOMPARE(Header(main.FolderList(), 0), QStringLiteral("Папки"));
         QCOMPARE(Header(main.RecordList(), 0), QStringLiteral("Название"));
         QCOMPARE(main.Message("const_mod"), QStringLiteral("Модифицировано"));
+        QCOMPARE(main.PanelText(0), QStringLiteral("Папок: 0"));
     }
 
 private slots:
