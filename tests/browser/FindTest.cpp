@@ -327,6 +327,35 @@ private slots:
         QVERIFY(m_find->isVisible()); // the search stays open beside it
     }
 
+    // One record window serves the search and the main window: each new task closes a view first
+    // and shows its own record.
+    void aViewFromTheSearchMakesWayForTheNextTask()
+    {
+        m_find->mAdvSearchClick();
+        Search({QStringLiteral("o"), true, false, false, "N"});
+        QCOMPARE(Found(), (QStringList{"Mail/Home", "Mail/Work", "Mail/Shop", "Pets/Notes only"}));
+        SelectResult(0);
+        Click("butView");
+        SelectResult(3);
+        Click("butView");
+        QCOMPARE(Editing::Child<QLineEdit>(m_e->record, "edName")->text(), QStringLiteral("Notes only"));
+        QCOMPARE(Editing::Child<QPlainTextEdit>(m_e->record, "edNotes")->toPlainText(), QStringLiteral("zebra"));
+
+        m_e->SelectFolder(0);
+        m_e->SelectRecord(1);
+        bool viewClosed = false;
+        m_e->platform.modalScripts.push_back([&](QDialog&) {
+            viewClosed = m_e->platform.modalRuns == 1;
+            QCOMPARE(m_e->record.DialogMode(), TfrmRecord::EditRecord);
+            QCOMPARE(Editing::Child<QLineEdit>(m_e->record, "edName")->text(), QStringLiteral("Work"));
+            Editing::Child<QPushButton>(m_e->record, "butCancel")->click();
+        });
+        m_e->Run("mRecEdit");
+        QVERIFY(viewClosed);
+        QVERIFY(!m_e->record.isVisible());
+        QVERIFY(!m_e->main.Account().Modified);
+    }
+
     // The account changed after the search: a row whose record is no longer in its folder
     // neither opens nor jumps, and says why.
     void aResultWhoseRecordIsGoneIsReported_data()
