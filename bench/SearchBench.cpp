@@ -83,6 +83,9 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
+            if (run.aggregate_unit == benchmark::kPercentage) {
+                continue; // a spread in percent is no time
+            }
             const double ms = run.GetAdjustedRealTime(); // in the benchmark's unit, milliseconds
             std::printf("%s: %.2f ms = %.2f of the %.0f ms bound, %u cores\n", run.benchmark_name().c_str(), ms,
                         ms / kBoundMs, kBoundMs, std::thread::hardware_concurrency());
