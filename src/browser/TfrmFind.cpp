@@ -30,6 +30,7 @@
 namespace velmora {
 namespace {
 
+// The size it opens at; the layout makes it as much taller as the contents need.
 constexpr int kClientWidth = 422;
 constexpr int kClientHeight = 279;
 
@@ -294,49 +295,40 @@ void TfrmFind::SetResults(std::vector<SearchHit> hits)
     m_results->SetRows(std::move(rows));
 }
 
-const SearchHit* TfrmFind::SelectedHit() const
+std::optional<SearchHit> TfrmFind::SelectedRecordNow()
 {
     const QModelIndexList selected = m_list->selectionModel()->selectedRows();
     if (selected.isEmpty()) {
-        return nullptr;
+        return std::nullopt;
     }
-    return &m_hits.at(static_cast<std::size_t>(selected.front().row()));
-}
-
-const SearchHit* TfrmFind::ExistingHit()
-{
-    const SearchHit* hit = SelectedHit();
-    if (hit == nullptr) {
-        return nullptr;
-    }
+    SearchHit hit = m_hits.at(static_cast<std::size_t>(selected.front().row()));
     // The account may have changed since the search: only the same record in the same folder will do.
     const TAccount& account = m_main.Account();
-    if (hit->folderIndex >= account.FolderCount() ||
-        !account.Folder(hit->folderIndex).PositionOf(hit->key).has_value()) {
+    const std::optional<std::size_t> position =
+        hit.folderIndex < account.FolderCount() ? account.Folder(hit.folderIndex).PositionOf(hit.key) : std::nullopt;
+    if (!position) {
         m_main.ShowMessageBox(m_main.Message("const_forgot_record"), MessageKind::Information);
-        return nullptr;
+        return std::nullopt;
     }
+    hit.position = *position + 1; // where it stands now, should records have moved within the folder
     return hit;
 }
 
 void TfrmFind::butViewClick()
 {
-    const SearchHit* hit = ExistingHit();
-    if (hit == nullptr) {
-        return;
+    if (const std::optional<SearchHit> hit = SelectedRecordNow()) {
+        m_frmRecord.View(static_cast<std::uint16_t>(hit->folderIndex), hit->key);
     }
-    m_frmRecord.View(static_cast<std::uint16_t>(hit->folderIndex), hit->key);
 }
 
 void TfrmFind::butJumpClick()
 {
-    const SearchHit* hit = ExistingHit();
-    if (hit == nullptr) {
+    const std::optional<SearchHit> hit = SelectedRecordNow();
+    if (!hit) {
         return;
     }
-    // The record's row now, which is its position at search time unless records were moved.
     const auto folderRow = static_cast<int>(hit->folderIndex);
-    const auto recordRow = static_cast<int>(*m_main.Account().Folder(hit->folderIndex).PositionOf(hit->key));
+    const auto recordRow = static_cast<int>(hit->position) - 1;
     QTableView* folders = m_main.FolderList();
     QTableView* records = m_main.RecordList();
     m_main.FocusRow(folders, folderRow);

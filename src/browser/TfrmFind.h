@@ -3,6 +3,7 @@
 #include "browser/Search.h"
 
 #include <QDialog>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -57,11 +58,9 @@ protected:
 
 private:
     void SetResults(std::vector<SearchHit> hits);
-    // The selected result, if any.
-    const SearchHit* SelectedHit() const;
-    // The selected result when its record is still in its folder; a record gone since the
-    // search is reported and gives nothing.
-    const SearchHit* ExistingHit();
+    // The selected result with its record's position now; nothing without a selection, and
+    // nothing, after telling the user, when the record has left its folder since the search.
+    std::optional<SearchHit> SelectedRecordNow();
 
     TfrmMain& m_main;
     TfrmRecord& m_frmRecord;
