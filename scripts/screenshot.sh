@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Pictures the account dialog and the main window with a small demo account under Xvfb, as
-# PNG files: docs/account-dialog.png and docs/main-window.png (or in the directory given).
+# Pictures the account dialog, the main window, the settings dialog and the search window with
+# a small demo account under Xvfb, as PNG files in docs/ (or in the directory given).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 output="${1:-docs}"

@@ -1,5 +1,6 @@
-// Writes PNG pictures of the account dialog and of the main window with a small demo account,
-// in English and in Russian, for the README and for checking the look under Xvfb:
+// Writes PNG pictures of the account dialog, the main window, the settings dialog and the search
+// window with a small demo account, in English and in Russian, for the README and for checking
+// the look under Xvfb:
 //     velmora-screenshot OUTPUT_DIRECTORY
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
