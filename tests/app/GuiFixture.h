@@ -4,6 +4,7 @@
 #include "app/TfrmMain.h"
 #include "session/AccountDirectory.h"
 #include "session/TfrmAccountSet.h"
+#include "settings/TfrmOptions.h"
 #include "support/TempDir.h"
 
 #include <filesystem>
@@ -35,6 +36,15 @@ struct Program
         main->SetAccountDialog(accountSet.get());
         platform.modalScripts.push_back(std::move(script));
         main->FormShow(dir.Path());
+    }
+
+    // Changes the live settings through the settings dialog's controls, as its OK would, without
+    // showing them on the main window yet.
+    void ChangeSettings(const std::function<void(AccountSettings&)>& change)
+    {
+        AccountSettings settings = main->Settings();
+        change(settings);
+        main->Options().SetSettings(settings);
     }
 
     // Only the language, for tests of the main window alone.

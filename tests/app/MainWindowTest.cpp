@@ -41,13 +41,7 @@ class MainWindowTest final : public QObject
         m_main->FillRecordList(false);
     }
 
-    // Changes settings through the settings dialog's controls.
-    void ChangeSettings(const std::function<void(AccountSettings&)>& change)
-    {
-        AccountSettings settings = m_main->Settings();
-        change(settings);
-        m_main->Options().SetSettings(settings);
-    }
+    void ChangeSettings(const std::function<void(AccountSettings&)>& change) { m_program->ChangeSettings(change); }
 
     QString Folders(int count) const { return m_main->Message("const_folders") + QString::number(count); }
     QString Records(int count) const { return m_main->Message("const_records") + QString::number(count); }

@@ -51,9 +51,7 @@ struct Editing
     // The settings are the controls of the settings dialog.
     void ChangeSettings(const std::function<void(AccountSettings&)>& change)
     {
-        AccountSettings settings = main.Settings();
-        change(settings);
-        main.Options().SetSettings(settings);
+        program.ChangeSettings(change);
         main.ApplySettings();
     }
 

@@ -44,11 +44,11 @@ class ExportCommandsTest final : public QObject
     }
     void SetExportSettings(bool heading, bool labels, bool skipEmpty)
     {
-        AccountSettings settings = m_main->Settings();
-        settings.cbHat = heading;
-        settings.cbExpHeaders = labels;
-        settings.cbSkipEmpty = skipEmpty;
-        m_main->Options().SetSettings(settings);
+        m_program->ChangeSettings([&](AccountSettings& settings) {
+            settings.cbHat = heading;
+            settings.cbExpHeaders = labels;
+            settings.cbSkipEmpty = skipEmpty;
+        });
     }
 
 private slots:

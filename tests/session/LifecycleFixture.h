@@ -54,14 +54,6 @@ struct Session
         Platform().questions.clear();
     }
 
-    // Changes the live settings, as the settings dialog's OK would.
-    void SetSettings(const std::function<void(AccountSettings&)>& change)
-    {
-        AccountSettings settings = Main().Settings();
-        change(settings);
-        Main().Options().SetSettings(settings);
-    }
-
     void Trigger(const char* action) { Main().findChild<QAction*>(QLatin1String(action))->trigger(); }
 
     // Something to save: a new folder, marked as every command marks its changes.

@@ -126,7 +126,7 @@ private slots:
     // folders, no rows, no options, no windows showing its records.
     void switchClearsEverythingOfTheAccount()
     {
-        S().SetSettings([](AccountSettings& s) {
+        S().program.ChangeSettings([](AccountSettings& s) {
             s.cbSaveMod = true;
             s.cbTray = false;
             s.R_Column1 = 300;

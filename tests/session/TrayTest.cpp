@@ -42,7 +42,7 @@ private slots:
     void lockSavesOnlyWhenTheSettingSaysSo()
     {
         QFETCH(bool, saveBeforeTray);
-        S().SetSettings([&](AccountSettings& s) { s.cbSaveBeforeTray = saveBeforeTray; });
+        S().program.ChangeSettings([&](AccountSettings& s) { s.cbSaveBeforeTray = saveBeforeTray; });
         std::filesystem::remove(AccountFile());
         Lock();
         QCOMPARE(std::filesystem::exists(AccountFile()), saveBeforeTray); // also without changes
@@ -68,7 +68,7 @@ private slots:
     {
         S().Account().Name = std::string(80, 'n');
         S().Main().UpdateMainCaption();
-        S().SetSettings([](AccountSettings& s) { s.cbSaveBeforeTray = false; });
+        S().program.ChangeSettings([](AccountSettings& s) { s.cbSaveBeforeTray = false; });
         Lock();
         QCOMPARE(S().tray.tooltip, S().Main().windowTitle().left(63));
         QCOMPARE(S().tray.tooltip.size(), 63);
@@ -78,7 +78,7 @@ private slots:
     // those come back.
     void lockHidesEveryWindowAndRestoreBringsThemBack()
     {
-        S().SetSettings([](AccountSettings& s) { s.cbTray = false; });
+        S().program.ChangeSettings([](AccountSettings& s) { s.cbTray = false; });
         S().Trigger("mAbout");
         QDialog recordWindow;
         recordWindow.show();
@@ -139,7 +139,7 @@ private slots:
 
     void exitEndsAtOnceWithoutTheQuestion()
     {
-        S().SetSettings([](AccountSettings& s) { s.cbSaveBeforeTray = false; });
+        S().program.ChangeSettings([](AccountSettings& s) { s.cbSaveBeforeTray = false; });
         S().Change();
         Lock();
         const std::string before = Session::Content(AccountFile());

@@ -95,9 +95,7 @@ class FormTranslationTest final : public QObject
     // The layout setting, through the settings dialog's controls.
     void SetFullLayout(bool full)
     {
-        AccountSettings settings = m_main->Settings();
-        settings.rbFull = full;
-        m_main->Options().SetSettings(settings);
+        m_program->ChangeSettings([full](AccountSettings& settings) { settings.rbFull = full; });
     }
 
     // The English texts of the main window, its lists and its messages.
