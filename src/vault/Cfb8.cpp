@@ -33,10 +33,16 @@ struct Registers
 
 void Cfb8Decrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job> jobs)
 {
-    // Small enough to stay in the first-level caches, large enough to amortise each library call.
-    constexpr std::size_t kBatch = 1024;
-    std::vector<unsigned char> registers(kBatch * kBlock);
-    std::vector<unsigned char> keystream(kBatch * kBlock);
+    // Small enough to stay in the first-level caches, large enough to amortise each library call;
+    // short values (a settings file holds only those) get buffers of their own size, not 16 KB.
+    constexpr std::size_t kLargestBatch = 1024;
+    std::size_t total = 0;
+    for (const Cfb8Job& job : jobs) {
+        total += job.size;
+    }
+    const std::size_t batch = std::min(kLargestBatch, total);
+    std::vector<unsigned char> registers(batch * kBlock);
+    std::vector<unsigned char> keystream(batch * kBlock);
     // Runs of consecutive bytes of one value, in the order their registers were queued.
     std::vector<Cfb8Job> runs;
     std::size_t queued = 0;
@@ -57,7 +63,7 @@ void Cfb8Decrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job>
         const Registers value(iv, job.in, job.size);
         std::size_t pos = 0;
         while (pos < job.size) {
-            const std::size_t count = std::min(kBatch - queued, job.size - pos);
+            const std::size_t count = std::min(batch - queued, job.size - pos);
             unsigned char* target = &registers[queued * kBlock];
             for (std::size_t i = pos; i < pos + count; ++i, target += kBlock) {
                 std::memcpy(target, value.At(job.in, i), kBlock);
@@ -65,7 +71,7 @@ void Cfb8Decrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job>
             runs.push_back({job.in + pos, job.out + pos, count});
             queued += count;
             pos += count;
-            if (queued == kBatch) {
+            if (queued == batch) {
                 flush();
             }
         }
@@ -78,7 +84,8 @@ void Cfb8Decrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job>
 
 void Cfb8Encrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job> jobs)
 {
-    constexpr std::size_t kLanes = 128;
+    // As many lanes as values, up to a limit, so a single short value does not pay for them all.
+    const std::size_t laneCount = std::min<std::size_t>(128, jobs.size());
     // One value in progress; its register head is filled in as its first ciphertext bytes appear.
     struct Lane
     {
@@ -89,9 +96,9 @@ void Cfb8Encrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job>
         unsigned char head[2 * kBlock];
     };
     std::vector<Lane> lanes;
-    lanes.reserve(kLanes);
-    std::vector<unsigned char> registers(kLanes * kBlock);
-    std::vector<unsigned char> keystream(kLanes * kBlock);
+    lanes.reserve(laneCount);
+    std::vector<unsigned char> registers(laneCount * kBlock);
+    std::vector<unsigned char> keystream(laneCount * kBlock);
     std::size_t nextJob = 0;
 
     // Starts the next non-empty value in `lane`; false when none is left.
@@ -116,7 +123,7 @@ void Cfb8Encrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job>
         }
         return false;
     };
-    while (lanes.size() < kLanes) {
+    while (lanes.size() < laneCount) {
         Lane lane;
         if (!start(lane)) {
             break;

@@ -4,6 +4,7 @@
 #include "vault/Base64.h"
 #include "vault/Cfb8.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -55,6 +56,74 @@ TEST(Cfb8, MatchesPublishedAes192Vectors)
     const Cfb8Job decrypt{cipher.data(), out.data(), cipher.size()};
     Cfb8Decrypt(aes, iv, std::span(&decrypt, 1));
     EXPECT_EQ(out, plain);
+}
+
+// CFB-8 as its definition reads: one block cipher call per byte, the register shifted by one.
+std::vector<unsigned char> ByteAtATime(const AesEcb& aes, const AesBlock& iv, const std::string& input, bool encrypt)
+{
+    std::vector<unsigned char> output;
+    AesBlock shift = iv;
+    for (const char c : input) {
+        const auto in = static_cast<unsigned char>(c);
+        const unsigned char out = in ^ aes.EncryptBlock(shift)[0];
+        output.push_back(out);
+        std::rotate(shift.begin(), shift.begin() + 1, shift.end());
+        shift.back() = encrypt ? out : in;
+    }
+    return output;
+}
+
+// Both directions work on several values at once in buffers sized to the work, up to a limit;
+// values ending before, at and past that limit, and a batch boundary inside a value, must not
+// change a byte.
+TEST(Cfb8, BatchesOfAnySizeMatchOneByteAtATime)
+{
+    const std::vector<std::vector<std::size_t>> batches = {
+        {0},
+        {1},
+        {15},
+        {16},
+        {17},
+        {1023},
+        {1024},
+        {1025},
+        {3000},
+        {0, 0},
+        {1000, 23, 1},
+        {1000, 24, 1},
+        {1000, 25, 0, 5},
+        {700, 700, 700},
+        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
+    };
+    const std::vector<unsigned char> key(24, 0x5A);
+    const AesEcb aes(key);
+    AesBlock iv;
+    iv.fill(0xC3);
+    std::mt19937 random(11);
+    for (const auto& sizes : batches) {
+        SCOPED_TRACE(::testing::PrintToString(sizes));
+        std::vector<std::string> inputs;
+        std::vector<std::vector<unsigned char>> encrypted;
+        std::vector<std::vector<unsigned char>> decrypted;
+        for (const std::size_t size : sizes) {
+            inputs.push_back(RandomBytes(random, size));
+            encrypted.emplace_back(size);
+            decrypted.emplace_back(size);
+        }
+        std::vector<Cfb8Job> encrypt;
+        std::vector<Cfb8Job> decrypt;
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            const auto* in = reinterpret_cast<const unsigned char*>(inputs[i].data());
+            encrypt.push_back({in, encrypted[i].data(), sizes[i]});
+            decrypt.push_back({in, decrypted[i].data(), sizes[i]});
+        }
+        Cfb8Encrypt(aes, iv, encrypt);
+        Cfb8Decrypt(aes, iv, decrypt);
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            EXPECT_EQ(encrypted[i], ByteAtATime(aes, iv, inputs[i], true)) << "value " << i;
+            EXPECT_EQ(decrypted[i], ByteAtATime(aes, iv, inputs[i], false)) << "value " << i;
+        }
+    }
 }
 
 // Reference lines computed with the OpenSSL command line tools (SHA-1 key, zero-padded to
