@@ -136,6 +136,10 @@ bool LoadSettings(const std::filesystem::path& file, std::string_view password, 
     }
     TSECURITYINI ini(password, password);
     ini.Open(text);
+    // Written under another password, or emptied: nothing in it can be read under this one.
+    if (!ini.HasSection(kSettingsSection)) {
+        return false;
+    }
     try {
         for (const SettingKey& key : kSettingKeys) {
             if (!ReadKey(ini, key, settings)) {

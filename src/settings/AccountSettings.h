@@ -90,7 +90,8 @@ bool SaveSettings(const std::filesystem::path& file, std::string_view password, 
 // Reads the settings file into `settings`, with the current values as the defaults. False when
 // the file is missing or unreadable (nothing changed), or when a stored value cannot be
 // deciphered or a width is below -2: the load stops at that key and the keys before it keep
-// their new values. A file under another password holds no key we can find: all values stay.
+// their new values. A file under another password, or one without the settings section, is
+// unreadable too: all values stay and the result is false.
 bool LoadSettings(const std::filesystem::path& file, std::string_view password, AccountSettings& settings);
 
 } // namespace velmora

@@ -46,6 +46,11 @@ std::string TSECURITYINI::ReadString(std::string_view section, std::string_view 
     return DecipherSettingText(m_sectionKey, DecipherSettingText(m_valueKey, *stored));
 }
 
+bool TSECURITYINI::HasSection(std::string_view section)
+{
+    return m_document.HasSection(EncipherSettingText(m_sectionKey, section));
+}
+
 std::int32_t TSECURITYINI::ReadInteger(std::string_view section, std::string_view name, std::int32_t defaultValue)
 {
     const std::string text = ReadString(section, name, {});

@@ -34,6 +34,9 @@ public:
 
     // The INI text of the document, for writing to the file.
     std::string Text() const { return m_document.Text(); }
+    // False when the text holds no such section under this key, as a file written under another
+    // password does.
+    bool HasSection(std::string_view section);
 
     // The stored value, or `defaultValue` when the entry is missing. Throws SettingsReadError
     // when the stored value cannot be deciphered.

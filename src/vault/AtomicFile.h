@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -16,19 +17,68 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The whole content of a file; throws FileError when it cannot be read.
+// Files larger than this are not read: a vault of a million records stays well below it, and a
+// link to an endless device or a huge foreign file must not exhaust the memory.
+inline constexpr std::uintmax_t kMaxReadFileBytes = std::uintmax_t{1} << 30;
+
+// The whole content of a regular file; throws FileError when it cannot be read, is no regular
+// file (a directory, FIFO or device, also behind a link) or is larger than kMaxReadFileBytes.
 std::string ReadWholeFile(const std::filesystem::path& path);
 
-// The name the new content is written under before it replaces the file.
-std::filesystem::path TemporaryPathFor(const std::filesystem::path& path);
+// What tells one version of a file on disk from another: a save renames a new file into place,
+// and another program's save does the same, so any save changes it.
+struct FileIdentity
+{
+    std::uintmax_t device = 0;
+    std::uintmax_t inode = 0;
+    std::uintmax_t size = 0;
+    std::int64_t modifiedNanoseconds = 0;
+
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+// The identity of the file the path names (links followed); nothing when there is none.
+std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path);
+
+// The path a write really replaces: the final target when `path` is a symbolic link (a link
+// to a synced copy must keep pointing there), else `path` itself.
+std::filesystem::path ResolveLinks(const std::filesystem::path& path);
+
+// The shape of the unique temporary names written beside `file` before it is replaced: a hidden
+// name of fixed length that only this file's writes use; the X's stand for the letters that
+// make each name unique.
+std::filesystem::path TemporaryPathTemplate(const std::filesystem::path& file);
+
+// True when `candidate` is a temporary name made for `file`.
+bool IsTemporaryPathOf(const std::filesystem::path& candidate, const std::filesystem::path& file);
+
+// New content for a file, written completely to a temporary file of its own beside the file's
+// real target and flushed to disk; Commit() renames it over the file. A staged file that is not
+// committed is removed. The temporary name is new and created exclusively, so no other writer
+// and no planted link can share it. Files are readable and writable by their owner only.
+class StagedFile
+{
+public:
+    // Throws FileError; nothing is left behind then.
+    StagedFile(const std::filesystem::path& file, std::string_view content);
+    ~StagedFile();
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    // Throws FileError; the file is then as it was and the temporary file is gone.
+    void Commit();
+
+private:
+    std::filesystem::path m_target;
+    std::filesystem::path m_temporary;
+    bool m_committed = false;
+};
 
 // Replaces the file with `content` so that a failure at any point, or a crash, leaves either
-// the old or the new file complete: the content goes to a temporary file in the same directory,
-// is flushed to disk and renamed over the old one. Throws FileError; the old file is then intact.
-// The file is readable and writable by its owner only.
+// the old or the new file complete. Throws FileError; the old file is then intact.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
 
-// The steps of WriteFileAtomically, for tests that make one of them fail.
+// The steps of a staged write, for tests that make one of them fail.
 enum class WriteStep
 {
     Create,

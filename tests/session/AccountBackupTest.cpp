@@ -2,6 +2,7 @@
 
 #include "session/AccountDirectory.h"
 #include "support/TempDir.h"
+#include "support/TemporaryFiles.h"
 #include "vault/AtomicFile.h"
 
 #include <algorithm>
@@ -48,7 +49,7 @@ TEST_F(AccountBackupTest, AnAccountCopyReplacesOlderCopiesInTheTarget)
     EXPECT_EQ(ReadWholeFile(target / "anna.vmk"), "account");
     EXPECT_EQ(ReadWholeFile(target / "anna.int"), "settings");
     EXPECT_EQ(ReadWholeFile(target / "anna.hint"), "hint");
-    EXPECT_FALSE(std::filesystem::exists(TemporaryPathFor(target / "anna.vmk")));
+    EXPECT_FALSE(test::TemporaryFileLeftBeside(target / "anna.vmk"));
 }
 
 TEST_F(AccountBackupTest, AnAccountWithoutAHintIsCopiedWithoutOne)

@@ -186,11 +186,15 @@ TEST_F(SettingsFile, MissingFileChangesNothing)
     EXPECT_TRUE(settings == ChangedSettings());
 }
 
-TEST_F(SettingsFile, AnotherPasswordFindsNoKeyAndKeepsEveryValue)
+TEST_F(SettingsFile, AFileUnderAnotherPasswordOrEmptyIsUnreadableAndKeepsEveryValue)
 {
     ASSERT_TRUE(SaveSettings(File(), "other password", AccountSettings{}));
     AccountSettings settings = ChangedSettings();
-    EXPECT_TRUE(LoadSettings(File(), kPassword, settings));
+    EXPECT_FALSE(LoadSettings(File(), kPassword, settings));
+    EXPECT_TRUE(settings == ChangedSettings());
+
+    WriteFileAtomically(File(), "");
+    EXPECT_FALSE(LoadSettings(File(), kPassword, settings));
     EXPECT_TRUE(settings == ChangedSettings());
 }
 
@@ -323,14 +327,14 @@ TEST_F(SettingsFile, UnreadableOrOversizedFileChangesNothing)
     EXPECT_TRUE(settings == ChangedSettings());
 }
 
-TEST_F(SettingsFile, DamagedTextNeverCrashes)
+TEST_F(SettingsFile, DamagedTextNeverCrashesAndIsReported)
 {
     const std::string samples[] = {"",        std::string("\0\0\0", 3), "[",
                                    "[]\n=\n", "garbage=!!!!\n[a]\nb=c", std::string(5000, '[')};
     for (const std::string& sample : samples) {
         std::ofstream(File(), std::ios::binary | std::ios::trunc) << sample;
         AccountSettings settings = ChangedSettings();
-        EXPECT_TRUE(LoadSettings(File(), kPassword, settings));
+        EXPECT_FALSE(LoadSettings(File(), kPassword, settings));
         EXPECT_TRUE(settings == ChangedSettings());
     }
 }
