@@ -5,6 +5,7 @@
 #include "app/Pictures.h"
 #include "browser/QuickJump.h"
 #include "session/AccountDirectory.h"
+#include "session/AccountFilesWriter.h"
 #include "settings/InterfaceLanguage.h"
 #include "settings/TfrmOptions.h"
 #include "vault/ListRows.h"
@@ -527,11 +528,31 @@ void TfrmMain::AccountChanged()
     }
 }
 
-void TfrmMain::SaveAccount()
+bool TfrmMain::SaveAccount()
 {
-    std::filesystem::create_directories(UsersDirectory(m_programDir));
-    m_account.SaveToFile(AccountFile(kAccountExtension));
-    m_options->SaveSettings();
+    AccountFilesWriter writer(m_programDir, m_account.Name);
+    const std::optional<FileIdentity> onDisk = writer.AccountFileIdentity();
+    if (onDisk && m_accountFileIdentity && *onDisk != *m_accountFileIdentity &&
+        m_platform.messages.AskYesNo(Message("const_file_changed")) != Answer::Yes) {
+        return false;
+    }
+    writer.StageAccount(m_account.FileContent());
+    writer.StageSettings(SettingsFileText(Settings(), m_account.Password));
+    m_accountFileIdentity = writer.Commit();
+    m_account.MarkSaved();
+    return true;
+}
+
+void TfrmMain::SaveSettingsFile()
+{
+    AccountFilesWriter writer(m_programDir, m_account.Name);
+    writer.StageSettings(SettingsFileText(Settings(), m_account.Password));
+    writer.Commit();
+}
+
+void TfrmMain::RememberAccountFile()
+{
+    m_accountFileIdentity = IdentityOf(AccountFile(kAccountExtension));
 }
 
 void TfrmMain::EnsureListSelection(QTableView* list)

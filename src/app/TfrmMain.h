@@ -4,6 +4,7 @@
 #include "settings/AccountSettings.h"
 #include "settings/IniLang.h"
 #include "vault/Account.h"
+#include "vault/AtomicFile.h"
 #include "vault/ListRows.h"
 
 #include <QIcon>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -77,8 +79,14 @@ public:
     void EnsureListSelection(QTableView* list);
     void AlignToFolderList();
     void BuildPopupMenus();
-    // Writes the account file and then the settings file; throws on failure.
-    void SaveAccount();
+    // Writes the account file and then the settings file under the account's lock. When another
+    // program saved the account file since it was read here, asks first; false when the answer
+    // was No (nothing written). Throws FileError on failure: the account stays modified.
+    bool SaveAccount();
+    // Writes the settings file alone, under the account's lock. Throws FileError.
+    void SaveSettingsFile();
+    // The account file was just read: a later save compares the file on disk with this one.
+    void RememberAccountFile();
     void UpdateMainCaption();
     // Reads the account's settings file and shows the lists as it says; false when the file
     // was missing or could not be read to its end.
@@ -132,6 +140,8 @@ private:
 
     Platform m_platform;
     TAccount m_account;
+    // The account file as this program last read or wrote it.
+    std::optional<FileIdentity> m_accountFileIdentity;
     std::unique_ptr<TfrmOptions> m_options;
     // L_Column1, R_Column1 to R_Column4 and L_Width as last set: hidden columns and a window
     // not laid out yet have no width of their own to read.

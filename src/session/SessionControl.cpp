@@ -65,7 +65,9 @@ bool SessionControl::eventFilter(QObject* watched, QEvent* event)
 bool SessionControl::SaveReported()
 {
     try {
-        m_main.SaveAccount();
+        if (!m_main.SaveAccount()) {
+            return false; // the user kept another program's changes on disk
+        }
     } catch (const std::exception& failure) {
         m_main.Services().messages.ShowMessage(MessageKind::Error, QString::fromUtf8(failure.what()));
         return false;
@@ -134,7 +136,7 @@ void SessionControl::ClearAccount()
     emit AccountCleared();
     m_main.Options().ResetToDefaults(); // auto-save off before anything else happens
     TAccount& account = m_main.Account();
-    account.Clear();
+    account.Close();
     account.Modified = false;
     m_main.FillFolderList(false);
     m_main.FillRecordList(false);

@@ -287,7 +287,12 @@ bool TfrmOptions::LoadSettings()
 
 void TfrmOptions::SaveSettings()
 {
-    ::velmora::SaveSettings(m_main.AccountFile(kSettingsExtension), m_main.Account().Password, Settings());
+    try {
+        m_main.SaveSettingsFile();
+    } catch (const FileError& failure) {
+        // The account stays marked as modified below, so the next save tries again.
+        m_main.Services().messages.ShowMessage(MessageKind::Error, QString::fromUtf8(failure.what()));
+    }
 }
 
 void TfrmOptions::ApplySettings()
@@ -303,6 +308,12 @@ void TfrmOptions::LoadAndApplySettings()
 {
     if (LoadSettings()) {
         ApplySettings();
+        return;
+    }
+    std::error_code error;
+    if (std::filesystem::exists(m_main.AccountFile(kSettingsExtension), error)) {
+        // Silently using the defaults would hide that the file no longer matches the account.
+        m_main.ShowMessageBox(m_main.Message("const_settings_unreadable"), MessageKind::Warning);
     }
 }
 

@@ -39,10 +39,11 @@ public:
     // Reads the account's settings file into the controls; true when it existed and was read
     // to its end. A load that stops part-way keeps the keys read before the fault.
     bool LoadSettings();
-    // Writes the account's settings file from the controls; failures are not reported.
+    // Writes the account's settings file from the controls; a failure is reported.
     void SaveSettings();
     // Shows the list settings on the main window; failures are swallowed.
     void ApplySettings();
+    // Loads and shows the settings; a settings file that cannot be read to its end is reported.
     void LoadAndApplySettings();
     void EnableStarOptions(bool enabled);
     // Every setting and the main window's list widths back to their design defaults, shown on

@@ -109,6 +109,76 @@ private slots:
         QVERIFY(S().Platform().messages.empty());
     }
 
+    // Another program (the command-line tool, a second copy) saved the account since it was
+    // opened here: its changes are not overwritten without asking.
+    void anotherProgramsSaveIsOverwrittenOnlyAfterYes_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No keeps their file") << int(Answer::No);
+        QTest::newRow("Yes writes ours") << int(Answer::Yes);
+    }
+    void anotherProgramsSaveIsOverwrittenOnlyAfterYes()
+    {
+        QFETCH(int, answer);
+        S().program.WriteAccount("anna", "pw", 5); // their save
+        const std::string theirs = Session::Content(S().File("anna", kAccountExtension));
+        S().Change();
+        S().Platform().answers.push_back(static_cast<Answer>(answer));
+        S().Trigger("mSaveAcc");
+        QCOMPARE(S().Platform().questions, QStringList{Text("const_file_changed")});
+        const bool overwritten = answer == int(Answer::Yes);
+        QCOMPARE(Session::Content(S().File("anna", kAccountExtension)) != theirs, overwritten);
+        QCOMPARE(S().Account().Modified, !overwritten);
+        QCOMPARE(S().Main().PanelText(2), overwritten ? QString() : Text("const_mod"));
+        QVERIFY(S().Platform().messages.empty());
+
+        // Once ours is written, our own next save has nobody else's changes to ask about.
+        S().Platform().questions.clear();
+        S().Platform().answers.push_back(Answer::Yes);
+        S().Trigger("mSaveAcc");
+        S().Platform().questions.clear();
+        S().Change();
+        S().Trigger("mSaveAcc");
+        QCOMPARE(S().Platform().questions, QStringList{});
+        QVERIFY(!S().Account().Modified);
+    }
+
+    // The settings file is half of the save: when it cannot be written the save failed, the
+    // account file stays as it was and the changes stay marked.
+    void aSettingsFileThatCannotBeWrittenFailsTheSave()
+    {
+        const std::string before = Session::Content(S().File("anna", kAccountExtension));
+        std::filesystem::remove(S().File("anna", kSettingsExtension));
+        std::filesystem::create_directory(S().File("anna", kSettingsExtension));
+        S().Change();
+        S().Trigger("mSaveAcc");
+        QCOMPARE(S().Platform().messages.size(), std::size_t(1));
+        QCOMPARE(S().Platform().messages.front().kind, MessageKind::Error);
+        QVERIFY(S().Account().Modified);
+        QCOMPARE(S().Main().PanelText(2), Text("const_mod"));
+        QCOMPARE(Session::Content(S().File("anna", kAccountExtension)), before);
+
+        S().Platform().messages.clear();
+        S().Main().Options().butOkClick(); // the settings dialog's OK writes the file alone
+        QCOMPARE(S().Platform().messages.size(), std::size_t(1));
+        QCOMPARE(S().Platform().messages.front().kind, MessageKind::Error);
+        QVERIFY(S().Account().Modified);
+    }
+
+    // Settings the account's password cannot read are reported, not replaced by the defaults
+    // without a word.
+    void unreadableSettingsAreReportedWhenTheAccountOpens()
+    {
+        S().program.ChangeSettings([](AccountSettings& s) { s.cbSaveMod = true; });
+        S().Trigger("mSaveAcc");
+        QVERIFY(SaveSettings(S().File("anna", kSettingsExtension), "another password", AccountSettings{}));
+        S().Platform().modalScripts.push_back(Session::LogIn(QStringLiteral("anna"), QStringLiteral("pw")));
+        S().Trigger("mChangeUser");
+        QCOMPARE(S().Account().Name, std::string("anna"));
+        QCOMPARE(S().Platform().messages.size(), std::size_t(1));
+        QCOMPARE(S().Platform().messages.front().text, QLatin1Char('\r') + Text("const_settings_unreadable"));
+    }
+
     void switchCancelKeepsEverything()
     {
         S().Change();
