@@ -30,6 +30,6 @@ for fuzzer in build/fuzz/fuzz/fuzz_*; do
         status=1
         continue
     fi
-    grep -E '^stat::number_of_executed_units|^stat::peak_rss_mb' "$work/$name.log" | sed "s/^/$name /"
+    grep -E '^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "$work/$name.log" | sed "s/^/$name /"
 done
 exit $status
