@@ -60,6 +60,16 @@ enum class ReadResult : int
     Failed = 4          // I/O error, a number line that is no integer, or beyond the limits
 };
 
+// What a reader had to make up for: lines it needed past the end of the file, and lines that
+// did not decipher. Either way the value read empty.
+struct ReadDamage
+{
+    std::size_t missingLines = 0;
+    std::size_t undecipheredLines = 0;
+
+    bool Any() const { return missingLines > 0 || undecipheredLines > 0; }
+};
+
 class TFolderType
 {
 public:
@@ -157,9 +167,13 @@ public:
 
 private:
     friend class ReadingScope;
+    // What the last LoadFromFile that read the file through had to read as empty values; none
+    // after any other outcome.
+    const ReadDamage& LastLoadDamage() const { return m_loadDamage; }
     std::vector<std::unique_ptr<TFolderType>> m_folders;
     StringCipher m_cipher;
     int m_readDepth = 0;
 };
 
 } // namespace velmora
+    ReadDamage m_loadDamage;

@@ -81,13 +81,18 @@ void AccountFileReader::DecipherNextBatch()
 std::string AccountFileReader::NextValue()
 {
     if (m_nextLine >= m_lines.size()) {
+        ++m_damage.missingLines;
         return {};
     }
     if (m_nextLine >= m_batchStart + m_batch.size()) {
         DecipherNextBatch();
     }
     std::optional<std::string>& value = m_batch[m_nextLine++ - m_batchStart];
-    return value ? std::move(*value) : std::string();
+    if (!value) {
+        ++m_damage.undecipheredLines;
+        return {};
+    }
+    return std::move(*value);
 }
 
 std::optional<std::int32_t> ParseFileInteger(std::string_view text)
@@ -151,6 +156,7 @@ ReadResult TAccount::LoadFromFile(const std::filesystem::path& fileName)
         ReadingScope reading(*this);
         Clear();
         try {
+    m_loadDamage = {};
             AccountFileReader file(ReadWholeFile(fileName), m_cipher, Password);
             if (file.NextValue() != kAccountCheckLine) {
                 return ReadResult::BadCheckLine;
@@ -174,6 +180,7 @@ ReadResult TAccount::LoadFromFile(const std::filesystem::path& fileName)
         Modified = false;
         if (OnChange) {
             OnChange();
+            m_loadDamage = file.Damage();
         }
     }
     return result;

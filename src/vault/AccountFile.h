@@ -1,5 +1,6 @@
 #pragma once
 
+#include "vault/Account.h"
 #include "vault/StringCipher.h"
 
 #include <deque>
@@ -43,6 +44,9 @@ public:
 
     std::size_t RemainingLines() const { return m_lines.size() - std::min(m_nextLine, m_lines.size()); }
 
+    // The damage met by the values read so far.
+    const ReadDamage& Damage() const { return m_damage; }
+
 private:
     void SplitLines();
     void DecipherNextBatch();
@@ -56,6 +60,7 @@ private:
     std::vector<std::optional<std::string>> m_batch;
     std::size_t m_batchStart = 0; // line index of m_batch[0]
     std::size_t m_nextLine = 0;
+    ReadDamage m_damage;
 };
 
 // A decimal integer as the files write it (optional sign, digits) that fits 32 bits.

@@ -263,6 +263,45 @@ TEST_F(AccountFileTest, AnUndecipherableLineReadsEmptyNeverAsTheRecordBefore)
 }
 
 TEST_F(AccountFileTest, LineEndingsLfAndStrayCarriageReturns)
+TEST_F(AccountFileTest, TheLoadCountsTheLinesItReadAsEmpty)
+{
+    const std::string head = Enciphered({"account_check_line", "1", "folder_check_line", "A", "0", "2"});
+    const std::string record = Enciphered({"n", "u", "l", "i", "p", "x"});
+    const std::string undecipherable = "abcde\r\n";
+    struct Case
+    {
+        const char* name;
+        std::string content;
+        ReadResult result;
+        std::size_t missing;
+        std::size_t undeciphered;
+    };
+    // In this order on one account: each load starts without the damage of the one before.
+    const Case cases[] = {
+        {"whole file", head + record + record, ReadResult::Ok, 0, 0},
+        {"cut inside the second record", head + record + Enciphered({"n", "u"}), ReadResult::Ok, 4, 0},
+        {"cut after the folder head", head, ReadResult::Ok, 12, 0},
+        // One whole line of the second record, and three characters of the next.
+        {"cut inside a line", head + record + record.substr(0, record.find('\n') + 4), ReadResult::Ok, 4, 1},
+        {"lines that do not decipher",
+         head + record + undecipherable + Enciphered({"u", "l", "i"}) + undecipherable + Enciphered({"x"}),
+         ReadResult::Ok, 0, 2},
+        {"damaged, and then a folder block missing",
+         Enciphered({"account_check_line", "2", "folder_check_line", "A", "0", "1"}) + undecipherable,
+         ReadResult::BadFolderBlock, 0, 0},
+        {"wrong password", StringCipher().EncipherText("other", "account_check_line") + "\r\n",
+         ReadResult::BadCheckLine, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(file, c.content);
+        EXPECT_EQ(account.LoadFromFile(file), c.result);
+        EXPECT_EQ(account.LastLoadDamage().missingLines, c.missing);
+        EXPECT_EQ(account.LastLoadDamage().undecipheredLines, c.undeciphered);
+        EXPECT_EQ(account.LastLoadDamage().Any(), c.missing + c.undeciphered > 0);
+    }
+}
+
 {
     std::string content = Enciphered({"account_check_line", "1", "folder_check_line", "Name", "0", "0"});
     std::string lf;
