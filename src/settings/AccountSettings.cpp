@@ -130,7 +130,7 @@ bool LoadSettings(const std::filesystem::path& file, std::string_view password, 
         if (!std::filesystem::exists(file, error)) {
             return false;
         }
-        text = ReadFileLimited(file, kMaxSettingsFileBytes);
+        text = ReadWholeFile(file, kMaxSettingsFileBytes);
     } catch (const std::exception&) {
         return false;
     }

@@ -1,11 +1,6 @@
 #include "settings/IniDocument.h"
 
-#include "vault/AtomicFile.h"
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 
 namespace velmora {
 namespace {
@@ -159,31 +154,6 @@ std::string IniDocument::Text() const
         }
     }
     return text;
-}
-
-std::string ReadFileLimited(const std::filesystem::path& path, std::uintmax_t maxBytes)
-{
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        throw FileError("Cannot open " + path.string() + ": " + std::strerror(errno));
-    }
-    // Read at most one byte more than allowed: enough to tell a file that is too large, and
-    // bounded even for a device or pipe that never ends.
-    std::string content;
-    char buffer[65536];
-    while (content.size() <= maxBytes) {
-        const std::size_t wanted =
-            static_cast<std::size_t>(std::min<std::uintmax_t>(sizeof buffer, maxBytes + 1 - content.size()));
-        file.read(buffer, static_cast<std::streamsize>(wanted));
-        content.append(buffer, static_cast<std::size_t>(file.gcount()));
-        if (file.eof()) {
-            return content;
-        }
-        if (!file) {
-            throw FileError("Cannot read " + path.string());
-        }
-    }
-    throw FileError("The file " + path.string() + " is larger than " + std::to_string(maxBytes) + " bytes.");
 }
 
 } // namespace velmora

@@ -65,8 +65,4 @@ std::string FoldNameCase(std::string_view name);
 // The same in place, for callers that fold many texts into one reused buffer.
 void FoldNameCaseInPlace(std::string& text);
 
-// The file's bytes; throws FileError when it cannot be read or is larger than `maxBytes`, so a
-// damaged or hostile file never makes us allocate without bound.
-std::string ReadFileLimited(const std::filesystem::path& path, std::uintmax_t maxBytes);
-
 } // namespace velmora

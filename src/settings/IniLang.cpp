@@ -1,5 +1,6 @@
 #include "settings/IniLang.h"
 
+#include "vault/AtomicFile.h"
 #include "vault/CodePage.h"
 
 #include <system_error>
@@ -63,7 +64,7 @@ IniDocument OpenLanguageFile(const std::filesystem::path& programDir, const std:
     if (!FileExists(file)) {
         return IniDocument();
     }
-    return IniDocument::Parse(LanguageFileBytesToCodePage(ReadFileLimited(file, kMaxLanguageFileBytes)));
+    return IniDocument::Parse(LanguageFileBytesToCodePage(ReadWholeFile(file, kMaxLanguageFileBytes)));
 }
 
 IniDocument OpenChosenLanguageFile(const std::filesystem::path& programDir, const std::filesystem::path& path)

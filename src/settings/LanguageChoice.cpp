@@ -20,7 +20,7 @@ std::filesystem::path ReadLanguageChoice(const std::filesystem::path& programDir
         if (!std::filesystem::exists(file, error)) {
             return current;
         }
-        const IniDocument document = IniDocument::Parse(ReadFileLimited(file, kMaxChoiceFileBytes));
+        const IniDocument document = IniDocument::Parse(ReadWholeFile(file, kMaxChoiceFileBytes));
         const auto value = document.Find(kLanguageChoiceSection, kLanguageChoiceEntry);
         return value ? std::filesystem::path(std::string(*value)) : current;
     } catch (const std::exception&) {
@@ -40,7 +40,7 @@ bool WriteLanguageChoice(const std::filesystem::path& programDir, const std::fil
         std::error_code error;
         if (std::filesystem::exists(file, error)) {
             try {
-                document = IniDocument::Parse(ReadFileLimited(file, kMaxChoiceFileBytes));
+                document = IniDocument::Parse(ReadWholeFile(file, kMaxChoiceFileBytes));
             } catch (const FileError&) {
                 // An unreadable choice file is replaced by one that holds just the choice.
             }

@@ -57,15 +57,15 @@ std::string PathText(const std::filesystem::path& path)
 
 #ifdef _WIN32
 
-std::string ReadRegularFile(const std::filesystem::path& path)
+std::string ReadRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         ThrowFileError("Cannot read file", path, error ? error.value() : EINVAL);
     }
     const auto size = std::filesystem::file_size(path, error);
-    if (!error && size > kMaxReadFileBytes) {
-        ThrowFileError("Cannot read file", path, "the file is too large");
+    if (!error && size > maxBytes) {
+        ThrowFileError("Cannot read file", path, "the file is larger than it can be");
     }
     std::FILE* file = _wfopen(path.c_str(), L"rb");
     if (file == nullptr) {
@@ -74,7 +74,7 @@ std::string ReadRegularFile(const std::filesystem::path& path)
     std::string content;
     char buffer[1 << 16];
     std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0 && content.size() <= kMaxReadFileBytes) {
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0 && content.size() <= maxBytes) {
         content.append(buffer, got);
     }
     const bool failed = std::ferror(file) != 0;
@@ -110,7 +110,7 @@ void SyncDirectory(const std::filesystem::path&) {}
 
 #else
 
-std::string ReadRegularFile(const std::filesystem::path& path)
+std::string ReadRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes)
 {
     // Not blocking: a FIFO planted where a file was expected must not hang the reader.
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
@@ -128,9 +128,9 @@ std::string ReadRegularFile(const std::filesystem::path& path)
         close(fd);
         ThrowFileError("Cannot read file", path, "it is not a regular file");
     }
-    if (static_cast<std::uintmax_t>(info.st_size) > kMaxReadFileBytes) {
+    if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
         close(fd);
-        ThrowFileError("Cannot read file", path, "the file is too large");
+        ThrowFileError("Cannot read file", path, "the file is larger than it can be");
     }
     // Sized from the file first, so a large vault is read without growing the buffer; it may
     // still grow while it is read, up to the limit.
@@ -138,9 +138,9 @@ std::string ReadRegularFile(const std::filesystem::path& path)
     std::size_t size = 0;
     for (;;) {
         if (size == content.size()) {
-            if (content.size() > kMaxReadFileBytes) {
+            if (content.size() > maxBytes) {
                 close(fd);
-                ThrowFileError("Cannot read file", path, "the file is too large");
+                ThrowFileError("Cannot read file", path, "the file is larger than it can be");
             }
             content.resize(size + (1 << 16));
         }
@@ -231,9 +231,9 @@ void SetWriteFaultHook(WriteFaultHook hook)
     FaultHook() = std::move(hook);
 }
 
-std::string ReadWholeFile(const std::filesystem::path& path)
+std::string ReadWholeFile(const std::filesystem::path& path, std::uintmax_t maxBytes)
 {
-    return ReadRegularFile(path);
+    return ReadRegularFile(path, maxBytes);
 }
 
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path)

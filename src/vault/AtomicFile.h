@@ -22,8 +22,9 @@ public:
 inline constexpr std::uintmax_t kMaxReadFileBytes = std::uintmax_t{1} << 30;
 
 // The whole content of a regular file; throws FileError when it cannot be read, is no regular
-// file (a directory, FIFO or device, also behind a link) or is larger than kMaxReadFileBytes.
-std::string ReadWholeFile(const std::filesystem::path& path);
+// file (a directory, FIFO or device, also behind a link) or is larger than `maxBytes`, so a
+// damaged or hostile file never makes us wait or allocate without bound.
+std::string ReadWholeFile(const std::filesystem::path& path, std::uintmax_t maxBytes = kMaxReadFileBytes);
 
 // What tells one version of a file on disk from another: a save renames a new file into place,
 // and another program's save does the same, so any save changes it.

@@ -77,16 +77,5 @@ TEST(IniDocument, WritesAndReadsBackInOrder)
     EXPECT_EQ(IniDocument::Parse(document.Text()).ReadString("lan_sect", "lan_file"), "/c.lng");
 }
 
-TEST(ReadFileLimited, RefusesFilesOverTheLimitAndMissingFiles)
-{
-    const test::TempDir dir;
-    const auto file = dir / "f.txt";
-    std::ofstream(file, std::ios::binary) << "12345";
-    EXPECT_EQ(ReadFileLimited(file, 5), "12345");
-    EXPECT_THROW(ReadFileLimited(file, 4), FileError);
-    EXPECT_THROW(ReadFileLimited(dir / "missing", 100), FileError);
-    EXPECT_THROW(ReadFileLimited(dir.Path(), 100), FileError);
-}
-
 } // namespace
 } // namespace velmora

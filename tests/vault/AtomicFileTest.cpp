@@ -98,6 +98,15 @@ TEST(AtomicFile, ALinkPlantedAtATemporaryNameIsNeverFollowed)
     EXPECT_EQ(ReadWholeFile(path), "account");
 }
 
+TEST(AtomicFile, FilesOverTheLimitAreNotRead)
+{
+    const test::TempDir dir;
+    const auto file = dir / "f.txt";
+    WriteFileAtomically(file, "12345");
+    EXPECT_EQ(ReadWholeFile(file, 5), "12345");
+    EXPECT_THROW(ReadWholeFile(file, 4), FileError);
+}
+
 TEST(AtomicFile, OnlyRegularFilesAreRead)
 {
     test::TempDir dir;
