@@ -30,6 +30,47 @@ std::string Utf8FileName(const std::filesystem::path& path)
 }
 
 } // namespace
+// Every letter of the code page in lower case, as a disk that ignores letter case compares
+// names: Latin and all Cyrillic letters, Ukrainian, Belarusian and Serbian ones included.
+std::string FoldLetterCase(std::string_view name)
+{
+    std::string folded;
+    for (const char c : name) {
+        const char32_t character = CodePageToUnicode(static_cast<unsigned char>(c));
+        char32_t lower = character;
+        if ((character >= U'A' && character <= U'Z') || (character >= U'\u0410' && character <= U'\u042F')) {
+            lower = character + 0x20;
+        } else if (character >= U'\u0400' && character <= U'\u040F') {
+            lower = character + 0x50;
+        } else if (character == U'\u0490') {
+            lower = U'\u0491';
+        }
+        folded += static_cast<char>(UnicodeToCodePage(lower).value_or(static_cast<unsigned char>(c)));
+    }
+    return folded;
+}
+
+// Windows opens a device for these names, whatever follows their first dot.
+bool IsDeviceName(std::string_view name)
+{
+    std::string_view stem = name.substr(0, name.find('.'));
+    stem = stem.substr(0, stem.find_last_not_of(' ') + 1); // "nul .txt" is the device too
+    const std::string folded = FoldLetterCase(stem);
+    const bool numbered = folded.size() == 4 && (folded.starts_with("com") || folded.starts_with("lpt")) &&
+                          folded[3] >= '1' && folded[3] <= '9';
+    return numbered || folded == "con" || folded == "prn" || folded == "aux" || folded == "nul";
+}
+
+bool IsPortableName(std::string_view name)
+{
+    const bool control = std::any_of(name.begin(), name.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7F;
+    });
+    const bool trailing = !name.empty() && (name.back() == '.' || name.back() == ' ');
+    return !control && !trailing && !IsDeviceName(name);
+}
+
 
 std::filesystem::path UsersDirectory(const std::filesystem::path& programDir)
 {
@@ -44,10 +85,20 @@ std::filesystem::path AccountFilePath(const std::filesystem::path& programDir, s
 
 std::vector<std::string> ListAccounts(const std::filesystem::path& programDir)
 {
+{
+    std::error_code ignored;
+    return ListAccounts(programDir, ignored);
+}
+
+std::vector<std::string> ListAccounts(const std::filesystem::path& programDir, std::error_code& error)
     std::vector<std::string> names;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(UsersDirectory(programDir), error), end; !error && it != end;
-         it.increment(error)) {
+    error.clear();
+    std::filesystem::directory_iterator it(UsersDirectory(programDir), error);
+    if (error == std::errc::no_such_file_or_directory) {
+        error.clear();
+        return names;
+    }
+    for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
         const std::string fileName = Utf8FileName(it->path());
         if (!fileName.ends_with(kAccountExtension)) {
             continue;
@@ -74,6 +125,24 @@ bool CheckAccountName(std::string_view name, std::string_view characterList)
 }
 
 bool AccountNameFits(std::string_view name)
+NameTrouble FindNameTrouble(const std::filesystem::path& programDir, std::string_view name,
+                            std::optional<std::string_view> renamedFrom)
+{
+    if (name == renamedFrom) {
+        return NameTrouble::None;
+    }
+    if (!IsPortableName(name)) {
+        return NameTrouble::NotPortable;
+    }
+    const std::string folded = FoldLetterCase(name);
+    for (const std::string& other : ListAccounts(programDir)) {
+        if (other != name && other != renamedFrom && FoldLetterCase(other) == folded) {
+            return NameTrouble::OtherCase;
+        }
+    }
+    return NameTrouble::None;
+}
+
 {
     if (name.size() > kMaxAccountNameLength) {
         return false;

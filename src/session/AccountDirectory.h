@@ -1,8 +1,10 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace velmora {
@@ -22,6 +24,9 @@ inline constexpr std::string_view kRefusedNameCharacters = "\\ / : ? \" < > |";
 // The longest account name in code-page characters.
 inline constexpr std::size_t kMaxAccountNameLength = 255;
 
+// The longest account password the program's fields take, in code-page characters.
+inline constexpr std::size_t kMaxAccountPasswordLength = 256;
+
 std::filesystem::path UsersDirectory(const std::filesystem::path& programDir);
 
 // Users/ + name + extension.
@@ -32,10 +37,28 @@ std::filesystem::path AccountFilePath(const std::filesystem::path& programDir, s
 // characters), in descending byte order. A missing Users/ gives no names. A file name the code
 // page cannot spell is left out: no name typed here could open it.
 std::vector<std::string> ListAccounts(const std::filesystem::path& programDir);
+// The same, setting `error` when Users/ exists but cannot be read (the names then are those read
+// before the failure).
+std::vector<std::string> ListAccounts(const std::filesystem::path& programDir, std::error_code& error);
 
 // False as soon as a character of the name stands at an odd (1-based) position of
 // `characterList`; an empty name passes.
 bool CheckAccountName(std::string_view name, std::string_view characterList);
+
+// Why a name that passes CheckAccountName still would not survive a move to Windows or to a disk
+// that ignores letter case.
+enum class NameTrouble
+{
+    None,
+    NotPortable, // a control character, a device name (CON, nul.txt, COM1 ...), a trailing dot or blank
+    OtherCase    // another account in Users/ has the name in other letter case
+};
+
+// `renamedFrom` is the current name of an account being renamed: keeping that name, or changing
+// only its letter case, is no trouble. An account of exactly `name` is no clash either; whether
+// the name is taken is the caller's test.
+NameTrouble FindNameTrouble(const std::filesystem::path& programDir, std::string_view name,
+                            std::optional<std::string_view> renamedFrom = std::nullopt);
 
 // True when every file of the account, including the temporary name a save writes first, has a
 // name the file system can hold (255 bytes in its encoding), and the name is at most

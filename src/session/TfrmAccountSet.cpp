@@ -24,8 +24,6 @@
 namespace velmora {
 namespace {
 
-constexpr int kMaxPasswordLength = 256;
-
 bool BlankOnly(const QString& text)
 {
     return text.trimmed().isEmpty();
@@ -61,7 +59,7 @@ TfrmAccountSet::TfrmAccountSet(TfrmMain& main)
     m_edPass = new QLineEdit(this);
     m_edPass->setObjectName(QStringLiteral("edPass"));
     MakePasswordField(m_edPass);
-    m_edPass->setMaxLength(kMaxPasswordLength);
+    m_edPass->setMaxLength(kMaxAccountPasswordLength);
     labPass->setBuddy(m_edPass);
 
     m_butHint = new QToolButton(this);
@@ -230,12 +228,14 @@ void TfrmAccountSet::butNewClick()
     }
     TAccount& account = m_main.Account();
     std::error_code error;
-    if (std::filesystem::exists(m_main.AccountFile(kAccountExtension), error)) {
+    // An account in other letter case would be this very account on a disk that ignores case.
+    if (std::filesystem::exists(m_main.AccountFile(kAccountExtension), error) || trouble == NameTrouble::OtherCase) {
+    const NameTrouble trouble = FindNameTrouble(m_main.ProgramDir(), account.Name);
         m_main.ShowMessageBox(m_main.Message("const_is_user") + QLatin1Char('\r') + m_main.Message("const_new_name"),
                               MessageKind::Information);
         return;
     }
-    if (!CheckAccountName(account.Name, kRefusedNameCharacters)) {
+    if (!CheckAccountName(account.Name, kRefusedNameCharacters) || trouble == NameTrouble::NotPortable) {
         m_main.ShowMessageBox(m_main.Message("const_chars") + FromCodePage(kRefusedNameCharacters),
                               MessageKind::Warning);
         return;

@@ -18,7 +18,6 @@
 namespace velmora {
 namespace {
 
-constexpr int kMaxPasswordLength = 256;
 constexpr int kMaxHintLength = 32;
 
 bool BlankOnly(const QString& text)
@@ -53,7 +52,7 @@ TfrmUser::TfrmUser(TfrmMain& main) : QDialog(&main, Qt::Dialog | Qt::MSWindowsFi
     m_edHint = field("edHint", "labHint", QStringLiteral("Подсказка к паролю"), *form);
     for (QLineEdit* password : {m_edPass1, m_edPass2}) {
         MakePasswordField(password);
-        password->setMaxLength(kMaxPasswordLength);
+        password->setMaxLength(kMaxAccountPasswordLength);
     }
     m_edHint->setMaxLength(kMaxHintLength);
 
@@ -116,14 +115,18 @@ std::optional<std::string> TfrmUser::FieldBytes(const QString& text)
 
 bool TfrmUser::CheckFields(const std::string& name)
 {
+    const std::string& oldName = m_main.Account().Name;
+    const NameTrouble trouble = FindNameTrouble(m_main.ProgramDir(), name, oldName);
     std::error_code error;
-    if (name != m_main.Account().Name &&
-        std::filesystem::exists(AccountFilePath(m_main.ProgramDir(), name, kAccountExtension), error)) {
+    // An account in other letter case would be this very account on a disk that ignores case.
+    if ((name != oldName &&
+         std::filesystem::exists(AccountFilePath(m_main.ProgramDir(), name, kAccountExtension), error)) ||
+        trouble == NameTrouble::OtherCase) {
         m_main.ShowMessageBox(m_main.Message("const_is_user") + QLatin1Char('\r') + m_main.Message("const_new_name"),
                               MessageKind::Warning);
         return false;
     }
-    if (!CheckAccountName(name, kRefusedNameCharacters)) {
+    if (!CheckAccountName(name, kRefusedNameCharacters) || trouble == NameTrouble::NotPortable) {
         m_main.ShowMessageBox(m_main.Message("const_chars") + FromCodePage(kRefusedNameCharacters),
                               MessageKind::Warning);
         return false;

@@ -186,8 +186,33 @@ private slots:
                                       << "pw" << 0 << "";
         QTest::newRow("asterisk") << "a*b"
                                   << "pw" << 0 << "";
+        QTest::newRow("leading blank") << " start"
+                                       << "pw" << 0 << "";
+        QTest::newRow("device name inside a longer name") << "console.nul"
+                                                          << "pw" << 0 << "";
+        // Names that Windows or a disk that ignores letter case cannot hold.
+        QTest::newRow("another account in other case")
+            << "OLD"
+            << "pw" << int(MessageKind::Information) << "const_is_user+cr+const_new_name";
+        QTest::newRow("Cyrillic in other case")
+            << QStringLiteral("ЖЕНЯ") << "pw" << int(MessageKind::Information) << "const_is_user+cr+const_new_name";
         QTest::newRow("trailing blank") << "end "
-                                        << "pw" << 0 << "";
+                                        << "pw" << int(MessageKind::Warning) << "const_chars+list";
+        QTest::newRow("trailing dot") << "end."
+                                      << "pw" << int(MessageKind::Warning) << "const_chars+list";
+        QTest::newRow("line feed") << "a\nb"
+                                   << "pw" << int(MessageKind::Warning) << "const_chars+list";
+        QTest::newRow("tab") << "a\tb"
+                             << "pw" << int(MessageKind::Warning) << "const_chars+list";
+        QTest::newRow("control character")
+            << QStringLiteral("a\x01") << "pw" << int(MessageKind::Warning) << "const_chars+list";
+        QTest::newRow("device") << "CON"
+                                << "pw" << int(MessageKind::Warning) << "const_chars+list";
+        QTest::newRow("device in small letters with an extension")
+            << "aux.txt"
+            << "pw" << int(MessageKind::Warning) << "const_chars+list";
+        QTest::newRow("numbered device") << "Com7"
+                                         << "pw" << int(MessageKind::Warning) << "const_chars+list";
     }
     void credentialAndNameChecks()
     {
@@ -196,6 +221,7 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, message);
         m_program->WriteAccount("old", "pw", 1);
+        m_program->WriteAccount("\xE6\xE5\xED\xFF", "pw", 1); // "женя"
         Start([&] {
             Type(name, password);
             Click("butNew");
@@ -219,7 +245,7 @@ private slots:
         QCOMPARE(int(Messages()[0].kind), kind);
         QCOMPARE(Messages()[0].text, expected);
         QVERIFY(!Dialog().AccountOpened());
-        QCOMPARE(std::distance(std::filesystem::directory_iterator(m_program->dir / "Users"), {}), 1);
+        QCOMPARE(std::distance(std::filesystem::directory_iterator(m_program->dir / "Users"), {}), 2);
     }
 
     void createStartsFromAnEmptyAccount()

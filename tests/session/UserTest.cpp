@@ -92,16 +92,25 @@ private slots:
     void renameMovesEveryFile()
     {
         std::ofstream(S().File("anna", kImportBackupExtension)) << "left over\r\n";
-        QVERIFY(!Apply([this] { SetFields(QStringLiteral(" my bank "), QStringLiteral("pw"), QStringLiteral("pw")); }));
+        QVERIFY(!Apply([this] { SetFields(QStringLiteral(" my bank"), QStringLiteral("pw"), QStringLiteral("pw")); }));
         for (const std::string_view extension :
              {kAccountExtension, kSettingsExtension, kHintExtension, kImportBackupExtension}) {
             QVERIFY2(!Exists("anna", extension), extension.data());
         }
-        QCOMPARE(Open(S().File(" my bank ", kAccountExtension), "pw"), ReadResult::Ok);
-        QVERIFY(Exists(" my bank ", kSettingsExtension));
-        QCOMPARE(Session::Content(S().File(" my bank ", kHintExtension)), std::string("my cat\r\n"));
-        QCOMPARE(S().Account().Name, std::string(" my bank "));
-        QCOMPARE(S().Main().windowTitle(), QStringLiteral("Velmora 3.1 -  my bank "));
+        QCOMPARE(Open(S().File(" my bank", kAccountExtension), "pw"), ReadResult::Ok);
+        QVERIFY(Exists(" my bank", kSettingsExtension));
+        QCOMPARE(Session::Content(S().File(" my bank", kHintExtension)), std::string("my cat\r\n"));
+        QCOMPARE(S().Account().Name, std::string(" my bank"));
+        QCOMPARE(S().Main().windowTitle(), QStringLiteral("Velmora 3.1 -  my bank"));
+    }
+
+    // Only another account can clash in letter case: the account itself may change its own.
+    void renameMayChangeOnlyTheLetterCase()
+    {
+        QVERIFY(!Apply([this] { SetFields(QStringLiteral("Anna"), QStringLiteral("pw"), QStringLiteral("pw")); }));
+        QCOMPARE(S().Platform().messages, std::vector<ScriptedPlatform::Shown>{Succeeded()});
+        QCOMPARE(Open(S().File("Anna", kAccountExtension), "pw"), ReadResult::Ok);
+        QVERIFY(!Exists("anna", kAccountExtension));
     }
 
     void hintIsTrimmedOrRemoved_data()
@@ -157,6 +166,35 @@ private slots:
                                << "pw" << warning << "const_chars";
         QTest::newRow("too long for the file system") << QString(130, QChar(0x0436)) << "pw"
                                                       << "pw" << warning << "const_long_name";
+        // Names that Windows or a disk that ignores letter case cannot hold.
+        QTest::newRow("another account's name in other case") << "BOB"
+                                                              << "pw"
+                                                              << "pw" << warning << "const_is_user";
+        QTest::newRow("Cyrillic in other case") << QStringLiteral("ЖЕНЯ") << "pw"
+                                                << "pw" << warning << "const_is_user";
+        QTest::newRow("line feed") << "a\nb"
+                                   << "pw"
+                                   << "pw" << warning << "const_chars";
+        QTest::newRow("tab") << "a\tb"
+                             << "pw"
+                             << "pw" << warning << "const_chars";
+        QTest::newRow("delete character") << QStringLiteral("a\x7F") << "pw"
+                                          << "pw" << warning << "const_chars";
+        QTest::newRow("device") << "Con"
+                                << "pw"
+                                << "pw" << warning << "const_chars";
+        QTest::newRow("device with an extension") << "nul.txt"
+                                                  << "pw"
+                                                  << "pw" << warning << "const_chars";
+        QTest::newRow("numbered device") << "LPT3"
+                                         << "pw"
+                                         << "pw" << warning << "const_chars";
+        QTest::newRow("trailing dot") << "anna."
+                                      << "pw"
+                                      << "pw" << warning << "const_chars";
+        QTest::newRow("trailing blank") << "anna "
+                                        << "pw"
+                                        << "pw" << warning << "const_chars";
     }
     void refusalsChangeNothing()
     {
@@ -166,6 +204,7 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, message);
         S().program.WriteAccount("bob", "pw2", 1);
+        S().program.WriteAccount("\xE6\xE5\xED\xFF", "pw3", 1); // "женя"
         const std::string before = Session::Content(S().File("anna", kAccountExtension));
         const std::string bobBefore = Session::Content(S().File("bob", kAccountExtension));
         QVERIFY(Apply([&] { SetFields(name, password, confirmation); }));
