@@ -7,8 +7,10 @@
 #include <array>
 #include <cstdio>
 #include <limits>
+#include <set>
 #include <type_traits>
 #include <variant>
+#include <vector>
 
 namespace velmora::cli {
 namespace {
@@ -210,6 +212,72 @@ void AddFolderFromJson(const Json& json, TAccount& account, const Place& place)
     }
 }
 
+// Follows the parser through the objects and arrays it is inside, and refuses a key that the
+// object it stands in already has: JSON would silently keep only the last of the two values.
+class DuplicateKeyCheck
+{
+public:
+    bool operator()(int /*depth*/, Json::parse_event_t event, const Json& parsed)
+    {
+        using Event = Json::parse_event_t;
+        switch (event) {
+        case Event::object_start:
+        case Event::array_start:
+            m_open.push_back(Container{.array = event == Event::array_start, .index = 0, .key = {}, .keys = {}});
+            break;
+        case Event::key:
+            TakeKey(parsed.get_ref<const std::string&>());
+            break;
+        case Event::object_end:
+        case Event::array_end:
+            m_open.pop_back();
+            CountValue();
+            break;
+        case Event::value:
+            CountValue();
+            break;
+        }
+        return true;
+    }
+
+private:
+    struct Container
+    {
+        bool array = false;
+        std::size_t index = 0; // of the array's current item
+        std::string key;       // of the object's current member
+        std::set<std::string> keys;
+    };
+
+    void TakeKey(const std::string& key)
+    {
+        Container& object = m_open.back();
+        if (!object.keys.insert(key).second) {
+            Refuse(Place{PointerTo(m_open.size() - 1), ""}, "has the member \"" + key + "\" twice");
+        }
+        object.key = key;
+    }
+
+    void CountValue()
+    {
+        if (!m_open.empty() && m_open.back().array) {
+            ++m_open.back().index;
+        }
+    }
+
+    // The JSON pointer of the container at this depth.
+    std::string PointerTo(std::size_t depth) const
+    {
+        Json::json_pointer pointer;
+        for (std::size_t i = 0; i < depth; ++i) {
+            pointer = m_open[i].array ? pointer / m_open[i].index : pointer / m_open[i].key;
+        }
+        return pointer.to_string();
+    }
+
+    std::vector<Container> m_open;
+};
+
 } // namespace
 
 nlohmann::ordered_json AccountToJson(const TAccount& account, const std::optional<AccountSettings>& settings)
@@ -244,7 +312,9 @@ nlohmann::ordered_json AccountToJson(const TAccount& account, const std::optiona
 nlohmann::ordered_json ParseAccountJson(std::string_view text)
 {
     try {
-        return Json::parse(text);
+        DuplicateKeyCheck check;
+        return Json::parse(
+            text, [&check](int depth, Json::parse_event_t event, Json& parsed) { return check(depth, event, parsed); });
     } catch (const Json::parse_error& error) {
         // `byte` counts from 1 and points at the character the parser stopped at.
         const std::size_t end = std::min<std::size_t>(error.byte > 0 ? error.byte - 1 : 0, text.size());

@@ -18,7 +18,8 @@ namespace velmora::cli {
 nlohmann::ordered_json AccountToJson(const TAccount& account, const std::optional<AccountSettings>& settings);
 
 // The JSON text of a dump; throws CommandError (damaged file) with the line and column of a
-// syntax error. The message never quotes the text, which holds passwords.
+// syntax error, or naming an object that has a member twice. The message never quotes a value,
+// which may be a password.
 nlohmann::ordered_json ParseAccountJson(std::string_view text);
 
 // Fills the empty `account` with the dump's folders and records and returns its settings. Throws

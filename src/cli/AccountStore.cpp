@@ -12,10 +12,28 @@
 namespace velmora::cli {
 namespace {
 
+// Whether the file is there. Anything else in its place (a directory, a device) cannot be read as
+// the file: that is a read failure, never a missing file.
 bool FileExists(const std::filesystem::path& path)
 {
     std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return false;
+    }
+    if (error) {
+        throw CommandError(ExitCode::ReadWriteFailure,
+                           "Cannot reach the file " + PathText(path) + ": " + error.message() + ".");
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        throw CommandError(ExitCode::ReadWriteFailure, PathText(path) + " is not a regular file.");
+    }
+    return true;
+}
+
+std::string LineCount(std::size_t count, std::string_view what)
+{
+    return std::to_string(count) + (count == 1 ? " line " : " lines ") + std::string(what);
 }
 
 // The account and settings readers report a file they cannot open like a damaged one; telling
@@ -113,6 +131,25 @@ void OpenAccount(const std::filesystem::path& programDir, TAccount& account)
         break;
     }
     throw CommandError(ExitCode::DamagedFile, "The account file " + PathText(file) + " is damaged.");
+}
+
+void RequireUndamaged(const std::filesystem::path& programDir, const TAccount& account)
+{
+    const ReadDamage& damage = account.LastLoadDamage();
+    if (!damage.Any()) {
+        return;
+    }
+    std::string what;
+    if (damage.missingLines > 0) {
+        what = LineCount(damage.missingLines, "missing at its end");
+    }
+    if (damage.undecipheredLines > 0) {
+        what += (what.empty() ? "" : ", ") + LineCount(damage.undecipheredLines, "that could not be deciphered");
+    }
+    throw CommandError(ExitCode::DamagedFile,
+                       "Warning: the account file " +
+                           PathText(AccountFilePath(programDir, account.Name, kAccountExtension)) + " is damaged (" +
+                           what + "); those values were read as empty.");
 }
 
 std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& programDir, const TAccount& account)

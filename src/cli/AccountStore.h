@@ -35,15 +35,22 @@ private:
 // The account's name in quotes, as UTF-8, for messages.
 std::string QuotedName(const TAccount& account);
 
-// Throws CommandError (not found) when Users/ holds no account file of that name.
+// Throws CommandError: not found when Users/ holds no account file of that name, read failure
+// when something else than a file is in its place.
 void RequireAccountFile(const std::filesystem::path& programDir, const TAccount& account);
 
 // Reads the account file under the account's password. Throws CommandError: not found, wrong
-// password, damaged file, or read failure (a file that cannot even be opened).
+// password, damaged file, or read failure (a file that cannot even be opened). Like the program,
+// it reads a file with lines missing or undeciphered, with empty values in their place.
 void OpenAccount(const std::filesystem::path& programDir, TAccount& account);
 
+// Throws CommandError (damaged file) with a warning naming the lines that the open read as empty
+// values; nothing when it read every line. For the end of a command whose output is complete.
+void RequireUndamaged(const std::filesystem::path& programDir, const TAccount& account);
+
 // The account's settings; nothing when it has no settings file. Throws CommandError when the
-// file exists but cannot be read, or cannot be read completely (damaged).
+// file exists but cannot be read (also when it is no regular file), or cannot be read completely
+// (damaged).
 std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& programDir, const TAccount& account);
 
 // Writes the account file and the settings file, or removes the settings file when there are no

@@ -121,11 +121,60 @@ void WriteOutput(const CommandContext& context, const std::optional<std::filesys
     }
 }
 
+// Refuses (usage error) a name the program refuses for a new account. `quoted` is the name for
+// messages.
+void RequireNewAccountName(const std::filesystem::path& programDir, const std::string& name, const std::string& quoted)
+{
+    if (name.find_first_not_of(' ') == std::string::npos) {
+        throw CommandError(ExitCode::Usage, "Give the account a name that is not empty.");
+    }
+    if (!CheckAccountName(name, kRefusedNameCharacters)) {
+        throw CommandError(ExitCode::Usage, "The account name " + quoted + " must not contain the characters " +
+                                                std::string(kRefusedNameCharacters));
+    }
+    switch (FindNameTrouble(programDir, name)) {
+    case NameTrouble::NotPortable:
+        throw CommandError(ExitCode::Usage,
+                           "The account name " + quoted +
+                               " cannot be a file name on Windows: it holds a control character, "
+                               "is a device name such as CON, NUL or COM1, or ends in a dot or blank.");
+    case NameTrouble::OtherCase:
+        throw CommandError(ExitCode::Usage, "Another account has the name " + quoted +
+                                                " in other letter case; a disk that ignores letter case could not "
+                                                "hold both.");
+    case NameTrouble::None:
+        break;
+    }
+    if (!AccountNameFits(name)) {
+        throw CommandError(ExitCode::Usage, "The account name " + quoted + " is too long for a file name.");
+    }
+}
+
+// A hint file left from an earlier account of the name would hint at a password it no longer has.
+void RemoveEarlierHint(const std::filesystem::path& programDir, const std::string& name)
+{
+    const std::filesystem::path hint = AccountFilePath(programDir, name, kHintExtension);
+    std::error_code error;
+    std::filesystem::remove(hint, error);
+    if (error) {
+        throw CommandError(ExitCode::ReadWriteFailure, "The account was written, but the earlier password hint " +
+                                                           PathText(hint) +
+                                                           " could not be removed: " + error.message() + ".");
+    }
+}
+
 } // namespace
 
 void ListCommand(const CommandContext& context)
 {
-    for (const std::string& name : ListAccounts(context.programDir)) {
+    std::error_code error;
+    const std::vector<std::string> names = ListAccounts(context.programDir, error);
+    if (error) {
+        throw CommandError(ExitCode::ReadWriteFailure, "Cannot read the directory " +
+                                                           PathText(UsersDirectory(context.programDir)) + ": " +
+                                                           error.message() + ".");
+    }
+    for (const std::string& name : names) {
         context.out << CodePageToUtf8(name) << '\n';
     }
 }
@@ -149,6 +198,7 @@ void ShowCommand(const CommandContext& context, const ShowOptions& options)
         throw CommandError(ExitCode::NotFound,
                            "Account " + QuotedName(*account) + " has no folder \"" + *options.folder + "\".");
     }
+    RequireUndamaged(context.programDir, *account);
 }
 
 void ExportCommand(const CommandContext& context, const ExportOptions& options)
@@ -174,22 +224,14 @@ void ExportCommand(const CommandContext& context, const ExportOptions& options)
         content = AccountToJson(*account, settings).dump(2) + "\n";
     }
     WriteOutput(context, options.output, content);
+    RequireUndamaged(context.programDir, *account);
 }
 
 void ImportCommand(const CommandContext& context, const ImportOptions& options)
 {
     ScopedAccount account(AccountName(options.account));
     const std::string quoted = QuotedName(*account);
-    if (account->Name.find_first_not_of(' ') == std::string::npos) {
-        throw CommandError(ExitCode::Usage, "Give the account a name that is not empty.");
-    }
-    if (!CheckAccountName(account->Name, kRefusedNameCharacters)) {
-        throw CommandError(ExitCode::Usage, "The account name " + quoted + " must not contain the characters " +
-                                                std::string(kRefusedNameCharacters));
-    }
-    if (!AccountNameFits(account->Name)) {
-        throw CommandError(ExitCode::Usage, "The account name " + quoted + " is too long for a file name.");
-    }
+    RequireNewAccountName(context.programDir, account->Name, quoted);
     std::error_code error;
     if (!options.replace &&
         std::filesystem::exists(AccountFilePath(context.programDir, account->Name, kAccountExtension), error)) {
@@ -210,7 +252,13 @@ void ImportCommand(const CommandContext& context, const ImportOptions& options)
     if (account->Password.find_first_not_of(' ') == std::string::npos) {
         throw CommandError(ExitCode::Usage, "The password must not be empty or only blanks.");
     }
+    // The program could never open the account: its password fields take no more.
+    if (account->Password.size() > kMaxAccountPasswordLength) {
+        throw CommandError(ExitCode::Usage,
+                           "The password is longer than " + std::to_string(kMaxAccountPasswordLength) + " characters.");
+    }
     WriteAccountFiles(context.programDir, *account, settings);
+    RemoveEarlierHint(context.programDir, account->Name);
 }
 
 void GenerateCommand(const CommandContext& context, const GenerateOptions& options)

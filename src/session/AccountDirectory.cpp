@@ -29,7 +29,6 @@ std::string Utf8FileName(const std::filesystem::path& path)
     return std::string(name.begin(), name.end());
 }
 
-} // namespace
 // Every letter of the code page in lower case, as a disk that ignores letter case compares
 // names: Latin and all Cyrillic letters, Ukrainian, Belarusian and Serbian ones included.
 std::string FoldLetterCase(std::string_view name)
@@ -71,6 +70,7 @@ bool IsPortableName(std::string_view name)
     return !control && !trailing && !IsDeviceName(name);
 }
 
+} // namespace
 
 std::filesystem::path UsersDirectory(const std::filesystem::path& programDir)
 {
@@ -85,12 +85,12 @@ std::filesystem::path AccountFilePath(const std::filesystem::path& programDir, s
 
 std::vector<std::string> ListAccounts(const std::filesystem::path& programDir)
 {
-{
     std::error_code ignored;
     return ListAccounts(programDir, ignored);
 }
 
 std::vector<std::string> ListAccounts(const std::filesystem::path& programDir, std::error_code& error)
+{
     std::vector<std::string> names;
     error.clear();
     std::filesystem::directory_iterator it(UsersDirectory(programDir), error);
@@ -124,7 +124,6 @@ bool CheckAccountName(std::string_view name, std::string_view characterList)
     return true;
 }
 
-bool AccountNameFits(std::string_view name)
 NameTrouble FindNameTrouble(const std::filesystem::path& programDir, std::string_view name,
                             std::optional<std::string_view> renamedFrom)
 {
@@ -143,6 +142,7 @@ NameTrouble FindNameTrouble(const std::filesystem::path& programDir, std::string
     return NameTrouble::None;
 }
 
+bool AccountNameFits(std::string_view name)
 {
     if (name.size() > kMaxAccountNameLength) {
         return false;

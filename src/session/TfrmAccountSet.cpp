@@ -227,10 +227,10 @@ void TfrmAccountSet::butNewClick()
         return;
     }
     TAccount& account = m_main.Account();
+    const NameTrouble trouble = FindNameTrouble(m_main.ProgramDir(), account.Name);
     std::error_code error;
     // An account in other letter case would be this very account on a disk that ignores case.
     if (std::filesystem::exists(m_main.AccountFile(kAccountExtension), error) || trouble == NameTrouble::OtherCase) {
-    const NameTrouble trouble = FindNameTrouble(m_main.ProgramDir(), account.Name);
         m_main.ShowMessageBox(m_main.Message("const_is_user") + QLatin1Char('\r') + m_main.Message("const_new_name"),
                               MessageKind::Information);
         return;

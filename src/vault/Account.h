@@ -159,6 +159,9 @@ public:
     // Throws FileError when the file cannot be written; the previous file then stays as it was.
     void SaveToFile(const std::filesystem::path& fileName);
     ReadResult LoadFromFile(const std::filesystem::path& fileName);
+    // What the last LoadFromFile that read the file through had to read as empty values; none
+    // after any other outcome.
+    const ReadDamage& LastLoadDamage() const { return m_loadDamage; }
     // Reads one folder block and appends it as a new folder: Ok, BadCheckLine or Failed.
     ReadResult ReadFolder(AccountFileReader& file);
 
@@ -167,13 +170,10 @@ public:
 
 private:
     friend class ReadingScope;
-    // What the last LoadFromFile that read the file through had to read as empty values; none
-    // after any other outcome.
-    const ReadDamage& LastLoadDamage() const { return m_loadDamage; }
     std::vector<std::unique_ptr<TFolderType>> m_folders;
     StringCipher m_cipher;
     int m_readDepth = 0;
+    ReadDamage m_loadDamage;
 };
 
 } // namespace velmora
-    ReadDamage m_loadDamage;

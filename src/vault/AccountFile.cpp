@@ -146,6 +146,7 @@ void TAccount::SaveToFile(const std::filesystem::path& fileName)
 
 ReadResult TAccount::LoadFromFile(const std::filesystem::path& fileName)
 {
+    m_loadDamage = {};
     std::error_code error;
     const auto status = std::filesystem::status(fileName, error);
     if (!std::filesystem::exists(status) || std::filesystem::is_directory(status)) {
@@ -156,7 +157,6 @@ ReadResult TAccount::LoadFromFile(const std::filesystem::path& fileName)
         ReadingScope reading(*this);
         Clear();
         try {
-    m_loadDamage = {};
             AccountFileReader file(ReadWholeFile(fileName), m_cipher, Password);
             if (file.NextValue() != kAccountCheckLine) {
                 return ReadResult::BadCheckLine;
@@ -170,6 +170,7 @@ ReadResult TAccount::LoadFromFile(const std::filesystem::path& fileName)
                     return ReadResult::BadFolderBlock;
                 }
             }
+            m_loadDamage = file.Damage();
             return ReadResult::Ok;
         } catch (const std::exception&) {
             return ReadResult::Failed;
@@ -180,7 +181,6 @@ ReadResult TAccount::LoadFromFile(const std::filesystem::path& fileName)
         Modified = false;
         if (OnChange) {
             OnChange();
-            m_loadDamage = file.Damage();
         }
     }
     return result;

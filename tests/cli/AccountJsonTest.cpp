@@ -153,6 +153,15 @@ TEST(AccountJson, RefusesWhatIsNoDumpAndSaysWhere)
         {Settings("Hat", "1"), "/settings/Hat should be true or false, not number"},
         {Settings("L_Width", "-3"), "/settings/L_Width should be an integer from -2"},
         {Settings("FontName", "\"中\""), "/settings/FontName holds the character U+4E2D"},
+        // A member given twice would silently keep only its last value.
+        {R"({"format": "velmora-account", "format": "velmora-account", "version": 1, "folders": [], "settings": null})",
+         "its top level has the member \"format\" twice"},
+        {OneRecord(R"("idNumber": "", "password": "a", "notes": "", "password": "b")"),
+         "/folders/0/records/0 has the member \"password\" twice"},
+        {Dump(R"([{"name": "A", "icon": 0, "records": [[1, [2]], {"k": [{}]}]},
+                  {"name": "B", "icon": 0, "name": "C", "records": []}])"),
+         "/folders/1 has the member \"name\" twice"},
+        {Dump("[]", R"({"a/b~": {"Hat": true, "Hat": false}})"), "/settings/a~1b~0 has the member \"Hat\" twice"},
     };
     for (const Case& c : cases) {
         TAccount account;

@@ -159,6 +159,38 @@ TEST_F(CliProcess, ReadsThePasswordFromStandardInputAndReportsByExitCode)
     EXPECT_THAT(run.err, HasSubstr("No password"));
 }
 
+// A script must learn of damage it cannot see in the output, which still comes in full.
+TEST_F(CliProcess, ADamagedAccountIsExportedWithAWarningAndExitCodeThree)
+{
+    TAccount account;
+    account.Name = "Home";
+    account.Password = "pw";
+    account.AddFolder("Mail", 0);
+    account.Folder(0).AddRecord("Box", "", "ann", "ID-7", "x1", "notes");
+    test::SaveAccountFiles(dir.Path(), account, std::nullopt);
+    const std::filesystem::path file = dir / "Users" / "Home.vmk";
+    std::string content = Read("Users/Home.vmk");
+    for (int line = 0; line < 2; ++line) { // the record's password and notes
+        content.resize(content.rfind("\r\n", content.size() - 3) + 2);
+    }
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
+
+    const CliRun run = Execute("pw\n", "export Home --format json");
+    EXPECT_EQ(run.code, 3);
+    EXPECT_THAT(run.out, HasSubstr(R"("login": "ann")"));
+    EXPECT_THAT(run.out, HasSubstr(R"("password": "")"));
+    EXPECT_THAT(run.err, HasSubstr("2 lines missing at its end"));
+}
+
+TEST_F(CliProcess, AUsersDirectoryThatCannotBeReadIsAFailureNotAnEmptyList)
+{
+    std::ofstream(dir / "Users") << "a file where the directory belongs";
+    const CliRun run = Execute("", "list");
+    EXPECT_EQ(run.code, 4);
+    EXPECT_EQ(run.out, "");
+    EXPECT_THAT(run.err, HasSubstr("Cannot read the directory"));
+}
+
 TEST_F(CliProcess, FilesItWritesAreTheUsersAlone)
 {
     test::SaveHome(dir.Path(), std::nullopt);

@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "CliTestSupport.h"
+#include "cli/AccountJson.h"
 #include "support/TempDir.h"
 #include "vault/AccountFile.h"
 
@@ -164,6 +165,60 @@ TEST_F(CommandsTest, OpeningFailuresHaveTheirExitCodes)
     }
 }
 
+// Something else than a file where a file of an account belongs is no missing account and no
+// missing settings: the command fails, before any output.
+TEST_F(CommandsTest, WhatCannotBeReadIsAReadFailure)
+{
+    test::SaveHome(dir.Path(), std::nullopt);
+    velmora::test::TempDir usersIsAFile;
+    WriteFile(usersIsAFile / "Users", "");
+    velmora::test::TempDir accountIsADirectory;
+    std::filesystem::create_directories(UsersFile(accountIsADirectory.Path(), "Home.vmk"));
+    std::filesystem::create_directories(UsersFile(dir.Path(), "Home.int"));
+
+    struct Case
+    {
+        const char* what;
+        std::function<void()> command;
+    };
+    const Case cases[] = {
+        {"list of a Users that is no directory", [&] { ListCommand(Context(usersIsAFile)); }},
+        {"show of an account file that is a directory",
+         [&] { ShowCommand(Context(accountIsADirectory), {.account = "Home"}); }},
+        {"export with a settings file that is a directory", [&] { ExportCommand(Context(), {.account = "Home"}); }},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ExitCodeOf(c.command), ExitCode::ReadWriteFailure) << c.what;
+        EXPECT_EQ(Output(), "") << c.what;
+    }
+    EXPECT_EQ(password.reads, 1) << "only the export asks, for the account file is read first";
+}
+
+// Like the program, the tool reads what a cut or damaged file still holds, but tells so.
+TEST_F(CommandsTest, ADamagedAccountFileIsReadAsTheProgramReadsItAndReported)
+{
+    TAccount account;
+    account.Name = "Home";
+    account.Password = "pw";
+    account.AddFolder("Mail", 0);
+    for (int i = 0; i < 200; ++i) {
+        account.Folder(0).AddRecord("record " + std::to_string(i), "", "", "", "secret", "");
+    }
+    test::SaveAccountFiles(dir.Path(), account, std::nullopt);
+    const std::filesystem::path file = UsersFile(dir.Path(), "Home.vmk");
+    const std::string whole = ReadFile(file);
+    WriteFile(file, whole.substr(0, whole.size() * 95 / 100));
+
+    TAccount asTheProgramReadsIt;
+    asTheProgramReadsIt.Password = "pw";
+    ASSERT_EQ(asTheProgramReadsIt.LoadFromFile(file), ReadResult::Ok);
+
+    EXPECT_EQ(ExitCodeOf([&] { ExportCommand(Context(), {.account = "Home"}); }), ExitCode::DamagedFile);
+    EXPECT_EQ(Output(), AccountToJson(asTheProgramReadsIt, std::nullopt).dump(2) + "\n");
+    EXPECT_EQ(ExitCodeOf([&] { ShowCommand(Context(), {.account = "Home"}); }), ExitCode::DamagedFile);
+    EXPECT_THAT(Output(), HasSubstr("  record 0\n"));
+}
+
 TEST_F(CommandsTest, AccountsAreFoundInUsersOnlyAndBeforeThePasswordIsAsked)
 {
     test::SaveHome(dir.Path() / "Users", std::nullopt); // Users/Users/Home.vmk
@@ -271,8 +326,17 @@ TEST_F(CommandsTest, RefusedImportsWriteNothing)
         {"   ", good, "pw", ExitCode::Usage},
         {std::string(247, 'n'), good, "pw", ExitCode::Usage}, // "N.hint.tmp" would be 256 bytes
         {Repeat("ж", 124), good, "pw", ExitCode::Usage},      // 248 bytes, and "Users/N.hint.tmp" passes 255
+        {"line\nbreak", good, "pw", ExitCode::Usage},
+        {"tab\there", good, "pw", ExitCode::Usage},
+        {"CON", good, "pw", ExitCode::Usage},
+        {"nul.txt", good, "pw", ExitCode::Usage},
+        {"Lpt9", good, "pw", ExitCode::Usage},
+        {"dot.", good, "pw", ExitCode::Usage},
+        {"blank ", good, "pw", ExitCode::Usage},
+        {"home", good, "pw", ExitCode::Usage}, // "Home" in other letter case
         {"New", good, "   ", ExitCode::Usage},
         {"New", good, "中", ExitCode::Usage},
+        {"New", good, std::string(kMaxAccountPasswordLength + 1, 'p'), ExitCode::Usage},
         {"New", bad, "pw", ExitCode::DamagedFile},
         {"New", dir / "missing.json", "pw", ExitCode::ReadWriteFailure},
     };
@@ -289,14 +353,20 @@ TEST_F(CommandsTest, ImportAcceptsNamesTheDesktopProgramAccepts)
 {
     const std::filesystem::path empty = dir / "empty.json";
     WriteFile(empty, R"({"format": "velmora-account", "version": 1, "folders": [], "settings": null})");
-    for (const std::string& name : {std::string("my bank"), std::string("a*b"), Repeat("ж", 123)}) {
+    for (const std::string& name :
+         {std::string("my bank"), std::string("a*b"), Repeat("ж", 123), std::string("console.nul")}) {
         ImportCommand(Context(), {.account = name, .input = empty});
         ShowCommand(Context(), {.account = name});
     }
-    EXPECT_EQ(UsersSnapshot(dir.Path()).size(), 3u);
+    EXPECT_EQ(UsersSnapshot(dir.Path()).size(), 4u);
+
+    test::FixedPassword longest(std::string(kMaxAccountPasswordLength, 'p'));
+    const CommandContext context{dir.Path(), out, longest, [] { return std::string(); }};
+    ImportCommand(context, {.account = "Longest password", .input = empty});
+    ShowCommand(context, {.account = "Longest password"});
 }
 
-TEST_F(CommandsTest, ReplaceWritesOverTheAccountAndKeepsItsHint)
+TEST_F(CommandsTest, ReplaceWritesOverTheAccountAndDropsTheOldHint)
 {
     test::SaveHome(dir.Path(), AccountSettings{});
     WriteFile(UsersFile(dir.Path(), "Home.hint"), "my hint\r\n");
@@ -312,7 +382,7 @@ TEST_F(CommandsTest, ReplaceWritesOverTheAccountAndKeepsItsHint)
     ShowCommand(context, {.account = "Home"});
     EXPECT_EQ(Output(), "[Only] (icon 1)\n");
     EXPECT_FALSE(std::filesystem::exists(UsersFile(dir.Path(), "Home.int")));
-    EXPECT_EQ(ReadFile(UsersFile(dir.Path(), "Home.hint")), "my hint\r\n");
+    EXPECT_FALSE(std::filesystem::exists(UsersFile(dir.Path(), "Home.hint"))) << "a hint at the old password";
 }
 
 TEST_F(CommandsTest, AnImportWhoseAccountFileCannotBeWrittenLeavesBothFilesAsTheyWere)
@@ -320,6 +390,7 @@ TEST_F(CommandsTest, AnImportWhoseAccountFileCannotBeWrittenLeavesBothFilesAsThe
     AccountSettings old;
     old.cbHat = false;
     test::SaveHome(dir.Path(), old);
+    WriteFile(UsersFile(dir.Path(), "Home.hint"), "still the hint\r\n"); // the account keeps its password
     const auto before = UsersSnapshot(dir.Path());
     const std::filesystem::path dump = dir / "dump.json";
     WriteFile(dump, R"({"format": "velmora-account", "version": 1, "folders": [], "settings": null})");

@@ -262,7 +262,6 @@ TEST_F(AccountFileTest, AnUndecipherableLineReadsEmptyNeverAsTheRecordBefore)
     EXPECT_EQ(account.Folder(0).RecordAt(1).Password, "");
 }
 
-TEST_F(AccountFileTest, LineEndingsLfAndStrayCarriageReturns)
 TEST_F(AccountFileTest, TheLoadCountsTheLinesItReadAsEmpty)
 {
     const std::string head = Enciphered({"account_check_line", "1", "folder_check_line", "A", "0", "2"});
@@ -302,6 +301,7 @@ TEST_F(AccountFileTest, TheLoadCountsTheLinesItReadAsEmpty)
     }
 }
 
+TEST_F(AccountFileTest, LineEndingsLfAndStrayCarriageReturns)
 {
     std::string content = Enciphered({"account_check_line", "1", "folder_check_line", "Name", "0", "0"});
     std::string lf;
