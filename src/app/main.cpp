@@ -8,6 +8,7 @@
 #include "export/ExportCommands.h"
 #include "generator/TfrmPassGen.h"
 #include "platform/AutomationDesktop.h"
+#include "platform/ProcessHardening.h"
 #include "platform/QtPlatform.h"
 #include "platform/TrayIconQt.h"
 #include "session/SessionControl.h"
@@ -39,6 +40,7 @@ bool DisplayAvailable()
 int main(int argc, char** argv)
 {
     using namespace velmora;
+    HardenProcess();
     if (!DisplayAvailable()) {
         std::fputs("velmora: no display to show the window on (DISPLAY is not set)\n", stderr);
         return 2;

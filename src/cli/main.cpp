@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 #include "cli/Commands.h"
 #include "export/TextExport.h"
+#include "platform/ProcessHardening.h"
 
 #include <clocale>
 #include <iostream>
@@ -19,6 +20,7 @@ std::filesystem::path ExecutableDirectory(const char* argv0)
 
 int main(int argc, char** argv)
 {
+    velmora::HardenProcess();
     // Exports hold passwords in the clear, and account files are nobody else's business.
     umask(077);
     // The text export's heading writes the date the way the user's locale does.

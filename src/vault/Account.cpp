@@ -1,6 +1,7 @@
 #include "vault/Account.h"
 
 #include "vault/RecordKey.h"
+#include "vault/Secret.h"
 
 #include <algorithm>
 #include <utility>
@@ -23,6 +24,14 @@ const char* LimitMessage(VaultLimitError::Limit limit)
 {
     return limit == VaultLimitError::Limit::RecordsPerFolder ? "A folder holds at most 65535 records"
                                                              : "An account holds at most 65536 folders";
+}
+
+void WipeRecord(TRecType& record)
+{
+    for (std::string* text :
+         {&record.Name, &record.URL, &record.IDNumber, &record.Login, &record.Password, &record.Notes}) {
+        Wipe(*text);
+    }
 }
 
 } // namespace
@@ -148,6 +157,9 @@ TRecType TFolderType::GetRecordAt(std::size_t position) const
 void TFolderType::ClearRecords()
 {
     m_byKey.clear();
+    for (const std::unique_ptr<TRecType>& record : m_records) {
+        WipeRecord(*record);
+    }
     m_records.clear();
 }
 
@@ -163,7 +175,10 @@ void TFolderType::SwapContents(TFolderType& other) noexcept
 
 TAccount::TAccount() = default;
 
-TAccount::~TAccount() = default;
+TAccount::~TAccount()
+{
+    Close();
+}
 
 void TAccount::MarkChanged()
 {
@@ -239,9 +254,19 @@ void TAccount::DeleteFolder(int index)
 
 void TAccount::Clear()
 {
+    for (const std::unique_ptr<TFolderType>& folder : m_folders) {
+        folder->ClearRecords();
+        Wipe(folder->Name);
+    }
     m_folders.clear();
     // The next account may have another password: drop this one's key.
     m_cipher.Forget();
+}
+
+void TAccount::Close()
+{
+    Clear();
+    Wipe(Password);
 }
 
 std::string TAccount::EncipherText(std::string_view value)

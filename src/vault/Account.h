@@ -102,6 +102,7 @@ public:
     void MoveRecordToFolder(TAccount& account, std::string_view key, std::int32_t targetIndex);
     // A copy of the record at a 1-based position, key included; the position must exist.
     TRecType GetRecordAt(std::size_t position) const;
+    // Drops every record; their texts are wiped first.
     void ClearRecords();
 
     void WriteFolder(AccountFileWriter& file) const;
@@ -148,7 +149,10 @@ public:
     // An index of -1 (no folder selected) does nothing at all.
     void ClearFolder(int index);
     void DeleteFolder(int index);
+    // Drops every folder; the texts of their records are wiped first. Name and password stay.
     void Clear();
+    // Clear(), and the password is wiped too: the account is closed.
+    void Close();
 
     // Sets Modified and calls OnChange: what every change of the account ends with.
     void MarkChanged();
