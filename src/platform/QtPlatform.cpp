@@ -5,19 +5,20 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QDir>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
+#include <QTextDocument>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace velmora {
 namespace {
@@ -47,6 +48,7 @@ QMessageBox::StandardButton Ask(const QString& text, QMessageBox::StandardButton
 {
     QMessageBox box(QMessageBox::Question, QApplication::applicationName(), WithQtLineBreaks(text), buttons,
                     ActiveParent());
+    box.setTextFormat(Qt::PlainText);
     box.setEscapeButton(escape);
     const int result = box.exec();
     return result == QMessageBox::Yes || result == QMessageBox::No || result == QMessageBox::Cancel
@@ -128,6 +130,11 @@ QString WithQtLineBreaks(QString text)
     return text;
 }
 
+QString PlainToolTip(const QString& text)
+{
+    return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text;
+}
+
 QtPlatform::QtPlatform()
 {
     m_clock.start();
@@ -137,6 +144,7 @@ void QtPlatform::ShowMessage(MessageKind kind, const QString& text)
 {
     QMessageBox box(IconOf(kind), QApplication::applicationName(), WithQtLineBreaks(text), QMessageBox::Ok,
                     ActiveParent());
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
@@ -161,10 +169,16 @@ Answer QtPlatform::AskYesNoCancel(const QString& text)
 std::optional<QString> QtPlatform::InputBox(const QString& caption, const QString& prompt, const QString& value,
                                             bool secret)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(ActiveParent(), caption, prompt,
-                                               secret ? QLineEdit::Password : QLineEdit::Normal, value, &ok);
-    return ok ? std::optional<QString>(text) : std::nullopt;
+    QInputDialog dialog(ActiveParent());
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    // The dialog has no text format of its own: its prompt is the one label it holds.
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        label->setTextFormat(Qt::PlainText);
+    }
+    dialog.setTextEchoMode(secret ? QLineEdit::Password : QLineEdit::Normal);
+    dialog.setTextValue(value);
+    return dialog.exec() == QDialog::Accepted ? std::optional<QString>(dialog.textValue()) : std::nullopt;
 }
 
 std::optional<QString> QtPlatform::OpenFile(const QString& caption, const QString& directory, const QString& filter)

@@ -58,4 +58,8 @@ QString QtFileFilter(const QString& filter);
 // CR LF and single CR as the LF that Qt's widgets break lines at.
 QString WithQtLineBreaks(QString text);
 
+// A tool tip that shows `text` as it is: Qt takes a tip that looks like markup for markup, so such
+// a text goes escaped.
+QString PlainToolTip(const QString& text);
+
 } // namespace velmora

@@ -1,5 +1,7 @@
 #include "platform/TrayIconQt.h"
 
+#include "platform/QtPlatform.h"
+
 namespace velmora {
 
 TrayIconQt::TrayIconQt(const QIcon& image) : m_icon(image)
@@ -19,7 +21,7 @@ bool TrayIconQt::IsAvailable() const
 
 void TrayIconQt::ShowIcon(const QString& tooltip)
 {
-    m_icon.setToolTip(tooltip);
+    m_icon.setToolTip(PlainToolTip(tooltip)); // the tip names the account
     m_icon.show();
 }
 

@@ -1,6 +1,7 @@
 #include "settings/FormTranslation.h"
 
 #include "app/CodePageText.h"
+#include "platform/QtPlatform.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -88,6 +89,15 @@ void SetCaption(QObject& component, const QString& value)
     }
 }
 
+// Labels show texts of language files and accounts, never markup that would draw them otherwise
+// or put links into them.
+void ShowPlainText(QObject& component)
+{
+    if (auto* label = qobject_cast<QLabel*>(&component)) {
+        label->setTextFormat(Qt::PlainText);
+    }
+}
+
 } // namespace
 
 QList<QWidget*> ExistingForms()
@@ -134,9 +144,9 @@ void SetTextProperty(QObject& component, TextProperty property, const QString& v
     if (property == TextProperty::Caption) {
         SetCaption(component, value);
     } else if (auto* widget = qobject_cast<QWidget*>(&component)) {
-        widget->setToolTip(value);
+        widget->setToolTip(PlainToolTip(value));
     } else if (auto* action = qobject_cast<QAction*>(&component)) {
-        action->setToolTip(value);
+        action->setToolTip(PlainToolTip(value));
     }
 }
 
@@ -174,6 +184,7 @@ void TranslateForms(const QList<QWidget*>& forms, const IniLang& lang)
             form->setWindowTitle(caption);
         }
         for (QObject* component : FormComponents(*form)) {
+            ShowPlainText(*component);
             const std::string name = component->objectName().toStdString();
             if (name.empty()) {
                 continue;

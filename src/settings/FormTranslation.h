@@ -51,7 +51,8 @@ void SetItemText(QObject& component, int index, const QString& value);
 QString FormText(const IniLang& lang, std::string_view form, std::string_view entry);
 
 // Sets the forms' captions and their components' captions, hints and items from the document.
-// Missing or empty entries leave the texts as they are.
+// Missing or empty entries leave the texts as they are. Every label of the forms shows its text
+// as plain text from then on, whatever the text looks like.
 void TranslateForms(const QList<QWidget*>& forms, const IniLang& lang);
 
 } // namespace velmora
