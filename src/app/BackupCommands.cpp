@@ -121,6 +121,7 @@ void BackupCommands::mAccClick()
         return;
     }
     const ReadResult result = m_main.Account().LoadFromFile(imported);
+    emit AccountReplaced();
     RefillLists();
     switch (result) {
     case ReadResult::Ok:
@@ -142,11 +143,10 @@ void BackupCommands::mAccClick()
 
 void BackupCommands::KeepOrRestore(const std::filesystem::path& imported)
 {
-    // Until the imported contents are saved, the backup stays: the account list brings it back.
     try {
         m_main.SaveAccount();
     } catch (const std::exception&) {
-        ShowError("const_err_imp");
+        PutBackPrevious();
         return;
     }
     if (m_main.Account().FolderCount() > 0) {
@@ -203,6 +203,26 @@ void BackupCommands::RestoreBackup()
         return;
     }
     m_main.ShowMessageBox(m_main.Message("const_acc_restored"), MessageKind::Warning);
+}
+
+void BackupCommands::PutBackPrevious()
+{
+    TAccount& account = m_main.Account();
+    bool putBack = true;
+    try {
+        PutBackImportBackup(m_main.ProgramDir(), account.Name);
+    } catch (const std::exception&) {
+        putBack = false; // the next start puts it back
+    }
+    // The previous contents show either way, unmodified: they are what the account file holds.
+    account.LoadFromFile(putBack ? m_main.AccountFile(kAccountExtension)
+                                 : ImportBackupPath(m_main.ProgramDir(), account.Name));
+    m_main.RememberAccountFile();
+    RefillLists();
+    ShowError("const_err_imp");
+    if (putBack) {
+        m_main.ShowMessageBox(m_main.Message("const_acc_restored"), MessageKind::Warning);
+    }
 }
 
 void BackupCommands::mFolClick()

@@ -24,11 +24,18 @@ public:
     void mAccClick();
     void mFolClick();
 
+signals:
+    // An import read another file into the open account: what showed its records (the search
+    // results, a record open for viewing) must forget them.
+    void AccountReplaced();
+
 private:
     // After a successful read of the imported file: save it, then keep it or put the backup back.
     void KeepOrRestore(const std::filesystem::path& imported);
     void KeepImport(const std::filesystem::path& imported);
     void RestoreBackup();
+    // The save of the imported contents failed: the kept account file goes back and is shown.
+    void PutBackPrevious();
     void RefillLists();
     void ShowError(const char* key);
 

@@ -64,6 +64,7 @@ int main(int argc, char** argv)
     SessionControl session(frmMain, frmAccountSet, tray);
     TfrmFind frmFind(frmMain, frmRecord);
     QObject::connect(&session, &SessionControl::AccountCleared, &frmFind, &TfrmFind::ForgetResults);
+    QObject::connect(&backupCommands, &BackupCommands::AccountReplaced, &frmFind, &TfrmFind::ForgetResults);
     // A locked program may show no window at all; every way out ends the program explicitly.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -49,7 +49,8 @@ public:
     const std::vector<SearchHit>& Results() const { return m_hits; }
 
 public slots:
-    // The account was emptied: its records must not stay listed, nor stay open for viewing.
+    // The account was emptied or its contents replaced: its records must not stay listed, nor stay
+    // open for viewing.
     void ForgetResults();
 
 protected:

@@ -30,6 +30,15 @@ bool Exists(const std::filesystem::path& path)
     return std::filesystem::exists(path, error);
 }
 
+void Rename(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    std::error_code error;
+    std::filesystem::rename(from, to, error);
+    if (error) {
+        Fail("Cannot rename file", from, error);
+    }
+}
+
 void RemoveFile(const std::filesystem::path& path)
 {
     std::error_code error;
@@ -72,10 +81,12 @@ void MakeImportBackup(const std::filesystem::path& programDir, std::string_view 
     if (!std::filesystem::is_regular_file(account, error)) {
         Fail("No account file to keep", account, error);
     }
-    std::filesystem::rename(account, ImportBackupPath(programDir, name), error);
-    if (error) {
-        Fail("Cannot rename file", account, error);
-    }
+    Rename(account, ImportBackupPath(programDir, name));
+}
+
+void PutBackImportBackup(const std::filesystem::path& programDir, std::string_view name)
+{
+    Rename(ImportBackupPath(programDir, name), AccountFilePath(programDir, name, kAccountExtension));
 }
 
 void RemoveImportBackup(const std::filesystem::path& programDir, std::string_view name)

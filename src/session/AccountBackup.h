@@ -26,6 +26,10 @@ std::filesystem::path ImportBackupPath(const std::filesystem::path& programDir, 
 // FileError when that cannot be done; nothing has changed then.
 void MakeImportBackup(const std::filesystem::path& programDir, std::string_view name);
 
+// Renames N.vm# back to N.vmk, over an N.vmk written since: the account file is again the one
+// MakeImportBackup kept. Throws FileError when that cannot be done; nothing has changed then.
+void PutBackImportBackup(const std::filesystem::path& programDir, std::string_view name);
+
 // Removes N.vm#; a missing one counts as removed. Deleting or renaming an account calls this
 // too, so no left-over backup can bring the account back. Throws FileError when it stays.
 void RemoveImportBackup(const std::filesystem::path& programDir, std::string_view name);

@@ -8,9 +8,12 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QTest>
 #include <algorithm>
+
+Q_DECLARE_METATYPE(velmora::WriteStep)
 
 namespace velmora::testing {
 
@@ -295,6 +298,36 @@ private slots:
         QCOMPARE(ReadWholeFile(File(kSettingsExtension)), settings);
         QCOMPARE(ReadWholeFile(File(kHintExtension)), std::string("my hint\r\n"));
         QVERIFY(std::filesystem::exists(Elsewhere("anna.vmk")));
+    }
+
+    void aFailedSaveOfTheImportPutsThePreviousAccountBackAtOnce_data()
+    {
+        QTest::addColumn<WriteStep>("failing");
+        QTest::newRow("temporary file not created") << WriteStep::Create;
+        QTest::newRow("not renamed into place") << WriteStep::Rename;
+    }
+    void aFailedSaveOfTheImportPutsThePreviousAccountBackAtOnce()
+    {
+        QFETCH(WriteStep, failing);
+        WriteImport("pw", false);
+        const std::string previous = ReadWholeFile(File(kAccountExtension));
+        const auto backup = ImportBackupPath(m_program->dir.Path(), "anna");
+        // Only the save of the imported contents fails: it is the one made while the backup exists.
+        SetWriteFaultHook(
+            [failing, backup](WriteStep step) { return step == failing && std::filesystem::exists(backup); });
+        const auto noFaults = qScopeGuard([] { SetWriteFaultHook(nullptr); });
+        Platform().files.push_back(Text(Elsewhere("anna.vmk")));
+        Platform().answers.push_back(Answer::Yes);
+        m_commands->mAccClick();
+
+        QCOMPARE(Platform().messages,
+                 Shown({{MessageKind::Error, "const_err_imp"}, {MessageKind::Warning, "const_acc_restored"}}));
+        QCOMPARE(Platform().questions.size(), 1); // nothing asked about keeping an import that is not saved
+        QCOMPARE(ReadWholeFile(File(kAccountExtension)), previous);
+        QVERIFY(!std::filesystem::exists(backup));
+        QCOMPARE(Contents(m_main->Account()), kPrevious);
+        QVERIFY(!m_main->Account().Modified);
+        QCOMPARE(m_main->FolderRows().rowCount(), 2);
     }
 
     void anImportWhoseBackupCannotBeMadeTouchesNothing()

@@ -1,5 +1,6 @@
 #include "EditingFixture.h"
 #include "ScriptedTray.h"
+#include "app/BackupCommands.h"
 #include "browser/TfrmFind.h"
 #include "session/SessionControl.h"
 
@@ -477,6 +478,33 @@ private slots:
         session.SwitchAccount(false);
         QVERIFY(!m_e->record.isVisible());
         QVERIFY(!m_find->isVisible());
+        QVERIFY(m_find->Results().empty());
+        QCOMPARE(ResultList()->model()->rowCount(), 0);
+        QCOMPARE(Status(), QString());
+    }
+
+    // An imported account replaces the contents as a switch does: nothing of the previous ones stays shown.
+    void importingAnAccountForgetsTheResults()
+    {
+        m_e->main.SaveAccount();
+        const test::TempDir elsewhere;
+        TAccount imported;
+        imported.Password = m_e->main.Account().Password;
+        imported.AddFolder("Imported", 0);
+        imported.SaveToFile(elsewhere / "Anna.vmk");
+        BackupCommands backupCommands(m_e->main);
+        QObject::connect(&backupCommands, &BackupCommands::AccountReplaced, m_find.get(), &TfrmFind::ForgetResults);
+        m_find->mAdvSearchClick();
+        Search({QStringLiteral("Home")});
+        SelectResult(0);
+        Click("butView");
+        QVERIFY(m_e->record.isVisible());
+
+        m_e->platform.files.push_back(QString::fromStdU16String((elsewhere / "Anna.vmk").u16string()));
+        m_e->platform.answers = {Answer::Yes, Answer::No, Answer::No}; // import, keep it, keep its file
+        backupCommands.mAccClick();
+        QCOMPARE(m_e->main.Account().Folder(0).Name, std::string("Imported"));
+        QVERIFY(!m_e->record.isVisible());
         QVERIFY(m_find->Results().empty());
         QCOMPARE(ResultList()->model()->rowCount(), 0);
         QCOMPARE(Status(), QString());
