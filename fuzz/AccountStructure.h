@@ -7,11 +7,13 @@
 #include "vault/Account.h"
 #include "vault/AccountFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <deque>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora::fuzz {

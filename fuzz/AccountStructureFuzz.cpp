@@ -5,6 +5,7 @@
 #include "AccountStructure.h"
 #include "FuzzSupport.h"
 
+#include <cstdio>
 #include <limits>
 
 using namespace velmora;
