@@ -4,6 +4,7 @@
 #include "cli/AccountStore.h"
 #include "cli/ExitCode.h"
 #include "cli/Secret.h"
+#include "export/ExportFile.h"
 #include "export/TextExport.h"
 #include "generator/PasswordGenerator.h"
 #include "session/AccountDirectory.h"
@@ -115,7 +116,9 @@ void WriteOutput(const CommandContext& context, const std::optional<std::filesys
         return;
     }
     try {
-        WriteFileAtomically(*file, content);
+        WriteExportFile(*file, content, UsersDirectory(context.programDir));
+    } catch (const ExportRefused& refused) {
+        throw CommandError(ExitCode::Usage, refused.what());
     } catch (const FileError& failure) {
         throw CommandError(ExitCode::ReadWriteFailure, failure.what());
     }

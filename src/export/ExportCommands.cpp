@@ -3,6 +3,7 @@
 #include "app/TfrmMain.h"
 #include "export/ExportFile.h"
 #include "export/OfficeExport.h"
+#include "session/AccountDirectory.h"
 
 #include <QAction>
 #include <openssl/crypto.h>
@@ -56,7 +57,9 @@ void ExportCommands::mTextClick()
     std::string text;
     try {
         text = TextExport(m_main.Account(), Options(), ExportTexts(m_main.Lang()), m_moment());
-        WriteExportFile(file, text);
+        WriteExportFile(file, text, UsersDirectory(m_main.ProgramDir()));
+    } catch (const ExportRefused&) {
+        m_main.ShowMessageBox(m_main.Message("const_exp_users"), MessageKind::Error);
     } catch (const std::exception&) {
         m_main.ShowMessageBox(m_main.Message("const_err_exp"), MessageKind::Error);
     }

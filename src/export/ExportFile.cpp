@@ -1,53 +1,73 @@
 #include "export/ExportFile.h"
 
-#include "vault/AtomicFile.h"
+#include "platform/InPlaceWrite.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
+#include <algorithm>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <system_error>
 
 namespace velmora {
 namespace {
 
-[[noreturn]] void Fail(const char* what, const std::filesystem::path& path, int error)
+std::string PathText(const std::filesystem::path& path)
 {
-    throw FileError(std::string(what) + " \"" + path.string() + "\": " + std::strerror(error));
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+bool Inside(const std::filesystem::path& directory, const std::filesystem::path& path)
+{
+    return std::mismatch(directory.begin(), directory.end(), path.begin(), path.end()).first == directory.end();
+}
+
+// Another name of a file in the directory: a hard link, or the target of a link kept there.
+bool SameAsAnEntryOf(const std::filesystem::path& directory, const std::filesystem::path& path)
+{
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
+        std::error_code different;
+        if (std::filesystem::equivalent(it->path(), path, different)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool AmongAccountFiles(const std::filesystem::path& path, const std::filesystem::path& usersDirectory)
+{
+    std::error_code error;
+    const std::filesystem::path users = std::filesystem::weakly_canonical(usersDirectory, error);
+    if (error) {
+        return false; // no accounts' directory to protect
+    }
+    // Made absolute first: a relative path whose directories do not exist yet would stay relative.
+    std::filesystem::path target = std::filesystem::absolute(path, error);
+    if (!error) {
+        target = std::filesystem::weakly_canonical(target, error);
+    }
+    if (error) {
+        throw FileError("Cannot resolve \"" + PathText(path) + "\": " + error.message());
+    }
+    return Inside(users, target) || SameAsAnEntryOf(users, target);
 }
 
 } // namespace
 
-void WriteExportFile(const std::filesystem::path& path, std::string_view content)
+void WriteExportFile(const std::filesystem::path& path, std::string_view content,
+                     const std::filesystem::path& usersDirectory)
 {
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        Fail("Cannot create file", path, errno);
+    if (AmongAccountFiles(path, usersDirectory)) {
+        throw ExportRefused("\"" + PathText(path) + "\" is in the accounts' directory " + PathText(usersDirectory) +
+                            " or is one of its files; an export is never written there.");
     }
-    // A file being replaced keeps its mode on opening; narrow it. Devices are left alone.
-    struct stat status
-    {};
-    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && (status.st_mode & 077) != 0 && fchmod(fd, 0600) != 0) {
-        const int error = errno;
-        close(fd);
-        Fail("Cannot restrict the permissions of", path, error);
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+        !std::filesystem::is_directory(status)) {
+        WriteInPlace(path, content);
+        return;
     }
-    while (!content.empty()) {
-        const ssize_t written = write(fd, content.data(), content.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            const int error = written < 0 ? errno : EIO;
-            close(fd);
-            Fail("Cannot write file", path, error);
-        }
-        content.remove_prefix(static_cast<std::size_t>(written));
-    }
-    if (close(fd) != 0) {
-        Fail("Cannot write file", path, errno);
-    }
+    WriteFileAtomically(path, content);
 }
 
 } // namespace velmora

@@ -1,13 +1,26 @@
 #pragma once
 
+#include "vault/AtomicFile.h"
+
 #include <filesystem>
 #include <string_view>
 
 namespace velmora {
 
-// Writes an export into `path`, created or truncated, readable by its owner only (it holds
-// passwords in the clear). Written straight into the file, not through a temporary: when the
-// disk refuses part of it, what was written stays. Throws FileError naming the file.
-void WriteExportFile(const std::filesystem::path& path, std::string_view content);
+// An export refused because its path is an account's file, or lies in the accounts' directory:
+// passwords in the clear must never take an account's place.
+class ExportRefused : public FileError
+{
+public:
+    using FileError::FileError;
+};
+
+// Writes an export (passwords in the clear) to `path`, links followed to what they name. A
+// device or FIFO is written in place and stays what it is; a regular file, or a new one, is
+// replaced atomically and readable by its owner only. A path in `usersDirectory` (links
+// resolved), or another hard link of a file there, throws ExportRefused before anything is
+// written. Throws FileError naming the file when it cannot be written.
+void WriteExportFile(const std::filesystem::path& path, std::string_view content,
+                     const std::filesystem::path& usersDirectory);
 
 } // namespace velmora

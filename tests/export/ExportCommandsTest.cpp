@@ -155,6 +155,18 @@ private slots:
         QCOMPARE(Platform().messages, std::vector<ScriptedPlatform::Shown>{Error("const_err_exp")});
     }
 
+    void theAccountsOwnFileIsRefusedAndKept()
+    {
+        m_program->WriteAccount("Home", "pw", 1);
+        const std::filesystem::path file = m_program->File("Home", kAccountExtension);
+        const std::string before = ReadWholeFile(file);
+        Platform().files.push_back(Chosen(file));
+        Platform().answers.push_back(Answer::Yes);
+        Trigger("mText");
+        QCOMPARE(Platform().messages, std::vector<ScriptedPlatform::Shown>{Error("const_exp_users")});
+        QCOMPARE(ReadWholeFile(file), before);
+    }
+
     void officeExportsRunOnTheAutomation()
     {
         SetExportSettings(false, true, true);

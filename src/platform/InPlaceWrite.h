@@ -1,0 +1,14 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace velmora {
+
+// Writes `content` into an existing file that is not a regular file (a device, a FIFO), as a
+// shell redirection does: opened for writing, never created, truncated or replaced, and never
+// made the controlling terminal. A FIFO waits for its reader. Throws FileError naming the file,
+// also when the path has become a regular file meanwhile: that one is for the atomic writer.
+void WriteInPlace(const std::filesystem::path& path, std::string_view content);
+
+} // namespace velmora
