@@ -1,4 +1,5 @@
 #include "app/BackupCommands.h"
+#include "app/EndOnSignal.h"
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
 #include "browser/EditingCommands.h"
@@ -67,6 +68,7 @@ int main(int argc, char** argv)
     QObject::connect(&backupCommands, &BackupCommands::AccountReplaced, &frmFind, &TfrmFind::ForgetResults);
     // A locked program may show no window at all; every way out ends the program explicitly.
     QApplication::setQuitOnLastWindowClosed(false);
+    EndOnSignal endOnSignal(frmMain);
 
     frmMain.FormShow(QApplication::applicationDirPath().toStdU16String());
     if (!frmAccountSet.AccountOpened()) {

@@ -7,9 +7,9 @@
 namespace velmora {
 
 // Where the built-in automation applications put the files they show. They hold passwords in
-// the clear, so they live in a private directory (mode 0700, made at the first file) as
-// owner-only files (mode 0600), and the directory goes with everything in it when this object
-// does, at the end of the program.
+// the clear, so they live in a private directory (mode 0700, made at the first file, named
+// after the process: velmora-export-<pid>-XXXXXX) as owner-only files (mode 0600), and the
+// directory goes with everything in it when this object does, at the end of the program.
 class AutomationFiles
 {
 public:
@@ -36,5 +36,10 @@ private:
     std::filesystem::path m_directory;
     int m_count = 0;
 };
+
+// Removes the private directories in `parent` that runs of this user left behind when they
+// ended without their normal way out (a crash, a kill): those whose process is gone. Links and
+// other users' directories of that name are left alone.
+void RemoveAbandonedAutomationFiles(const std::filesystem::path& parent);
 
 } // namespace velmora

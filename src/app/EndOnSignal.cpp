@@ -1,0 +1,28 @@
+#include "app/EndOnSignal.h"
+
+#include "app/TfrmMain.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <exception>
+
+namespace velmora {
+
+EndOnSignal::EndOnSignal(TfrmMain& main) : m_main(main), m_signals([this] { End(); }) {}
+
+void EndOnSignal::End()
+{
+    int exitCode = 0;
+    if (m_main.Account().Modified) {
+        try {
+            m_main.SaveAccount();
+        } catch (const std::exception& failure) {
+            // No window can say it any more; the session log can.
+            std::fprintf(stderr, "velmora: the changes could not be saved: %s\n", failure.what());
+            exitCode = 1;
+        }
+    }
+    QCoreApplication::exit(exitCode);
+}
+
+} // namespace velmora
