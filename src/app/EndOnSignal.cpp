@@ -15,7 +15,13 @@ void EndOnSignal::End()
     int exitCode = 0;
     if (m_main.Account().Modified) {
         try {
-            m_main.SaveAccount();
+            // Another program's completed save wins over changes nobody asked to save.
+            if (!m_main.SaveAccount(TfrmMain::ForeignSave::Keep)) {
+                std::fputs("velmora: another program saved the account since it was opened here; its file was kept "
+                           "and the changes made here were not saved\n",
+                           stderr);
+                exitCode = 1;
+            }
         } catch (const std::exception& failure) {
             // No window can say it any more; the session log can.
             std::fprintf(stderr, "velmora: the changes could not be saved: %s\n", failure.what());

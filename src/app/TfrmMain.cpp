@@ -528,12 +528,13 @@ void TfrmMain::AccountChanged()
     }
 }
 
-bool TfrmMain::SaveAccount()
+bool TfrmMain::SaveAccount(ForeignSave foreignSave)
 {
     AccountFilesWriter writer(m_programDir, m_account.Name);
     const std::optional<FileIdentity> onDisk = writer.AccountFileIdentity();
     if (onDisk && m_accountFileIdentity && *onDisk != *m_accountFileIdentity &&
-        m_platform.messages.AskYesNo(Message("const_file_changed")) != Answer::Yes) {
+        (foreignSave == ForeignSave::Keep ||
+         m_platform.messages.AskYesNo(Message("const_file_changed")) != Answer::Yes)) {
         return false;
     }
     writer.StageAccount(m_account.FileContent());

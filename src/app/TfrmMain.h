@@ -79,10 +79,16 @@ public:
     void EnsureListSelection(QTableView* list);
     void AlignToFolderList();
     void BuildPopupMenus();
-    // Writes the account file and then the settings file under the account's lock. When another
-    // program saved the account file since it was read here, asks first; false when the answer
-    // was No (nothing written). Throws FileError on failure: the account stays modified.
-    bool SaveAccount();
+    // What a save does when another program saved the account file since it was read here.
+    enum class ForeignSave
+    {
+        Ask, // overwrite it only after Yes
+        Keep // nobody is there to answer: keep it
+    };
+    // Writes the account file and then the settings file under the account's lock. False when
+    // another program's save was kept (nothing written). Throws FileError on failure: the
+    // account stays modified.
+    bool SaveAccount(ForeignSave foreignSave = ForeignSave::Ask);
     // Writes the settings file alone, under the account's lock. Throws FileError.
     void SaveSettingsFile();
     // The account file was just read: a later save compares the file on disk with this one.

@@ -3,6 +3,7 @@
 #include "cli/ExitCode.h"
 #include "cli/Secret.h"
 #include "session/AccountDirectory.h"
+#include "session/AccountFilesWriter.h"
 #include "vault/AtomicFile.h"
 #include "vault/CodePage.h"
 
@@ -42,28 +43,6 @@ void RequireReadable(const std::filesystem::path& path)
 {
     if (!std::ifstream(path, std::ios::binary)) {
         throw CommandError(ExitCode::ReadWriteFailure, "Cannot open the file " + PathText(path) + " for reading.");
-    }
-}
-
-std::optional<std::string> ContentIfExists(const std::filesystem::path& path)
-{
-    if (!FileExists(path)) {
-        return std::nullopt;
-    }
-    return ReadWholeFile(path);
-}
-
-// Gives the file this content, or removes it when there is none. Throws FileError.
-void SetFileContent(const std::filesystem::path& path, const std::optional<std::string>& content)
-{
-    if (content) {
-        WriteFileAtomically(path, *content);
-        return;
-    }
-    std::error_code error;
-    std::filesystem::remove(path, error);
-    if (error) {
-        throw FileError("Cannot remove the file " + PathText(path) + ": " + error.message());
     }
 }
 
@@ -169,31 +148,16 @@ std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& 
 void WriteAccountFiles(const std::filesystem::path& programDir, TAccount& account,
                        const std::optional<AccountSettings>& settings)
 {
-    const std::filesystem::path accountFile = AccountFilePath(programDir, account.Name, kAccountExtension);
-    const std::filesystem::path settingsFile = AccountFilePath(programDir, account.Name, kSettingsExtension);
     try {
-        std::error_code error;
-        std::filesystem::create_directories(UsersDirectory(programDir), error);
-        if (error) {
-            throw FileError("Cannot create the directory " + PathText(UsersDirectory(programDir)) + ": " +
-                            error.message());
+        AccountFilesWriter writer(programDir, account.Name);
+        writer.StageAccount(account.FileContent());
+        if (settings) {
+            writer.StageSettings(SettingsFileText(*settings, account.Password));
+        } else {
+            writer.RemoveSettingsAtCommit();
         }
-        // The settings file goes first and is put back when the account file cannot be written,
-        // so a failed write leaves the account as it was.
-        const std::optional<std::string> previousSettings = ContentIfExists(settingsFile);
-        SetFileContent(settingsFile,
-                       settings ? std::optional(SettingsFileText(*settings, account.Password)) : std::nullopt);
-        try {
-            account.SaveToFile(accountFile);
-        } catch (const FileError& failure) {
-            try {
-                SetFileContent(settingsFile, previousSettings);
-            } catch (const FileError& restoreFailure) {
-                throw FileError(std::string(failure.what()) +
-                                "; the previous settings file could not be put back: " + restoreFailure.what());
-            }
-            throw;
-        }
+        writer.Commit();
+        account.MarkSaved();
     } catch (const FileError& failure) {
         throw CommandError(ExitCode::ReadWriteFailure, "The account was not written: " + std::string(failure.what()));
     }

@@ -54,8 +54,9 @@ void RequireUndamaged(const std::filesystem::path& programDir, const TAccount& a
 std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& programDir, const TAccount& account);
 
 // Writes the account file and the settings file, or removes the settings file when there are no
-// settings. Either both are written or, when a write fails, both files are as they were and
-// CommandError (read or write failure) tells why. Creates Users/ when needed.
+// settings, under the account's lock (as the program saves). Both are written in full before
+// either replaces its file; a failure throws CommandError (read or write failure), also when
+// another program keeps saving the account. Creates Users/ when needed.
 void WriteAccountFiles(const std::filesystem::path& programDir, TAccount& account,
                        const std::optional<AccountSettings>& settings);
 

@@ -11,8 +11,9 @@
 namespace velmora {
 namespace {
 
-// The longest file an account has on disk: the hint's temporary file while it is saved.
-constexpr std::string_view kLongestFileSuffix = kHintExtension;
+// The longest file an account has on disk: the hint's temporary file as installations on
+// other systems name it while it is saved, so an account can move there.
+constexpr std::string_view kLongestFileSuffix = ".hint.tmp";
 constexpr std::size_t kMaxFileNameBytes = 255;
 // A hint is one short line; a larger file is damaged, and is not read whole into memory.
 constexpr std::uintmax_t kMaxHintFileBytes = 64 * 1024;
@@ -147,7 +148,7 @@ bool AccountNameFits(std::string_view name)
     if (name.size() > kMaxAccountNameLength) {
         return false;
     }
-    const std::filesystem::path longest = TemporaryPathFor(FileNamePath(name, kLongestFileSuffix));
+    const std::filesystem::path longest = FileNamePath(name, kLongestFileSuffix);
     return longest.native().size() <= kMaxFileNameBytes;
 }
 
@@ -158,7 +159,7 @@ std::string ReadAccountHint(const std::filesystem::path& programDir, std::string
     if (!std::filesystem::exists(file, error)) {
         return {};
     }
-    const std::string content = ReadFileLimited(file, kMaxHintFileBytes);
+    const std::string content = ReadWholeFile(file, kMaxHintFileBytes);
     return content.substr(0, content.find_first_of("\r\n"));
 }
 

@@ -2,6 +2,7 @@
 
 #include "session/AccountBackup.h"
 #include "session/AccountDirectory.h"
+#include "session/AccountFilesWriter.h"
 #include "vault/AtomicFile.h"
 
 #include <string>
@@ -12,7 +13,7 @@ namespace velmora {
 std::vector<std::filesystem::path> DeleteAccountFiles(const std::filesystem::path& programDir, std::string_view name)
 {
     std::vector<std::filesystem::path> remaining;
-    for (const std::string_view extension : {kAccountExtension, kSettingsExtension, kHintExtension}) {
+    for (const std::string_view extension : {kAccountExtension, kSettingsExtension, kHintExtension, kLockExtension}) {
         const std::filesystem::path file = AccountFilePath(programDir, name, extension);
         std::error_code ignored;
         std::filesystem::remove(file, ignored);

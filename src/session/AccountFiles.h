@@ -6,8 +6,8 @@
 
 namespace velmora {
 
-// Removes Users/N.vmk, N.int, N.hint and a left-over N.vm#, so that nothing can bring the
-// account back. A file that is already missing counts as removed. Returns the files that are
+// Removes Users/N.vmk, N.int, N.hint, the lock file N.lock and a left-over N.vm#, so that
+// nothing can bring the account back. A file that is already missing counts as removed. Returns the files that are
 // still there afterwards; empty when the account is gone.
 std::vector<std::filesystem::path> DeleteAccountFiles(const std::filesystem::path& programDir, std::string_view name);
 

@@ -177,6 +177,8 @@ void TfrmAccountSet::butOkClick()
         return;
     }
     TAccount& account = m_main.Account();
+    // Taken before the read, so a save by another program during it is noticed too.
+    m_main.RememberAccountFile();
     const ReadResult result = account.LoadFromFile(m_main.AccountFile(kAccountExtension));
     // Centred whatever the outcome; it only appears once an account is open.
     m_main.CentreOnScreen();

@@ -18,6 +18,15 @@
 namespace velmora {
 namespace {
 
+// A new name that differs only in letter case names the same files on a disk that ignores case:
+// deleting the "other" files would delete the account.
+bool SameAccountFiles(const std::filesystem::path& programDir, std::string_view a, std::string_view b)
+{
+    std::error_code error;
+    return a == b || std::filesystem::equivalent(AccountFilePath(programDir, a, kAccountExtension),
+                                                 AccountFilePath(programDir, b, kAccountExtension), error);
+}
+
 constexpr int kMaxHintLength = 32;
 
 bool BlankOnly(const QString& text)
@@ -163,7 +172,7 @@ void TfrmUser::butOkClick()
     }
     // The new files are written; only now do the old ones go, so a failure above never
     // leaves the account without files.
-    if (*name != oldName) {
+    if (!SameAccountFiles(m_main.ProgramDir(), *name, oldName)) {
         const std::vector<std::filesystem::path> left = DeleteAccountFiles(m_main.ProgramDir(), oldName);
         if (!left.empty()) {
             ReportFilesLeft(m_main, left);
@@ -182,18 +191,26 @@ bool TfrmUser::SaveUnderNewName(std::string name, std::string password)
     std::string oldName = std::exchange(account.Name, std::move(name));
     std::string oldPassword = std::exchange(account.Password, std::move(password));
     m_main.UpdateMainCaption();
+    QString failure;
     try {
-        m_main.SaveAccount();
-        return true;
-    } catch (const std::exception& failure) {
-        // The old files are still there: keep using them, so a later save cannot make a
-        // second account under the new name.
-        account.Name = std::move(oldName);
-        account.Password = std::move(oldPassword);
-        m_main.UpdateMainCaption();
-        m_main.Services().messages.ShowMessage(MessageKind::Error, QString::fromUtf8(failure.what()));
-        return false;
+        if (m_main.SaveAccount()) {
+            return true;
+        }
+    } catch (const std::exception& error) {
+        failure = QString::fromUtf8(error.what());
     }
+    // A new name's files may be half written (the account file without its settings): they go,
+    // and the old files, still there, stay in use, so a later save cannot make a second account.
+    if (!SameAccountFiles(m_main.ProgramDir(), account.Name, oldName)) {
+        DeleteAccountFiles(m_main.ProgramDir(), account.Name);
+    }
+    account.Name = std::move(oldName);
+    account.Password = std::move(oldPassword);
+    m_main.UpdateMainCaption();
+    if (!failure.isEmpty()) {
+        m_main.Services().messages.ShowMessage(MessageKind::Error, failure);
+    }
+    return false;
 }
 
 void ReportFilesLeft(TfrmMain& main, const std::vector<std::filesystem::path>& files)

@@ -113,6 +113,7 @@ inline constexpr std::array kMessageKeys = {
     MessageKey{"const_full_folder", 0},
     MessageKey{"const_many_folders", 0},
     MessageKey{"const_not_deleted", 0},
+    MessageKey{"const_exp_users", 0},
     MessageKey{"const_file_changed", 0},
     MessageKey{"const_settings_unreadable", 0},
 };

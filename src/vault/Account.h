@@ -162,6 +162,10 @@ public:
 
     // Throws FileError when the file cannot be written; the previous file then stays as it was.
     void SaveToFile(const std::filesystem::path& fileName);
+    // The account file's text, for a writer that saves it together with other files; MarkSaved()
+    // ends such a save as SaveToFile ends its own.
+    std::string FileContent();
+    void MarkSaved();
     ReadResult LoadFromFile(const std::filesystem::path& fileName);
     // What the last LoadFromFile that read the file through had to read as empty values; none
     // after any other outcome.

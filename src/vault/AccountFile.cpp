@@ -129,7 +129,7 @@ void TFolderType::WriteFolder(AccountFileWriter& file) const
     }
 }
 
-void TAccount::SaveToFile(const std::filesystem::path& fileName)
+std::string TAccount::FileContent()
 {
     AccountFileWriter file;
     file.Add(kAccountCheckLine);
@@ -137,11 +137,21 @@ void TAccount::SaveToFile(const std::filesystem::path& fileName)
     for (const auto& folder : m_folders) {
         folder->WriteFolder(file);
     }
-    WriteFileAtomically(fileName, file.Finish(m_cipher, Password));
+    return file.Finish(m_cipher, Password);
+}
+
+void TAccount::MarkSaved()
+{
     Modified = false;
     if (OnChange) {
         OnChange();
     }
+}
+
+void TAccount::SaveToFile(const std::filesystem::path& fileName)
+{
+    WriteFileAtomically(fileName, FileContent());
+    MarkSaved();
 }
 
 ReadResult TAccount::LoadFromFile(const std::filesystem::path& fileName)

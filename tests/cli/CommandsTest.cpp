@@ -2,6 +2,7 @@
 
 #include "CliTestSupport.h"
 #include "cli/AccountJson.h"
+#include "session/AccountFilesWriter.h"
 #include "support/TempDir.h"
 #include "vault/AccountFile.h"
 
@@ -38,13 +39,15 @@ std::string Repeat(std::string_view text, int times)
     return repeated;
 }
 
-// Every file under Users/ with its content.
+// Every file under Users/ with its content, but the writers' empty lock files.
 std::map<std::string, std::string> UsersSnapshot(const std::filesystem::path& programDir)
 {
     std::map<std::string, std::string> files;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(programDir / "Users", error)) {
-        files[entry.path().filename().string()] = ReadFile(entry.path());
+        if (entry.path().extension() != kLockExtension) {
+            files[entry.path().filename().string()] = ReadFile(entry.path());
+        }
     }
     return files;
 }

@@ -236,6 +236,20 @@ private slots:
         QVERIFY(!Exists("bank", kHintExtension));
     }
 
+    // The settings file is part of the new name's save: when it cannot be written, nothing of
+    // the new name stays and the old files are the account.
+    void renameWhoseSettingsFileFailsKeepsTheOldFiles()
+    {
+        std::filesystem::create_directories(S().File("bank", kSettingsExtension)); // no file fits there
+        QVERIFY(Apply([this] { SetFields(QStringLiteral("bank"), QStringLiteral("new"), QStringLiteral("new")); }));
+        QCOMPARE(S().Platform().messages.size(), std::size_t(1));
+        QCOMPARE(S().Platform().messages.front().kind, MessageKind::Error);
+        QCOMPARE(S().Account().Name, std::string("anna"));
+        QCOMPARE(Open(S().File("anna", kAccountExtension), "pw"), ReadResult::Ok);
+        QVERIFY(Exists("anna", kSettingsExtension));
+        QVERIFY(!Exists("bank", kAccountExtension));
+    }
+
     void cancelChangesNothing()
     {
         const std::string before = Session::Content(S().File("anna", kAccountExtension));

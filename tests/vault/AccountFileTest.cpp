@@ -1,6 +1,7 @@
 #include "vault/AccountFile.h"
 
 #include "support/TempDir.h"
+#include "support/TemporaryFiles.h"
 #include "vault/Account.h"
 #include "vault/AtomicFile.h"
 
@@ -153,7 +154,7 @@ TEST_F(AccountFileTest, SavingTwiceGivesIdenticalFiles)
     const std::string first = ReadWholeFile(file);
     account.SaveToFile(file);
     EXPECT_EQ(ReadWholeFile(file), first);
-    EXPECT_FALSE(std::filesystem::exists(TemporaryPathFor(file)));
+    EXPECT_FALSE(test::TemporaryFileLeftBeside(file));
 }
 
 TEST_F(AccountFileTest, ReadingNotifiesButMarksTheReadSoNothingIsSaved)
@@ -358,7 +359,7 @@ TEST_F(AccountFileTest, AFailedSaveLeavesTheOldFileAndTheFlag)
         EXPECT_EQ(ReadWholeFile(file), old);
         EXPECT_TRUE(account.Modified);
         EXPECT_EQ(changes, 0);
-        EXPECT_FALSE(std::filesystem::exists(TemporaryPathFor(file)));
+        EXPECT_FALSE(test::TemporaryFileLeftBeside(file));
     }
     EXPECT_THROW(account.SaveToFile(dir / "no such directory" / "a.vmk"), FileError);
     EXPECT_TRUE(account.Modified);
