@@ -93,8 +93,6 @@ TEST(CrashSafeSave, AKilledSaveNeverLeavesAMix)
     const std::string oldBytes = ReadWholeFile(file);
     Fill(account, "new", 20000);
 
-    // Kill times spread evenly over two save durations: early kills find the old file, late
-    // ones the new file, whatever the speed of the build.
     const auto started = std::chrono::steady_clock::now();
     account.SaveToFile(dir / "timing.vmk");
     const auto saveTime = std::chrono::steady_clock::now() - started;
@@ -103,17 +101,29 @@ TEST(CrashSafeSave, AKilledSaveNeverLeavesAMix)
     int sawNew = 0;
     for (int round = 0; round < kRounds; ++round) {
         WriteFileAtomically(file, oldBytes);
+        int saves[2];
+        ASSERT_EQ(pipe(saves), 0);
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            close(saves[0]);
             for (;;) {
                 account.SaveToFile(file);
+                (void)!write(saves[1], "s", 1); // one completed save
             }
         }
-        std::this_thread::sleep_for(saveTime * 2 * round / kRounds);
+        close(saves[1]);
+        // Even rounds kill during the first save, odd ones during a later one, each somewhere
+        // within a save's time, however fast or loaded the machine is.
+        if (round % 2 == 1) {
+            char done = 0;
+            ASSERT_EQ(read(saves[0], &done, 1), 1);
+        }
+        std::this_thread::sleep_for(saveTime * round / kRounds);
         kill(child, SIGKILL);
         int status = 0;
         waitpid(child, &status, 0);
+        close(saves[0]);
 
         const std::string bytes = ReadWholeFile(file);
         TAccount reread;
