@@ -58,7 +58,10 @@ void BackupCommands::mSaveAccDiskClick()
         return;
     }
     try {
-        m_main.SaveAccount();
+        // Kept another program's save instead: nothing of ours to copy.
+        if (!m_main.SaveAccount()) {
+            return;
+        }
         CopyAccountFiles(m_main.ProgramDir(), account.Name, ToPath(*chosen));
     } catch (const std::exception&) {
         ShowError("const_err_save");
@@ -100,7 +103,10 @@ void BackupCommands::mAccClick()
     const QString caption = m_main.Message("const_imp_acc");
     const QString filter = m_main.Message("const_imp_acc_filter");
     try {
-        m_main.SaveAccount();
+        // The import replaces what is open: not without our changes saved first.
+        if (!m_main.SaveAccount()) {
+            return;
+        }
     } catch (const std::exception&) {
         ShowError("const_err_imp");
         return;

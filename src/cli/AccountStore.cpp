@@ -140,7 +140,7 @@ std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& 
     RequireReadable(file);
     AccountSettings settings;
     if (!LoadSettings(file, account.Password, settings)) {
-        throw CommandError(ExitCode::DamagedFile, "The settings file " + PathText(file) + " is damaged.");
+        throw CommandError(ExitCode::DamagedFile, "The settings file " + PathText(file) + " cannot be read under the account's password: it is damaged or belongs to another password.");
     }
     return settings;
 }
