@@ -30,32 +30,12 @@ std::string Utf8FileName(const std::filesystem::path& path)
     return std::string(name.begin(), name.end());
 }
 
-// Every letter of the code page in lower case, as a disk that ignores letter case compares
-// names: Latin and all Cyrillic letters, Ukrainian, Belarusian and Serbian ones included.
-std::string FoldLetterCase(std::string_view name)
-{
-    std::string folded;
-    for (const char c : name) {
-        const char32_t character = CodePageToUnicode(static_cast<unsigned char>(c));
-        char32_t lower = character;
-        if ((character >= U'A' && character <= U'Z') || (character >= U'\u0410' && character <= U'\u042F')) {
-            lower = character + 0x20;
-        } else if (character >= U'\u0400' && character <= U'\u040F') {
-            lower = character + 0x50;
-        } else if (character == U'\u0490') {
-            lower = U'\u0491';
-        }
-        folded += static_cast<char>(UnicodeToCodePage(lower).value_or(static_cast<unsigned char>(c)));
-    }
-    return folded;
-}
-
 // Windows opens a device for these names, whatever follows their first dot.
 bool IsDeviceName(std::string_view name)
 {
     std::string_view stem = name.substr(0, name.find('.'));
     stem = stem.substr(0, stem.find_last_not_of(' ') + 1); // "nul .txt" is the device too
-    const std::string folded = FoldLetterCase(stem);
+    const std::string folded = FoldNameCase(stem);
     const bool numbered = folded.size() == 4 && (folded.starts_with("com") || folded.starts_with("lpt")) &&
                           folded[3] >= '1' && folded[3] <= '9';
     return numbered || folded == "con" || folded == "prn" || folded == "aux" || folded == "nul";
@@ -134,9 +114,9 @@ NameTrouble FindNameTrouble(const std::filesystem::path& programDir, std::string
     if (!IsPortableName(name)) {
         return NameTrouble::NotPortable;
     }
-    const std::string folded = FoldLetterCase(name);
+    const std::string folded = FoldNameCase(name);
     for (const std::string& other : ListAccounts(programDir)) {
-        if (other != name && other != renamedFrom && FoldLetterCase(other) == folded) {
+        if (other != name && other != renamedFrom && FoldNameCase(other) == folded) {
             return NameTrouble::OtherCase;
         }
     }

@@ -1,5 +1,7 @@
 #include "settings/IniDocument.h"
 
+#include "vault/CodePage.h"
+
 #include <algorithm>
 
 namespace velmora {
@@ -32,14 +34,7 @@ std::string FoldNameCase(std::string_view name)
 
 void FoldNameCaseInPlace(std::string& text)
 {
-    for (char& c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDF)) {
-            c = static_cast<char>(byte + 0x20);
-        } else if (byte == 0xA8) { // Ё
-            c = static_cast<char>(0xB8);
-        }
-    }
+    std::transform(text.begin(), text.end(), text.begin(), LowerCase);
 }
 
 IniDocument IniDocument::Parse(std::string_view text)

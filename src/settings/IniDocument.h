@@ -60,7 +60,7 @@ private:
     std::map<std::string, std::size_t, std::less<>> m_index; // folded name -> section
 };
 
-// Folds Latin and Windows-1251 Cyrillic letters to lower case, so names compare without case.
+// Folds every letter of the code page to lower case, so names compare without case.
 std::string FoldNameCase(std::string_view name);
 // The same in place, for callers that fold many texts into one reused buffer.
 void FoldNameCaseInPlace(std::string& text);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,16 @@ char32_t CodePageToUnicode(unsigned char byte);
 std::optional<unsigned char> UnicodeToCodePage(char32_t character);
 
 std::string CodePageToUtf8(std::string_view bytes);
+
+// Each byte's lower case: every letter pair of the code page (Latin, Russian, Ukrainian,
+// Belarusian, Serbian and Macedonian letters) folds, every other byte stays itself. A fixed table,
+// so comparing without case never depends on the machine's locale.
+extern const std::array<unsigned char, 256> kLowerCase;
+
+inline char LowerCase(char byte)
+{
+    return static_cast<char>(kLowerCase[static_cast<unsigned char>(byte)]);
+}
 
 // Decodes the UTF-8 character at `position` and moves past it. An invalid or truncated sequence
 // gives nothing and moves past its first byte only, so it cannot swallow what follows.
