@@ -1,6 +1,7 @@
 #include "vault/AesEcb.h"
 
 #include <climits>
+#include <openssl/crypto.h>
 #include <openssl/evp.h>
 #include <stdexcept>
 
@@ -31,20 +32,18 @@ AesEcb::AesEcb(std::span<const unsigned char> key) : m_context(EVP_CIPHER_CTX_ne
         EVP_CIPHER_CTX_free(m_context);
         throw std::runtime_error("AES key set-up failed");
     }
-}
-
-AesEcb::AesEcb(const AesEcb& other) : m_context(EVP_CIPHER_CTX_new())
-{
-    if (m_context == nullptr || EVP_CIPHER_CTX_copy(m_context, other.m_context) != 1) {
-        EVP_CIPHER_CTX_free(m_context);
-        throw std::runtime_error("AES context copy failed");
+    if (key.size() == 24 && CpuHasAesNi()) {
+        m_roundKeys = ExpandAes192Key(key.first<24>());
     }
 }
 
 AesEcb::~AesEcb()
 {
-    // Freeing the context wipes its key schedule.
+    // Freeing the context wipes its key schedule; ours is wiped here.
     EVP_CIPHER_CTX_free(m_context);
+    if (m_roundKeys) {
+        OPENSSL_cleanse(m_roundKeys->bytes.data(), m_roundKeys->bytes.size());
+    }
 }
 
 void AesEcb::EncryptBlocks(const unsigned char* in, unsigned char* out, std::size_t blocks) const

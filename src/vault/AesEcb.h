@@ -1,7 +1,10 @@
 #pragma once
 
+#include "vault/AesNi.h"
+
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <span>
 
 using evp_cipher_ctx_st = struct evp_cipher_ctx_st;
@@ -17,8 +20,7 @@ class AesEcb
 public:
     explicit AesEcb(std::span<const unsigned char> key);
     ~AesEcb();
-    // A copy has a context of its own, so the two can be used on different threads.
-    AesEcb(const AesEcb& other);
+    AesEcb(const AesEcb&) = delete;
     AesEcb& operator=(const AesEcb&) = delete;
 
     // Enciphers `blocks` 16-byte blocks from `in` to `out`.
@@ -26,8 +28,12 @@ public:
 
     AesBlock EncryptBlock(const AesBlock& block) const;
 
+    // The round keys for the processor's AES instructions: a 192-bit key on a processor that has them.
+    const Aes192RoundKeys* NativeRoundKeys() const { return m_roundKeys ? &*m_roundKeys : nullptr; }
+
 private:
     evp_cipher_ctx_st* m_context = nullptr;
+    std::optional<Aes192RoundKeys> m_roundKeys;
 };
 
 } // namespace velmora

@@ -1,5 +1,7 @@
 #include "vault/Cfb8.h"
 
+#include "vault/Cfb8AesNi.h"
+
 #include <algorithm>
 #include <cstring>
 #include <openssl/crypto.h>
@@ -33,6 +35,10 @@ struct Registers
 
 void Cfb8Decrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job> jobs)
 {
+    if (const Aes192RoundKeys* keys = aes.NativeRoundKeys(); keys != nullptr && AesNiInUse()) {
+        AesNiCfb8Decrypt(*keys, iv, jobs);
+        return;
+    }
     // Small enough to stay in the first-level caches, large enough to amortise each library call;
     // short values (a settings file holds only those) get buffers of their own size, not 16 KB.
     constexpr std::size_t kLargestBatch = 1024;
@@ -84,6 +90,10 @@ void Cfb8Decrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job>
 
 void Cfb8Encrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job> jobs)
 {
+    if (const Aes192RoundKeys* keys = aes.NativeRoundKeys(); keys != nullptr && AesNiInUse()) {
+        AesNiCfb8Encrypt(*keys, iv, jobs);
+        return;
+    }
     // As many lanes as values, up to a limit, so a single short value does not pay for them all.
     const std::size_t laneCount = std::min<std::size_t>(128, jobs.size());
     // One value in progress; its register head is filled in as its first ciphertext bytes appear.

@@ -15,7 +15,8 @@ struct Cfb8Job
     std::size_t size;
 };
 
-// Every job restarts its feedback register at `iv`.
+// Every job restarts its feedback register at `iv`. With a 192-bit key on a processor with AES
+// instructions, both run on those (Cfb8AesNi.h); otherwise on the library's block cipher:
 //
 // Decryption knows every register in advance (they are windows of the ciphertext), so all
 // keystream blocks go to the block cipher in large batches. Encryption is serial inside a value,

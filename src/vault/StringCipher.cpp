@@ -6,70 +6,10 @@
 
 #include <algorithm>
 #include <array>
-#include <exception>
 #include <openssl/crypto.h>
 #include <openssl/sha.h>
-#include <thread>
 
 namespace velmora {
-
-namespace {
-
-// Values are independent of each other, so large batches are split into contiguous chunks of
-// about equal size, one per core, each with a cipher context of its own.
-template <typename Size, typename Work> void ForEachChunk(const AesEcb& aes, std::size_t count, Size sizeOf, Work work)
-{
-    constexpr std::size_t kBytesPerThread = 1 << 20;
-    std::size_t total = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-        total += sizeOf(i);
-    }
-    // Asking for the core count reads a system file, so it is asked once.
-    static const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    const std::size_t chunks = std::clamp<std::size_t>(total / kBytesPerThread, 1, std::min<std::size_t>(cores, 8));
-    if (chunks == 1) {
-        work(aes, 0, count);
-        return;
-    }
-
-    std::vector<std::size_t> bounds{0};
-    std::size_t sum = 0;
-    for (std::size_t i = 0; i < count && bounds.size() < chunks; ++i) {
-        sum += sizeOf(i);
-        if (sum * chunks >= total * bounds.size()) {
-            bounds.push_back(i + 1);
-        }
-    }
-    bounds.push_back(count);
-
-    std::vector<std::exception_ptr> errors(bounds.size() - 1);
-    std::vector<std::thread> threads;
-    for (std::size_t c = 1; c + 1 < bounds.size(); ++c) {
-        threads.emplace_back([&, c] {
-            try {
-                const AesEcb own(aes);
-                work(own, bounds[c], bounds[c + 1]);
-            } catch (...) {
-                errors[c] = std::current_exception();
-            }
-        });
-    }
-    try {
-        work(aes, bounds[0], bounds[1]);
-    } catch (...) {
-        errors[0] = std::current_exception();
-    }
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
-    for (const std::exception_ptr& error : errors) {
-        if (error) {
-            std::rethrow_exception(error);
-        }
-    }
-}
-
-} // namespace
 
 class StringCipher::Key
 {
@@ -151,42 +91,30 @@ std::string StringCipher::EncipherLines(std::string_view keyText, std::span<cons
 {
     const Key& key = KeyFor(keyText);
 
-    // The values are gathered side by side and enciphered in place, so the cipher reads memory in
-    // order; then each one's Base64 line goes to its place in the output.
+    // All ciphertext goes side by side into one buffer; then each value's Base64 line goes to its
+    // place in the output.
     std::size_t plainBytes = 0;
     std::size_t outputBytes = 0;
     for (const std::string_view value : values) {
         plainBytes += value.size();
         outputBytes += Base64Length(value.size()) + separator.size();
     }
-    std::string ciphertext(plainBytes, '\0');
+    std::vector<unsigned char> ciphertext(plainBytes);
     std::vector<Cfb8Job> jobs;
     jobs.reserve(values.size());
-    auto* next = reinterpret_cast<unsigned char*>(ciphertext.data());
+    unsigned char* next = ciphertext.data();
     for (const std::string_view value : values) {
-        std::copy(value.begin(), value.end(), reinterpret_cast<char*>(next));
-        jobs.push_back({next, next, value.size()});
+        jobs.push_back({reinterpret_cast<const unsigned char*>(value.data()), next, value.size()});
         next += value.size();
     }
-    std::vector<std::size_t> offsets;
-    offsets.reserve(jobs.size());
+    Cfb8Encrypt(key.Aes(), key.Iv(), jobs);
+
     std::string output(outputBytes, '\0');
-    std::size_t offset = 0;
+    char* out = output.data();
     for (const Cfb8Job& job : jobs) {
-        offsets.push_back(offset);
-        offset += Base64Length(job.size) + separator.size();
+        EncodeBase64(std::string_view(reinterpret_cast<const char*>(job.out), job.size), out);
+        out = std::copy(separator.begin(), separator.end(), out + Base64Length(job.size));
     }
-    ForEachChunk(
-        key.Aes(), jobs.size(), [&](std::size_t i) { return jobs[i].size; },
-        [&](const AesEcb& aes, std::size_t begin, std::size_t end) {
-            const auto chunk = std::span(jobs).subspan(begin, end - begin);
-            Cfb8Encrypt(aes, key.Iv(), chunk);
-            for (std::size_t i = begin; i < end; ++i) {
-                char* out = output.data() + offsets[i];
-                EncodeBase64(std::string_view(reinterpret_cast<const char*>(jobs[i].out), jobs[i].size), out);
-                std::copy(separator.begin(), separator.end(), out + Base64Length(jobs[i].size));
-            }
-        });
     return output;
 }
 
@@ -195,29 +123,25 @@ std::vector<std::optional<std::string>> StringCipher::DecipherLines(std::string_
 {
     const Key& key = KeyFor(keyText);
     std::vector<std::optional<std::string>> values(lines.size());
-    ForEachChunk(
-        key.Aes(), lines.size(), [&](std::size_t i) { return lines[i].size(); },
-        [&](const AesEcb& aes, std::size_t begin, std::size_t end) {
-            std::size_t cipherBytes = 0;
-            for (std::size_t i = begin; i < end; ++i) {
-                if (const auto length = DecodedBase64Length(lines[i])) {
-                    values[i].emplace(*length, '\0');
-                    cipherBytes += *length;
-                }
-            }
-            std::string ciphertext(cipherBytes, '\0');
-            std::vector<Cfb8Job> jobs;
-            jobs.reserve(end - begin);
-            auto* next = reinterpret_cast<unsigned char*>(ciphertext.data());
-            for (std::size_t i = begin; i < end; ++i) {
-                if (values[i]) {
-                    DecodeBase64Into(lines[i], reinterpret_cast<char*>(next));
-                    jobs.push_back({next, reinterpret_cast<unsigned char*>(values[i]->data()), values[i]->size()});
-                    next += values[i]->size();
-                }
-            }
-            Cfb8Decrypt(aes, key.Iv(), jobs);
-        });
+    std::size_t cipherBytes = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (const auto length = DecodedBase64Length(lines[i])) {
+            values[i].emplace(*length, '\0');
+            cipherBytes += *length;
+        }
+    }
+    std::vector<unsigned char> ciphertext(cipherBytes);
+    std::vector<Cfb8Job> jobs;
+    jobs.reserve(lines.size());
+    unsigned char* next = ciphertext.data();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (values[i]) {
+            DecodeBase64Into(lines[i], reinterpret_cast<char*>(next));
+            jobs.push_back({next, reinterpret_cast<unsigned char*>(values[i]->data()), values[i]->size()});
+            next += values[i]->size();
+        }
+    }
+    Cfb8Decrypt(key.Aes(), key.Iv(), jobs);
     return values;
 }
 

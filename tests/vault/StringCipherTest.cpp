@@ -1,6 +1,7 @@
 #include "vault/StringCipher.h"
 
 #include "vault/AesEcb.h"
+#include "vault/AesNi.h"
 #include "vault/Base64.h"
 #include "vault/Cfb8.h"
 
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace velmora {
@@ -31,14 +33,70 @@ std::string RandomBytes(std::mt19937& random, std::size_t size)
     return bytes;
 }
 
+// The ciphers run on the processor's AES instructions where it has them, else on the library;
+// every byte-identity test runs on both paths.
+enum class Path
+{
+    Portable,
+    Native,
+};
+
+std::string PathName(Path path)
+{
+    return path == Path::Portable ? "Portable" : "Native";
+}
+
+void UsePath(Path path)
+{
+    if (path == Path::Native && !CpuHasAesNi()) {
+        GTEST_SKIP() << "this processor has no AES instructions";
+    }
+    ForcePortableAes(path == Path::Portable);
+}
+
+class OnBothPaths : public ::testing::TestWithParam<Path>
+{
+protected:
+    void SetUp() override { UsePath(GetParam()); }
+    void TearDown() override { ForcePortableAes(false); }
+};
+
 int Base64Value(char c)
 {
     const std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     return static_cast<int>(alphabet.find(c));
 }
 
+// FIPS-197 C.2 and random blocks under random keys: the round keys expanded for the AES
+// instructions must encipher as the library does.
+TEST(AesNi, KeyScheduleEnciphersAsTheLibrary)
+{
+    if (!CpuHasAesNi()) {
+        GTEST_SKIP() << "this processor has no AES instructions";
+    }
+    const auto key = FromHex("000102030405060708090a0b0c0d0e0f1011121314151617");
+    const auto plain = FromHex("00112233445566778899aabbccddeeff");
+    std::vector<unsigned char> out(16);
+    AesNiEncryptBlocks(ExpandAes192Key(std::span<const unsigned char, 24>(key.data(), 24)), plain.data(), out.data(),
+                       1);
+    EXPECT_EQ(out, FromHex("dda97ca4864cdfe06eaf70a0ec0d7191"));
+
+    std::mt19937 random(3);
+    for (int round = 0; round < 20; ++round) {
+        const std::string keyBytes = RandomBytes(random, 24);
+        const std::string blocks = RandomBytes(random, 4 * 16);
+        const std::span<const unsigned char, 24> keySpan(reinterpret_cast<const unsigned char*>(keyBytes.data()), 24);
+        const auto* in = reinterpret_cast<const unsigned char*>(blocks.data());
+        std::vector<unsigned char> native(blocks.size());
+        std::vector<unsigned char> library(blocks.size());
+        AesNiEncryptBlocks(ExpandAes192Key(keySpan), in, native.data(), 4);
+        AesEcb(keySpan).EncryptBlocks(in, library.data(), 4);
+        EXPECT_EQ(native, library) << "round " << round;
+    }
+}
+
 // NIST SP 800-38A, F.3.9 and F.3.10: CFB8-AES192.
-TEST(Cfb8, MatchesPublishedAes192Vectors)
+TEST_P(OnBothPaths, MatchesPublishedAes192Vectors)
 {
     const auto key = FromHex("8e73b0f7da0e6452c810f32b809079e562f8ead2522c6b7b");
     const auto ivBytes = FromHex("000102030405060708090a0b0c0d0e0f");
@@ -73,10 +131,11 @@ std::vector<unsigned char> ByteAtATime(const AesEcb& aes, const AesBlock& iv, co
     return output;
 }
 
-// Both directions work on several values at once in buffers sized to the work, up to a limit;
-// values ending before, at and past that limit, and a batch boundary inside a value, must not
-// change a byte.
-TEST(Cfb8, BatchesOfAnySizeMatchOneByteAtATime)
+// Both directions work on several values at once: the library path in buffers sized to the work,
+// up to a limit; the native path eight values side by side, 16 bytes at a time, grouped by size.
+// Values ending before, at and past those limits, a batch boundary inside a value, and groups
+// whose values end at different steps must not change a byte, nor must enciphering in place.
+TEST_P(OnBothPaths, BatchesOfAnySizeMatchOneByteAtATime)
 {
     const std::vector<std::vector<std::size_t>> batches = {
         {0},
@@ -94,9 +153,13 @@ TEST(Cfb8, BatchesOfAnySizeMatchOneByteAtATime)
         {1000, 25, 0, 5},
         {700, 700, 700},
         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10},
+        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17},
+        {5, 40, 5, 40, 5, 40, 5, 40, 0, 33},
+        {255, 256, 257, 300, 1, 16, 31, 32, 33, 600, 299},
     };
     const std::vector<unsigned char> key(24, 0x5A);
     const AesEcb aes(key);
+    EXPECT_EQ(aes.NativeRoundKeys() != nullptr && AesNiInUse(), GetParam() == Path::Native);
     AesBlock iv;
     iv.fill(0xC3);
     std::mt19937 random(11);
@@ -123,12 +186,23 @@ TEST(Cfb8, BatchesOfAnySizeMatchOneByteAtATime)
             EXPECT_EQ(encrypted[i], ByteAtATime(aes, iv, inputs[i], true)) << "value " << i;
             EXPECT_EQ(decrypted[i], ByteAtATime(aes, iv, inputs[i], false)) << "value " << i;
         }
+
+        std::vector<Cfb8Job> inPlace;
+        for (std::string& input : inputs) {
+            auto* bytes = reinterpret_cast<unsigned char*>(input.data());
+            inPlace.push_back({bytes, bytes, input.size()});
+        }
+        Cfb8Encrypt(aes, iv, inPlace);
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            EXPECT_EQ(std::vector<unsigned char>(inputs[i].begin(), inputs[i].end()), encrypted[i])
+                << "value " << i << " enciphered in place";
+        }
     }
 }
 
 // Reference lines computed with the OpenSSL command line tools (SHA-1 key, zero-padded to
 // AES-192; IV = AES of sixteen 0xFF bytes; CFB-8), Base64 with the group buffer's fill bits.
-TEST(StringCipher, ProducesReferenceLines)
+TEST_P(OnBothPaths, ProducesReferenceLines)
 {
     struct Case
     {
@@ -228,16 +302,20 @@ TEST(StringCipher, AChangedByteChangesItsCiphertextAndAllThatFollow)
     EXPECT_NE(ca[10], cb[10]);
 }
 
-// The bulk paths interleave many values and split large batches across threads; they must give
-// exactly what one value at a time gives.
-class StringCipherBulk : public ::testing::TestWithParam<int>
-{};
+// The bulk paths interleave many values in an order of their own; they must give exactly what one
+// value at a time gives.
+class StringCipherBulk : public ::testing::TestWithParam<std::tuple<Path, int>>
+{
+protected:
+    void SetUp() override { UsePath(std::get<0>(GetParam())); }
+    void TearDown() override { ForcePortableAes(false); }
+};
 
 TEST_P(StringCipherBulk, MatchesSingleValues)
 {
     std::mt19937 random(42);
     std::vector<std::string> values;
-    for (int i = 0; i < GetParam(); ++i) {
+    for (int i = 0; i < std::get<1>(GetParam()); ++i) {
         const std::size_t size = i % 50 == 0 ? 0 : random() % (i % 7 == 0 ? 700 : 40);
         values.push_back(RandomBytes(random, size));
     }
@@ -264,8 +342,12 @@ TEST_P(StringCipherBulk, MatchesSingleValues)
     EXPECT_FALSE(deciphered.back().has_value());
 }
 
-// A few hundred values take one thread; tens of thousands (several MiB) are split.
-INSTANTIATE_TEST_SUITE_P(Sizes, StringCipherBulk, ::testing::Values(1, 700, 40000));
+INSTANTIATE_TEST_SUITE_P(Sizes, StringCipherBulk,
+                         ::testing::Combine(::testing::Values(Path::Portable, Path::Native),
+                                            ::testing::Values(1, 700, 40000)),
+                         [](const auto& info) {
+                             return PathName(std::get<0>(info.param)) + std::to_string(std::get<1>(info.param));
+                         });
 
 TEST(StringCipher, SwitchingKeysGivesEachKeysLines)
 {
@@ -278,6 +360,9 @@ TEST(StringCipher, SwitchingKeysGivesEachKeysLines)
     EXPECT_EQ(fresh.EncipherText("b", "value"), b1);
     EXPECT_NE(a1, b1);
 }
+
+INSTANTIATE_TEST_SUITE_P(Paths, OnBothPaths, ::testing::Values(Path::Portable, Path::Native),
+                         [](const auto& info) { return PathName(info.param); });
 
 } // namespace
 } // namespace velmora
