@@ -11,6 +11,84 @@
 
 namespace velmora {
 
+namespace {
+
+// Ciphertext is staged a slice of values at a time in buffers that are reused and small enough to
+// stay in the processor's caches, so a large batch neither clears nor faults in memory of its size.
+constexpr std::size_t kSliceBytes = 1 << 16;
+
+struct Staging
+{
+    std::vector<unsigned char> ciphertext;
+    std::vector<Cfb8Job> jobs;
+};
+
+// Calls work(begin, end) on consecutive ranges of the `count` items, each of at least one item
+// and otherwise at most kSliceBytes.
+template <typename Size, typename Work> void ForEachSlice(std::size_t count, Size sizeOf, Work work)
+{
+    std::size_t begin = 0;
+    while (begin < count) {
+        std::size_t end = begin + 1;
+        std::size_t bytes = sizeOf(begin);
+        while (end < count && bytes + sizeOf(end) <= kSliceBytes) {
+            bytes += sizeOf(end);
+            ++end;
+        }
+        work(begin, end);
+        begin = end;
+    }
+}
+
+// Writes each value's line and `separator` from `out` on; returns where the last one ends.
+char* EncipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<const std::string_view> values,
+                    std::string_view separator, char* out, Staging& staging)
+{
+    std::size_t bytes = 0;
+    for (const std::string_view value : values) {
+        bytes += value.size();
+    }
+    staging.ciphertext.resize(bytes);
+    staging.jobs.clear();
+    unsigned char* next = staging.ciphertext.data();
+    for (const std::string_view value : values) {
+        staging.jobs.push_back({reinterpret_cast<const unsigned char*>(value.data()), next, value.size()});
+        next += value.size();
+    }
+    Cfb8Encrypt(aes, iv, staging.jobs);
+    for (const Cfb8Job& job : staging.jobs) {
+        EncodeBase64(std::string_view(reinterpret_cast<const char*>(job.out), job.size), out);
+        out = std::copy(separator.begin(), separator.end(), out + Base64Length(job.size));
+    }
+    return out;
+}
+
+// Deciphers every line into `values` at the same index; an undecodable line leaves it empty.
+void DecipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<const std::string_view> lines,
+                   std::optional<std::string>* values, Staging& staging)
+{
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (const auto length = DecodedBase64Length(lines[i])) {
+            values[i].emplace(*length, '\0');
+            bytes += *length;
+        }
+    }
+    staging.ciphertext.resize(bytes);
+    staging.jobs.clear();
+    unsigned char* next = staging.ciphertext.data();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (values[i]) {
+            DecodeBase64Into(lines[i], reinterpret_cast<char*>(next));
+            staging.jobs.push_back({next, reinterpret_cast<unsigned char*>(values[i]->data()), values[i]->size()});
+            next += values[i]->size();
+        }
+    }
+    Cfb8Decrypt(aes, iv, staging.jobs);
+}
+
+} // namespace
+
 class StringCipher::Key
 {
 public:
@@ -90,31 +168,18 @@ std::string StringCipher::EncipherLines(std::string_view keyText, std::span<cons
                                         std::string_view separator)
 {
     const Key& key = KeyFor(keyText);
-
-    // All ciphertext goes side by side into one buffer; then each value's Base64 line goes to its
-    // place in the output.
-    std::size_t plainBytes = 0;
     std::size_t outputBytes = 0;
     for (const std::string_view value : values) {
-        plainBytes += value.size();
         outputBytes += Base64Length(value.size()) + separator.size();
     }
-    std::vector<unsigned char> ciphertext(plainBytes);
-    std::vector<Cfb8Job> jobs;
-    jobs.reserve(values.size());
-    unsigned char* next = ciphertext.data();
-    for (const std::string_view value : values) {
-        jobs.push_back({reinterpret_cast<const unsigned char*>(value.data()), next, value.size()});
-        next += value.size();
-    }
-    Cfb8Encrypt(key.Aes(), key.Iv(), jobs);
-
     std::string output(outputBytes, '\0');
     char* out = output.data();
-    for (const Cfb8Job& job : jobs) {
-        EncodeBase64(std::string_view(reinterpret_cast<const char*>(job.out), job.size), out);
-        out = std::copy(separator.begin(), separator.end(), out + Base64Length(job.size));
-    }
+    Staging staging;
+    ForEachSlice(
+        values.size(), [&](std::size_t i) { return values[i].size(); },
+        [&](std::size_t begin, std::size_t end) {
+            out = EncipherSlice(key.Aes(), key.Iv(), values.subspan(begin, end - begin), separator, out, staging);
+        });
     return output;
 }
 
@@ -123,25 +188,12 @@ std::vector<std::optional<std::string>> StringCipher::DecipherLines(std::string_
 {
     const Key& key = KeyFor(keyText);
     std::vector<std::optional<std::string>> values(lines.size());
-    std::size_t cipherBytes = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (const auto length = DecodedBase64Length(lines[i])) {
-            values[i].emplace(*length, '\0');
-            cipherBytes += *length;
-        }
-    }
-    std::vector<unsigned char> ciphertext(cipherBytes);
-    std::vector<Cfb8Job> jobs;
-    jobs.reserve(lines.size());
-    unsigned char* next = ciphertext.data();
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (values[i]) {
-            DecodeBase64Into(lines[i], reinterpret_cast<char*>(next));
-            jobs.push_back({next, reinterpret_cast<unsigned char*>(values[i]->data()), values[i]->size()});
-            next += values[i]->size();
-        }
-    }
-    Cfb8Decrypt(key.Aes(), key.Iv(), jobs);
+    Staging staging;
+    ForEachSlice(
+        lines.size(), [&](std::size_t i) { return lines[i].size(); },
+        [&](std::size_t begin, std::size_t end) {
+            DecipherSlice(key.Aes(), key.Iv(), lines.subspan(begin, end - begin), values.data() + begin, staging);
+        });
     return values;
 }
 
