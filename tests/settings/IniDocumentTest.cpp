@@ -56,6 +56,10 @@ INSTANTIATE_TEST_SUITE_P(
                     IniCase{"EntryNameCaseIgnored", "[S]\nbutOK.Caption=1\n", "S", "BUTOK.CAPTION", "1"},
                     IniCase{"CyrillicNamesCaseIgnored", "[\xCF\xC0\xCF\xCA\xC0]\n\xC8\xCC\xDF=1\n",
                             "\xEF\xE0\xEF\xEA\xE0", "\xE8\xEC\xFF", "1"},
+                    // "[ЇЖАК]" and "ҐЄЎІ=1" found as "їжак" and "ґєўі"
+                    IniCase{"UkrainianAndBelarusianNamesCaseIgnored", "[\xAF\xC6\xC0\xCA]\n\xA5\xAA\xA1\xB2=1\n",
+                            "\xBF\xE6\xE0\xEA", "\xB4\xBA\xA2\xB3", "1"},
+                    IniCase{"LookAlikesAreOtherNames", "[S]\n\xA5=1\n", "S", "\xE3", std::nullopt},
                     IniCase{"FirstEntryWins", "[S]\nA=1\na=2\n", "S", "A", "1"},
                     IniCase{"FirstSectionWins", "[S]\nA=1\n[s]\nA=2\nB=3\n", "S", "A", "1"},
                     IniCase{"DuplicateSectionDropped", "[S]\nA=1\n[s]\nB=3\n", "S", "B", std::nullopt},
