@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <limits>
 #include <set>
 #include <type_traits>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -212,6 +214,182 @@ void AddFolderFromJson(const Json& json, TAccount& account, const Place& place)
     }
 }
 
+// What a code page byte becomes inside a JSON string, escaped as the JSON library escapes it.
+std::string JsonEscaped(char byte)
+{
+    const char32_t character = CodePageToUnicode(static_cast<unsigned char>(byte));
+    switch (character) {
+    case U'"':
+        return "\\\"";
+    case U'\\':
+        return "\\\\";
+    case U'\b':
+        return "\\b";
+    case U'\f':
+        return "\\f";
+    case U'\n':
+        return "\\n";
+    case U'\r':
+        return "\\r";
+    case U'\t':
+        return "\\t";
+    default:
+        break;
+    }
+    if (character <= 0x1F) {
+        std::array<char, 8> escaped{};
+        std::snprintf(escaped.data(), escaped.size(), "\\u%04x", static_cast<unsigned>(character));
+        return escaped.data();
+    }
+    return CodePageToUtf8(std::string_view(&byte, 1));
+}
+
+const CodePageTable& JsonStringBytes()
+{
+    static const CodePageTable table(JsonEscaped);
+    return table;
+}
+
+// Writes JSON laid out as the JSON library's dump with an indent of 2: each member and item on
+// a line of its own, empty objects and arrays as {} and [].
+class PrettyJson
+{
+public:
+    explicit PrettyJson(ExportBuffer& out) : m_out(out) {}
+
+    void Open(char bracket)
+    {
+        BeginValue();
+        m_out.Append(std::string_view(&bracket, 1));
+        m_empty.push_back(true);
+    }
+
+    void Close(char bracket)
+    {
+        const bool empty = m_empty.back();
+        m_empty.pop_back();
+        if (!empty) {
+            NewLine();
+        }
+        m_out.Append(std::string_view(&bracket, 1));
+    }
+
+    void Key(std::string_view key)
+    {
+        BeginValue();
+        Quoted(key);
+        m_out.Append(": ");
+        m_afterKey = true;
+    }
+
+    // Code page bytes.
+    void Text(std::string_view bytes)
+    {
+        BeginValue();
+        Quoted(bytes);
+    }
+
+    void Integer(std::int32_t value)
+    {
+        BeginValue();
+        std::array<char, 16> digits{};
+        const auto end = std::to_chars(digits.begin(), digits.end(), value).ptr;
+        m_out.Append(std::string_view(digits.data(), static_cast<std::size_t>(end - digits.data())));
+    }
+
+    void Bool(bool value)
+    {
+        BeginValue();
+        m_out.Append(value ? "true" : "false");
+    }
+
+    void Null()
+    {
+        BeginValue();
+        m_out.Append("null");
+    }
+
+private:
+    // A member's value follows its key; any other value inside a container starts a line.
+    void BeginValue()
+    {
+        if (std::exchange(m_afterKey, false) || m_empty.empty()) {
+            return;
+        }
+        if (!m_empty.back()) {
+            m_out.Append(",");
+        }
+        m_empty.back() = false;
+        NewLine();
+    }
+
+    void NewLine()
+    {
+        static constexpr std::string_view kSpaces = "                ";
+        m_out.Append("\n");
+        m_out.Append(kSpaces.substr(0, 2 * m_empty.size()));
+    }
+
+    void Quoted(std::string_view bytes)
+    {
+        m_out.Append("\"");
+        m_out.Append(bytes, JsonStringBytes());
+        m_out.Append("\"");
+    }
+
+    ExportBuffer& m_out;
+    std::vector<bool> m_empty; // of each open object and array, innermost last
+    bool m_afterKey = false;
+};
+
+void WriteRecord(PrettyJson& json, const TRecType& record)
+{
+    json.Open('{');
+    for (const RecordField& field : kRecordFields) {
+        json.Key(field.key);
+        json.Text(record.*field.member);
+    }
+    json.Close('}');
+}
+
+void WriteFolder(PrettyJson& json, const TFolderType& folder)
+{
+    json.Open('{');
+    json.Key("name");
+    json.Text(folder.Name);
+    json.Key("icon");
+    json.Integer(folder.ImageIndex);
+    json.Key("records");
+    json.Open('[');
+    for (std::size_t position = 0; position < folder.Count(); ++position) {
+        WriteRecord(json, folder.RecordAt(position));
+    }
+    json.Close(']');
+    json.Close('}');
+}
+
+void WriteSettings(PrettyJson& json, const AccountSettings& settings)
+{
+    json.Open('{');
+    for (const SettingKey& key : kSettingKeys) {
+        json.Key(key.key);
+        std::visit(
+            [&](auto member) {
+                const auto& value = settings.*member;
+                using Value = std::decay_t<decltype(value)>;
+                if constexpr (std::is_same_v<Value, std::string>) {
+                    json.Text(value);
+                } else if constexpr (std::is_same_v<Value, bool>) {
+                    json.Bool(value);
+                } else {
+                    json.Integer(value);
+                }
+            },
+            key.member);
+    }
+    json.Close('}');
+}
+
 // Follows the parser through the objects and arrays it is inside, and refuses a key that the
 // object it stands in already has: JSON would silently keep only the last of the two values.
 class DuplicateKeyCheck
@@ -307,6 +485,32 @@ nlohmann::ordered_json AccountToJson(const TAccount& account, const std::optiona
     dump["folders"] = std::move(folders);
     dump["settings"] = settings ? SettingsToJson(*settings) : Json(nullptr);
     return dump;
+}
+
+void WriteAccountJson(const TAccount& account, const std::optional<AccountSettings>& settings, const PieceWriter& write)
+{
+    ExportBuffer out(write);
+    PrettyJson json(out);
+    json.Open('{');
+    json.Key("format");
+    json.Text(kFormatName);
+    json.Key("version");
+    json.Integer(kFormatVersion);
+    json.Key("folders");
+    json.Open('[');
+    for (std::size_t i = 0; i < account.FolderCount(); ++i) {
+        WriteFolder(json, account.Folder(i));
+    }
+    json.Close(']');
+    json.Key("settings");
+    if (settings) {
+        WriteSettings(json, *settings);
+    } else {
+        json.Null();
+    }
+    json.Close('}');
+    out.Append("\n");
+    out.Flush();
 }
 
 nlohmann::ordered_json ParseAccountJson(std::string_view text)

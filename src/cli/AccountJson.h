@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/ExportBuffer.h"
 #include "settings/AccountSettings.h"
 #include "vault/Account.h"
 
@@ -16,6 +17,11 @@ namespace velmora::cli {
 //    "settings": {every settings key with its plain value} or null when the account has none}
 // Folders and records keep their order; texts are the code page bytes as UTF-8.
 nlohmann::ordered_json AccountToJson(const TAccount& account, const std::optional<AccountSettings>& settings);
+
+// The dump's text as AccountToJson(account, settings).dump(2) gives it, and a line end, written to
+// `write` as it is made: the text is never held whole, and no tree is built.
+void WriteAccountJson(const TAccount& account, const std::optional<AccountSettings>& settings,
+                      const PieceWriter& write);
 
 // The JSON text of a dump; throws CommandError (damaged file) with the line and column of a
 // syntax error, or naming an object that has a member twice. The message never quotes a value,

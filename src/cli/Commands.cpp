@@ -108,15 +108,18 @@ TextExportTexts LoadExportTexts(const CommandContext& context, const std::option
     return ExportTexts(language);
 }
 
+// Writes the export as `produce` makes it, to the file or else to standard output.
 void WriteOutput(const CommandContext& context, const std::optional<std::filesystem::path>& file,
-                 std::string_view content)
+                 const OutputProducer& produce)
 {
     if (!file) {
-        context.out << content;
+        produce([&context](std::string_view piece) {
+            context.out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+        });
         return;
     }
     try {
-        WriteExportFile(*file, content, UsersDirectory(context.programDir));
+        WriteExportFile(*file, produce, UsersDirectory(context.programDir));
     } catch (const ExportRefused& refused) {
         throw CommandError(ExitCode::Usage, refused.what());
     } catch (const FileError& failure) {
@@ -214,19 +217,20 @@ void ExportCommand(const CommandContext& context, const ExportOptions& options)
     OpenWithPassword(context, *account);
     const std::optional<AccountSettings> settings = ReadAccountSettings(context.programDir, *account);
 
-    std::string content;
-    WipeOnExit wipeContent(content);
     if (texts) {
         const AccountSettings shape = settings.value_or(AccountSettings{});
         const TextExportOptions exportOptions{
             .Heading = shape.cbHat, .FieldLabels = shape.cbExpHeaders, .SkipEmpty = shape.cbSkipEmpty};
-        std::string text = TextExport(*account, exportOptions, *texts, context.exportMoment());
-        WipeOnExit wipeText(text);
-        content = CodePageToUtf8(text);
+        const std::string moment = context.exportMoment();
+        WriteOutput(context, options.output, [&](const PieceWriter& write) {
+            ExportBuffer out(write);
+            WriteTextExport(*account, exportOptions, *texts, moment, Utf8Bytes(), out);
+            out.Flush();
+        });
     } else {
-        content = AccountToJson(*account, settings).dump(2) + "\n";
+        WriteOutput(context, options.output,
+                    [&](const PieceWriter& write) { WriteAccountJson(*account, settings, write); });
     }
-    WriteOutput(context, options.output, content);
     RequireUndamaged(context.programDir, *account);
 }
 

@@ -56,6 +56,13 @@ bool AmongAccountFiles(const std::filesystem::path& path, const std::filesystem:
 void WriteExportFile(const std::filesystem::path& path, std::string_view content,
                      const std::filesystem::path& usersDirectory)
 {
+    WriteExportFile(
+        path, [content](const auto& write) { write(content); }, usersDirectory);
+}
+
+void WriteExportFile(const std::filesystem::path& path, const OutputProducer& produce,
+                     const std::filesystem::path& usersDirectory)
+{
     if (AmongAccountFiles(path, usersDirectory)) {
         throw ExportRefused("\"" + PathText(path) + "\" is in the accounts' directory " + PathText(usersDirectory) +
                             " or is one of its files; an export is never written there.");
@@ -64,10 +71,10 @@ void WriteExportFile(const std::filesystem::path& path, std::string_view content
     const std::filesystem::file_status status = std::filesystem::status(path, error);
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
         !std::filesystem::is_directory(status)) {
-        WriteInPlace(path, content);
+        WriteInPlace(path, produce);
         return;
     }
-    WriteFileAtomically(path, content);
+    ReplaceInPieces(path, produce);
 }
 
 } // namespace velmora

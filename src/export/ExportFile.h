@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/InPlaceWrite.h"
 #include "vault/AtomicFile.h"
 
 #include <filesystem>
@@ -21,6 +22,11 @@ public:
 // resolved), or another hard link of a file there, throws ExportRefused before anything is
 // written. Throws FileError naming the file when it cannot be written.
 void WriteExportFile(const std::filesystem::path& path, std::string_view content,
+                     const std::filesystem::path& usersDirectory);
+
+// The same with the export written as `produce` makes it, so it is never held whole. Whatever
+// `produce` throws leaves a regular file as it was.
+void WriteExportFile(const std::filesystem::path& path, const OutputProducer& produce,
                      const std::filesystem::path& usersDirectory);
 
 } // namespace velmora

@@ -9,10 +9,11 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-void AppendLine(std::string& out, std::string_view text)
+// The texts are code page bytes; the line ends are the same in every encoding.
+void WriteLine(ExportBuffer& out, const CodePageTable& encoding, std::string_view text)
 {
-    out += text;
-    out += kLineEnd;
+    out.Append(text, encoding);
+    out.Append(kLineEnd);
 }
 
 } // namespace
@@ -55,23 +56,34 @@ std::string ExportHeading(const TAccount& account, const TextExportTexts& texts,
 std::string TextExport(const TAccount& account, const TextExportOptions& options, const TextExportTexts& texts,
                        const std::string& moment)
 {
-    std::string out;
+    std::string text;
+    const PieceWriter collect = [&text](std::string_view piece) { text += piece; };
+    ExportBuffer out(collect);
+    WriteTextExport(account, options, texts, moment, CodePageBytes(), out);
+    out.Flush();
+    return text;
+}
+
+void WriteTextExport(const TAccount& account, const TextExportOptions& options, const TextExportTexts& texts,
+                     const std::string& moment, const CodePageTable& encoding, ExportBuffer& out)
+{
     if (options.Heading) {
-        AppendLine(out, ExportHeading(account, texts, moment));
+        WriteLine(out, encoding, ExportHeading(account, texts, moment));
     }
-    AppendLine(out, "");
+    out.Append(kLineEnd);
     for (std::size_t f = 0; f < account.FolderCount(); ++f) {
         const TFolderType& folder = account.Folder(f);
-        AppendLine(out, "[" + folder.Name + "]");
+        out.Append("[");
+        out.Append(folder.Name, encoding);
+        WriteLine(out, encoding, "]");
         for (std::size_t r = 0; r < folder.Count(); ++r) {
             for (const ExportField& field : ExportedFields(folder.RecordAt(r), options, texts)) {
-                out += field.Label;
-                AppendLine(out, *field.Value);
+                out.Append(field.Label, encoding);
+                WriteLine(out, encoding, *field.Value);
             }
-            AppendLine(out, "");
+            out.Append(kLineEnd);
         }
     }
-    return out;
 }
 
 std::string ExportMoment(const std::tm& local)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/ExportBuffer.h"
 #include "settings/IniLang.h"
 #include "vault/Account.h"
 
@@ -55,6 +56,10 @@ std::string ExportHeading(const TAccount& account, const TextExportTexts& texts,
 // never the ID number), each record ended by an empty line. `moment` is the heading's date text.
 std::string TextExport(const TAccount& account, const TextExportOptions& options, const TextExportTexts& texts,
                        const std::string& moment);
+
+// The same text with every byte as `encoding` gives it, written to `out` as it is made.
+void WriteTextExport(const TAccount& account, const TextExportOptions& options, const TextExportTexts& texts,
+                     const std::string& moment, const CodePageTable& encoding, ExportBuffer& out);
 
 // The date in the locale's short form and, unless it is exactly midnight, a blank and the time in
 // the locale's long form (the C library's current locale).

@@ -1,11 +1,14 @@
 #include "platform/InPlaceWrite.h"
 
 #include "vault/AtomicFile.h"
+#include "vault/Secret.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <system_error>
+#include <utility>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -24,55 +27,155 @@ namespace {
 
 } // namespace
 
-#ifndef _WIN32
-
 void WriteInPlace(const std::filesystem::path& path, std::string_view content)
 {
-    const int fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        Fail("Cannot open file", path, std::strerror(errno));
+    WriteInPlace(path, [content](const auto& write) { write(content); });
+}
+
+#ifndef _WIN32
+
+namespace {
+
+// Closes the descriptor on every way out; Close() reports what closing it said.
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0) {
+            close(m_fd);
+        }
     }
-    const auto fail = [&](const char* reason) {
-        close(fd);
-        Fail("Cannot write file", path, reason);
-    };
-    struct stat status
-    {};
-    if (fstat(fd, &status) != 0) {
-        fail(std::strerror(errno));
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+
+    int Get() const { return m_fd; }
+    int Close() { return close(std::exchange(m_fd, -1)); }
+
+private:
+    int m_fd;
+};
+
+// A temporary file that goes again unless it was renamed into place.
+struct StagedName
+{
+    std::filesystem::path path;
+    bool renamed = false;
+
+    ~StagedName()
+    {
+        if (!renamed) {
+            std::error_code ignored;
+            std::filesystem::remove(path, ignored);
+        }
     }
-    // Writing a regular file in place would leave old bytes after a shorter export.
-    if (S_ISREG(status.st_mode)) {
-        fail("it became a regular file while the export was written");
-    }
-    while (!content.empty()) {
-        const ssize_t written = write(fd, content.data(), content.size());
+};
+
+void WriteAll(int fd, std::string_view piece, const std::filesystem::path& path)
+{
+    while (!piece.empty()) {
+        const ssize_t written = write(fd, piece.data(), piece.size());
         if (written < 0 && errno == EINTR) {
             continue;
         }
         if (written <= 0) {
-            fail(std::strerror(written < 0 ? errno : EIO));
+            Fail("Cannot write file", path, std::strerror(written < 0 ? errno : EIO));
         }
-        content.remove_prefix(static_cast<std::size_t>(written));
+        piece.remove_prefix(static_cast<std::size_t>(written));
     }
-    if (close(fd) != 0) {
+}
+
+void Produce(const OutputProducer& produce, const Descriptor& file, const std::filesystem::path& path)
+{
+    produce([&](std::string_view piece) { WriteAll(file.Get(), piece, path); });
+}
+
+// Makes the rename itself durable; where a directory cannot be synced there is nothing to do.
+void SyncDirectory(const std::filesystem::path& directory)
+{
+    const Descriptor dir(open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() >= 0) {
+        fsync(dir.Get());
+    }
+}
+
+} // namespace
+
+void WriteInPlace(const std::filesystem::path& path, const OutputProducer& produce)
+{
+    Descriptor file(open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+    if (file.Get() < 0) {
+        Fail("Cannot open file", path, std::strerror(errno));
+    }
+    struct stat status
+    {};
+    if (fstat(file.Get(), &status) != 0) {
+        Fail("Cannot write file", path, std::strerror(errno));
+    }
+    // Writing a regular file in place would leave old bytes after a shorter export.
+    if (S_ISREG(status.st_mode)) {
+        Fail("Cannot write file", path, "it became a regular file while the export was written");
+    }
+    Produce(produce, file, path);
+    if (file.Close() != 0) {
         Fail("Cannot write file", path, std::strerror(errno));
     }
 }
 
+void ReplaceInPieces(const std::filesystem::path& path, const OutputProducer& produce)
+{
+    const std::filesystem::path target = ResolveLinks(path);
+    // mkostemp creates with O_EXCL and mode 0600: a planted link is never opened.
+    std::string name = TemporaryPathTemplate(target).native();
+    Descriptor file(mkostemp(name.data(), O_CLOEXEC));
+    if (file.Get() < 0) {
+        Fail("Cannot create a file beside", target, std::strerror(errno));
+    }
+    StagedName staged{name};
+    Produce(produce, file, target);
+    if (fsync(file.Get()) != 0 || file.Close() != 0) {
+        Fail("Cannot write file", target, std::strerror(errno));
+    }
+    std::error_code error;
+    std::filesystem::rename(staged.path, target, error);
+    if (error) {
+        Fail("Cannot replace file", target, error.message().c_str());
+    }
+    staged.renamed = true;
+    SyncDirectory(target.parent_path());
+}
+
 #else
 
-void WriteInPlace(const std::filesystem::path& path, std::string_view content)
+void WriteInPlace(const std::filesystem::path& path, const OutputProducer& produce)
 {
     // Windows devices (NUL, CON) have nothing to truncate.
     std::FILE* file = _wfopen(path.c_str(), L"wb");
     if (file == nullptr) {
         Fail("Cannot open file", path, std::strerror(errno));
     }
-    const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
+    bool written = true;
+    try {
+        produce([&](std::string_view piece) {
+            written = written && std::fwrite(piece.data(), 1, piece.size(), file) == piece.size();
+        });
+    } catch (...) {
+        std::fclose(file);
+        throw;
+    }
     if (std::fclose(file) != 0 || !written) {
         Fail("Cannot write file", path, std::strerror(EIO));
     }
+}
+
+void ReplaceInPieces(const std::filesystem::path& path, const OutputProducer& produce)
+{
+    // No exclusive temporary of our own here: the atomic writer takes the content whole.
+    std::string content;
+    WipeOnExit wipeContent(content);
+    produce([&content](std::string_view piece) { content += piece; });
+    WriteFileAtomically(path, content);
 }
 
 #endif

@@ -4,6 +4,9 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <limits>
+#include <string>
+#include <vector>
 
 namespace velmora::cli {
 namespace {
@@ -99,6 +102,88 @@ TEST(AccountJson, EveryByteOfTheCodePageSurvivesTheRoundTrip)
     EXPECT_EQ(record.Password, everyByte);
     EXPECT_EQ(record.Notes, everyByte);
     EXPECT_EQ(copiedSettings, settings);
+}
+
+std::string EveryByte()
+{
+    std::string bytes;
+    for (int byte = 0; byte < 256; ++byte) {
+        bytes += static_cast<char>(byte);
+    }
+    return bytes;
+}
+
+// The pieces WriteAccountJson hands over, in order.
+std::vector<std::string> StreamedPieces(const TAccount& account, const std::optional<AccountSettings>& settings)
+{
+    std::vector<std::string> pieces;
+    WriteAccountJson(account, settings, [&pieces](std::string_view piece) { pieces.emplace_back(piece); });
+    return pieces;
+}
+
+std::string Joined(const std::vector<std::string>& pieces)
+{
+    std::string text;
+    for (const std::string& piece : pieces) {
+        text += piece;
+    }
+    return text;
+}
+
+TEST(AccountJson, TheStreamedDumpIsTheTreesDumpByteForByte)
+{
+    const std::string everyByte = EveryByte();
+    const std::string tricky = "\"quoted\" back\\slash \x01\x1F\x7F\x98\r\n\t\b\f/";
+
+    TAccount empty;
+    TAccount full;
+    full.AddFolder(everyByte, -7);
+    full.Folder(0).AddRecord(everyByte, tricky, "", everyByte, everyByte, tricky + everyByte);
+    full.Folder(0).AddRecord("", "", "", "", "", "");
+    full.AddFolder("", 0); // no records
+    full.AddFolder(tricky, 2147483647);
+    full.Folder(2).AddRecord("a", "b", "c", "d", "e", "f");
+    AccountSettings settings;
+    settings.FontName = everyByte;
+    settings.L_Width = -2;
+    settings.BgColor = std::numeric_limits<std::int32_t>::min();
+    settings.cbHat = false;
+
+    struct Case
+    {
+        const char* what;
+        const TAccount& account;
+        std::optional<AccountSettings> settings;
+    };
+    const Case cases[] = {
+        {"an empty account without settings", empty, std::nullopt},
+        {"an empty account with settings", empty, settings},
+        {"every byte, quotes, backslashes and control characters", full, settings},
+        {"the same without settings", full, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Joined(StreamedPieces(c.account, c.settings)), AccountToJson(c.account, c.settings).dump(2) + "\n")
+            << c.what;
+    }
+}
+
+TEST(AccountJson, ALargeDumpIsHandedOverInPiecesThatJoinToTheTreesDump)
+{
+    const std::string everyByte = EveryByte();
+    TAccount account;
+    account.AddFolder("Many", 1);
+    for (int i = 0; i < 500; ++i) {
+        // Values of varying length, so escapes and multi-byte characters fall on piece boundaries.
+        const std::string value = everyByte.substr(static_cast<std::size_t>(i % 256)) + std::to_string(i);
+        account.Folder(0).AddRecord(value, value, value, value, value, value);
+    }
+
+    const std::vector<std::string> pieces = StreamedPieces(account, AccountSettings{});
+    const std::string whole = Joined(pieces);
+    EXPECT_EQ(whole, AccountToJson(account, AccountSettings{}).dump(2) + "\n");
+    for (const std::string& piece : pieces) {
+        EXPECT_LT(piece.size(), whole.size() / 4) << "the dump was held whole";
+    }
 }
 
 std::string Dump(const std::string& folders, const std::string& settings = "null")

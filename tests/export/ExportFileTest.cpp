@@ -3,9 +3,12 @@
 #include "support/OutputFiles.h"
 #include "support/TempDir.h"
 
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
+#include <string_view>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -100,6 +103,48 @@ TEST_F(ExportFileTest, DevicesAreWrittenInPlaceAndStayDevices)
     const std::filesystem::path full = CharacterDevice(dir, "full", 7);
     EXPECT_THROW(Write(full), FileError);
     EXPECT_TRUE(std::filesystem::is_character_file(std::filesystem::symlink_status(full)));
+}
+
+// Hands the export over a few bytes at a time.
+void InPieces(const std::function<void(std::string_view)>& write)
+{
+    for (std::size_t at = 0; at < kExport.size(); at += 5) {
+        write(std::string_view(kExport).substr(at, 5));
+    }
+}
+
+TEST_F(ExportFileTest, AnExportMadeInPiecesArrivesWholeInFilesAndFifos)
+{
+    const std::filesystem::path fifo = dir / "pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    FifoReader reader(fifo);
+    WriteExportFile(fifo, InPieces, users);
+    EXPECT_EQ(reader.Content(), kExport);
+
+    WriteFileAtomically(dir / "target.txt", std::string(5000, 'o'));
+    std::filesystem::create_symlink(dir / "target.txt", dir / "link.txt");
+    WriteExportFile(dir / "link.txt", InPieces, users);
+    EXPECT_EQ(ReadWholeFile(dir / "target.txt"), kExport);
+    EXPECT_EQ(ModeOf(dir / "target.txt"), 0600U);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.txt"));
+}
+
+TEST_F(ExportFileTest, AnExportThatFailsHalfwayLeavesTheFileAsItWasAndNothingBeside)
+{
+    WriteFileAtomically(dir / "old.txt", "old export");
+    const auto failHalfway = [](const std::function<void(std::string_view)>& write) {
+        write(kExport.substr(0, 10));
+        throw FileError("the account could not be read");
+    };
+    EXPECT_THROW(WriteExportFile(dir / "old.txt", failHalfway, users), FileError);
+    EXPECT_THROW(WriteExportFile(dir / "new.txt", failHalfway, users), FileError);
+    EXPECT_EQ(ReadWholeFile(dir / "old.txt"), "old export");
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Users", "old.txt"}));
 }
 
 TEST_F(ExportFileTest, NothingIsWrittenOverOrBesideTheAccountsFiles)

@@ -1,5 +1,8 @@
 #include "export/TextExport.h"
 
+#include "vault/CodePage.h"
+
+#include <algorithm>
 #include <clocale>
 #include <gtest/gtest.h>
 
@@ -81,6 +84,49 @@ TEST_F(TextExportTest, NotesKeepTheirLineBreaksAndEmptyRecordsLeaveTheirLine)
     TAccount empty;
     empty.Name = "E";
     EXPECT_EQ(TextExport(empty, {}, kRussian, "T"), kRussian.Account + "E" + kRussian.Date + "T\r\n\r\n");
+}
+
+// The pieces WriteTextExport hands over in UTF-8, joined, with the largest of them.
+struct Streamed
+{
+    std::string text;
+    std::size_t largestPiece = 0;
+};
+
+Streamed StreamedUtf8(const TAccount& account, const TextExportOptions& options)
+{
+    Streamed streamed;
+    const PieceWriter collect = [&streamed](std::string_view piece) {
+        streamed.text += piece;
+        streamed.largestPiece = std::max(streamed.largestPiece, piece.size());
+    };
+    ExportBuffer out(collect);
+    WriteTextExport(account, options, kRussian, "01.02.2026", Utf8Bytes(), out);
+    out.Flush();
+    return streamed;
+}
+
+TEST(TextExportStream, GivesTheExportsTextInUtf8InPieces)
+{
+    std::string everyByte;
+    for (int byte = 0; byte < 256; ++byte) {
+        everyByte += static_cast<char>(byte);
+    }
+    TAccount account;
+    account.Name = everyByte;
+    account.AddFolder(everyByte, 0);
+    account.AddFolder("", 1);
+    for (int i = 0; i < 300; ++i) {
+        // Varying lengths put multi-byte characters on the pieces' boundaries.
+        const std::string value = everyByte.substr(static_cast<std::size_t>(i % 256));
+        account.Folder(1).AddRecord(value, "", value, "id", value, value + "\r\n" + value);
+    }
+    for (const TextExportOptions options :
+         {TextExportOptions{}, TextExportOptions{.Heading = false, .FieldLabels = false, .SkipEmpty = false}}) {
+        const Streamed streamed = StreamedUtf8(account, options);
+        EXPECT_EQ(streamed.text, CodePageToUtf8(TextExport(account, options, kRussian, "01.02.2026")));
+        EXPECT_LT(streamed.largestPiece, streamed.text.size() / 4) << "the export was held whole";
+    }
 }
 
 TEST(ExportMoment, LeavesTheTimeOutOnlyAtMidnight)
