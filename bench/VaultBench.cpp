@@ -4,6 +4,8 @@
 #include "HeapCounter.h"
 #include "vault/Account.h"
 #include "vault/AesEcb.h"
+#include "vault/AesNi.h"
+#include "vault/Cfb8.h"
 #include "vault/StringCipher.h"
 
 #include <benchmark/benchmark.h>
@@ -136,9 +138,49 @@ void BM_Reference_PerValueEvpCfb8(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * EncipheredBytes()));
 }
 
-// The cipher alone over every value of the vault, without the file and the model.
-void BM_EncipherAllValues(benchmark::State& state)
+// Runs a benchmark on the library's block cipher instead of the processor's AES instructions.
+class PortableAes
 {
+public:
+    explicit PortableAes(bool portable) { ForcePortableAes(portable); }
+    ~PortableAes() { ForcePortableAes(false); }
+    PortableAes(const PortableAes&) = delete;
+    PortableAes& operator=(const PortableAes&) = delete;
+};
+
+// CFB-8 alone over every value of the vault, staged side by side: no Base64, no allocation.
+void BM_Cfb8(benchmark::State& state, bool encrypt, bool portable)
+{
+    const PortableAes path(portable);
+    const AesEcb aes(BenchKey());
+    AesBlock iv;
+    iv.fill(0xA5);
+    std::vector<unsigned char> in;
+    for (const std::string& value : VaultValues()) {
+        in.insert(in.end(), value.begin(), value.end());
+    }
+    std::vector<unsigned char> out(in.size());
+    std::vector<Cfb8Job> jobs;
+    std::size_t offset = 0;
+    for (const std::string& value : VaultValues()) {
+        jobs.push_back({in.data() + offset, out.data() + offset, value.size()});
+        offset += value.size();
+    }
+    for (auto _ : state) {
+        if (encrypt) {
+            Cfb8Encrypt(aes, iv, jobs);
+        } else {
+            Cfb8Decrypt(aes, iv, jobs);
+        }
+        benchmark::DoNotOptimize(out.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * EncipheredBytes()));
+}
+
+// The string cipher over every value of the vault, without the file and the model.
+void BM_EncipherAllValues(benchmark::State& state, bool portable)
+{
+    const PortableAes path(portable);
     const std::vector<std::string_view> values(VaultValues().begin(), VaultValues().end());
     StringCipher cipher;
     for (auto _ : state) {
@@ -147,16 +189,20 @@ void BM_EncipherAllValues(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * EncipheredBytes()));
 }
 
-void BM_DecipherAllValues(benchmark::State& state)
+void BM_DecipherAllValues(benchmark::State& state, bool portable)
 {
+    const PortableAes path(portable);
     StringCipher cipher;
-    std::vector<std::string> lines;
-    for (const std::string& value : VaultValues()) {
-        lines.push_back(cipher.EncipherText(kPassword, value));
+    const std::vector<std::string_view> values(VaultValues().begin(), VaultValues().end());
+    const std::string joined = cipher.EncipherLines(kPassword, values, "\n");
+    std::vector<std::string_view> lines;
+    for (std::size_t start = 0; start < joined.size();) {
+        const std::size_t end = joined.find('\n', start);
+        lines.push_back(std::string_view(joined).substr(start, end - start));
+        start = end + 1;
     }
-    const std::vector<std::string_view> views(lines.begin(), lines.end());
     for (auto _ : state) {
-        benchmark::DoNotOptimize(cipher.DecipherLines(kPassword, views));
+        benchmark::DoNotOptimize(cipher.DecipherLines(kPassword, lines));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * EncipheredBytes()));
 }
@@ -222,8 +268,14 @@ void BM_DecipherText(benchmark::State& state)
 
 BENCHMARK(BM_Bound_Aes192Ecb)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Reference_PerValueEvpCfb8)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_EncipherAllValues)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_DecipherAllValues)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Cfb8, Encrypt, true, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Cfb8, Decrypt, false, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Cfb8, EncryptPortable, true, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_Cfb8, DecryptPortable, false, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_EncipherAllValues, Native, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_DecipherAllValues, Native, false)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_EncipherAllValues, Portable, true)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_DecipherAllValues, Portable, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SaveToFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadFromFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_EncipherText)->Arg(8)->Arg(32)->Arg(256);
@@ -256,8 +308,11 @@ public:
         std::printf("\nVault of %d records, %zu enciphered bytes; %u cores\n", kFolders * kRecordsPerFolder,
                     EncipheredBytes(), std::thread::hardware_concurrency());
         std::printf("%-32s %10.2f ms\n", "bound (AES-192-ECB, 1 call)", bound->second);
-        for (const char* name : {"BM_LoadFromFile", "BM_SaveToFile", "BM_DecipherAllValues", "BM_EncipherAllValues",
-                                 "BM_Reference_PerValueEvpCfb8"}) {
+        std::printf("AES instructions %s\n", CpuHasAesNi() ? "in use (Native figures)" : "missing: Native = Portable");
+        for (const char* name :
+             {"BM_LoadFromFile", "BM_SaveToFile", "BM_DecipherAllValues/Native", "BM_EncipherAllValues/Native",
+              "BM_Cfb8/Decrypt", "BM_Cfb8/Encrypt", "BM_DecipherAllValues/Portable", "BM_EncipherAllValues/Portable",
+              "BM_Cfb8/DecryptPortable", "BM_Cfb8/EncryptPortable", "BM_Reference_PerValueEvpCfb8"}) {
             if (const auto it = m_realTime.find(name); it != m_realTime.end()) {
                 std::printf("%-32s %10.2f ms  %5.2fx bound\n", name, it->second, it->second / bound->second);
             }

@@ -137,7 +137,7 @@ std::vector<unsigned char> ByteAtATime(const AesEcb& aes, const AesBlock& iv, co
 // whose values end at different steps must not change a byte, nor must enciphering in place.
 TEST_P(OnBothPaths, BatchesOfAnySizeMatchOneByteAtATime)
 {
-    const std::vector<std::vector<std::size_t>> batches = {
+    std::vector<std::vector<std::size_t>> batches = {
         {0},
         {1},
         {15},
@@ -157,6 +157,12 @@ TEST_P(OnBothPaths, BatchesOfAnySizeMatchOneByteAtATime)
         {5, 40, 5, 40, 5, 40, 5, 40, 0, 33},
         {255, 256, 257, 300, 1, 16, 31, 32, 33, 600, 299},
     };
+    // More values than the native path sorts by size at a time.
+    std::vector<std::size_t> many;
+    for (std::size_t i = 0; i < 5000; ++i) {
+        many.push_back(i * 7 % 41);
+    }
+    batches.push_back(many);
     const std::vector<unsigned char> key(24, 0x5A);
     const AesEcb aes(key);
     EXPECT_EQ(aes.NativeRoundKeys() != nullptr && AesNiInUse(), GetParam() == Path::Native);
