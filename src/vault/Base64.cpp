@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace velmora {
 namespace {
@@ -18,9 +19,31 @@ constexpr std::array<std::uint8_t, 256> kValues = [] {
     return values;
 }();
 
+// The two characters of every 12-bit half of a group: one lookup instead of two.
+constexpr std::array<std::array<char, 2>, 4096> kPairs = [] {
+    std::array<std::array<char, 2>, 4096> pairs{};
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        pairs[i] = {kAlphabet[i >> 6], kAlphabet[i & 0x3F]};
+    }
+    return pairs;
+}();
+
 std::uint8_t ValueOf(char c)
 {
     return kValues[static_cast<unsigned char>(c)];
+}
+
+// The 24 bits of a group of three bytes, first byte highest.
+std::uint32_t GroupBits(const std::uint8_t* in)
+{
+    return static_cast<std::uint32_t>(in[0] << 16 | in[1] << 8 | in[2]);
+}
+
+// The 24 bits of four characters, the first one highest.
+std::uint32_t QuartetBits(const char* in)
+{
+    return static_cast<std::uint32_t>(ValueOf(in[0]) << 18 | ValueOf(in[1]) << 12 | ValueOf(in[2]) << 6 |
+                                      ValueOf(in[3]));
 }
 
 } // namespace
@@ -29,11 +52,10 @@ void EncodeBase64(std::string_view bytes, char* out)
 {
     const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
     const std::size_t full = bytes.size() / 3;
-    for (std::size_t g = 0; g < full; ++g, in += 3) {
-        *out++ = kAlphabet[in[0] >> 2];
-        *out++ = kAlphabet[((in[0] & 0x03) << 4) | (in[1] >> 4)];
-        *out++ = kAlphabet[((in[1] & 0x0F) << 2) | (in[2] >> 6)];
-        *out++ = kAlphabet[in[2] & 0x3F];
+    for (std::size_t g = 0; g < full; ++g, in += 3, out += 4) {
+        const std::uint32_t bits = GroupBits(in);
+        std::memcpy(out, kPairs[bits >> 12].data(), 2);
+        std::memcpy(out + 2, kPairs[bits & 0xFFF].data(), 2);
     }
     const std::size_t rest = bytes.size() % 3;
     if (rest == 0) {
@@ -67,24 +89,22 @@ std::optional<std::size_t> DecodedBase64Length(std::string_view text)
 
 void DecodeBase64Into(std::string_view text, char* out)
 {
-    const std::size_t quartets = text.size() / 4;
-    for (std::size_t q = 0; q < quartets; ++q) {
-        const char* in = text.data() + q * 4;
-        const std::uint8_t v0 = ValueOf(in[0]);
-        const std::uint8_t v1 = ValueOf(in[1]);
-        const std::uint8_t v2 = ValueOf(in[2]);
-        const std::uint8_t v3 = ValueOf(in[3]);
-        std::size_t produced = 3;
-        if (q + 1 == quartets) {
-            produced = in[2] == '=' ? 1 : in[3] == '=' ? 2 : 3;
-        }
-        *out++ = static_cast<char>((v0 << 2) | (v1 >> 4));
-        if (produced > 1) {
-            *out++ = static_cast<char>(((v1 & 0x0F) << 4) | (v2 >> 2));
-        }
-        if (produced > 2) {
-            *out++ = static_cast<char>(((v2 & 0x03) << 6) | v3);
-        }
+    if (text.empty()) {
+        return;
+    }
+    const char* in = text.data();
+    const char* const last = in + text.size() - 4;
+    for (; in < last; in += 4, out += 3) {
+        const std::uint32_t bits = QuartetBits(in);
+        out[0] = static_cast<char>(bits >> 16);
+        out[1] = static_cast<char>(bits >> 8);
+        out[2] = static_cast<char>(bits);
+    }
+    // Only the last quartet may be short; its "=" count as 63 like any other stray character.
+    const std::uint32_t bits = QuartetBits(last);
+    const std::size_t produced = last[2] == '=' ? 1 : last[3] == '=' ? 2 : 3;
+    for (std::size_t i = 0; i < produced; ++i) {
+        out[i] = static_cast<char>(bits >> (16 - 8 * i));
     }
 }
 
