@@ -171,7 +171,7 @@ void WriteInPlace(const std::filesystem::path& path, const OutputProducer& produ
 
 void ReplaceInPieces(const std::filesystem::path& path, const OutputProducer& produce)
 {
-    // No exclusive temporary of our own here: the atomic writer takes the content whole.
+    // Gathered and handed to the atomic writer whole: it alone knows how to stage a file here.
     std::string content;
     WipeOnExit wipeContent(content);
     produce([&content](std::string_view piece) { content += piece; });
