@@ -120,13 +120,10 @@ struct RoundKeys
     }
 };
 
-// AES-192 of every lane's block, the rounds interleaved across lanes; the last round adds `last[l]`.
-VELMORA_AESNI inline void Encipher(const RoundKeys& keys, __m128i (&state)[kLanes], const __m128i (&last)[kLanes])
+// AES-192 of every lane's block whose first round key is already added, the rounds interleaved
+// across lanes; the last round adds `last[l]`.
+VELMORA_AESNI inline void Rounds(const RoundKeys& keys, __m128i (&state)[kLanes], const __m128i (&last)[kLanes])
 {
-#pragma GCC unroll 8
-    for (std::size_t l = 0; l < kLanes; ++l) {
-        state[l] = _mm_xor_si128(state[l], keys.k[0]);
-    }
 #pragma GCC unroll 11
     for (std::size_t r = 1; r < 12; ++r) {
 #pragma GCC unroll 8
@@ -158,9 +155,12 @@ VELMORA_AESNI void StoreChunk(const Group& group, std::size_t l, std::size_t off
 // steps the register is the chunk's ciphertext.
 VELMORA_AESNI void EncryptGroup(const RoundKeys& keys, __m128i iv, const Group& group, Scratch& scratch)
 {
+    // The next step's input is made from the new register at once, without a trip through memory.
     __m128i shift[kLanes];
-    for (__m128i& r : shift) {
-        r = iv;
+    __m128i state[kLanes];
+    for (std::size_t l = 0; l < kLanes; ++l) {
+        shift[l] = iv;
+        state[l] = _mm_xor_si128(iv, keys.k[0]);
     }
     for (std::size_t offset = 0; offset < group.longest; offset += kBlock) {
         const std::size_t steps = std::min(kBlock, group.longest - offset);
@@ -168,18 +168,17 @@ VELMORA_AESNI void EncryptGroup(const RoundKeys& keys, __m128i iv, const Group& 
             LoadChunk(group, l, offset, scratch.lane[l]);
         }
         for (std::size_t j = 0; j < steps; ++j) {
-            __m128i state[kLanes];
             __m128i last[kLanes];
 #pragma GCC unroll 8
             for (std::size_t l = 0; l < kLanes; ++l) {
-                state[l] = shift[l];
                 last[l] =
                     _mm_xor_si128(keys.k[12], _mm_loadu_si128(reinterpret_cast<const __m128i*>(scratch.lane[l] + j)));
             }
-            Encipher(keys, state, last);
+            Rounds(keys, state, last);
 #pragma GCC unroll 8
             for (std::size_t l = 0; l < kLanes; ++l) {
                 shift[l] = _mm_alignr_epi8(state[l], shift[l], 1);
+                state[l] = _mm_xor_si128(shift[l], keys.k[0]);
             }
         }
         for (std::size_t l = 0; l < kLanes; ++l) {
@@ -208,9 +207,10 @@ VELMORA_AESNI void DecryptGroup(const RoundKeys& keys, __m128i iv, const Group& 
             __m128i state[kLanes];
 #pragma GCC unroll 8
             for (std::size_t l = 0; l < kLanes; ++l) {
-                state[l] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scratch.lane[l] + j));
+                state[l] =
+                    _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(scratch.lane[l] + j)), keys.k[0]);
             }
-            Encipher(keys, state, last);
+            Rounds(keys, state, last);
 #pragma GCC unroll 8
             for (std::size_t l = 0; l < kLanes; ++l) {
                 stream[l] = _mm_alignr_epi8(state[l], stream[l], 1);
