@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <immintrin.h>
 #include <openssl/crypto.h>
@@ -99,13 +100,34 @@ std::size_t Remaining(const Group& group, std::size_t l, std::size_t offset)
     return group.size[l] > offset ? group.size[l] - offset : 0;
 }
 
-// Copies up to one block of lane `l` from `offset` to `target`.
-void LoadChunk(const Group& group, std::size_t l, std::size_t offset, unsigned char* target)
+// Copies up to one block as two fixed-size moves that may overlap: most values end in a short
+// chunk, and a library call for each would cost as much as the cipher steps of a few bytes.
+inline void CopyUpToBlock(unsigned char* target, const unsigned char* source, std::size_t count)
 {
-    const std::size_t count = std::min(kBlock, Remaining(group, l, offset));
-    if (count > 0) {
-        std::memcpy(target, group.in[l] + offset, count);
+    const auto twoMoves = [&](auto word) {
+        constexpr std::size_t size = sizeof word;
+        std::memcpy(&word, source, size);
+        std::memcpy(target, &word, size);
+        std::memcpy(&word, source + count - size, size);
+        std::memcpy(target + count - size, &word, size);
+    };
+    if (count == kBlock) {
+        std::memcpy(target, source, kBlock);
+    } else if (count >= 8) {
+        twoMoves(std::uint64_t{});
+    } else if (count >= 4) {
+        twoMoves(std::uint32_t{});
+    } else if (count >= 2) {
+        twoMoves(std::uint16_t{});
+    } else if (count == 1) {
+        *target = *source;
     }
+}
+
+// Copies up to one block of lane `l` from `offset` to `target`.
+inline void LoadChunk(const Group& group, std::size_t l, std::size_t offset, unsigned char* target)
+{
+    CopyUpToBlock(target, group.in[l] + offset, std::min(kBlock, Remaining(group, l, offset)));
 }
 
 struct RoundKeys
@@ -138,16 +160,11 @@ VELMORA_AESNI inline void Rounds(const RoundKeys& keys, __m128i (&state)[kLanes]
 }
 
 // Writes the lane's share of the last `steps` bytes that entered `block` from the right.
-VELMORA_AESNI void StoreChunk(const Group& group, std::size_t l, std::size_t offset, std::size_t steps, __m128i block,
-                              Scratch& scratch)
+VELMORA_AESNI inline void StoreChunk(const Group& group, std::size_t l, std::size_t offset, std::size_t steps,
+                                     __m128i block, Scratch& scratch)
 {
-    const std::size_t count = std::min(steps, Remaining(group, l, offset));
-    if (count == kBlock) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(group.out[l] + offset), block);
-    } else if (count > 0) {
-        _mm_store_si128(reinterpret_cast<__m128i*>(scratch.block), block);
-        std::memcpy(group.out[l] + offset, scratch.block + kBlock - steps, count);
-    }
+    _mm_store_si128(reinterpret_cast<__m128i*>(scratch.block), block);
+    CopyUpToBlock(group.out[l] + offset, scratch.block + kBlock - steps, std::min(steps, Remaining(group, l, offset)));
 }
 
 // The feedback register of each lane stays in a vector register: each step enciphers it, adds the
