@@ -20,12 +20,13 @@ constexpr std::size_t kBlock = 16;
 // flight keep them busy while every value's next block still waits for its last one.
 constexpr std::size_t kLanes = 8;
 
-// Up to kLanes values that advance side by side; lanes without a value have size 0.
-struct Group
+// Up to N values that advance side by side; lanes without a value have size 0. Fewer lanes than
+// kLanes serve the last few values of a batch, so a single value costs one lane's work.
+template <std::size_t N> struct Group
 {
-    const unsigned char* in[kLanes];
-    unsigned char* out[kLanes];
-    std::size_t size[kLanes];
+    const unsigned char* in[N];
+    unsigned char* out[N];
+    std::size_t size[N];
     std::size_t longest;
 };
 
@@ -64,24 +65,40 @@ std::vector<std::size_t> BySize(std::span<const Cfb8Job> jobs)
     return order;
 }
 
+// Runs `kernel` on a group of the values order[first, first + N) that exist.
+template <std::size_t N, typename Kernel>
+void RunGroup(std::span<const Cfb8Job> jobs, const std::vector<std::size_t>& order, std::size_t first, Kernel kernel)
+{
+    Group<N> group{};
+    for (std::size_t l = 0; l < N && first + l < order.size(); ++l) {
+        const Cfb8Job& job = jobs[order[first + l]];
+        group.in[l] = job.in;
+        group.out[l] = job.out;
+        group.size[l] = job.size;
+        group.longest = std::max(group.longest, job.size);
+    }
+    kernel(group);
+}
+
 // The groups of one window, in order of size.
 template <typename Kernel> void ForEachGroupOfWindow(std::span<const Cfb8Job> jobs, Kernel kernel)
 {
     const std::vector<std::size_t> order = BySize(jobs);
     for (std::size_t first = 0; first < order.size(); first += kLanes) {
-        Group group{};
-        for (std::size_t l = 0; l < kLanes && first + l < order.size(); ++l) {
-            const Cfb8Job& job = jobs[order[first + l]];
-            group.in[l] = job.in;
-            group.out[l] = job.out;
-            group.size[l] = job.size;
-            group.longest = std::max(group.longest, job.size);
-        }
         // The values lie scattered in memory: fetch the next group's while this one is worked on.
         for (std::size_t l = first + kLanes; l < std::min(first + 2 * kLanes, order.size()); ++l) {
             __builtin_prefetch(jobs[order[l]].in);
         }
-        kernel(group);
+        const std::size_t left = order.size() - first;
+        if (left > 4) {
+            RunGroup<kLanes>(jobs, order, first, kernel);
+        } else if (left > 2) {
+            RunGroup<4>(jobs, order, first, kernel);
+        } else if (left == 2) {
+            RunGroup<2>(jobs, order, first, kernel);
+        } else {
+            RunGroup<1>(jobs, order, first, kernel);
+        }
     }
 }
 
@@ -95,7 +112,7 @@ template <typename Kernel> void ForEachGroup(std::span<const Cfb8Job> jobs, Kern
     }
 }
 
-std::size_t Remaining(const Group& group, std::size_t l, std::size_t offset)
+template <std::size_t N> std::size_t Remaining(const Group<N>& group, std::size_t l, std::size_t offset)
 {
     return group.size[l] > offset ? group.size[l] - offset : 0;
 }
@@ -125,7 +142,7 @@ inline void CopyUpToBlock(unsigned char* target, const unsigned char* source, st
 }
 
 // Copies up to one block of lane `l` from `offset` to `target`.
-inline void LoadChunk(const Group& group, std::size_t l, std::size_t offset, unsigned char* target)
+template <std::size_t N> void LoadChunk(const Group<N>& group, std::size_t l, std::size_t offset, unsigned char* target)
 {
     CopyUpToBlock(target, group.in[l] + offset, std::min(kBlock, Remaining(group, l, offset)));
 }
@@ -144,23 +161,25 @@ struct RoundKeys
 
 // AES-192 of every lane's block whose first round key is already added, the rounds interleaved
 // across lanes; the last round adds `last[l]`.
-VELMORA_AESNI inline void Rounds(const RoundKeys& keys, __m128i (&state)[kLanes], const __m128i (&last)[kLanes])
+template <std::size_t N>
+VELMORA_AESNI inline void Rounds(const RoundKeys& keys, __m128i (&state)[N], const __m128i (&last)[N])
 {
 #pragma GCC unroll 11
     for (std::size_t r = 1; r < 12; ++r) {
 #pragma GCC unroll 8
-        for (std::size_t l = 0; l < kLanes; ++l) {
+        for (std::size_t l = 0; l < N; ++l) {
             state[l] = _mm_aesenc_si128(state[l], keys.k[r]);
         }
     }
 #pragma GCC unroll 8
-    for (std::size_t l = 0; l < kLanes; ++l) {
+    for (std::size_t l = 0; l < N; ++l) {
         state[l] = _mm_aesenclast_si128(state[l], last[l]);
     }
 }
 
 // Writes the lane's share of the last `steps` bytes that entered `block` from the right.
-VELMORA_AESNI inline void StoreChunk(const Group& group, std::size_t l, std::size_t offset, std::size_t steps,
+template <std::size_t N>
+VELMORA_AESNI inline void StoreChunk(const Group<N>& group, std::size_t l, std::size_t offset, std::size_t steps,
                                      __m128i block, Scratch& scratch)
 {
     _mm_store_si128(reinterpret_cast<__m128i*>(scratch.block), block);
@@ -170,35 +189,36 @@ VELMORA_AESNI inline void StoreChunk(const Group& group, std::size_t l, std::siz
 // The feedback register of each lane stays in a vector register: each step enciphers it, adds the
 // plaintext byte through the last round key, and shifts the resulting ciphertext byte in. After 16
 // steps the register is the chunk's ciphertext.
-VELMORA_AESNI void EncryptGroup(const RoundKeys& keys, __m128i iv, const Group& group, Scratch& scratch)
+template <std::size_t N>
+VELMORA_AESNI void EncryptGroup(const RoundKeys& keys, __m128i iv, const Group<N>& group, Scratch& scratch)
 {
     // The next step's input is made from the new register at once, without a trip through memory.
-    __m128i shift[kLanes];
-    __m128i state[kLanes];
-    for (std::size_t l = 0; l < kLanes; ++l) {
+    __m128i shift[N];
+    __m128i state[N];
+    for (std::size_t l = 0; l < N; ++l) {
         shift[l] = iv;
         state[l] = _mm_xor_si128(iv, keys.k[0]);
     }
     for (std::size_t offset = 0; offset < group.longest; offset += kBlock) {
         const std::size_t steps = std::min(kBlock, group.longest - offset);
-        for (std::size_t l = 0; l < kLanes; ++l) {
+        for (std::size_t l = 0; l < N; ++l) {
             LoadChunk(group, l, offset, scratch.lane[l]);
         }
         for (std::size_t j = 0; j < steps; ++j) {
-            __m128i last[kLanes];
+            __m128i last[N];
 #pragma GCC unroll 8
-            for (std::size_t l = 0; l < kLanes; ++l) {
+            for (std::size_t l = 0; l < N; ++l) {
                 last[l] =
                     _mm_xor_si128(keys.k[12], _mm_loadu_si128(reinterpret_cast<const __m128i*>(scratch.lane[l] + j)));
             }
             Rounds(keys, state, last);
 #pragma GCC unroll 8
-            for (std::size_t l = 0; l < kLanes; ++l) {
+            for (std::size_t l = 0; l < N; ++l) {
                 shift[l] = _mm_alignr_epi8(state[l], shift[l], 1);
                 state[l] = _mm_xor_si128(shift[l], keys.k[0]);
             }
         }
-        for (std::size_t l = 0; l < kLanes; ++l) {
+        for (std::size_t l = 0; l < N; ++l) {
             StoreChunk(group, l, offset, steps, shift[l], scratch);
         }
     }
@@ -207,33 +227,34 @@ VELMORA_AESNI void EncryptGroup(const RoundKeys& keys, __m128i iv, const Group& 
 // Every register is known beforehand, a 16-byte window of IV and ciphertext, so the steps do not
 // wait on each other. Each step's keystream byte is shifted into `stream`, which after 16 steps
 // holds the keystream of the whole chunk.
-VELMORA_AESNI void DecryptGroup(const RoundKeys& keys, __m128i iv, const Group& group, Scratch& scratch)
+template <std::size_t N>
+VELMORA_AESNI void DecryptGroup(const RoundKeys& keys, __m128i iv, const Group<N>& group, Scratch& scratch)
 {
-    __m128i last[kLanes];
-    for (std::size_t l = 0; l < kLanes; ++l) {
+    __m128i last[N];
+    for (std::size_t l = 0; l < N; ++l) {
         _mm_store_si128(reinterpret_cast<__m128i*>(scratch.lane[l]), iv);
         last[l] = keys.k[12];
     }
     for (std::size_t offset = 0; offset < group.longest; offset += kBlock) {
         const std::size_t steps = std::min(kBlock, group.longest - offset);
-        for (std::size_t l = 0; l < kLanes; ++l) {
+        for (std::size_t l = 0; l < N; ++l) {
             LoadChunk(group, l, offset, scratch.lane[l] + kBlock);
         }
-        __m128i stream[kLanes] = {};
+        __m128i stream[N] = {};
         for (std::size_t j = 0; j < steps; ++j) {
-            __m128i state[kLanes];
+            __m128i state[N];
 #pragma GCC unroll 8
-            for (std::size_t l = 0; l < kLanes; ++l) {
+            for (std::size_t l = 0; l < N; ++l) {
                 state[l] =
                     _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(scratch.lane[l] + j)), keys.k[0]);
             }
             Rounds(keys, state, last);
 #pragma GCC unroll 8
-            for (std::size_t l = 0; l < kLanes; ++l) {
+            for (std::size_t l = 0; l < N; ++l) {
                 stream[l] = _mm_alignr_epi8(state[l], stream[l], 1);
             }
         }
-        for (std::size_t l = 0; l < kLanes; ++l) {
+        for (std::size_t l = 0; l < N; ++l) {
             // The keystream of a short chunk sits at the top of `stream`: line the ciphertext up with it.
             const __m128i aligned = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scratch.lane[l] + steps));
             StoreChunk(group, l, offset, steps, _mm_xor_si128(stream[l], aligned), scratch);
@@ -250,7 +271,7 @@ VELMORA_AESNI void AesNiCfb8Encrypt(const Aes192RoundKeys& keys, const AesBlock&
     const RoundKeys roundKeys(keys);
     const __m128i start = _mm_loadu_si128(reinterpret_cast<const __m128i*>(iv.data()));
     Scratch scratch{};
-    ForEachGroup(jobs, [&](const Group& group) { EncryptGroup(roundKeys, start, group, scratch); });
+    ForEachGroup(jobs, [&](const auto& group) { EncryptGroup(roundKeys, start, group, scratch); });
     OPENSSL_cleanse(&scratch, sizeof scratch);
 }
 
@@ -259,7 +280,7 @@ VELMORA_AESNI void AesNiCfb8Decrypt(const Aes192RoundKeys& keys, const AesBlock&
     const RoundKeys roundKeys(keys);
     const __m128i start = _mm_loadu_si128(reinterpret_cast<const __m128i*>(iv.data()));
     Scratch scratch{};
-    ForEachGroup(jobs, [&](const Group& group) { DecryptGroup(roundKeys, start, group, scratch); });
+    ForEachGroup(jobs, [&](const auto& group) { DecryptGroup(roundKeys, start, group, scratch); });
     OPENSSL_cleanse(&scratch, sizeof scratch);
 }
 
