@@ -33,7 +33,7 @@ AesEcb::AesEcb(std::span<const unsigned char> key) : m_context(EVP_CIPHER_CTX_ne
         throw std::runtime_error("AES key set-up failed");
     }
     if (key.size() == 24 && CpuHasAesNi()) {
-        m_roundKeys = ExpandAes192Key(key.first<24>());
+        ExpandAes192Key(key.first<24>(), m_roundKeys.emplace());
     }
 }
 

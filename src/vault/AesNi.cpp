@@ -61,7 +61,8 @@ void ForcePortableAes(bool portable)
 
 // Six key words per step, 52 words in all: every three round keys take two steps, and the
 // round keys straddle the steps' halves.
-__attribute__((target("aes,sse4.1"))) Aes192RoundKeys ExpandAes192Key(std::span<const unsigned char, 24> key)
+__attribute__((target("aes,sse4.1"))) void ExpandAes192Key(std::span<const unsigned char, 24> key,
+                                                           Aes192RoundKeys& keys)
 {
     alignas(16) unsigned char padded[32] = {};
     std::memcpy(padded, key.data(), key.size());
@@ -69,7 +70,6 @@ __attribute__((target("aes,sse4.1"))) Aes192RoundKeys ExpandAes192Key(std::span<
     __m128i high = _mm_load_si128(reinterpret_cast<const __m128i*>(padded + 16));
     OPENSSL_cleanse(padded, sizeof padded);
 
-    Aes192RoundKeys keys;
     StoreKey(keys, 0, low);
     // The two words of `high` before the last step: the first half of the round key that straddles it.
     __m128i previousHigh = high;
@@ -98,7 +98,6 @@ __attribute__((target("aes,sse4.1"))) Aes192RoundKeys ExpandAes192Key(std::span<
     StoreHalves(keys, 11, low, high, true);
     step(_mm_aeskeygenassist_si128(high, 0x80));
     StoreKey(keys, 12, low);
-    return keys;
 }
 
 __attribute__((target("aes,sse4.1"))) void AesNiEncryptBlocks(const Aes192RoundKeys& keys, const unsigned char* in,

@@ -20,8 +20,8 @@ bool CpuHasAesNi();
 bool AesNiInUse();
 void ForcePortableAes(bool portable);
 
-// Both only where CpuHasAesNi().
-Aes192RoundKeys ExpandAes192Key(std::span<const unsigned char, 24> key);
+// Both only where CpuHasAesNi(). The round keys are written in place, so no copy is left to wipe.
+void ExpandAes192Key(std::span<const unsigned char, 24> key, Aes192RoundKeys& keys);
 void AesNiEncryptBlocks(const Aes192RoundKeys& keys, const unsigned char* in, unsigned char* out, std::size_t blocks);
 
 } // namespace velmora

@@ -147,16 +147,12 @@ template <std::size_t N> void LoadChunk(const Group<N>& group, std::size_t l, st
     CopyUpToBlock(target, group.in[l] + offset, std::min(kBlock, Remaining(group, l, offset)));
 }
 
+// The round keys read where they are kept, so no copy of them is left behind.
 struct RoundKeys
 {
-    __m128i k[13];
+    const __m128i* k;
 
-    VELMORA_AESNI explicit RoundKeys(const Aes192RoundKeys& keys)
-    {
-        for (std::size_t r = 0; r < 13; ++r) {
-            k[r] = _mm_load_si128(reinterpret_cast<const __m128i*>(keys.bytes.data()) + r);
-        }
-    }
+    explicit RoundKeys(const Aes192RoundKeys& keys) : k(reinterpret_cast<const __m128i*>(keys.bytes.data())) {}
 };
 
 // AES-192 of every lane's block whose first round key is already added, the rounds interleaved
