@@ -66,6 +66,9 @@ void Cfb8Decrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job>
     };
 
     for (const Cfb8Job& job : jobs) {
+        if (job.size == 0) {
+            continue; // an empty value may have no buffer at all
+        }
         const Registers value(iv, job.in, job.size);
         std::size_t pos = 0;
         while (pos < job.size) {

@@ -30,7 +30,7 @@ template <std::size_t N> struct Group
     std::size_t longest;
 };
 
-// Per-lane staging of one 16-byte step of each value, kept by the caller and wiped once at the end.
+// Per-lane staging of one 16-byte chunk of each value, kept by the caller and wiped once at the end.
 struct Scratch
 {
     // Encryption: the plaintext chunk, read one byte further at every step, and room to read past
