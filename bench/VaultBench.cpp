@@ -305,8 +305,9 @@ public:
         if (bound == m_times.end()) {
             return;
         }
-        std::printf("\nVault of %d records, %zu enciphered bytes; %u cores\n", kFolders * kRecordsPerFolder,
-                    EncipheredBytes(), std::thread::hardware_concurrency());
+        std::printf("\nVault of %d records, %zu enciphered bytes; %u cores, every figure on one thread (pin it "
+                    "with taskset -c 0)\n",
+                    kFolders * kRecordsPerFolder, EncipheredBytes(), std::thread::hardware_concurrency());
         // On a shared machine the wall clock also counts other processes' turns on the core; the
         // thread's CPU time does not.
         std::printf("%-32s %10.2f ms wall %10.2f ms CPU\n", "bound (AES-192-ECB, 1 call)", bound->second.real,
