@@ -17,13 +17,15 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace velmora {
 namespace {
 
-constexpr int kFolders = 10;
 constexpr int kRecordsPerFolder = 10'000;
+constexpr std::int64_t kSizes[] = {10'000, 100'000, 1'000'000};
+constexpr std::int64_t kReferenceSize = 100'000; // the former exports take minutes on a million
 const std::string kPassword = "correct horse battery staple";
 
 // Every byte but the line ends, so the code page conversion and the escaping both have work.
@@ -46,38 +48,48 @@ struct BenchFiles
     std::size_t encipheredBytes = 0;
 };
 
-// 10 folders of 10,000 records (fields of 5 to 40 bytes, notes of 0 to 200), saved once.
-const BenchFiles& Files()
+// Folders of up to 10,000 records, at least 10 (fields of 5 to 40 bytes, notes of 0 to 200),
+// saved once for each size.
+BenchFiles MakeFiles(std::int64_t records)
 {
-    static const BenchFiles files = [] {
-        const std::filesystem::path shm = "/dev/shm";
-        BenchFiles made;
-        made.directory =
-            (std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path()) / "velmora-export";
-        std::filesystem::create_directories(made.directory / "Users");
-        made.account = made.directory / "bench.vmk";
+    const std::filesystem::path shm = "/dev/shm";
+    BenchFiles made;
+    made.directory = (std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path()) /
+                     "velmora-export" / std::to_string(records);
+    std::filesystem::create_directories(made.directory / "Users");
+    made.account = made.directory / "bench.vmk";
 
-        TAccount account;
-        account.Password = kPassword;
-        std::mt19937 random(2026);
-        for (int f = 0; f < kFolders; ++f) {
-            account.AddFolder(RandomText(random, 5, 40), f);
-            TFolderType& folder = account.Folder(static_cast<std::size_t>(f));
-            made.encipheredBytes += folder.Name.size() + 2 * std::to_string(f).size();
-            for (int r = 0; r < kRecordsPerFolder; ++r) {
-                const TRecType& record =
-                    folder.AddRecord(RandomText(random, 5, 40), RandomText(random, 5, 40), RandomText(random, 5, 40),
-                                     RandomText(random, 5, 40), RandomText(random, 5, 40), RandomText(random, 0, 200));
-                for (const std::string* value :
-                     {&record.Name, &record.URL, &record.Login, &record.IDNumber, &record.Password, &record.Notes}) {
-                    made.encipheredBytes += value->size();
-                }
+    TAccount account;
+    account.Password = kPassword;
+    std::mt19937 random(2026);
+    const int folders = static_cast<int>(std::max<std::int64_t>(10, records / kRecordsPerFolder));
+    const int perFolder = static_cast<int>(records / folders);
+    for (int f = 0; f < folders; ++f) {
+        account.AddFolder(RandomText(random, 5, 40), f);
+        TFolderType& folder = account.Folder(static_cast<std::size_t>(f));
+        made.encipheredBytes += folder.Name.size() + std::to_string(f).size() + std::to_string(perFolder).size();
+        for (int r = 0; r < perFolder; ++r) {
+            const TRecType& record =
+                folder.AddRecord(RandomText(random, 5, 40), RandomText(random, 5, 40), RandomText(random, 5, 40),
+                                 RandomText(random, 5, 40), RandomText(random, 5, 40), RandomText(random, 0, 200));
+            for (const std::string* value :
+                 {&record.Name, &record.URL, &record.Login, &record.IDNumber, &record.Password, &record.Notes}) {
+                made.encipheredBytes += value->size();
             }
         }
-        account.SaveToFile(made.account);
-        return made;
-    }();
-    return files;
+    }
+    account.SaveToFile(made.account);
+    return made;
+}
+
+const BenchFiles& Files(std::int64_t records)
+{
+    static std::map<std::int64_t, BenchFiles> files;
+    auto it = files.find(records);
+    if (it == files.end()) {
+        it = files.emplace(records, MakeFiles(records)).first;
+    }
+    return it->second;
 }
 
 std::array<unsigned char, 24> BenchKey()
@@ -92,7 +104,7 @@ std::array<unsigned char, 24> BenchKey()
 void BM_Bound_Aes192Ecb(benchmark::State& state)
 {
     const AesEcb aes(BenchKey());
-    const std::size_t bytes = Files().encipheredBytes;
+    const std::size_t bytes = Files(state.range(0)).encipheredBytes;
     std::vector<unsigned char> blocks(bytes * 16, 0x5A);
     for (auto _ : state) {
         aes.EncryptBlocks(blocks.data(), blocks.data(), bytes);
@@ -100,46 +112,51 @@ void BM_Bound_Aes192Ecb(benchmark::State& state)
     }
 }
 
-void ExportJson(const TAccount& account, const std::filesystem::path& output)
+std::filesystem::path Output(const BenchFiles& files)
+{
+    return files.directory / "export.out";
+}
+
+void ExportJson(const TAccount& account, const BenchFiles& files)
 {
     const std::optional<AccountSettings> settings = AccountSettings{};
     WriteExportFile(
-        output, [&](const PieceWriter& write) { cli::WriteAccountJson(account, settings, write); },
-        Files().directory / "Users");
+        Output(files), [&](const PieceWriter& write) { cli::WriteAccountJson(account, settings, write); },
+        files.directory / "Users");
 }
 
-void ExportText(const TAccount& account, const std::filesystem::path& output)
+void ExportText(const TAccount& account, const BenchFiles& files)
 {
     const TextExportTexts texts{"Account: ", "      Date: ", "Name: ", "Login: ", "Password: ", "Notes: "};
     WriteExportFile(
-        output,
+        Output(files),
         [&](const PieceWriter& write) {
             ExportBuffer out(write);
             WriteTextExport(account, {}, texts, "01.02.2026 10:00:00", Utf8Bytes(), out);
             out.Flush();
         },
-        Files().directory / "Users");
+        files.directory / "Users");
 }
 
 // The exports as they were made before: a whole tree, a whole text, then written at once.
-void TreeJson(const TAccount& account, const std::filesystem::path& output)
+void TreeJson(const TAccount& account, const BenchFiles& files)
 {
     const std::string content = cli::AccountToJson(account, AccountSettings{}).dump(2) + "\n";
-    WriteExportFile(output, content, Files().directory / "Users");
+    WriteExportFile(Output(files), content, files.directory / "Users");
 }
 
-void WholeText(const TAccount& account, const std::filesystem::path& output)
+void WholeText(const TAccount& account, const BenchFiles& files)
 {
     const TextExportTexts texts{"Account: ", "      Date: ", "Name: ", "Login: ", "Password: ", "Notes: "};
     const std::string content = CodePageToUtf8(TextExport(account, {}, texts, "01.02.2026 10:00:00"));
-    WriteExportFile(output, content, Files().directory / "Users");
+    WriteExportFile(Output(files), content, files.directory / "Users");
 }
 
 // Loads the account and exports it to a file, as `velmora-cli export -o` does; the peak heap is
 // counted from before the load.
-template <void (*Export)(const TAccount&, const std::filesystem::path&)> void BM_Export(benchmark::State& state)
+template <void (*Export)(const TAccount&, const BenchFiles&)> void BM_Export(benchmark::State& state)
 {
-    const std::filesystem::path output = Files().directory / "export.out";
+    const BenchFiles& files = Files(state.range(0));
     std::size_t peak = 0;  // from before the load
     std::size_t added = 0; // by the export over the loaded account
     for (auto _ : state) {
@@ -150,14 +167,14 @@ template <void (*Export)(const TAccount&, const std::filesystem::path&)> void BM
         bench::ResetHeapPeak();
         state.ResumeTiming();
 
-        if (account->LoadFromFile(Files().account) != ReadResult::Ok) {
+        if (account->LoadFromFile(files.account) != ReadResult::Ok) {
             state.SkipWithError("the generated account did not load");
             break;
         }
         const std::size_t loadPeak = bench::HeapPeak() - before;
         const std::size_t loaded = bench::HeapInUse();
         bench::ResetHeapPeak();
-        Export(*account, output);
+        Export(*account, files);
         const std::size_t exportPeak = bench::HeapPeak() - loaded;
         account.reset();
 
@@ -168,43 +185,58 @@ template <void (*Export)(const TAccount&, const std::filesystem::path&)> void BM
     }
     state.counters["peak_heap_MiB"] = static_cast<double>(peak) / (1 << 20);
     state.counters["export_heap_MiB"] = static_cast<double>(added) / (1 << 20);
-    state.counters["output_MiB"] = static_cast<double>(std::filesystem::file_size(output)) / (1 << 20);
+    state.counters["output_MiB"] = static_cast<double>(std::filesystem::file_size(Output(files))) / (1 << 20);
 }
 
 // The export alone, from an account loaded once.
-template <void (*Export)(const TAccount&, const std::filesystem::path&)> void BM_ExportLoaded(benchmark::State& state)
+template <void (*Export)(const TAccount&, const BenchFiles&)> void BM_ExportLoaded(benchmark::State& state)
 {
+    const BenchFiles& files = Files(state.range(0));
     TAccount account;
     account.Password = kPassword;
-    if (account.LoadFromFile(Files().account) != ReadResult::Ok) {
+    if (account.LoadFromFile(files.account) != ReadResult::Ok) {
         state.SkipWithError("the generated account did not load");
         return;
     }
     for (auto _ : state) {
-        Export(account, Files().directory / "export.out");
+        Export(account, files);
     }
 }
 
 void BM_LoadOnly(benchmark::State& state)
 {
+    const BenchFiles& files = Files(state.range(0));
     for (auto _ : state) {
         TAccount account;
         account.Password = kPassword;
-        if (account.LoadFromFile(Files().account) != ReadResult::Ok) {
+        if (account.LoadFromFile(files.account) != ReadResult::Ok) {
             state.SkipWithError("the generated account did not load");
             break;
         }
     }
 }
 
-BENCHMARK(BM_Bound_Aes192Ecb)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_LoadOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Export<ExportJson>)->Name("BM_ExportJson")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Export<ExportText>)->Name("BM_ExportText")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ExportLoaded<ExportJson>)->Name("BM_ExportJson_Loaded")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_ExportLoaded<ExportText>)->Name("BM_ExportText_Loaded")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Export<TreeJson>)->Name("BM_Reference_TreeJson")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Export<WholeText>)->Name("BM_Reference_WholeText")->Unit(benchmark::kMillisecond)->UseRealTime();
+void EverySize(benchmark::internal::Benchmark* benchmark)
+{
+    for (const std::int64_t size : kSizes) {
+        benchmark->Arg(size);
+    }
+    benchmark->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+void ReferenceSize(benchmark::internal::Benchmark* benchmark)
+{
+    benchmark->Arg(kReferenceSize)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+BENCHMARK(BM_Bound_Aes192Ecb)->Apply(EverySize);
+BENCHMARK(BM_LoadOnly)->Apply(EverySize);
+BENCHMARK(BM_Export<ExportJson>)->Name("BM_ExportJson")->Apply(EverySize);
+BENCHMARK(BM_Export<ExportText>)->Name("BM_ExportText")->Apply(EverySize);
+BENCHMARK(BM_ExportLoaded<ExportJson>)->Name("BM_ExportJson_Loaded")->Apply(EverySize);
+BENCHMARK(BM_ExportLoaded<ExportText>)->Name("BM_ExportText_Loaded")->Apply(EverySize);
+BENCHMARK(BM_Export<TreeJson>)->Name("BM_Reference_TreeJson")->Apply(ReferenceSize);
+BENCHMARK(BM_Export<WholeText>)->Name("BM_Reference_WholeText")->Apply(ReferenceSize);
 
 // Prints the usual table, then each figure as a ratio to the bound of the same run.
 class RatioReporter : public benchmark::ConsoleReporter
@@ -214,11 +246,11 @@ public:
     {
         for (const Run& run : runs) {
             if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
-                const std::string name = run.run_name.function_name;
-                m_realTime[name] = run.GetAdjustedRealTime();
+                const Key key{run.run_name.function_name, std::stoll(run.run_name.args)};
+                m_realTime[key] = run.GetAdjustedRealTime();
                 for (const char* counter : {"peak_heap_MiB", "export_heap_MiB"}) {
                     if (const auto it = run.counters.find(counter); it != run.counters.end()) {
-                        m_heap[name][counter] = it->second.value;
+                        m_heap[key][counter] = it->second.value;
                     }
                 }
             }
@@ -229,29 +261,41 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        const auto bound = m_realTime.find("BM_Bound_Aes192Ecb");
-        if (bound == m_realTime.end()) {
-            return;
-        }
-        std::printf("\nAccount of %d records, %zu enciphered bytes; %u cores\n", kFolders * kRecordsPerFolder,
-                    Files().encipheredBytes, std::thread::hardware_concurrency());
-        std::printf("%-28s %10.2f ms\n", "bound (AES-192-ECB, 1 call)", bound->second);
-        for (const char* name : {"BM_LoadOnly", "BM_ExportJson", "BM_ExportText", "BM_ExportJson_Loaded",
-                                 "BM_ExportText_Loaded", "BM_Reference_TreeJson", "BM_Reference_WholeText"}) {
-            if (const auto it = m_realTime.find(name); it != m_realTime.end()) {
-                std::printf("%-28s %10.2f ms  %5.2fx bound", name, it->second, it->second / bound->second);
-                if (const auto heap = m_heap.find(name); heap != m_heap.end()) {
-                    std::printf("  peak heap %6.1f MiB, export adds %5.1f MiB", heap->second["peak_heap_MiB"],
-                                heap->second["export_heap_MiB"]);
-                }
-                std::printf("\n");
-            }
+        std::printf("\n%u cores\n", std::thread::hardware_concurrency());
+        for (const std::int64_t size : kSizes) {
+            PrintRatios(size);
         }
     }
 
 private:
-    std::map<std::string, double> m_realTime;
-    std::map<std::string, std::map<std::string, double>> m_heap;
+    using Key = std::pair<std::string, std::int64_t>; // benchmark and record count
+
+    void PrintRatios(std::int64_t size)
+    {
+        const auto bound = m_realTime.find({"BM_Bound_Aes192Ecb", size});
+        if (bound == m_realTime.end()) {
+            return;
+        }
+        std::printf("\nAccount of %lld records, %zu enciphered bytes\n", static_cast<long long>(size),
+                    Files(size).encipheredBytes);
+        std::printf("%-28s %10.2f ms\n", "bound (AES-192-ECB, 1 call)", bound->second);
+        for (const char* name : {"BM_LoadOnly", "BM_ExportJson", "BM_ExportText", "BM_ExportJson_Loaded",
+                                 "BM_ExportText_Loaded", "BM_Reference_TreeJson", "BM_Reference_WholeText"}) {
+            const auto it = m_realTime.find({name, size});
+            if (it == m_realTime.end()) {
+                continue;
+            }
+            std::printf("%-28s %10.2f ms  %5.2fx bound", name, it->second, it->second / bound->second);
+            if (const auto heap = m_heap.find({name, size}); heap != m_heap.end()) {
+                std::printf("  peak heap %7.1f MiB, export adds %5.1f MiB", heap->second["peak_heap_MiB"],
+                            heap->second["export_heap_MiB"]);
+            }
+            std::printf("\n");
+        }
+    }
+
+    std::map<Key, double> m_realTime;
+    std::map<Key, std::map<std::string, double>> m_heap;
 };
 
 } // namespace
