@@ -46,6 +46,11 @@ std::string PathName(Path path)
     return path == Path::Portable ? "Portable" : "Native";
 }
 
+void PrintTo(Path path, std::ostream* out)
+{
+    *out << PathName(path);
+}
+
 void UsePath(Path path)
 {
     if (path == Path::Native && !CpuHasAesNi()) {
