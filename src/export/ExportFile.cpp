@@ -74,7 +74,7 @@ void WriteExportFile(const std::filesystem::path& path, const OutputProducer& pr
         WriteInPlace(path, produce);
         return;
     }
-    ReplaceInPieces(path, produce);
+    StagedFile(path, produce).Commit();
 }
 
 } // namespace velmora

@@ -1,7 +1,6 @@
 #include "platform/InPlaceWrite.h"
 
 #include "vault/AtomicFile.h"
-#include "vault/Secret.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -57,21 +56,6 @@ private:
     int m_fd;
 };
 
-// A temporary file that goes again unless it was renamed into place.
-struct StagedName
-{
-    std::filesystem::path path;
-    bool renamed = false;
-
-    ~StagedName()
-    {
-        if (!renamed) {
-            std::error_code ignored;
-            std::filesystem::remove(path, ignored);
-        }
-    }
-};
-
 void WriteAll(int fd, std::string_view piece, const std::filesystem::path& path)
 {
     while (!piece.empty()) {
@@ -89,15 +73,6 @@ void WriteAll(int fd, std::string_view piece, const std::filesystem::path& path)
 void Produce(const OutputProducer& produce, const Descriptor& file, const std::filesystem::path& path)
 {
     produce([&](std::string_view piece) { WriteAll(file.Get(), piece, path); });
-}
-
-// Makes the rename itself durable; where a directory cannot be synced there is nothing to do.
-void SyncDirectory(const std::filesystem::path& directory)
-{
-    const Descriptor dir(open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Get() >= 0) {
-        fsync(dir.Get());
-    }
 }
 
 } // namespace
@@ -123,29 +98,6 @@ void WriteInPlace(const std::filesystem::path& path, const OutputProducer& produ
     }
 }
 
-void ReplaceInPieces(const std::filesystem::path& path, const OutputProducer& produce)
-{
-    const std::filesystem::path target = ResolveLinks(path);
-    // mkostemp creates with O_EXCL and mode 0600: a planted link is never opened.
-    std::string name = TemporaryPathTemplate(target).native();
-    Descriptor file(mkostemp(name.data(), O_CLOEXEC));
-    if (file.Get() < 0) {
-        Fail("Cannot create a file beside", target, std::strerror(errno));
-    }
-    StagedName staged{name};
-    Produce(produce, file, target);
-    if (fsync(file.Get()) != 0 || file.Close() != 0) {
-        Fail("Cannot write file", target, std::strerror(errno));
-    }
-    std::error_code error;
-    std::filesystem::rename(staged.path, target, error);
-    if (error) {
-        Fail("Cannot replace file", target, error.message().c_str());
-    }
-    staged.renamed = true;
-    SyncDirectory(target.parent_path());
-}
-
 #else
 
 void WriteInPlace(const std::filesystem::path& path, const OutputProducer& produce)
@@ -167,15 +119,6 @@ void WriteInPlace(const std::filesystem::path& path, const OutputProducer& produ
     if (std::fclose(file) != 0 || !written) {
         Fail("Cannot write file", path, std::strerror(EIO));
     }
-}
-
-void ReplaceInPieces(const std::filesystem::path& path, const OutputProducer& produce)
-{
-    // Gathered and handed to the atomic writer whole: it alone knows how to stage a file here.
-    std::string content;
-    WipeOnExit wipeContent(content);
-    produce([&content](std::string_view piece) { content += piece; });
-    WriteFileAtomically(path, content);
 }
 
 #endif

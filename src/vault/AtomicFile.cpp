@@ -300,6 +300,10 @@ bool IsTemporaryPathOf(const std::filesystem::path& candidate, const std::filesy
 }
 
 StagedFile::StagedFile(const std::filesystem::path& file, std::string_view content)
+    : StagedFile(file, [content](const auto& write) { write(content); })
+{}
+
+StagedFile::StagedFile(const std::filesystem::path& file, const OutputProducer& produce)
     : m_target(ResolveLinks(file)), m_temporary(TemporaryPathTemplate(m_target))
 {
     const int fd = InjectedFault(WriteStep::Create) ? -1 : CreateExclusive(m_temporary);
@@ -315,8 +319,17 @@ StagedFile::StagedFile(const std::filesystem::path& file, std::string_view conte
         std::filesystem::remove(m_temporary, ignored);
         ThrowFileError(what, m_target, error);
     };
-    if (!WriteAll(fd, content)) {
-        fail("Cannot write file", fd);
+    try {
+        produce([&](std::string_view piece) {
+            if (!WriteAll(fd, piece)) {
+                ThrowFileError("Cannot write file", m_target, errno);
+            }
+        });
+    } catch (...) {
+        CloseDescriptor(fd);
+        std::error_code ignored;
+        std::filesystem::remove(m_temporary, ignored);
+        throw;
     }
     if (InjectedFault(WriteStep::Flush) || SyncDescriptor(fd) != 0) {
         fail("Cannot write file", fd);

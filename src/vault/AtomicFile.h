@@ -53,6 +53,9 @@ std::filesystem::path TemporaryPathTemplate(const std::filesystem::path& file);
 // True when `candidate` is a temporary name made for `file`.
 bool IsTemporaryPathOf(const std::filesystem::path& candidate, const std::filesystem::path& file);
 
+// Makes an output and hands it to `write` piece by piece, in order, so it is never held whole.
+using OutputProducer = std::function<void(const std::function<void(std::string_view piece)>& write)>;
+
 // New content for a file, written completely to a temporary file of its own beside the file's
 // real target and flushed to disk; Commit() renames it over the file. A staged file that is not
 // committed is removed. The temporary name is new and created exclusively, so no other writer
@@ -62,6 +65,8 @@ class StagedFile
 public:
     // Throws FileError; nothing is left behind then.
     StagedFile(const std::filesystem::path& file, std::string_view content);
+    // The content as `produce` makes it. Whatever `produce` throws also leaves nothing behind.
+    StagedFile(const std::filesystem::path& file, const OutputProducer& produce);
     ~StagedFile();
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
