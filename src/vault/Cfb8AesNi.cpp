@@ -144,7 +144,11 @@ inline void CopyUpToBlock(unsigned char* target, const unsigned char* source, st
 // Copies up to one block of lane `l` from `offset` to `target`.
 template <std::size_t N> void LoadChunk(const Group<N>& group, std::size_t l, std::size_t offset, unsigned char* target)
 {
-    CopyUpToBlock(target, group.in[l] + offset, std::min(kBlock, Remaining(group, l, offset)));
+    // A lane already past its end (an empty value may have no buffer at all) has nothing to copy.
+    const std::size_t count = std::min(kBlock, Remaining(group, l, offset));
+    if (count > 0) {
+        CopyUpToBlock(target, group.in[l] + offset, count);
+    }
 }
 
 // The round keys read where they are kept, so no copy of them is left behind.
@@ -178,8 +182,12 @@ template <std::size_t N>
 VELMORA_AESNI inline void StoreChunk(const Group<N>& group, std::size_t l, std::size_t offset, std::size_t steps,
                                      __m128i block, Scratch& scratch)
 {
+    const std::size_t count = std::min(steps, Remaining(group, l, offset));
+    if (count == 0) {
+        return; // as in LoadChunk: no pointer into a lane that has ended
+    }
     _mm_store_si128(reinterpret_cast<__m128i*>(scratch.block), block);
-    CopyUpToBlock(group.out[l] + offset, scratch.block + kBlock - steps, std::min(steps, Remaining(group, l, offset)));
+    CopyUpToBlock(group.out[l] + offset, scratch.block + kBlock - steps, count);
 }
 
 // The feedback register of each lane stays in a vector register: each step enciphers it, adds the
