@@ -2,6 +2,7 @@
 // last byte written, as a ratio to the AES-192-ECB bound of the same run (one 16-byte block per
 // enciphered byte), with the peak heap of each.
 
+#include "AesBound.h"
 #include "HeapCounter.h"
 #include "cli/AccountJson.h"
 #include "export/ExportFile.h"
@@ -92,24 +93,9 @@ const BenchFiles& Files(std::int64_t records)
     return it->second;
 }
 
-std::array<unsigned char, 24> BenchKey()
-{
-    std::array<unsigned char, 24> key{};
-    for (std::size_t i = 0; i < key.size(); ++i) {
-        key[i] = static_cast<unsigned char>(i * 7 + 1);
-    }
-    return key;
-}
-
 void BM_Bound_Aes192Ecb(benchmark::State& state)
 {
-    const AesEcb aes(BenchKey());
-    const std::size_t bytes = Files(state.range(0)).encipheredBytes;
-    std::vector<unsigned char> blocks(bytes * 16, 0x5A);
-    for (auto _ : state) {
-        aes.EncryptBlocks(blocks.data(), blocks.data(), bytes);
-        benchmark::DoNotOptimize(blocks.data());
-    }
+    MeasureAesBound(state, Files(state.range(0)).encipheredBytes);
 }
 
 std::filesystem::path Output(const BenchFiles& files)
