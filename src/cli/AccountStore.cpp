@@ -54,12 +54,6 @@ CommandError NoSuchAccount(const std::filesystem::path& programDir, const TAccou
 
 } // namespace
 
-std::string PathText(const std::filesystem::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 std::optional<std::string> ToCodePage(std::string_view utf8)
 {
     CodePageText text = Utf8ToCodePage(utf8);
@@ -140,7 +134,10 @@ std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& 
     RequireReadable(file);
     AccountSettings settings;
     if (!LoadSettings(file, account.Password, settings)) {
-        throw CommandError(ExitCode::DamagedFile, "The settings file " + PathText(file) + " cannot be read under the account's password: it is damaged or belongs to another password.");
+        throw CommandError(
+            ExitCode::DamagedFile,
+            "The settings file " + PathText(file) +
+                " cannot be read under the account's password: it is damaged or belongs to another password.");
     }
     return settings;
 }

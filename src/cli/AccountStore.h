@@ -10,9 +10,6 @@
 
 namespace velmora::cli {
 
-// A path as UTF-8, for messages.
-std::string PathText(const std::filesystem::path& path);
-
 // A command-line text (UTF-8) as code page bytes; nothing when the code page cannot hold it.
 std::optional<std::string> ToCodePage(std::string_view utf8);
 

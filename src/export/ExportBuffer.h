@@ -1,5 +1,6 @@
 #pragma once
 
+#include "vault/AtomicFile.h"
 #include "vault/CodePage.h"
 #include "vault/Secret.h"
 
@@ -12,9 +13,6 @@
 #include <string_view>
 
 namespace velmora {
-
-// Receives an output in pieces, in order; throws to stop it.
-using PieceWriter = std::function<void(std::string_view piece)>;
 
 // What each code page byte becomes in an output, so a conversion is one table look-up a byte.
 class CodePageTable

@@ -9,12 +9,6 @@
 namespace velmora {
 namespace {
 
-std::string PathText(const std::filesystem::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 bool Inside(const std::filesystem::path& directory, const std::filesystem::path& path)
 {
     return std::mismatch(directory.begin(), directory.end(), path.begin(), path.end()).first == directory.end();

@@ -16,15 +16,7 @@
 #endif
 
 namespace velmora {
-namespace {
-
-[[noreturn]] void Fail(const char* what, const std::filesystem::path& path, const char* reason)
-{
-    const std::u8string name = path.u8string();
-    throw FileError(std::string(what) + " \"" + std::string(name.begin(), name.end()) + "\": " + reason);
-}
-
-} // namespace
+namespace {} // namespace
 
 void WriteInPlace(const std::filesystem::path& path, std::string_view content)
 {
@@ -64,7 +56,7 @@ void WriteAll(int fd, std::string_view piece, const std::filesystem::path& path)
             continue;
         }
         if (written <= 0) {
-            Fail("Cannot write file", path, std::strerror(written < 0 ? errno : EIO));
+            ThrowFileError("Cannot write file", path, std::strerror(written < 0 ? errno : EIO));
         }
         piece.remove_prefix(static_cast<std::size_t>(written));
     }
@@ -81,20 +73,20 @@ void WriteInPlace(const std::filesystem::path& path, const OutputProducer& produ
 {
     Descriptor file(open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
     if (file.Get() < 0) {
-        Fail("Cannot open file", path, std::strerror(errno));
+        ThrowFileError("Cannot open file", path, std::strerror(errno));
     }
     struct stat status
     {};
     if (fstat(file.Get(), &status) != 0) {
-        Fail("Cannot write file", path, std::strerror(errno));
+        ThrowFileError("Cannot write file", path, std::strerror(errno));
     }
     // Writing a regular file in place would leave old bytes after a shorter export.
     if (S_ISREG(status.st_mode)) {
-        Fail("Cannot write file", path, "it became a regular file while the export was written");
+        ThrowFileError("Cannot write file", path, "it became a regular file while the export was written");
     }
     Produce(produce, file, path);
     if (file.Close() != 0) {
-        Fail("Cannot write file", path, std::strerror(errno));
+        ThrowFileError("Cannot write file", path, std::strerror(errno));
     }
 }
 
@@ -105,7 +97,7 @@ void WriteInPlace(const std::filesystem::path& path, const OutputProducer& produ
     // Windows devices (NUL, CON) have nothing to truncate.
     std::FILE* file = _wfopen(path.c_str(), L"wb");
     if (file == nullptr) {
-        Fail("Cannot open file", path, std::strerror(errno));
+        ThrowFileError("Cannot open file", path, std::strerror(errno));
     }
     bool written = true;
     try {
@@ -117,7 +109,7 @@ void WriteInPlace(const std::filesystem::path& path, const OutputProducer& produ
         throw;
     }
     if (std::fclose(file) != 0 || !written) {
-        Fail("Cannot write file", path, std::strerror(EIO));
+        ThrowFileError("Cannot write file", path, std::strerror(EIO));
     }
 }
 

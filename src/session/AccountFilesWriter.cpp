@@ -8,12 +8,6 @@
 namespace velmora {
 namespace {
 
-std::string PathText(const std::filesystem::path& path)
-{
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 std::unique_ptr<FileLock> LockAccount(const std::filesystem::path& programDir, std::string_view name,
                                       std::chrono::milliseconds patience)
 {
@@ -109,7 +103,7 @@ void CreateUsersDirectory(const std::filesystem::path& programDir)
         std::filesystem::create_directories(programDir, error);
     }
     if (!std::filesystem::create_directory(users, error) && error) {
-        throw FileError("Cannot create the directory \"" + PathText(users) + "\": " + error.message());
+        ThrowFileError("Cannot create the directory", users, error.message());
     }
     // The accounts are nobody else's business, not even their names.
     std::filesystem::permissions(users, std::filesystem::perms::owner_all, error);
@@ -177,7 +171,7 @@ void AccountFilesWriter::CommitSettings()
         std::error_code error;
         std::filesystem::remove(m_settingsFile, error);
         if (error) {
-            throw FileError("Cannot remove the file \"" + PathText(m_settingsFile) + "\": " + error.message());
+            ThrowFileError("Cannot remove the file", m_settingsFile, error.message());
         }
     }
 }

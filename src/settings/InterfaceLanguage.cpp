@@ -12,7 +12,7 @@
 namespace velmora {
 namespace {
 
-QString PathText(const std::filesystem::path& path)
+QString PathQText(const std::filesystem::path& path)
 {
     return QString::fromStdU16String(path.u16string());
 }
@@ -101,7 +101,7 @@ void InterfaceLanguage::mEngClick()
 void InterfaceLanguage::mLanSelectClick()
 {
     const std::optional<QString> file = m_main.Services().files.OpenFile(
-        QString(), PathText(m_main.ProgramDir() / kLanguagesDirectoryName), m_main.Message("const_lng_fil"));
+        QString(), PathQText(m_main.ProgramDir() / kLanguagesDirectoryName), m_main.Message("const_lng_fil"));
     if (file && !file->isEmpty()) {
         SetLanguageFile(file->toStdU16String());
     }

@@ -39,20 +39,9 @@ bool InjectedFault(WriteStep step)
     return false;
 }
 
-std::string PathText(const std::filesystem::path& path)
+[[noreturn]] void ThrowSystemError(const char* what, const std::filesystem::path& path, int error)
 {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-[[noreturn]] void ThrowFileError(const char* what, const std::filesystem::path& path, int error)
-{
-    throw FileError(std::string(what) + " \"" + PathText(path) + "\": " + std::strerror(error));
-}
-
-[[noreturn]] void ThrowFileError(const char* what, const std::filesystem::path& path, const char* reason)
-{
-    throw FileError(std::string(what) + " \"" + PathText(path) + "\": " + reason);
+    ThrowFileError(what, path, std::strerror(error));
 }
 
 #ifdef _WIN32
@@ -61,7 +50,7 @@ std::string ReadRegularFile(const std::filesystem::path& path, std::uintmax_t ma
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
-        ThrowFileError("Cannot read file", path, error ? error.value() : EINVAL);
+        ThrowSystemError("Cannot read file", path, error ? error.value() : EINVAL);
     }
     const auto size = std::filesystem::file_size(path, error);
     if (!error && size > maxBytes) {
@@ -69,7 +58,7 @@ std::string ReadRegularFile(const std::filesystem::path& path, std::uintmax_t ma
     }
     std::FILE* file = _wfopen(path.c_str(), L"rb");
     if (file == nullptr) {
-        ThrowFileError("Cannot open file", path, errno);
+        ThrowSystemError("Cannot open file", path, errno);
     }
     std::string content;
     char buffer[1 << 16];
@@ -80,7 +69,7 @@ std::string ReadRegularFile(const std::filesystem::path& path, std::uintmax_t ma
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (failed) {
-        ThrowFileError("Cannot read file", path, EIO);
+        ThrowSystemError("Cannot read file", path, EIO);
     }
     return content;
 }
@@ -115,14 +104,14 @@ std::string ReadRegularFile(const std::filesystem::path& path, std::uintmax_t ma
     // Not blocking: a FIFO planted where a file was expected must not hang the reader.
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
-        ThrowFileError("Cannot open file", path, errno);
+        ThrowSystemError("Cannot open file", path, errno);
     }
     struct stat info
     {};
     if (fstat(fd, &info) != 0) {
         const int error = errno;
         close(fd);
-        ThrowFileError("Cannot read file", path, error);
+        ThrowSystemError("Cannot read file", path, error);
     }
     if (!S_ISREG(info.st_mode)) {
         close(fd);
@@ -151,7 +140,7 @@ std::string ReadRegularFile(const std::filesystem::path& path, std::uintmax_t ma
         if (got < 0) {
             const int error = errno;
             close(fd);
-            ThrowFileError("Cannot read file", path, error);
+            ThrowSystemError("Cannot read file", path, error);
         }
         if (got == 0) {
             break;
@@ -226,6 +215,17 @@ int CloseDescriptor(int fd)
 
 } // namespace
 
+std::string PathText(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+void ThrowFileError(std::string_view what, const std::filesystem::path& path, std::string_view reason)
+{
+    throw FileError(std::string(what) + " \"" + PathText(path) + "\": " + std::string(reason));
+}
+
 void SetWriteFaultHook(WriteFaultHook hook)
 {
     FaultHook() = std::move(hook);
@@ -269,11 +269,11 @@ std::filesystem::path ResolveLinks(const std::filesystem::path& path)
         }
         const std::filesystem::path target = std::filesystem::read_symlink(current, error);
         if (error) {
-            ThrowFileError("Cannot follow the link", current, error.value());
+            ThrowSystemError("Cannot follow the link", current, error.value());
         }
         current = target.is_absolute() ? target : current.parent_path() / target;
     }
-    ThrowFileError("Cannot follow the link", path, ELOOP);
+    ThrowSystemError("Cannot follow the link", path, ELOOP);
 }
 
 std::filesystem::path TemporaryPathTemplate(const std::filesystem::path& file)
@@ -308,7 +308,7 @@ StagedFile::StagedFile(const std::filesystem::path& file, const OutputProducer& 
 {
     const int fd = InjectedFault(WriteStep::Create) ? -1 : CreateExclusive(m_temporary);
     if (fd < 0) {
-        ThrowFileError("Cannot create a file beside", m_target, errno);
+        ThrowSystemError("Cannot create a file beside", m_target, errno);
     }
     const auto fail = [&](const char* what, int descriptor) {
         const int error = errno;
@@ -317,12 +317,12 @@ StagedFile::StagedFile(const std::filesystem::path& file, const OutputProducer& 
         }
         std::error_code ignored;
         std::filesystem::remove(m_temporary, ignored);
-        ThrowFileError(what, m_target, error);
+        ThrowSystemError(what, m_target, error);
     };
     try {
         produce([&](std::string_view piece) {
             if (!WriteAll(fd, piece)) {
-                ThrowFileError("Cannot write file", m_target, errno);
+                ThrowSystemError("Cannot write file", m_target, errno);
             }
         });
     } catch (...) {
@@ -360,7 +360,7 @@ void StagedFile::Commit()
         std::error_code ignored;
         std::filesystem::remove(m_temporary, ignored);
         m_committed = true; // nothing left to clean up
-        ThrowFileError("Cannot replace file", m_target, error.value());
+        ThrowSystemError("Cannot replace file", m_target, error.value());
     }
     m_committed = true;
     SyncDirectory(m_target.parent_path());

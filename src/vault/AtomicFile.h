@@ -17,6 +17,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A path as UTF-8, for messages.
+std::string PathText(const std::filesystem::path& path);
+
+// Throws FileError saying `what` failed on the file and why: `what "path": reason`.
+[[noreturn]] void ThrowFileError(std::string_view what, const std::filesystem::path& path, std::string_view reason);
+
 // Files larger than this are not read: a vault of a million records stays well below it, and a
 // link to an endless device or a huge foreign file must not exhaust the memory.
 inline constexpr std::uintmax_t kMaxReadFileBytes = std::uintmax_t{1} << 30;
@@ -53,8 +59,10 @@ std::filesystem::path TemporaryPathTemplate(const std::filesystem::path& file);
 // True when `candidate` is a temporary name made for `file`.
 bool IsTemporaryPathOf(const std::filesystem::path& candidate, const std::filesystem::path& file);
 
+// Receives an output in pieces, in order; throws to stop it.
+using PieceWriter = std::function<void(std::string_view piece)>;
 // Makes an output and hands it to `write` piece by piece, in order, so it is never held whole.
-using OutputProducer = std::function<void(const std::function<void(std::string_view piece)>& write)>;
+using OutputProducer = std::function<void(const PieceWriter& write)>;
 
 // New content for a file, written completely to a temporary file of its own beside the file's
 // real target and flushed to disk; Commit() renames it over the file. A staged file that is not

@@ -22,12 +22,6 @@ namespace {
 
 constexpr std::chrono::milliseconds kRetryPause{25};
 
-std::string Describe(const std::filesystem::path& path)
-{
-    const std::u8string text = path.u8string();
-    return "\"" + std::string(text.begin(), text.end()) + "\"";
-}
-
 enum class Attempt
 {
     Locked,
@@ -47,7 +41,7 @@ Attempt TryLock(const std::filesystem::path& lockFile, int& descriptor)
     if (errno == EACCES) {
         return Attempt::Busy;
     }
-    throw FileError("Cannot open the lock file " + Describe(lockFile) + ": " + std::strerror(errno));
+    ThrowFileError("Cannot open the lock file", lockFile, std::strerror(errno));
 }
 
 void Unlock(int descriptor)
@@ -71,13 +65,13 @@ Attempt TryLock(const std::filesystem::path& lockFile, int& descriptor)
 {
     descriptor = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, 0600);
     if (descriptor < 0) {
-        throw FileError("Cannot open the lock file " + Describe(lockFile) + ": " + std::strerror(errno));
+        ThrowFileError("Cannot open the lock file", lockFile, std::strerror(errno));
     }
     struct stat info
     {};
     if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(descriptor);
-        throw FileError("Cannot use the lock file " + Describe(lockFile) + ": it is not a regular file");
+        ThrowFileError("Cannot use the lock file", lockFile, "it is not a regular file");
     }
     while (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EINTR) {
@@ -116,8 +110,8 @@ FileLock::FileLock(const std::filesystem::path& lockFile, std::chrono::milliseco
             break;
         }
         if (std::chrono::steady_clock::now() >= deadline) {
-            throw FileBusyError("Another program is writing " + Describe(lockFile.parent_path()) +
-                                " now; try again when it has finished.");
+            throw FileBusyError("Another program is writing \"" + PathText(lockFile.parent_path()) +
+                                "\" now; try again when it has finished.");
         }
         std::this_thread::sleep_for(kRetryPause);
     }
