@@ -40,7 +40,7 @@ bool AmongAccountFiles(const std::filesystem::path& path, const std::filesystem:
         target = std::filesystem::weakly_canonical(target, error);
     }
     if (error) {
-        throw FileError("Cannot resolve \"" + PathText(path) + "\": " + error.message());
+        ThrowFileError("Cannot resolve", path, error.message());
     }
     return Inside(users, target) || SameAsAnEntryOf(users, target);
 }
