@@ -7,8 +7,11 @@
 #include "export/ExportFile.h"
 #include "export/TextExport.h"
 #include "generator/PasswordGenerator.h"
+#include "migrate/KeePassCsv.h"
+#include "migrate/KeePassXmlWriter.h"
 #include "session/AccountDirectory.h"
 #include "settings/IniLang.h"
+#include "settings/LanguageChoice.h"
 #include "vault/AtomicFile.h"
 #include "vault/CodePage.h"
 #include "vault/ListRows.h"
@@ -169,6 +172,19 @@ void RemoveEarlierHint(const std::filesystem::path& programDir, const std::strin
     }
 }
 
+// The caption of the ID number column in the language the program shows, as UTF-8; empty when
+// there is none to read.
+std::string IdNumberCaption(const std::filesystem::path& programDir)
+{
+    IniLang language;
+    try {
+        language.SetDocument(OpenChosenLanguageFile(programDir, ReadLanguageChoice(programDir, {})));
+    } catch (const FileError&) {
+        return {};
+    }
+    return CodePageToUtf8(language.GetMessageText("const_cap3"));
+}
+
 } // namespace
 
 void ListCommand(const CommandContext& context)
@@ -217,7 +233,15 @@ void ExportCommand(const CommandContext& context, const ExportOptions& options)
     OpenWithPassword(context, *account);
     const std::optional<AccountSettings> settings = ReadAccountSettings(context.programDir, *account);
 
-    if (texts) {
+    if (options.format == ExportFormat::KeePassXml) {
+        try {
+            WriteOutput(context, options.output, [&](const PieceWriter& write) { WriteKeePassXml(*account, write); });
+        } catch (const XmlUnfitError& unfit) {
+            throw CommandError(ExitCode::Usage, unfit.what());
+        }
+    } else if (options.format == ExportFormat::Csv) {
+        WriteOutput(context, options.output, [&](const PieceWriter& write) { WriteKeePassCsv(*account, write); });
+    } else if (texts) {
         const AccountSettings shape = settings.value_or(AccountSettings{});
         const TextExportOptions exportOptions{
             .Heading = shape.cbHat, .FieldLabels = shape.cbExpHeaders, .SkipEmpty = shape.cbSkipEmpty};
@@ -253,7 +277,17 @@ void ImportCommand(const CommandContext& context, const ImportOptions& options)
     } catch (const FileError& failure) {
         throw CommandError(ExitCode::ReadWriteFailure, failure.what());
     }
-    const std::optional<AccountSettings> settings = AccountFromJson(ParseAccountJson(text), *account);
+    std::optional<AccountSettings> settings;
+    std::string report;
+    if (options.from) {
+        const ForeignImportOptions foreign{.format = *options.from,
+                                           .input = options.input,
+                                           .idNumberCaption = IdNumberCaption(context.programDir),
+                                           .replaceUnmappable = options.replaceUnmappable};
+        report = ImportForeignFile(text, foreign, *account);
+    } else {
+        settings = AccountFromJson(ParseAccountJson(text), *account);
+    }
 
     TakePassword(context, *account, true);
     if (account->Password.find_first_not_of(' ') == std::string::npos) {
@@ -266,6 +300,7 @@ void ImportCommand(const CommandContext& context, const ImportOptions& options)
     }
     WriteAccountFiles(context.programDir, *account, settings);
     RemoveEarlierHint(context.programDir, account->Name);
+    context.out << report;
 }
 
 void GenerateCommand(const CommandContext& context, const GenerateOptions& options)
