@@ -235,11 +235,12 @@ private:
             if (m_xml.name() == kKey) {
                 key = Text();
             } else if (m_xml.name() == kValue) {
-                if (m_xml.attributes().value(kProtected) == QLatin1String("True")) {
+                const bool enciphered = m_xml.attributes().value(kProtected) == QLatin1String("True");
+                value = Utf8Of(Text());
+                if (enciphered && !value.empty()) {
                     // Enciphered with the database's inner stream key, which an XML file does not hold.
                     Fail("holds protected (enciphered) values; export it again as plain XML");
                 }
-                value = Utf8Of(Text());
             } else {
                 m_xml.skipCurrentElement();
             }
