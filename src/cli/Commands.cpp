@@ -231,7 +231,11 @@ void ExportCommand(const CommandContext& context, const ExportOptions& options)
                                                      ? std::optional(LoadExportTexts(context, options.languageFile))
                                                      : std::nullopt;
     OpenWithPassword(context, *account);
-    const std::optional<AccountSettings> settings = ReadAccountSettings(context.programDir, *account);
+    // Other password managers take no settings: a settings file that cannot be read does not stop
+    // an export to them.
+    const bool foreign = options.format == ExportFormat::KeePassXml || options.format == ExportFormat::Csv;
+    const std::optional<AccountSettings> settings =
+        foreign ? std::nullopt : ReadAccountSettings(context.programDir, *account);
 
     if (options.format == ExportFormat::KeePassXml) {
         try {
