@@ -2,8 +2,8 @@
 // account takes, and the account written as CSV reads back with the same records.
 
 #include "FuzzSupport.h"
-#include "migrate/ImportedEntries.h"
-#include "migrate/KeePassCsv.h"
+#include "core/migrate/ImportedEntries.h"
+#include "core/migrate/KeePassCsv.h"
 
 #include <string_view>
 

@@ -2,9 +2,9 @@
 // account takes, and the account written as KeePass XML reads back as the same account.
 
 #include "FuzzSupport.h"
-#include "migrate/ImportedEntries.h"
-#include "migrate/KeePassXmlReader.h"
-#include "migrate/KeePassXmlWriter.h"
+#include "core/migrate/ImportedEntries.h"
+#include "core/migrate/KeePassXmlReader.h"
+#include "core/migrate/KeePassXmlWriter.h"
 
 #include <string_view>
 

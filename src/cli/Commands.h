@@ -2,7 +2,7 @@
 
 #include "cli/ForeignImport.h"
 #include "cli/PasswordSource.h"
-#include "generator/PasswordGenerator.h"
+#include "core/generator/PasswordGenerator.h"
 
 #include <cstdint>
 #include <filesystem>

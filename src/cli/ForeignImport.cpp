@@ -1,10 +1,10 @@
 #include "cli/ForeignImport.h"
 
 #include "cli/ExitCode.h"
-#include "migrate/ImportedEntries.h"
-#include "migrate/KeePassCsv.h"
-#include "migrate/KeePassXmlReader.h"
-#include "vault/CodePage.h"
+#include "core/migrate/ImportedEntries.h"
+#include "core/migrate/KeePassCsv.h"
+#include "core/migrate/KeePassXmlReader.h"
+#include "core/vault/CodePage.h"
 
 #include <array>
 #include <cstdio>

@@ -1,7 +1,7 @@
-#include "CliTestSupport.h"
+#include "cli/CliTestSupport.h"
 #include "cli/Commands.h"
+#include "core/os/AtomicFile.h"
 #include "support/TempDir.h"
-#include "vault/AtomicFile.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
