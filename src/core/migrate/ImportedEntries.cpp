@@ -4,6 +4,7 @@
 #include "core/vault/CodePage.h"
 #include "core/vault/Secret.h"
 
+#include <algorithm>
 #include <array>
 
 namespace velmora {

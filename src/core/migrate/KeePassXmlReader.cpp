@@ -8,7 +8,6 @@
 #include <QString>
 #include <QXmlStreamReader>
 #include <algorithm>
-#include <charconv>
 
 namespace velmora {
 namespace {

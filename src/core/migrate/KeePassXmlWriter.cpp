@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QUuid>
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
