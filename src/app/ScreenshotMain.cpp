@@ -77,6 +77,7 @@ public:
         m_main->SelectRow(records, 1);
         records->setFocus();
         Save(*m_main, m_output + QStringLiteral("/main-window.png"));
+        m_main->Options().Edit(m_main->Settings());
         m_main->Options().show();
         Save(m_main->Options(), m_output + QStringLiteral("/options-dialog.png"));
         m_main->Options().hide();

@@ -221,9 +221,14 @@ std::string PathText(const std::filesystem::path& path)
     return std::string(text.begin(), text.end());
 }
 
+FileError::FileError(std::string_view what, const std::filesystem::path& path, std::string_view reason)
+    : std::runtime_error(std::string(what) + " \"" + PathText(path) + "\": " + std::string(reason)),
+      m_file(PathText(path)), m_reason(reason)
+{}
+
 void ThrowFileError(std::string_view what, const std::filesystem::path& path, std::string_view reason)
 {
-    throw FileError(std::string(what) + " \"" + PathText(path) + "\": " + std::string(reason));
+    throw FileError(what, path, reason);
 }
 
 void SetWriteFaultHook(WriteFaultHook hook)

@@ -15,6 +15,16 @@ class FileError : public std::runtime_error
 {
 public:
     using std::runtime_error::runtime_error;
+    // `what "path": reason`, with the file and the reason kept apart for a message of its own.
+    FileError(std::string_view what, const std::filesystem::path& path, std::string_view reason);
+
+    // The file as UTF-8 and the system's reason; both empty when the error names no file.
+    const std::string& FileText() const { return m_file; }
+    const std::string& Reason() const { return m_reason; }
+
+private:
+    std::string m_file;
+    std::string m_reason;
 };
 
 // A path as UTF-8, for messages.

@@ -22,9 +22,10 @@ const std::array<SettingKey, 30> kSettingKeys = {{
     {"BgColor", SettingKind::Integer, &S::BgColor},
     {"FontSize", SettingKind::Integer, &S::FontSize},
     {"FontName", SettingKind::FontName, &S::FontName},
-    {"FontBold", SettingKind::FontStyle, &S::FontBold},
-    {"FontItalic", SettingKind::FontStyle, &S::FontItalic},
-    {"FontUnderline", SettingKind::FontStyle, &S::FontUnderline},
+    // An explicit 0 clears a style, so a font style never carries over from an earlier account.
+    {"FontBold", SettingKind::Bool, &S::FontBold},
+    {"FontItalic", SettingKind::Bool, &S::FontItalic},
+    {"FontUnderline", SettingKind::Bool, &S::FontUnderline},
     {"FontColor", SettingKind::Integer, &S::FontColor},
     {"Tray", SettingKind::Bool, &S::cbTray},
     {"SaveMod", SettingKind::Bool, &S::cbSaveMod},
@@ -66,13 +67,6 @@ bool ReadKey(TSECURITYINI& ini, const SettingKey& key, AccountSettings& settings
     case SettingKind::Bool: {
         bool& value = settings.*std::get<bool S::*>(key.member);
         value = ini.ReadBool(kSettingsSection, key.key, value);
-        return true;
-    }
-    case SettingKind::FontStyle: {
-        bool& value = settings.*std::get<bool S::*>(key.member);
-        if (ini.ReadBool(kSettingsSection, key.key, false)) {
-            value = true;
-        }
         return true;
     }
     case SettingKind::Integer: {

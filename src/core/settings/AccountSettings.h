@@ -59,9 +59,8 @@ enum class SettingKind
 {
     Bool,
     Integer,
-    FontName,  // an empty stored name leaves the face as it is
-    FontStyle, // read with default false; true adds the style, false never removes it
-    Width      // a list width; below -2 it is an error that stops the load
+    FontName, // an empty stored name leaves the face as it is
+    Width     // a list width; below -2 it is an error that stops the load
 };
 
 struct SettingKey

@@ -63,7 +63,7 @@ bool SessionControl::SaveReported()
             return false; // the user kept another program's changes on disk
         }
     } catch (const std::exception& failure) {
-        m_main.Services().messages.ShowMessage(MessageKind::Error, QString::fromUtf8(failure.what()));
+        m_main.ReportFailure(failure);
         return false;
     }
     m_main.AccountChanged(); // the modified mark goes
@@ -128,7 +128,7 @@ void SessionControl::ClearAccount()
         window->close();
     }
     emit AccountCleared();
-    m_main.Options().ResetToDefaults(); // auto-save off before anything else happens
+    m_main.ResetSettings(); // auto-save off before anything else happens
     TAccount& account = m_main.Account();
     account.Close();
     account.Modified = false;

@@ -253,7 +253,7 @@ void TfrmAccountSet::butNewClick()
         m_main.SaveAccount();
     } catch (const std::exception& failure) {
         // Nothing was created: stay here with an empty account.
-        m_main.Services().messages.ShowMessage(MessageKind::Error, QString::fromUtf8(failure.what()));
+        m_main.ReportFailure(failure);
         account.Clear();
         account.Modified = false;
         m_main.FillFolderList(false);
@@ -274,7 +274,7 @@ void TfrmAccountSet::butHintClick()
     try {
         hint = ReadAccountHint(m_main.ProgramDir(), *name);
     } catch (const std::exception& failure) {
-        m_main.Services().messages.ShowMessage(MessageKind::Error, QString::fromUtf8(failure.what()));
+        m_main.ReportFailure(failure);
         return;
     }
     if (!hint.empty()) {

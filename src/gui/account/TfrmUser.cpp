@@ -106,7 +106,7 @@ void TfrmUser::FormShow()
     try {
         hint = ReadAccountHint(m_main.ProgramDir(), account.Name);
     } catch (const std::exception& failure) {
-        m_main.Services().messages.ShowMessage(MessageKind::Error, QString::fromUtf8(failure.what()));
+        m_main.ReportFailure(failure);
     }
     m_edHint->setText(FromCodePage(hint));
     m_edName->setFocus();
@@ -191,25 +191,26 @@ bool TfrmUser::SaveUnderNewName(std::string name, std::string password)
     std::string oldName = std::exchange(account.Name, std::move(name));
     std::string oldPassword = std::exchange(account.Password, std::move(password));
     m_main.UpdateMainCaption();
-    QString failure;
+    // A new name's files may be half written (the account file without its settings): they go,
+    // and the old files, still there, stay in use, so a later save cannot make a second account.
+    const auto keepOldName = [&] {
+        if (!SameAccountFiles(m_main.ProgramDir(), account.Name, oldName)) {
+            DeleteAccountFiles(m_main.ProgramDir(), account.Name);
+        }
+        account.Name = std::move(oldName);
+        account.Password = std::move(oldPassword);
+        m_main.UpdateMainCaption();
+    };
     try {
         if (m_main.SaveAccount()) {
             return true;
         }
-    } catch (const std::exception& error) {
-        failure = QString::fromUtf8(error.what());
+    } catch (const std::exception& failure) {
+        keepOldName();
+        m_main.ReportFailure(failure);
+        return false;
     }
-    // A new name's files may be half written (the account file without its settings): they go,
-    // and the old files, still there, stay in use, so a later save cannot make a second account.
-    if (!SameAccountFiles(m_main.ProgramDir(), account.Name, oldName)) {
-        DeleteAccountFiles(m_main.ProgramDir(), account.Name);
-    }
-    account.Name = std::move(oldName);
-    account.Password = std::move(oldPassword);
-    m_main.UpdateMainCaption();
-    if (!failure.isEmpty()) {
-        m_main.Services().messages.ShowMessage(MessageKind::Error, failure);
-    }
+    keepOldName();
     return false;
 }
 
@@ -240,7 +241,7 @@ bool TfrmUser::StoreHint(const std::string& name)
             WriteAccountHint(file, *hint);
         }
     } catch (const std::exception& failure) {
-        m_main.Services().messages.ShowMessage(MessageKind::Error, QString::fromUtf8(failure.what()));
+        m_main.ReportFailure(failure);
         return false;
     }
     return true;

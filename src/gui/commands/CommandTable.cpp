@@ -60,7 +60,8 @@ const CommandSpec kCommands[] = {
 
 } // namespace
 
-CommandTable::CommandTable(QWidget& window)
+CommandTable::CommandTable(QWidget& window, std::function<void(const std::exception&)> reportFailure)
+    : m_reportFailure(std::move(reportFailure))
 {
     for (const CommandSpec& spec : kCommands) {
         auto* action = new QAction(QString::fromUtf8(spec.caption), &window);
@@ -88,7 +89,13 @@ void CommandTable::Bind(std::string_view name, QObject& context, std::function<v
     }
     found->second.bound = true;
     QObject::connect(found->second.action, &QAction::triggered, &context,
-                     [handler = std::move(handler)] { handler(); });
+                     [handler = std::move(handler), report = m_reportFailure] {
+                         try {
+                             handler();
+                         } catch (const std::exception& failure) {
+                             report(failure);
+                         }
+                     });
     found->second.action->setEnabled(true);
 }
 

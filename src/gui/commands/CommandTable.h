@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <exception>
 #include <functional>
 #include <map>
 #include <string>
@@ -19,7 +20,9 @@ class CommandTable final
 {
 public:
     // The actions become children of the window, so the language files translate them by name.
-    explicit CommandTable(QWidget& window);
+    // A command that fails is reported through `reportFailure`: the one place a failure of a
+    // command is caught.
+    CommandTable(QWidget& window, std::function<void(const std::exception&)> reportFailure);
     CommandTable(const CommandTable&) = delete;
     CommandTable& operator=(const CommandTable&) = delete;
 
@@ -41,6 +44,7 @@ private:
         bool bound = false;
     };
     std::map<std::string, Command, std::less<>> m_commands;
+    std::function<void(const std::exception&)> m_reportFailure;
 };
 
 } // namespace velmora

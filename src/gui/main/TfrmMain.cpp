@@ -8,6 +8,7 @@
 #include "gui/settings/InterfaceLanguage.h"
 #include "gui/settings/TfrmOptions.h"
 #include "gui/widgets/CodePageText.h"
+#include "gui/widgets/DesktopLook.h"
 #include "gui/widgets/ListRowModel.h"
 #include "gui/widgets/Pictures.h"
 
@@ -98,7 +99,8 @@ TfrmMain::TfrmMain(Platform platform, QWidget* parent)
     setWindowTitle(QLatin1String(kApplicationTitle));
     m_account.OnChange = [this] { AccountChanged(); };
 
-    m_commands = std::make_unique<CommandTable>(*this);
+    m_commands =
+        std::make_unique<CommandTable>(*this, [this](const std::exception& failure) { ReportFailure(failure); });
     BuildMenus();
     BuildToolBar();
     BuildLists();
@@ -419,6 +421,29 @@ void TfrmMain::ShowMessageBox(const QString& text, MessageKind kind)
     m_platform.messages.ShowMessage(kind, text.contains(QLatin1Char('\r')) ? text : QLatin1Char('\r') + text);
 }
 
+void TfrmMain::ReportFailure(const std::exception& failure)
+{
+    // The language file's sentence, with the file and the system's reason as they came.
+    const auto* fileError = dynamic_cast<const FileError*>(&failure);
+    QString text;
+    QStringList arguments;
+    if (fileError != nullptr && !fileError->FileText().empty()) {
+        text = Message("const_file_failed");
+        arguments = {QString::fromStdString(fileError->FileText()), QString::fromStdString(fileError->Reason())};
+    } else {
+        text = Message("const_command_failed");
+        arguments = {QString::fromUtf8(failure.what())};
+    }
+    for (const QString& argument : arguments) {
+        const qsizetype at = text.indexOf(QLatin1String("%s"));
+        if (at < 0) {
+            break;
+        }
+        text.replace(at, 2, argument);
+    }
+    ShowMessageBox(text, MessageKind::Error);
+}
+
 void TfrmMain::ReportRefusedCharacter(char32_t character)
 {
     ShowMessageBox(Message("const_bad_char") + CharacterText(character), MessageKind::Warning);
@@ -426,8 +451,7 @@ void TfrmMain::ReportRefusedCharacter(char32_t character)
 
 RecordRowLayout TfrmMain::Layout() const
 {
-    const AccountSettings settings = Settings();
-    return RecordRowLayout{settings.rbBrief(), settings.cbLoginStars, settings.cbIDStars, settings.cbPassStars};
+    return RecordRowLayout{m_settings.rbBrief(), m_settings.cbLoginStars, m_settings.cbIDStars, m_settings.cbPassStars};
 }
 
 int TfrmMain::SelectedRow(const QTableView* list) const
@@ -510,13 +534,13 @@ void TfrmMain::AccountChanged()
     if (!m_account.Modified) {
         return;
     }
-    if (Settings().cbSaveMod && !m_account.IsReading()) {
+    if (m_settings.cbSaveMod && !m_account.IsReading()) {
         // A failed save is reported here, so the command that made the change still finishes
         // refilling its lists; the account stays modified and marked.
         try {
             SaveAccount();
         } catch (const std::exception& error) {
-            m_platform.messages.ShowMessage(MessageKind::Error, QString::fromUtf8(error.what()));
+            ReportFailure(error);
         }
     }
 }
@@ -693,22 +717,66 @@ void TfrmMain::UpdateMainCaption()
 
 AccountSettings TfrmMain::Settings() const
 {
-    return m_options->Settings();
+    AccountSettings settings = m_settings;
+    ReadListWidths(settings);
+    return settings;
+}
+
+void TfrmMain::SetSettings(const AccountSettings& settings)
+{
+    m_settings = settings;
+    SetListWidths(settings);
+}
+
+bool TfrmMain::LoadSettings()
+{
+    const std::filesystem::path file = AccountFile(kSettingsExtension);
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) {
+        return false;
+    }
+    AccountSettings settings = Settings();
+    const bool complete = ::velmora::LoadSettings(file, m_account.Password, settings);
+    // A font the lists cannot take leaves that part of the font as it was.
+    if (settings.FontName.empty()) {
+        settings.FontName = m_settings.FontName;
+    }
+    if (settings.FontSize < kMinFontPoints || settings.FontSize > kMaxFontPoints) {
+        settings.FontSize = m_settings.FontSize;
+    }
+    SetSettings(settings);
+    return complete;
 }
 
 void TfrmMain::LoadAndApplySettings()
 {
-    m_options->LoadAndApplySettings();
+    const bool complete = LoadSettings();
+    std::error_code error;
+    const bool exists = std::filesystem::exists(AccountFile(kSettingsExtension), error);
+    if (exists) {
+        ApplySettings();
+    }
+    if (exists && !complete) {
+        // Silently using the defaults would hide that the file no longer matches the account.
+        ShowMessageBox(Message("const_settings_unreadable"), MessageKind::Warning);
+    }
+}
+
+void TfrmMain::ResetSettings()
+{
+    SetSettings(AccountSettings{});
+    ApplySettings();
 }
 
 void TfrmMain::mOptionsClick()
 {
+    m_options->Edit(Settings());
     m_platform.dialogs.RunModal(*m_options);
 }
 
 void TfrmMain::ApplySettings()
 {
-    const ListLook look = m_options->Look();
+    const ListLook look = LookOf(m_settings);
     for (QTableView* list : {m_lstFolders, m_lstRecords}) {
         list->horizontalHeader()->setVisible(look.headers);
         list->setShowGrid(look.gridLines);

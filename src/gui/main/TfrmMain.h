@@ -51,9 +51,12 @@ public:
     CommandTable& Commands() { return *m_commands; }
     TAccount& Account() { return m_account; }
     IniLang& Lang() { return m_lang; }
-    // The settings dialog, whose controls are the account's live settings, and a copy of them.
+    // The settings dialog, which edits a copy of the settings.
     TfrmOptions& Options() { return *m_options; }
+    // The account's settings, with the lists' widths as they are now.
     AccountSettings Settings() const;
+    // Takes these settings, the list widths included; ApplySettings() shows the rest.
+    void SetSettings(const AccountSettings& settings);
     // The interface language: the chosen language file and its application to the forms.
     InterfaceLanguage& Language() { return *m_language; }
     const std::filesystem::path& ProgramDir() const { return m_programDir; }
@@ -72,6 +75,8 @@ public:
     QString FormatMessage(std::string_view key, std::initializer_list<std::string_view> arguments) const;
 
     void ShowMessageBox(const QString& text, MessageKind kind);
+    // Tells that a command failed, in the language in use: for a file, which one and why.
+    void ReportFailure(const std::exception& failure);
     // Tells that a character has no place in the code page, so a text could not take it.
     void ReportRefusedCharacter(char32_t character);
     void FillFolderList(bool keepSelection);
@@ -97,10 +102,17 @@ public:
     // The account file was just read: a later save compares the file on disk with this one.
     void RememberAccountFile();
     void UpdateMainCaption();
-    // Reads the account's settings file and shows the lists as it says; false when the file
-    // was missing or could not be read to its end.
+    // Reads the account's settings file on top of the settings; true when it existed and was
+    // read to its end. A load that stops part-way keeps the keys read before the fault.
+    bool LoadSettings();
+    // Loads the settings and shows the lists as they say, a partly read file included; a file
+    // that cannot be read to its end is reported.
     void LoadAndApplySettings();
-    // Shows the settings dialog's list settings on the lists and the quick-jump panel.
+    // Every setting and the list widths back to their design defaults, shown on the lists.
+    // Called when the account is cleared (switch, delete) and before the clearing, so the next
+    // account inherits nothing and no immediate save runs during the clear.
+    void ResetSettings();
+    // Shows the settings on the lists and the quick-jump panel.
     void ApplySettings();
     // The widths the settings file keeps: the lists' columns and the folder list.
     void ReadListWidths(AccountSettings& settings) const;
@@ -152,6 +164,7 @@ private:
     TAccount m_account;
     // The account file as this program last read or wrote it.
     std::optional<FileIdentity> m_accountFileIdentity;
+    AccountSettings m_settings;
     std::unique_ptr<TfrmOptions> m_options;
     // L_Column1, R_Column1 to R_Column4 and L_Width as last set: hidden columns and a window
     // not laid out yet have no width of their own to read.

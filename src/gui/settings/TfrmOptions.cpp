@@ -113,7 +113,6 @@ TfrmOptions::TfrmOptions(TfrmMain& main) : QDialog(nullptr, Qt::Dialog | Qt::MSW
     m_panList->setAlignment(Qt::AlignCenter);
     m_panList->setAutoFillBackground(true);
     m_panList->setMinimumHeight(44);
-    m_panList->setFont(QFont(QStringLiteral("MS Sans Serif"), S{}.FontSize));
     m_butColor = FlatButton(look, "butColor", QStringLiteral("Изменить цвет фона"));
     m_SpeedButton1 = FlatButton(look, "SpeedButton1", QStringLiteral("Изменить шрифт текста"));
     auto* panelButtons = new QHBoxLayout;
@@ -183,8 +182,7 @@ TfrmOptions::TfrmOptions(TfrmMain& main) : QDialog(nullptr, Qt::Dialog | Qt::MSW
     m_pages->setMinimumSize(411, 240);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    m_opened = Settings();
-    ShowPanel();
+    Edit(AccountSettings{});
 
     connect(m_butOk, &QPushButton::clicked, this, &TfrmOptions::butOkClick);
     connect(m_butCancel, &QPushButton::clicked, this, &TfrmOptions::butCancelClick);
@@ -199,90 +197,39 @@ QCheckBox* TfrmOptions::AddCheck(QWidget* page, const char* name, const QString&
 {
     auto* check = new QCheckBox(caption, page);
     check->setObjectName(QLatin1String(name));
-    check->setChecked(S{}.*(std::find_if(kChecks.begin(), kChecks.end(), [name](const CheckSetting& setting) {
-                                return std::string_view(setting.control) == name;
-                            })->member));
     page->layout()->addWidget(check);
     return check;
 }
 
-AccountSettings TfrmOptions::Settings() const
+void TfrmOptions::Edit(const AccountSettings& settings)
 {
-    AccountSettings settings;
-    for (const CheckSetting& check : kChecks) {
-        settings.*check.member = findChild<QCheckBox*>(QLatin1String(check.control))->isChecked();
-    }
-    settings.rbFull = m_rbFull->isChecked();
-    const QFont font = m_panList->font();
-    settings.BgColor = m_panelColor;
-    settings.FontSize = font.pointSize();
-    settings.FontName = ToCodePage(font.family()).bytes;
-    settings.FontBold = font.bold();
-    settings.FontItalic = font.italic();
-    settings.FontUnderline = font.underline();
-    settings.FontColor = m_panelFontColor;
-    m_main.ReadListWidths(settings);
-    return settings;
-}
-
-void TfrmOptions::SetSettings(const AccountSettings& settings)
-{
+    m_edited = settings;
     for (const CheckSetting& check : kChecks) {
         findChild<QCheckBox*>(QLatin1String(check.control))->setChecked(settings.*check.member);
     }
     (settings.rbFull ? m_rbFull : m_rbBrief)->setChecked(true);
     EnableStarOptions(settings.rbFull);
-    QFont font = m_panList->font();
-    if (!settings.FontName.empty()) {
-        font.setFamily(FromCodePage(settings.FontName));
-    }
-    if (settings.FontSize >= kMinFontPoints && settings.FontSize <= kMaxFontPoints) {
-        font.setPointSize(settings.FontSize);
-    }
-    font.setBold(settings.FontBold);
-    font.setItalic(settings.FontItalic);
-    font.setUnderline(settings.FontUnderline);
-    m_panList->setFont(font);
-    m_panelColor = settings.BgColor;
-    m_panelFontColor = settings.FontColor;
     ShowPanel();
-    m_main.SetListWidths(settings);
 }
 
-ListLook TfrmOptions::Look() const
+AccountSettings TfrmOptions::Edited() const
 {
-    const QPalette desktop = QApplication::palette();
-    return ListLook{findChild<QCheckBox*>(QStringLiteral("cbHeaders"))->isChecked(),
-                    findChild<QCheckBox*>(QStringLiteral("cbGridLines"))->isChecked(),
-                    findChild<QCheckBox*>(QStringLiteral("cbFoldIcons"))->isChecked(),
-                    findChild<QCheckBox*>(QStringLiteral("cbRecIcons"))->isChecked(),
-                    m_rbBrief->isChecked(),
-                    findChild<QCheckBox*>(QStringLiteral("cbFP"))->isChecked(),
-                    ColorFromNumber(m_panelColor, desktop, QPalette::Base),
-                    ColorFromNumber(m_panelFontColor, desktop, QPalette::Text),
-                    m_panList->font()};
+    AccountSettings settings = m_edited;
+    for (const CheckSetting& check : kChecks) {
+        settings.*check.member = findChild<QCheckBox*>(QLatin1String(check.control))->isChecked();
+    }
+    settings.rbFull = m_rbFull->isChecked();
+    return settings;
 }
 
 void TfrmOptions::ShowPanel()
 {
-    const ListLook look = Look();
+    const ListLook look = LookOf(m_edited);
     QPalette palette = m_panList->palette();
     palette.setColor(QPalette::Window, look.background);
     palette.setColor(QPalette::WindowText, look.text);
     m_panList->setPalette(palette);
-}
-
-bool TfrmOptions::LoadSettings()
-{
-    const std::filesystem::path file = m_main.AccountFile(kSettingsExtension);
-    std::error_code error;
-    if (!std::filesystem::exists(file, error)) {
-        return false;
-    }
-    AccountSettings settings = Settings();
-    const bool complete = ::velmora::LoadSettings(file, m_main.Account().Password, settings);
-    SetSettings(settings);
-    return complete;
+    m_panList->setFont(look.font);
 }
 
 void TfrmOptions::SaveSettings()
@@ -291,29 +238,7 @@ void TfrmOptions::SaveSettings()
         m_main.SaveSettingsFile();
     } catch (const FileError& failure) {
         // The account stays marked as modified below, so the next save tries again.
-        m_main.Services().messages.ShowMessage(MessageKind::Error, QString::fromUtf8(failure.what()));
-    }
-}
-
-void TfrmOptions::ApplySettings()
-{
-    try {
-        m_main.ApplySettings();
-    } catch (const std::exception&) {
-        // The lists keep what they showed; nothing to tell the user.
-    }
-}
-
-void TfrmOptions::LoadAndApplySettings()
-{
-    if (LoadSettings()) {
-        ApplySettings();
-        return;
-    }
-    std::error_code error;
-    if (std::filesystem::exists(m_main.AccountFile(kSettingsExtension), error)) {
-        // Silently using the defaults would hide that the file no longer matches the account.
-        m_main.ShowMessageBox(m_main.Message("const_settings_unreadable"), MessageKind::Warning);
+        m_main.ReportFailure(failure);
     }
 }
 
@@ -324,24 +249,14 @@ void TfrmOptions::EnableStarOptions(bool enabled)
     }
 }
 
-void TfrmOptions::ResetToDefaults()
-{
-    SetSettings(AccountSettings{});
-    m_opened = Settings();
-    ApplySettings();
-}
-
-void TfrmOptions::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        m_opened = Settings();
-    }
-}
-
 void TfrmOptions::butOkClick()
 {
-    ApplySettings();
+    m_main.SetSettings(Edited());
+    try {
+        m_main.ApplySettings();
+    } catch (const std::exception&) {
+        // The lists keep what they showed; nothing to tell the user.
+    }
     SaveSettings();
     // The folder refill selects its row again, which empties the record selection: keep it.
     const int record = m_main.SelectedRow(m_main.RecordList());
@@ -351,42 +266,30 @@ void TfrmOptions::butOkClick()
         m_main.FocusRow(m_main.RecordList(), record);
         m_main.SelectRow(m_main.RecordList(), record);
     }
-    m_main.Account().Modified = true;
-    m_main.AccountChanged();
     m_main.Splitter1Moved();
     accept();
 }
 
 void TfrmOptions::butCancelClick()
 {
-    std::error_code error;
-    if (std::filesystem::exists(m_main.AccountFile(kSettingsExtension), error)) {
-        LoadSettings();
-    } else {
-        // Nothing to reload: the dialog's changes are dropped all the same.
-        SetSettings(m_opened);
-    }
-    QDialog::reject();
-}
-
-void TfrmOptions::reject()
-{
-    butCancelClick();
+    reject();
 }
 
 void TfrmOptions::butColorClick()
 {
-    const QColor shown = Look().background;
+    m_edited = Edited();
+    const QColor shown = LookOf(m_edited).background;
     const std::optional<QColor> chosen = m_main.Services().fontColorDialogs.ChooseColor(shown);
     if (chosen && *chosen != shown) {
-        m_panelColor = NumberFromColor(*chosen);
+        m_edited.BgColor = NumberFromColor(*chosen);
         ShowPanel();
     }
 }
 
 void TfrmOptions::SpeedButton1Click()
 {
-    const ListLook look = Look();
+    m_edited = Edited();
+    const ListLook look = LookOf(m_edited);
     const std::optional<FontChoice> chosen =
         m_main.Services().fontColorDialogs.ChooseFont(FontChoice{look.font, look.text});
     if (!chosen) {
@@ -397,13 +300,16 @@ void TfrmOptions::SpeedButton1Click()
         m_main.ReportRefusedCharacter(*name.refused);
         return;
     }
-    QFont font = chosen->font;
-    if (font.pointSize() < kMinFontPoints || font.pointSize() > kMaxFontPoints) {
-        font.setPointSize(std::clamp(QFontInfo(font).pointSize(), kMinFontPoints, kMaxFontPoints));
-    }
-    m_panList->setFont(font);
+    const QFont& font = chosen->font;
+    m_edited.FontName = name.bytes;
+    m_edited.FontSize = font.pointSize() >= kMinFontPoints && font.pointSize() <= kMaxFontPoints
+                            ? font.pointSize()
+                            : std::clamp(QFontInfo(font).pointSize(), kMinFontPoints, kMaxFontPoints);
+    m_edited.FontBold = font.bold();
+    m_edited.FontItalic = font.italic();
+    m_edited.FontUnderline = font.underline();
     if (chosen->color != look.text) {
-        m_panelFontColor = NumberFromColor(chosen->color);
+        m_edited.FontColor = NumberFromColor(chosen->color);
     }
     ShowPanel();
 }

@@ -18,9 +18,9 @@ namespace velmora {
 
 class TfrmMain;
 
-// The account settings dialog. Created once with the main window and kept for the run: its
-// controls are the live settings of the open account (the preview panel `panList` carries the
-// lists' colours and font); the main window keeps the list widths.
+// The account settings dialog. It edits a copy of the account's settings, shown in its controls
+// and the preview panel `panList`; OK hands the copy to the main window, which applies and saves
+// it; Cancel, Esc and the close box drop it.
 class TfrmOptions final : public QDialog
 {
     Q_OBJECT
@@ -29,27 +29,11 @@ class TfrmOptions final : public QDialog
 public:
     explicit TfrmOptions(TfrmMain& main);
 
-    // The live settings: the controls, the panel, and the main window's list widths.
-    AccountSettings Settings() const;
-    // Sets the controls, the panel and the main window's list widths; applies nothing else.
-    void SetSettings(const AccountSettings& settings);
-    // How the controls say the main lists look.
-    ListLook Look() const;
-
-    // Reads the account's settings file into the controls; true when it existed and was read
-    // to its end. A load that stops part-way keeps the keys read before the fault.
-    bool LoadSettings();
-    // Writes the account's settings file from the controls; a failure is reported.
-    void SaveSettings();
-    // Shows the list settings on the main window; failures are swallowed.
-    void ApplySettings();
-    // Loads and shows the settings; a settings file that cannot be read to its end is reported.
-    void LoadAndApplySettings();
+    // Shows these settings in the controls, to be edited.
+    void Edit(const AccountSettings& settings);
+    // The settings as the controls now say.
+    AccountSettings Edited() const;
     void EnableStarOptions(bool enabled);
-    // Every setting and the main window's list widths back to their design defaults, shown on
-    // the lists. Called when the account is cleared (switch, delete) and before the clearing,
-    // so the next account inherits nothing and no immediate save runs during the clear.
-    void ResetToDefaults();
 
     void butOkClick();
     void butCancelClick();
@@ -59,23 +43,14 @@ public:
     void rbFullClick();
     void butHelpClick();
 
-    // Esc and the close box are Cancel.
-    void reject() override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     QCheckBox* AddCheck(QWidget* page, const char* name, const QString& caption);
     void ShowPanel();
+    void SaveSettings();
 
     TfrmMain& m_main;
-    // What the controls held when the dialog was opened: Cancel puts it back when the account
-    // has no settings file to reload.
-    AccountSettings m_opened;
-    // The panel's colours as stored numbers, so a system colour stays one.
-    std::int32_t m_panelColor = AccountSettings::kWindowColor;
-    std::int32_t m_panelFontColor = AccountSettings::kWindowTextColor;
+    // The copy being edited; the check boxes and radio buttons hold their part of it.
+    AccountSettings m_edited;
 
     QTabWidget* m_pages = nullptr;
     QRadioButton* m_rbBrief = nullptr;

@@ -1,5 +1,8 @@
 #include "gui/widgets/DesktopLook.h"
 
+#include "gui/widgets/CodePageText.h"
+
+#include <QApplication>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <array>
@@ -72,6 +75,31 @@ std::int32_t NumberFromColor(const QColor& color)
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(rgb.red()) |
                                      (static_cast<std::uint32_t>(rgb.green()) << 8) |
                                      (static_cast<std::uint32_t>(rgb.blue()) << 16));
+}
+
+QFont FontOf(const AccountSettings& settings)
+{
+    const bool sizeAccepted = settings.FontSize >= kMinFontPoints && settings.FontSize <= kMaxFontPoints;
+    QFont font(FromCodePage(settings.FontName), sizeAccepted ? settings.FontSize : AccountSettings{}.FontSize);
+    font.setBold(settings.FontBold);
+    font.setItalic(settings.FontItalic);
+    font.setUnderline(settings.FontUnderline);
+    font.setStrikeOut(false);
+    return font;
+}
+
+ListLook LookOf(const AccountSettings& settings)
+{
+    const QPalette desktop = QApplication::palette();
+    return ListLook{settings.cbHeaders,
+                    settings.cbGridLines,
+                    settings.cbFoldIcons,
+                    settings.cbRecIcons,
+                    settings.rbBrief(),
+                    settings.cbFP,
+                    ColorFromNumber(settings.BgColor, desktop, QPalette::Base),
+                    ColorFromNumber(settings.FontColor, desktop, QPalette::Text),
+                    FontOf(settings)};
 }
 
 void SubstituteClassicFonts()

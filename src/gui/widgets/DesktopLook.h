@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/settings/AccountSettings.h"
+
 #include <QColor>
 #include <QFont>
 #include <QPalette>
@@ -43,6 +45,14 @@ struct ListLook
     QColor text;
     QFont font;
 };
+
+// The lists' font as the settings describe it, built afresh: family, size and every style are
+// set, so nothing of an earlier font carries over. A size outside the accepted range is the
+// design size.
+QFont FontOf(const AccountSettings& settings);
+
+// How the settings show the lists, on this desktop's palette.
+ListLook LookOf(const AccountSettings& settings);
 
 // Makes the classic face of the design defaults show as the desktop's own font when it is not
 // installed, so the default lists look native.

@@ -279,9 +279,9 @@ INSTANTIATE_TEST_SUITE_P(Table, PlainValues,
                                          PlainCase{"cbHeaders", "true", false, 1}, PlainCase{"cbHeaders", "", false, 1},
                                          PlainCase{"cbHeaders", " 0", false, 1}, PlainCase{"cbHeaders", "0x1", true, 0},
                                          PlainCase{"FontBold", "1", true, 1},     // a style is added
-                                         PlainCase{"FontBold", "0", false, 1},    // and never removed
-                                         PlainCase{"FontBold", "junk", false, 1}, //
-                                         PlainCase{"FontBold", "junk", true, 0},  // junk reads as false
+                                         PlainCase{"FontBold", "0", false, 0},    // an explicit 0 clears it
+                                         PlainCase{"FontBold", "junk", false, 1}, // junk leaves it
+                                         PlainCase{"FontBold", "junk", true, 0},  //
                                          PlainCase{"BgColor", "-16777211", true, -16777211},
                                          PlainCase{"BgColor", "255", true, 255},
                                          PlainCase{"BgColor", "4294967295", true, AccountSettings::kWindowColor},

@@ -159,6 +159,7 @@ private slots:
         QCOMPARE(Session::Content(S().File("anna", kAccountExtension)), before);
 
         S().Platform().messages.clear();
+        S().Main().Options().Edit(S().Main().Settings());
         S().Main().Options().butOkClick(); // the settings dialog's OK writes the file alone
         QCOMPARE(S().Platform().messages.size(), std::size_t(1));
         QCOMPARE(S().Platform().messages.front().kind, MessageKind::Error);

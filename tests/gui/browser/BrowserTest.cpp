@@ -277,6 +277,11 @@ private slots:
         e.Run("mRecDel");
         QCOMPARE(e.platform.messages.size(), std::size_t{1});
         QCOMPARE(e.platform.messages.back().kind, MessageKind::Error);
+        // The language file's sentence, naming the file that could not be written.
+        const QString& text = e.platform.messages.back().text;
+        QVERIFY2(text.contains(e.main.Message("const_file_failed").section(QStringLiteral("%s"), 0, 0)),
+                 qPrintable(text));
+        QVERIFY2(text.contains(QString::fromStdU16String((e.program.dir / "Users").u16string())), qPrintable(text));
         QCOMPARE(Editing::Captions(e.main.RecordRows()), (QStringList{"Work", "Shop"}));
         QCOMPARE(e.SelectedRecord(), -1);
         QVERIFY(e.main.Account().Modified);

@@ -38,13 +38,12 @@ struct Program
         main->FormShow(dir.Path());
     }
 
-    // Changes the live settings through the settings dialog's controls, as its OK would, without
-    // showing them on the main window yet.
+    // Changes the account's settings, without showing them on the main window yet.
     void ChangeSettings(const std::function<void(AccountSettings&)>& change)
     {
         AccountSettings settings = main->Settings();
         change(settings);
-        main->Options().SetSettings(settings);
+        main->SetSettings(settings);
     }
 
     // Only the language, for tests of the main window alone.

@@ -1,5 +1,6 @@
 #include "gui/program/DesktopProgram.h"
 
+#include "core/os/AtomicFile.h"
 #include "gui/commands/CommandTable.h"
 #include "gui/main/TfrmMain.h"
 #include "platform/RecordingAutomation.h"
@@ -34,6 +35,24 @@ private slots:
             }
         }
         QVERIFY_THROWS_EXCEPTION(std::logic_error, commands.Bind("mNoSuchCommand", program.Main(), [] {}));
+    }
+
+    void aFailingCommandIsReportedAndTheNextOneRuns()
+    {
+        QWidget window;
+        QStringList reported;
+        CommandTable commands(
+            window, [&reported](const std::exception& failure) { reported << QString::fromUtf8(failure.what()); });
+        int runs = 0;
+        commands.Bind("mSaveAcc", window, [&runs] {
+            ++runs;
+            throw FileError("Cannot write file", "/nowhere/a.vmk", "No space left on device");
+        });
+        commands.Action("mSaveAcc")->trigger();
+        commands.Action("mSaveAcc")->trigger();
+        QCOMPARE(runs, 2);
+        QCOMPARE(reported.size(), 2);
+        QVERIFY(reported.front().contains(QStringLiteral("No space left on device")));
     }
 
     void helpOpensItsPageOnce()

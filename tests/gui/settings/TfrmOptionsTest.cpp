@@ -154,11 +154,11 @@ private slots:
         OpenAccount();
         if (settingsFile) {
             WriteSettings([](AccountSettings& settings) { settings.cbStrict = true; });
-            Options().LoadAndApplySettings();
+            m_main->LoadAndApplySettings();
         } else {
             AccountSettings before = m_main->Settings();
             before.cbStrict = true;
-            Options().SetSettings(before);
+            m_main->SetSettings(before);
         }
         const AccountSettings opened = m_main->Settings();
         const int result = RunDialog([this, how](TfrmOptions& dialog) {
@@ -175,7 +175,13 @@ private slots:
         });
         QCOMPARE(result, int(QDialog::Rejected));
         QVERIFY(m_main->Settings() == opened);
-        QVERIFY(Control("cbPassStars")->isEnabled());
+        // Opened again, the dialog shows the settings, not the dropped edits.
+        RunDialog([this](TfrmOptions& dialog) {
+            QVERIFY(Control("cbPassStars")->isEnabled());
+            QVERIFY(Control("cbGridLines")->isChecked());
+            QVERIFY(Control("cbStrict")->isChecked());
+            dialog.reject();
+        });
         // Nothing applied, nothing saved.
         QVERIFY(m_main->FolderList()->showGrid());
         QVERIFY(!m_main->RecordList()->isColumnHidden(1));
@@ -183,7 +189,7 @@ private slots:
         QCOMPARE(std::filesystem::exists(SettingsFile()), settingsFile);
     }
 
-    void boldThenCancelKeepsTheBoldPanelUntilOk()
+    void aFontStyleChosenThenCancelledIsDropped()
     {
         OpenAccount();
         WriteSettings([](AccountSettings&) {});
@@ -192,19 +198,42 @@ private slots:
         m_program->platform.fonts.push_back(FontChoice{bold, QColor(0, 0, 0x80)});
         RunDialog([this](TfrmOptions&) {
             Control<QToolButton>("SpeedButton1")->click();
+            QVERIFY(Panel()->font().bold());
             Control<QPushButton>("butCancel")->click();
         });
         QCOMPARE(m_program->platform.fontsOffered.size(), 1u);
         QCOMPARE(m_program->platform.fontsOffered[0].font, m_main->FolderList()->font());
-        QVERIFY(Panel()->font().bold()); // loading never removes a style
         QVERIFY(!m_main->FolderList()->font().bold());
-        QVERIFY(!m_main->RecordList()->font().bold());
-        QCOMPARE(m_main->Settings().FontColor, AccountSettings::kWindowTextColor); // reloaded from the file
+        QCOMPARE(m_main->Settings().FontColor, AccountSettings::kWindowTextColor);
 
-        RunDialog([this](TfrmOptions&) { Control<QPushButton>("butOk")->click(); });
-        QVERIFY(m_main->FolderList()->font().bold());
-        QVERIFY(m_main->RecordList()->font().bold());
-        QVERIFY(StoredSettings().FontBold);
+        // OK without a change keeps the font as it was.
+        RunDialog([this](TfrmOptions&) {
+            QVERIFY(!Panel()->font().bold());
+            Control<QPushButton>("butOk")->click();
+        });
+        QVERIFY(!m_main->FolderList()->font().bold());
+        QVERIFY(!StoredSettings().FontBold);
+    }
+
+    void theListsFontIsBuiltFromTheSettingsAlone()
+    {
+        OpenAccount();
+        AccountSettings styled = m_main->Settings();
+        styled.FontBold = styled.FontItalic = styled.FontUnderline = true;
+        m_main->SetSettings(styled);
+        m_main->ApplySettings();
+        QVERIFY(m_main->RecordList()->font().bold() && m_main->RecordList()->font().italic());
+
+        // The next account's file clears every style explicitly.
+        WriteSettings([](AccountSettings& settings) {
+            settings.FontBold = settings.FontItalic = settings.FontUnderline = false;
+        });
+        m_main->LoadAndApplySettings();
+        for (QTableView* list : {m_main->FolderList(), m_main->RecordList()}) {
+            QVERIFY(!list->font().bold());
+            QVERIFY(!list->font().italic());
+            QVERIFY(!list->font().underline());
+        }
     }
 
     void briefLayoutDisablesTheAsteriskBoxesAndKeepsTheirStates()
@@ -252,18 +281,18 @@ private slots:
             settings.R_Column2 = width; // stops the load when it is no width
             settings.R_Column3 = 77;
         });
-        QCOMPARE(Options().LoadSettings(), loaded);
+        QCOMPARE(m_main->LoadSettings(), loaded);
         AccountSettings now = m_main->Settings();
         QVERIFY(!now.cbGridLines); // the keys before the fault are in
         QCOMPARE(now.R_Column1, 99);
         QCOMPARE(now.R_Column2, loaded ? width : AccountSettings{}.R_Column2);
         QCOMPARE(now.R_Column3, loaded ? 77 : AccountSettings{}.R_Column3);
 
-        // A load that stopped applies nothing.
-        Options().SetSettings(AccountSettings{});
+        // A load that stopped still shows what it read.
+        m_main->SetSettings(AccountSettings{});
         m_main->ApplySettings();
-        Options().LoadAndApplySettings();
-        QCOMPARE(m_main->FolderList()->showGrid(), !loaded);
+        m_main->LoadAndApplySettings();
+        QVERIFY(!m_main->FolderList()->showGrid());
     }
 
     void recordKeyComesFromTheRowAfterAStoppedLoad()
@@ -271,13 +300,14 @@ private slots:
         OpenAccount();
         m_main->FillRecordList(false);
         m_main->SelectRow(m_main->RecordList(), 2);
-        // The layout changes in the controls, the lists are not rebuilt.
+        // The load stops at the width; the layout read before it is applied, the rows stay.
         WriteSettings([](AccountSettings& settings) {
             settings.rbFull = false;
             settings.L_Column1 = -3;
         });
-        Options().LoadAndApplySettings();
+        m_main->LoadAndApplySettings();
         QVERIFY(m_main->Settings().rbBrief());
+        QVERIFY(m_main->RecordList()->isColumnHidden(1));
         QCOMPARE(m_main->RecordRows().Rows()[2].SubItems.size(), 4u);
         QVERIFY(m_main->SelectedRecord() != nullptr);
         QCOMPARE(m_main->SelectedRecord()->Name, std::string("Bank"));
@@ -290,7 +320,7 @@ private slots:
         current.cbFP = false;
         current.cbTray = false;
         current.R_Column4 = 66;
-        Options().SetSettings(current);
+        m_main->SetSettings(current);
         QVERIFY(!std::filesystem::exists(SettingsFile()));
         m_main->SaveAccount();
         const AccountSettings stored = StoredSettings();
@@ -312,10 +342,10 @@ private slots:
         previous.L_Column1 = 50;
         previous.R_Column3 = 10;
         previous.L_Width = 300;
-        Options().SetSettings(previous);
+        m_main->SetSettings(previous);
         m_main->ApplySettings();
 
-        Options().ResetToDefaults();
+        m_main->ResetSettings();
         QVERIFY(m_main->Settings() == AccountSettings{});
         QVERIFY(!Panel()->font().bold());
         QVERIFY(!m_main->FolderList()->horizontalHeader()->isHidden());
@@ -360,11 +390,12 @@ private slots:
         OpenAccount();
         const QColor window = QApplication::palette().color(QPalette::Base);
         m_program->platform.colors = {std::nullopt, window, QColor(0, 255, 0)};
-        RunDialog([this, window](TfrmOptions&) {
+        RunDialog([this, window](TfrmOptions& dialog) {
             for (int i = 0; i < 3; ++i) {
                 Control<QToolButton>("butColor")->click();
                 // A cancelled dialog or the same colour keeps the system colour number.
-                QCOMPARE(m_main->Settings().BgColor, i < 2 ? AccountSettings::kWindowColor : 0x0000FF00);
+                QCOMPARE(dialog.Edited().BgColor, i < 2 ? AccountSettings::kWindowColor : 0x0000FF00);
+                QCOMPARE(m_main->Settings().BgColor, AccountSettings::kWindowColor); // not before OK
             }
             QCOMPARE(Panel()->palette().color(QPalette::Window), QColor(0, 255, 0));
             QCOMPARE(m_main->FolderList()->palette().color(QPalette::Base), window); // not before OK
