@@ -2,6 +2,7 @@
 
 #include "core/account/AccountBackup.h"
 #include "core/account/AccountDirectory.h"
+#include "core/os/FileExists.h"
 #include "core/vault/FolderCopy.h"
 #include "gui/main/TfrmMain.h"
 
@@ -15,12 +16,6 @@ namespace {
 std::filesystem::path ToPath(const QString& file)
 {
     return std::filesystem::path(file.toStdU16String());
-}
-
-bool Exists(const std::filesystem::path& file)
-{
-    std::error_code error;
-    return std::filesystem::exists(file, error);
 }
 
 } // namespace
@@ -87,7 +82,7 @@ void BackupCommands::mSaveFolderClick()
     if (!file.has_extension()) {
         file += ".vmf";
     }
-    if (Exists(file) &&
+    if (FileExists(file) &&
         m_main.Services().messages.AskYesNo(QLatin1Char('\r') + m_main.Message("const_overwrite")) != Answer::Yes) {
         return;
     }
@@ -112,7 +107,7 @@ void BackupCommands::mAccClick()
         return;
     }
     const std::optional<QString> chosen = m_main.Services().files.OpenFile(caption, QString(), filter);
-    if (!chosen || !Exists(ToPath(*chosen))) {
+    if (!chosen || !FileExists(ToPath(*chosen))) {
         return;
     }
     const std::filesystem::path imported = ToPath(*chosen);
