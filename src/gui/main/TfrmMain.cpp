@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -26,6 +27,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace velmora {
 namespace {
@@ -332,9 +334,8 @@ void TfrmMain::BuildLists()
                     }
                 }
             });
-    connect(m_splitter, &QSplitter::splitterMoved, this, [this] { Splitter1Moved(); });
-    connect(m_lstFolders, &QTableView::doubleClicked, Action("mFolderEdit"), &QAction::trigger);
-    connect(m_lstRecords, &QTableView::doubleClicked, Action("mRecEdit"), &QAction::trigger);
+    // The splitter reports every mouse step; the account takes the new width once, when the drag ends.
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] { m_splitterDragged = true; });
     connect(m_lstFolders, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { m_cmFolder->popup(m_lstFolders->viewport()->mapToGlobal(at)); });
     connect(m_lstRecords, &QWidget::customContextMenuRequested, this,
@@ -590,8 +591,7 @@ void TfrmMain::Splitter1Moved()
 {
     AlignToFolderList();
     // The folder list's width is one of the settings the account file's save writes.
-    m_account.Modified = true;
-    AccountChanged();
+    m_account.MarkChanged();
 }
 
 void TfrmMain::AlignToFolderList()
@@ -632,6 +632,29 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_lstFolders && event->type() == QEvent::Resize) {
         AlignToFolderList();
+    }
+    if (event->type() == QEvent::MouseButtonRelease && watched == m_splitter->handle(1)) {
+        // Queued: without live resizing the splitter itself moves only when it takes this release.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (std::exchange(m_splitterDragged, false)) {
+                    Splitter1Moved();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    // A double-click anywhere in a list runs its edit command, on an empty area too, where the
+    // command says what to select first (the view's own signal only comes for a cell).
+    if (event->type() == QEvent::MouseButtonDblClick && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == m_lstFolders->viewport()) {
+            Action("mFolderEdit")->trigger();
+            return true;
+        }
+        if (watched == m_lstRecords->viewport()) {
+            Action("mRecEdit")->trigger();
+            return true;
+        }
     }
     // Seen once per release: at the focused control, before it handles the key.
     if (event->type() == QEvent::KeyRelease && watched == focusWidget() && watched->isWidgetType() &&

@@ -158,6 +158,7 @@ private:
     int ChangingFolderIndex = -1;
     // The record list shows a folder's records (its count is in the status bar).
     bool m_recordListShowsFolder = false;
+    bool m_splitterDragged = false;
     std::unique_ptr<InterfaceLanguage> m_language;
 
     QList<QIcon> m_imgLst;
