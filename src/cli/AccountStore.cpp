@@ -14,6 +14,17 @@
 namespace velmora::cli {
 namespace {
 
+// Whether a file of the account is there; anything else in its place fails the command as a read
+// failure, never as a missing file.
+bool AccountFileThere(const std::filesystem::path& path)
+{
+    try {
+        return RegularFileExists(path);
+    } catch (const FileError& failure) {
+        throw CommandError(ExitCode::ReadWriteFailure, failure.what());
+    }
+}
+
 std::string LineCount(std::size_t count, std::string_view what)
 {
     return std::to_string(count) + (count == 1 ? " line " : " lines ") + std::string(what);
@@ -63,7 +74,7 @@ std::string QuotedName(const TAccount& account)
 
 void RequireAccountFile(const std::filesystem::path& programDir, const TAccount& account)
 {
-    if (!RegularFileExists(AccountFilePath(programDir, account.Name, kAccountExtension))) {
+    if (!AccountFileThere(AccountFilePath(programDir, account.Name, kAccountExtension))) {
         throw NoSuchAccount(programDir, account);
     }
 }
@@ -110,7 +121,7 @@ void RequireUndamaged(const std::filesystem::path& programDir, const TAccount& a
 std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& programDir, const TAccount& account)
 {
     const std::filesystem::path file = AccountFilePath(programDir, account.Name, kSettingsExtension);
-    if (!RegularFileExists(file)) {
+    if (!AccountFileThere(file)) {
         return std::nullopt;
     }
     RequireReadable(file);
