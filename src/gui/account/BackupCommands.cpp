@@ -4,6 +4,7 @@
 #include "core/account/AccountDirectory.h"
 #include "core/os/FileExists.h"
 #include "core/vault/FolderCopy.h"
+#include "gui/commands/CommandTable.h"
 #include "gui/main/TfrmMain.h"
 
 #include <QAction>
@@ -22,15 +23,10 @@ std::filesystem::path ToPath(const QString& file)
 
 BackupCommands::BackupCommands(TfrmMain& main) : QObject(&main), m_main(main)
 {
-    const auto wire = [this](const char* name, void (BackupCommands::*handler)()) {
-        auto* action = m_main.findChild<QAction*>(QLatin1String(name));
-        connect(action, &QAction::triggered, this, handler);
-        action->setEnabled(true);
-    };
-    wire("mSaveAccDisk", &BackupCommands::mSaveAccDiskClick);
-    wire("mSaveFolder", &BackupCommands::mSaveFolderClick);
-    wire("mAcc", &BackupCommands::mAccClick);
-    wire("mFol", &BackupCommands::mFolClick);
+    m_main.Commands().Bind("mSaveAccDisk", *this, [this] { mSaveAccDiskClick(); });
+    m_main.Commands().Bind("mSaveFolder", *this, [this] { mSaveFolderClick(); });
+    m_main.Commands().Bind("mAcc", *this, [this] { mAccClick(); });
+    m_main.Commands().Bind("mFol", *this, [this] { mFolClick(); });
 }
 
 void BackupCommands::ShowError(const char* key)
