@@ -5,31 +5,13 @@
 #include "gui/program/DesktopProgram.h"
 #include "gui/widgets/Pictures.h"
 #include "platform/AutomationDesktop.h"
+#include "platform/DisplayCheck.h"
 #include "platform/QtPlatform.h"
 #include "platform/TrayIconQt.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <cstdio>
-#include <cstdlib>
-
-namespace {
-
-// Qt would abort with a long message; say it in one line instead.
-bool DisplayAvailable()
-{
-#if defined(Q_OS_LINUX)
-    const auto set = [](const char* name) {
-        const char* value = std::getenv(name);
-        return value != nullptr && *value != '\0';
-    };
-    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
-#else
-    return true;
-#endif
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {

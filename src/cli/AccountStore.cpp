@@ -4,6 +4,7 @@
 #include "core/account/AccountDirectory.h"
 #include "core/account/AccountFilesWriter.h"
 #include "core/os/AtomicFile.h"
+#include "core/os/FileExists.h"
 #include "core/vault/CodePage.h"
 #include "core/vault/Secret.h"
 
@@ -13,23 +14,15 @@
 namespace velmora::cli {
 namespace {
 
-// Whether the file is there. Anything else in its place (a directory, a device) cannot be read as
-// the file: that is a read failure, never a missing file.
-bool FileExists(const std::filesystem::path& path)
+// Whether a file of the account is there; anything else in its place fails the command as a read
+// failure, never as a missing file.
+bool AccountFileThere(const std::filesystem::path& path)
 {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (status.type() == std::filesystem::file_type::not_found) {
-        return false;
+    try {
+        return RegularFileExists(path);
+    } catch (const FileError& failure) {
+        throw CommandError(ExitCode::ReadWriteFailure, failure.what());
     }
-    if (error) {
-        throw CommandError(ExitCode::ReadWriteFailure,
-                           "Cannot reach the file " + PathText(path) + ": " + error.message() + ".");
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        throw CommandError(ExitCode::ReadWriteFailure, PathText(path) + " is not a regular file.");
-    }
-    return true;
 }
 
 std::string LineCount(std::size_t count, std::string_view what)
@@ -81,7 +74,7 @@ std::string QuotedName(const TAccount& account)
 
 void RequireAccountFile(const std::filesystem::path& programDir, const TAccount& account)
 {
-    if (!FileExists(AccountFilePath(programDir, account.Name, kAccountExtension))) {
+    if (!AccountFileThere(AccountFilePath(programDir, account.Name, kAccountExtension))) {
         throw NoSuchAccount(programDir, account);
     }
 }
@@ -128,7 +121,7 @@ void RequireUndamaged(const std::filesystem::path& programDir, const TAccount& a
 std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& programDir, const TAccount& account)
 {
     const std::filesystem::path file = AccountFilePath(programDir, account.Name, kSettingsExtension);
-    if (!FileExists(file)) {
+    if (!AccountFileThere(file)) {
         return std::nullopt;
     }
     RequireReadable(file);

@@ -10,13 +10,13 @@
 #include "core/migrate/KeePassCsv.h"
 #include "core/migrate/KeePassXmlWriter.h"
 #include "core/os/AtomicFile.h"
+#include "core/os/FileExists.h"
 #include "core/settings/IniLang.h"
 #include "core/settings/LanguageChoice.h"
 #include "core/vault/CodePage.h"
 #include "core/vault/ListRows.h"
 #include "core/vault/Secret.h"
 
-#include <ctime>
 #include <string_view>
 
 namespace velmora::cli {
@@ -267,9 +267,7 @@ void ImportCommand(const CommandContext& context, const ImportOptions& options)
     ScopedAccount account(AccountName(options.account));
     const std::string quoted = QuotedName(*account);
     RequireNewAccountName(context.programDir, account->Name, quoted);
-    std::error_code error;
-    if (!options.replace &&
-        std::filesystem::exists(AccountFilePath(context.programDir, account->Name, kAccountExtension), error)) {
+    if (!options.replace && FileExists(AccountFilePath(context.programDir, account->Name, kAccountExtension))) {
         throw CommandError(ExitCode::Usage,
                            "The account " + quoted + " already exists; give --replace to write over it.");
     }

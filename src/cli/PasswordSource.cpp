@@ -1,12 +1,10 @@
 #include "cli/PasswordSource.h"
 
 #include "cli/ExitCode.h"
+#include "core/os/Terminal.h"
 #include "core/vault/Secret.h"
 
-#include <csignal>
 #include <iostream>
-#include <termios.h>
-#include <unistd.h>
 
 namespace velmora::cli {
 namespace {
@@ -14,50 +12,12 @@ namespace {
 // Long enough for any password, so reading never moves it to a second buffer that is not wiped.
 constexpr std::size_t kPasswordReserve = 1024;
 
-termios g_savedTerminal{};
-
-extern "C" void RestoreTerminalAndStop(int signal)
-{
-    tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-}
-
-// Turns echo off while it lives, and back on when it goes or when Ctrl+C ends the program.
-class HiddenInput
-{
-public:
-    HiddenInput()
-    {
-        m_active = tcgetattr(STDIN_FILENO, &g_savedTerminal) == 0;
-        if (m_active) {
-            m_previousHandler = std::signal(SIGINT, RestoreTerminalAndStop);
-            termios hidden = g_savedTerminal;
-            hidden.c_lflag &= ~static_cast<tcflag_t>(ECHO);
-            tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden);
-        }
-    }
-    ~HiddenInput()
-    {
-        if (m_active) {
-            tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_savedTerminal);
-            std::signal(SIGINT, m_previousHandler);
-        }
-    }
-    HiddenInput(const HiddenInput&) = delete;
-    HiddenInput& operator=(const HiddenInput&) = delete;
-
-private:
-    bool m_active = false;
-    void (*m_previousHandler)(int) = SIG_DFL;
-};
-
 void ReadFromTerminal(std::string_view prompt, std::string& password)
 {
     std::cerr << prompt << std::flush;
     bool read = false;
     {
-        HiddenInput hidden;
+        HiddenTerminalInput hidden;
         read = ReadPasswordLine(std::cin, password);
     }
     std::cerr << '\n';
@@ -82,7 +42,7 @@ bool ReadPasswordLine(std::istream& in, std::string& password)
 
 void StandardInputPasswords::Read(std::string_view prompt, bool confirm, std::string& password)
 {
-    if (!isatty(STDIN_FILENO)) {
+    if (!StandardInputIsTerminal()) {
         if (!ReadPasswordLine(std::cin, password)) {
             throw CommandError(ExitCode::Usage, "No password on standard input: give it as one line.");
         }

@@ -2,6 +2,7 @@
 
 #include "core/account/AccountDirectory.h"
 #include "core/os/AtomicFile.h"
+#include "core/os/FileExists.h"
 
 #include <system_error>
 #include <utility>
@@ -11,7 +12,7 @@ namespace {
 
 [[noreturn]] void Fail(const std::string& what, const std::filesystem::path& path, const std::error_code& error = {})
 {
-    std::string message = what + " \"" + path.string() + "\"";
+    std::string message = what + " \"" + PathText(path) + "\"";
     if (error) {
         message += ": " + error.message();
     }
@@ -22,12 +23,6 @@ namespace {
 void ReplaceWithCopy(const std::filesystem::path& source, const std::filesystem::path& target)
 {
     WriteFileAtomically(target, ReadWholeFile(source));
-}
-
-bool Exists(const std::filesystem::path& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(path, error);
 }
 
 void Rename(const std::filesystem::path& from, const std::filesystem::path& to)
@@ -43,7 +38,7 @@ void RemoveFile(const std::filesystem::path& path)
 {
     std::error_code error;
     std::filesystem::remove(path, error);
-    if (Exists(path)) {
+    if (FileExists(path)) {
         Fail("Cannot delete file", path, error);
     }
 }
@@ -61,7 +56,7 @@ void CopyAccountFiles(const std::filesystem::path& programDir, std::string_view 
     for (const std::string_view extension : {kAccountExtension, kSettingsExtension, kHintExtension}) {
         const std::filesystem::path source = AccountFilePath(programDir, name, extension);
         const std::filesystem::path copy = target / source.filename();
-        if (extension == kHintExtension && !Exists(source)) {
+        if (extension == kHintExtension && !FileExists(source)) {
             RemoveFile(copy); // an account without a hint has none in its copy either
         } else {
             ReplaceWithCopy(source, copy);
@@ -107,7 +102,7 @@ bool BringImportCompanions(const std::filesystem::path& imported, const std::fil
     bool settings = false;
     for (const std::string_view extension : {kSettingsExtension, kHintExtension}) {
         const std::filesystem::path source = CompanionPath(imported, extension);
-        if (Exists(source)) {
+        if (FileExists(source)) {
             ReplaceWithCopy(source, AccountFilePath(programDir, name, extension));
             settings = settings || extension == kSettingsExtension;
         }
@@ -143,7 +138,7 @@ std::vector<std::filesystem::path> RecoverUnfinishedImports(const std::filesyste
     std::vector<std::filesystem::path> recovered;
     for (const auto& [backup, account] : backups) {
         std::error_code renameError;
-        if (!Exists(account) && std::filesystem::is_regular_file(backup, renameError)) {
+        if (!FileExists(account) && std::filesystem::is_regular_file(backup, renameError)) {
             std::filesystem::rename(backup, account, renameError);
             if (!renameError) {
                 recovered.push_back(account);

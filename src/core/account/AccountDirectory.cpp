@@ -1,6 +1,7 @@
 #include "core/account/AccountDirectory.h"
 
 #include "core/os/AtomicFile.h"
+#include "core/os/FileExists.h"
 #include "core/settings/IniDocument.h"
 #include "core/vault/CodePage.h"
 
@@ -135,8 +136,7 @@ bool AccountNameFits(std::string_view name)
 std::string ReadAccountHint(const std::filesystem::path& programDir, std::string_view name)
 {
     const std::filesystem::path file = AccountFilePath(programDir, name, kHintExtension);
-    std::error_code error;
-    if (!std::filesystem::exists(file, error)) {
+    if (!FileExists(file)) {
         return {};
     }
     const std::string content = ReadWholeFile(file, kMaxHintFileBytes);

@@ -61,10 +61,7 @@ void WriteExportFile(const std::filesystem::path& path, const OutputProducer& pr
         throw ExportRefused("\"" + PathText(path) + "\" is in the accounts' directory " + PathText(usersDirectory) +
                             " or is one of its files; an export is never written there.");
     }
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
-        !std::filesystem::is_directory(status)) {
+    if (IsSpecialFile(path)) {
         WriteInPlace(path, produce);
         return;
     }

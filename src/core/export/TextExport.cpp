@@ -1,5 +1,6 @@
 #include "core/export/TextExport.h"
 
+#include "core/os/LocalTime.h"
 #include "core/vault/CodePage.h"
 
 #include <array>
@@ -96,9 +97,7 @@ std::string ExportMoment(const std::tm& local)
 
 std::string CurrentExportMoment()
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = LocalTime(std::time(nullptr));
     // The locale's date may use characters the code page lacks; the ISO form never does.
     CodePageText moment = Utf8ToCodePage(ExportMoment(local));
     if (!moment.unmappable) {

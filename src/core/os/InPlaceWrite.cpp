@@ -16,7 +16,14 @@
 #endif
 
 namespace velmora {
-namespace {} // namespace
+
+bool IsSpecialFile(const std::filesystem::path& path)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+           !std::filesystem::is_directory(status);
+}
 
 void WriteInPlace(const std::filesystem::path& path, std::string_view content)
 {

@@ -8,6 +8,10 @@
 
 namespace velmora {
 
+// True when the path names (links followed) an existing file that is neither a regular file nor
+// a directory: a device, a FIFO, a socket. Such a file is written in place, never replaced.
+bool IsSpecialFile(const std::filesystem::path& path);
+
 // Writes `content` into an existing file that is not a regular file (a device, a FIFO), as a
 // shell redirection does: opened for writing, never created, truncated or replaced, and never
 // made the controlling terminal. A FIFO waits for its reader. Throws FileError naming the file,

@@ -4,6 +4,9 @@
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #endif
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace velmora {
 
@@ -17,6 +20,14 @@ void HardenProcess()
     setrlimit(RLIMIT_CORE, &noCore);
 #endif
     // Elsewhere (Windows) crash dumps and debugging rights are the system's settings; nothing to do.
+}
+
+void KeepNewFilesPrivate()
+{
+#ifndef _WIN32
+    umask(077);
+#endif
+    // Windows: new files take the access rights of their folder, the user's own by default.
 }
 
 } // namespace velmora

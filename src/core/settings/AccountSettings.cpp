@@ -1,6 +1,7 @@
 #include "core/settings/AccountSettings.h"
 
 #include "core/os/AtomicFile.h"
+#include "core/os/FileExists.h"
 #include "core/settings/IniDocument.h"
 #include "core/settings/TSECURITYINI.h"
 
@@ -120,8 +121,7 @@ bool LoadSettings(const std::filesystem::path& file, std::string_view password, 
 {
     std::string text;
     try {
-        std::error_code error;
-        if (!std::filesystem::exists(file, error)) {
+        if (!FileExists(file)) {
             return false;
         }
         text = ReadWholeFile(file, kMaxSettingsFileBytes);

@@ -1,6 +1,7 @@
 #include "core/settings/IniLang.h"
 
 #include "core/os/AtomicFile.h"
+#include "core/os/FileExists.h"
 #include "core/vault/CodePage.h"
 
 #include <system_error>
@@ -14,12 +15,6 @@ constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 std::filesystem::path LanguageFilePath(const std::filesystem::path& programDir, const std::filesystem::path& path)
 {
     return path.empty() ? programDir / kDefaultLanguageFileName : path;
-}
-
-bool FileExists(const std::filesystem::path& path)
-{
-    std::error_code error;
-    return std::filesystem::exists(path, error);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "core/settings/LanguageChoice.h"
 
 #include "core/os/AtomicFile.h"
+#include "core/os/FileExists.h"
 #include "core/settings/IniDocument.h"
 
 #include <system_error>
@@ -16,8 +17,7 @@ std::filesystem::path ReadLanguageChoice(const std::filesystem::path& programDir
 {
     try {
         const std::filesystem::path file = programDir / kLanguageChoiceFileName;
-        std::error_code error;
-        if (!std::filesystem::exists(file, error)) {
+        if (!FileExists(file)) {
             return current;
         }
         const IniDocument document = IniDocument::Parse(ReadWholeFile(file, kMaxChoiceFileBytes));
@@ -37,8 +37,7 @@ bool WriteLanguageChoice(const std::filesystem::path& programDir, const std::fil
     try {
         const std::filesystem::path file = programDir / kLanguageChoiceFileName;
         IniDocument document;
-        std::error_code error;
-        if (std::filesystem::exists(file, error)) {
+        if (FileExists(file)) {
             try {
                 document = IniDocument::Parse(ReadWholeFile(file, kMaxChoiceFileBytes));
             } catch (const FileError&) {

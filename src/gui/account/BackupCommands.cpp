@@ -2,6 +2,7 @@
 
 #include "core/account/AccountBackup.h"
 #include "core/account/AccountDirectory.h"
+#include "core/os/FileExists.h"
 #include "core/vault/FolderCopy.h"
 #include "gui/commands/CommandTable.h"
 #include "gui/main/TfrmMain.h"
@@ -16,12 +17,6 @@ namespace {
 std::filesystem::path ToPath(const QString& file)
 {
     return std::filesystem::path(file.toStdU16String());
-}
-
-bool Exists(const std::filesystem::path& file)
-{
-    std::error_code error;
-    return std::filesystem::exists(file, error);
 }
 
 } // namespace
@@ -83,7 +78,7 @@ void BackupCommands::mSaveFolderClick()
     if (!file.has_extension()) {
         file += ".vmf";
     }
-    if (Exists(file) &&
+    if (FileExists(file) &&
         m_main.Services().messages.AskYesNo(QLatin1Char('\r') + m_main.Message("const_overwrite")) != Answer::Yes) {
         return;
     }
@@ -108,7 +103,7 @@ void BackupCommands::mAccClick()
         return;
     }
     const std::optional<QString> chosen = m_main.Services().files.OpenFile(caption, QString(), filter);
-    if (!chosen || !Exists(ToPath(*chosen))) {
+    if (!chosen || !FileExists(ToPath(*chosen))) {
         return;
     }
     const std::filesystem::path imported = ToPath(*chosen);

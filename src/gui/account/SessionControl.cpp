@@ -1,6 +1,7 @@
 #include "gui/account/SessionControl.h"
 
 #include "core/account/AccountFiles.h"
+#include "gui/account/ReportFilesLeft.h"
 #include "gui/account/TfrmAbout.h"
 #include "gui/account/TfrmAccountSet.h"
 #include "gui/account/TfrmTray.h"

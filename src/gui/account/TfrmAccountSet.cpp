@@ -2,8 +2,10 @@
 
 #include "core/account/AccountBackup.h"
 #include "core/account/AccountDirectory.h"
+#include "core/os/FileExists.h"
 #include "gui/main/TfrmMain.h"
 #include "gui/widgets/CodePageText.h"
+#include "gui/widgets/FieldText.h"
 #include "gui/widgets/FormButton.h"
 #include "gui/widgets/PasswordField.h"
 #include "gui/widgets/PasswordHint.h"
@@ -22,18 +24,11 @@
 #include <QVBoxLayout>
 
 namespace velmora {
-namespace {
-
-bool BlankOnly(const QString& text)
-{
-    return text.trimmed().isEmpty();
-}
-
-} // namespace
 
 TfrmAccountSet::TfrmAccountSet(TfrmMain& main)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_main(main), m_endProgram([] { QCoreApplication::exit(0); })
+      m_main(main), m_reportRefused([&main](char32_t c) { main.ReportRefusedCharacter(c); }),
+      m_endProgram([] { QCoreApplication::exit(0); })
 {
     setObjectName(QStringLiteral("frmAccountSet"));
     setWindowTitle(QStringLiteral("Выбор аккаунта"));
@@ -104,9 +99,8 @@ TfrmAccountSet::TfrmAccountSet(TfrmMain& main)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize); // the dialog cannot be resized
 
-    const auto report = [this](char32_t c) { m_main.ReportRefusedCharacter(c); };
-    GuardCodePageInput(m_edUser, report);
-    GuardCodePageInput(m_edPass, report);
+    GuardCodePageInput(m_edUser, m_reportRefused);
+    GuardCodePageInput(m_edPass, m_reportRefused);
 
     connect(m_butOk, &QPushButton::clicked, this, &TfrmAccountSet::butOkClick);
     connect(m_butNew, &QPushButton::clicked, this, &TfrmAccountSet::butNewClick);
@@ -139,28 +133,18 @@ void TfrmAccountSet::FormShow()
     m_accountOpened = false;
 }
 
-std::optional<std::string> TfrmAccountSet::FieldBytes(const QString& text)
-{
-    CodePageBytes bytes = ToCodePage(text);
-    if (bytes.refused) {
-        m_main.ReportRefusedCharacter(*bytes.refused);
-        return std::nullopt;
-    }
-    return std::move(bytes.bytes);
-}
-
 bool TfrmAccountSet::CheckCredentials()
 {
-    if (BlankOnly(m_edUser->currentText())) {
+    if (IsBlanksOnly(m_edUser->currentText())) {
         m_main.ShowMessageBox(m_main.Message("const_forgot_name"), MessageKind::Information);
         return false;
     }
-    if (BlankOnly(m_edPass->text())) {
+    if (IsBlanksOnly(m_edPass->text())) {
         m_main.ShowMessageBox(m_main.Message("const_forgot_pass"), MessageKind::Information);
         return false;
     }
-    auto name = FieldBytes(m_edUser->currentText());
-    auto password = name ? FieldBytes(m_edPass->text()) : std::nullopt;
+    auto name = FieldBytes(m_edUser->currentText(), m_reportRefused);
+    auto password = name ? FieldBytes(m_edPass->text(), m_reportRefused) : std::nullopt;
     if (!password) {
         return false;
     }
@@ -230,9 +214,8 @@ void TfrmAccountSet::butNewClick()
     }
     TAccount& account = m_main.Account();
     const NameTrouble trouble = FindNameTrouble(m_main.ProgramDir(), account.Name);
-    std::error_code error;
     // An account in other letter case would be this very account on a disk that ignores case.
-    if (std::filesystem::exists(m_main.AccountFile(kAccountExtension), error) || trouble == NameTrouble::OtherCase) {
+    if (FileExists(m_main.AccountFile(kAccountExtension)) || trouble == NameTrouble::OtherCase) {
         m_main.ShowMessageBox(m_main.Message("const_is_user") + QLatin1Char('\r') + m_main.Message("const_new_name"),
                               MessageKind::Information);
         return;
@@ -266,7 +249,7 @@ void TfrmAccountSet::butNewClick()
 
 void TfrmAccountSet::butHintClick()
 {
-    const auto name = FieldBytes(m_edUser->currentText());
+    const auto name = FieldBytes(m_edUser->currentText(), m_reportRefused);
     if (!name) {
         return;
     }

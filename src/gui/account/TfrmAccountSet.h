@@ -47,12 +47,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // The field's text in the code page; nothing (after telling the user) when it holds a
-    // character the code page cannot.
-    std::optional<std::string> FieldBytes(const QString& text);
     void ShowOpenedAccount(bool selectFirstFolder);
 
     TfrmMain& m_main;
+    // Tells the user about a typed character the code page cannot hold.
+    const std::function<void(char32_t)> m_reportRefused;
     bool m_accountOpened = false;
     std::function<void()> m_endProgram;
 

@@ -2,8 +2,11 @@
 
 #include "core/account/AccountDirectory.h"
 #include "core/account/AccountFiles.h"
+#include "core/os/FileExists.h"
+#include "gui/account/ReportFilesLeft.h"
 #include "gui/main/TfrmMain.h"
 #include "gui/widgets/CodePageText.h"
+#include "gui/widgets/FieldText.h"
 #include "gui/widgets/FormButton.h"
 #include "gui/widgets/PasswordField.h"
 
@@ -29,14 +32,11 @@ bool SameAccountFiles(const std::filesystem::path& programDir, std::string_view 
 
 constexpr int kMaxHintLength = 32;
 
-bool BlankOnly(const QString& text)
-{
-    return text.trimmed().isEmpty();
-}
-
 } // namespace
 
-TfrmUser::TfrmUser(TfrmMain& main) : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_main(main)
+TfrmUser::TfrmUser(TfrmMain& main)
+    : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_main(main),
+      m_reportRefused([&main](char32_t c) { main.ReportRefusedCharacter(c); })
 {
     setObjectName(QStringLiteral("frmUser"));
     setWindowTitle(QStringLiteral("Название и пароль к аккаунту"));
@@ -50,7 +50,7 @@ TfrmUser::TfrmUser(TfrmMain& main) : QDialog(&main, Qt::Dialog | Qt::MSWindowsFi
         label->setObjectName(QLatin1String(labelName));
         label->setBuddy(edit);
         form.addRow(label, edit);
-        GuardCodePageInput(edit, [this](char32_t c) { m_main.ReportRefusedCharacter(c); });
+        GuardCodePageInput(edit, m_reportRefused);
         return edit;
     };
     auto* form = new QFormLayout;
@@ -112,24 +112,12 @@ void TfrmUser::FormShow()
     m_edName->setFocus();
 }
 
-std::optional<std::string> TfrmUser::FieldBytes(const QString& text)
-{
-    CodePageBytes bytes = ToCodePage(text);
-    if (bytes.refused) {
-        m_main.ReportRefusedCharacter(*bytes.refused);
-        return std::nullopt;
-    }
-    return std::move(bytes.bytes);
-}
-
 bool TfrmUser::CheckFields(const std::string& name)
 {
     const std::string& oldName = m_main.Account().Name;
     const NameTrouble trouble = FindNameTrouble(m_main.ProgramDir(), name, oldName);
-    std::error_code error;
     // An account in other letter case would be this very account on a disk that ignores case.
-    if ((name != oldName &&
-         std::filesystem::exists(AccountFilePath(m_main.ProgramDir(), name, kAccountExtension), error)) ||
+    if ((name != oldName && FileExists(AccountFilePath(m_main.ProgramDir(), name, kAccountExtension))) ||
         trouble == NameTrouble::OtherCase) {
         m_main.ShowMessageBox(m_main.Message("const_is_user") + QLatin1Char('\r') + m_main.Message("const_new_name"),
                               MessageKind::Warning);
@@ -149,11 +137,11 @@ bool TfrmUser::CheckFields(const std::string& name)
 
 void TfrmUser::butOkClick()
 {
-    if (BlankOnly(m_edName->text())) {
+    if (IsBlanksOnly(m_edName->text())) {
         m_main.ShowMessageBox(m_main.Message("const_forgot_name"), MessageKind::Information);
         return;
     }
-    if (BlankOnly(m_edPass1->text())) {
+    if (IsBlanksOnly(m_edPass1->text())) {
         m_main.ShowMessageBox(m_main.Message("const_forgot_pass"), MessageKind::Information);
         return;
     }
@@ -161,8 +149,8 @@ void TfrmUser::butOkClick()
         m_main.ShowMessageBox(m_main.Message("const_2pass"), MessageKind::Warning);
         return;
     }
-    auto name = FieldBytes(m_edName->text());
-    auto password = name ? FieldBytes(m_edPass1->text()) : std::nullopt;
+    auto name = FieldBytes(m_edName->text(), m_reportRefused);
+    auto password = name ? FieldBytes(m_edPass1->text(), m_reportRefused) : std::nullopt;
     if (!password || !CheckFields(*name)) {
         return;
     }
@@ -214,19 +202,10 @@ bool TfrmUser::SaveUnderNewName(std::string name, std::string password)
     return false;
 }
 
-void ReportFilesLeft(TfrmMain& main, const std::vector<std::filesystem::path>& files)
-{
-    QString text = main.Message("const_not_deleted");
-    for (const std::filesystem::path& file : files) {
-        text += QLatin1Char('\r') + QString::fromStdU16String(file.u16string());
-    }
-    main.ShowMessageBox(text, MessageKind::Error);
-}
-
 bool TfrmUser::StoreHint(const std::string& name)
 {
     m_edHint->setText(m_edHint->text().trimmed());
-    const auto hint = FieldBytes(m_edHint->text());
+    const auto hint = FieldBytes(m_edHint->text(), m_reportRefused);
     if (!hint) {
         return false;
     }

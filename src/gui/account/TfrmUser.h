@@ -1,10 +1,8 @@
 #pragma once
 
 #include <QDialog>
-#include <filesystem>
-#include <optional>
+#include <functional>
 #include <string>
-#include <vector>
 
 class QLineEdit;
 class QPushButton;
@@ -32,9 +30,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // The field's text in the code page; nothing (after telling the user) when it holds a
-    // character the code page cannot.
-    std::optional<std::string> FieldBytes(const QString& text);
     // The refusals that leave everything as it was; true when the change may go ahead.
     bool CheckFields(const std::string& name);
     // Writes the account under its new name and password; on failure the previous ones are
@@ -43,6 +38,8 @@ private:
     bool StoreHint(const std::string& name);
 
     TfrmMain& m_main;
+    // Tells the user about a typed character the code page cannot hold.
+    const std::function<void(char32_t)> m_reportRefused;
     QLineEdit* m_edName = nullptr;
     QLineEdit* m_edPass1 = nullptr;
     QLineEdit* m_edPass2 = nullptr;
@@ -51,8 +48,5 @@ private:
     QPushButton* m_butCancel = nullptr;
     QPushButton* m_butHelp = nullptr;
 };
-
-// Shows which files of an account could not be deleted.
-void ReportFilesLeft(TfrmMain& main, const std::vector<std::filesystem::path>& files);
 
 } // namespace velmora

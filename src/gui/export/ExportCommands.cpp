@@ -3,6 +3,7 @@
 #include "core/account/AccountDirectory.h"
 #include "core/export/ExportFile.h"
 #include "core/export/OfficeExport.h"
+#include "core/os/FileExists.h"
 #include "gui/commands/CommandTable.h"
 #include "gui/main/TfrmMain.h"
 
@@ -45,8 +46,7 @@ void ExportCommands::mTextClick()
     if (!file.has_extension()) {
         file += ".txt";
     }
-    std::error_code ignored;
-    if (std::filesystem::exists(file, ignored) &&
+    if (FileExists(file) &&
         platform.messages.AskYesNo(QLatin1Char('\r') + m_main.Message("const_overwrite")) != Answer::Yes) {
         return;
     }

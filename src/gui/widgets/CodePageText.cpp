@@ -33,6 +33,16 @@ CodePageBytes ToCodePage(const QString& text)
     return result;
 }
 
+std::optional<std::string> FieldBytes(const QString& text, const std::function<void(char32_t)>& report)
+{
+    CodePageBytes bytes = ToCodePage(text);
+    if (bytes.refused) {
+        report(*bytes.refused);
+        return std::nullopt;
+    }
+    return std::move(bytes.bytes);
+}
+
 QString CharacterText(char32_t character)
 {
     return QString::fromUcs4(&character, 1);

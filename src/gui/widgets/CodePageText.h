@@ -23,6 +23,10 @@ struct CodePageBytes
 };
 CodePageBytes ToCodePage(const QString& text);
 
+// A field's text in the code page; nothing, after calling `report` with the first character the
+// code page cannot hold.
+std::optional<std::string> FieldBytes(const QString& text, const std::function<void(char32_t)>& report);
+
 // Refuses any edit that would put a character without a code-page byte into the field, and
 // reports that character (once per refused edit, after the key or paste has been handled).
 class CodePageValidator final : public QValidator

@@ -10,4 +10,9 @@ bool IsBlankField(const QString& text)
                        [](QChar c) { return c.isSpace() || c.category() == QChar::Other_Control; });
 }
 
+bool IsBlanksOnly(const QString& text)
+{
+    return text.trimmed().isEmpty();
+}
+
 } // namespace velmora

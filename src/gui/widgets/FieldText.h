@@ -8,4 +8,8 @@ namespace velmora {
 // checks of the dialogs.
 bool IsBlankField(const QString& text);
 
+// True when the text holds nothing but blanks (white space). Stricter than IsBlankField: the
+// account dialogs take a name or password of control characters as typed.
+bool IsBlanksOnly(const QString& text);
+
 } // namespace velmora
