@@ -18,7 +18,7 @@ ClipboardCommands::ClipboardCommands(TfrmMain& main) : m_main(main)
     BindCommand(main, "mClBuf", *this, [this] { mClBufClick(); });
 }
 
-void ClipboardCommands::CopyField(std::string TRecType::*field)
+void ClipboardCommands::CopyField(std::string_view TRecType::*field)
 {
     const TRecType* record = m_main.SelectedRecord();
     if (record == nullptr) {

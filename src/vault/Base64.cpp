@@ -10,10 +10,12 @@ namespace {
 
 constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
+// A character's 6 bits, and kForeign for a character outside the alphabet (which counts as 63).
+constexpr std::uint8_t kForeign = 0x40;
 constexpr std::array<std::uint8_t, 256> kValues = [] {
     std::array<std::uint8_t, 256> values{};
-    values.fill(63);
-    for (std::size_t i = 0; i < 63; ++i) {
+    values.fill(63 | kForeign);
+    for (std::size_t i = 0; i < kAlphabet.size(); ++i) {
         values[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
     }
     return values;
@@ -30,7 +32,15 @@ constexpr std::array<std::array<char, 2>, 4096> kPairs = [] {
 
 std::uint8_t ValueOf(char c)
 {
-    return kValues[static_cast<unsigned char>(c)];
+    return kValues[static_cast<unsigned char>(c)] & 0x3F;
+}
+
+// kForeign when any of the four characters is outside the alphabet.
+std::uint8_t QuartetForeign(const char* in)
+{
+    return (kValues[static_cast<unsigned char>(in[0])] | kValues[static_cast<unsigned char>(in[1])] |
+            kValues[static_cast<unsigned char>(in[2])] | kValues[static_cast<unsigned char>(in[3])]) &
+           kForeign;
 }
 
 // The 24 bits of a group of three bytes, first byte highest.
@@ -87,14 +97,17 @@ std::optional<std::size_t> DecodedBase64Length(std::string_view text)
     return full * 3 + tail;
 }
 
-void DecodeBase64Into(std::string_view text, char* out)
+bool DecodeBase64Into(std::string_view text, char* out)
 {
     if (text.empty()) {
-        return;
+        return true;
     }
+    const char* const begin = out;
     const char* in = text.data();
     const char* const last = in + text.size() - 4;
+    std::uint8_t foreign = 0;
     for (; in < last; in += 4, out += 3) {
+        foreign |= QuartetForeign(in);
         const std::uint32_t bits = QuartetBits(in);
         out[0] = static_cast<char>(bits >> 16);
         out[1] = static_cast<char>(bits >> 8);
@@ -106,6 +119,16 @@ void DecodeBase64Into(std::string_view text, char* out)
     for (std::size_t i = 0; i < produced; ++i) {
         out[i] = static_cast<char>(bits >> (16 - 8 * i));
     }
+    if (foreign != 0) {
+        return false;
+    }
+    // The last quartet's fill bits depend on the group before it: encode both again and compare.
+    const char* const end = out + produced;
+    const char* const tailStart = std::max(begin, end - static_cast<std::ptrdiff_t>(produced + 3));
+    std::array<char, 8> encoded{};
+    const std::size_t tailSize = static_cast<std::size_t>(end - tailStart);
+    EncodeBase64(std::string_view(tailStart, tailSize), encoded.data());
+    return std::memcmp(encoded.data() + Base64Length(tailSize) - 4, last, 4) == 0;
 }
 
 std::optional<std::string> DecodeBase64(std::string_view text)

@@ -24,7 +24,8 @@ std::optional<std::string> DecodeBase64(std::string_view text);
 // The number of bytes DecodeBase64 yields for `text`, or nothing when it would fail.
 std::optional<std::size_t> DecodedBase64Length(std::string_view text);
 
-// Decodes into `out`, which must hold DecodedBase64Length(text) bytes.
-void DecodeBase64Into(std::string_view text, char* out);
+// Decodes into `out`, which must hold DecodedBase64Length(text) bytes. True when `text` is exactly
+// what EncodeBase64 makes of the decoded bytes, so the line can be written again as it is.
+bool DecodeBase64Into(std::string_view text, char* out);
 
 } // namespace velmora

@@ -1,23 +1,44 @@
 #include "vault/RecordKey.h"
 
-#include <cstdint>
-#include <random>
+#include <atomic>
+#include <limits>
 
 namespace velmora {
+namespace {
 
-std::string NewRecordKey()
+constexpr RecordId kLetterCount = 25; // 25^20 is far beyond any 64-bit id
+
+} // namespace
+
+RecordId NewRecordId()
 {
-    // Keys only tell records apart during one run, so a seeded generator serves; 25^20 keys
-    // make a retry for uniqueness rare.
-    thread_local std::mt19937_64 generator{std::random_device{}()};
-    std::string key(kRecordKeyLength, 'A');
-    for (std::size_t i = 0; i < kRecordKeyLength; i += 2) {
-        // Each 32-bit half of a draw scaled to 0..24; loading large vaults makes this hot.
-        const std::uint64_t draw = generator();
-        key[i] = static_cast<char>('A' + (((draw & 0xFFFFFFFF) * 25) >> 32));
-        key[i + 1] = static_cast<char>('A' + (((draw >> 32) * 25) >> 32));
+    static std::atomic<RecordId> next{0};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
+RecordKey::RecordKey(RecordId id)
+{
+    for (std::size_t i = kLength; i-- > 0; id /= kLetterCount) {
+        m_letters[i] = static_cast<char>('A' + id % kLetterCount);
     }
-    return key;
+}
+
+std::optional<RecordId> RecordKey::IdOf(std::string_view text)
+{
+    if (text.size() != kLength) {
+        return std::nullopt;
+    }
+    RecordId id = 0;
+    for (const char c : text) {
+        const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        const auto digit = static_cast<RecordId>(upper - 'A');
+        // Letters beyond the largest id name no record either.
+        if (upper < 'A' || upper > 'Y' || id > (std::numeric_limits<RecordId>::max() - digit) / kLetterCount) {
+            return std::nullopt;
+        }
+        id = id * kLetterCount + digit;
+    }
+    return id;
 }
 
 } // namespace velmora

@@ -35,7 +35,7 @@ protected:
     {
         std::vector<std::string> names;
         for (std::size_t i = 0; i < folder.Count(); ++i) {
-            names.push_back(folder.RecordAt(i).Name);
+            names.emplace_back(folder.RecordAt(i).Name);
         }
         return names;
     }
