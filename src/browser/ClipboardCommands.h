@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 

@@ -224,9 +224,8 @@ const TRecType* TFolderType::FindRecord(std::string_view key) const
     return position ? &m_records[*position] : nullptr;
 }
 
-void TFolderType::EditRecord(std::string_view key, std::string_view name, std::string_view url,
-                             std::string_view login, std::string_view idNumber, std::string_view password,
-                             std::string_view notes)
+void TFolderType::EditRecord(std::string_view key, std::string_view name, std::string_view url, std::string_view login,
+                             std::string_view idNumber, std::string_view password, std::string_view notes)
 {
     const auto position = PositionOf(key);
     if (!position) {

@@ -53,8 +53,7 @@ AccountFileReader::AccountFileReader(std::string content, StringCipher& cipher, 
     : m_buffer(std::move(content)), m_end(m_buffer.size()), m_fileEnded(true), m_cipher(cipher), m_keyText(keyText)
 {}
 
-AccountFileReader::AccountFileReader(const std::filesystem::path& file, StringCipher& cipher,
-                                     std::string_view keyText)
+AccountFileReader::AccountFileReader(const std::filesystem::path& file, StringCipher& cipher, std::string_view keyText)
     : m_file(std::make_unique<FileChunkReader>(file)), m_cipher(cipher), m_keyText(keyText)
 {}
 
@@ -168,7 +167,8 @@ void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder)
         for (std::size_t r = first; r < folder.m_records.size(); ++r) {
             const auto fields = std::span(items).subspan((r - first) * TRecType::kFields, TRecType::kFields);
             TRecType& record = folder.m_records[r];
-            record.m_hasLines = std::all_of(fields.begin(), fields.end(), [](const auto& item) { return item.canonical; });
+            record.m_hasLines =
+                std::all_of(fields.begin(), fields.end(), [](const auto& item) { return item.canonical; });
             for (std::size_t field = 0; record.m_hasLines && field < TRecType::kFields; ++field) {
                 std::copy(fields[field].line.begin(), fields[field].line.end(), record.Line(field));
             }

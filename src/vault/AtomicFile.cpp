@@ -46,8 +46,7 @@ bool InjectedFault(WriteStep step)
 
 #ifdef _WIN32
 
-void OpenForReading(const std::filesystem::path& path, std::uintmax_t maxBytes, std::FILE*& file,
-                    std::uintmax_t& size)
+void OpenForReading(const std::filesystem::path& path, std::uintmax_t maxBytes, std::FILE*& file, std::uintmax_t& size)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {

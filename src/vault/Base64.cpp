@@ -30,17 +30,9 @@ constexpr std::array<std::array<char, 2>, 4096> kPairs = [] {
     return pairs;
 }();
 
-std::uint8_t ValueOf(char c)
+std::uint32_t ValueOf(char c)
 {
-    return kValues[static_cast<unsigned char>(c)] & 0x3F;
-}
-
-// kForeign when any of the four characters is outside the alphabet.
-std::uint8_t QuartetForeign(const char* in)
-{
-    return (kValues[static_cast<unsigned char>(in[0])] | kValues[static_cast<unsigned char>(in[1])] |
-            kValues[static_cast<unsigned char>(in[2])] | kValues[static_cast<unsigned char>(in[3])]) &
-           kForeign;
+    return kValues[static_cast<unsigned char>(c)];
 }
 
 // The 24 bits of a group of three bytes, first byte highest.
@@ -49,12 +41,18 @@ std::uint32_t GroupBits(const std::uint8_t* in)
     return static_cast<std::uint32_t>(in[0] << 16 | in[1] << 8 | in[2]);
 }
 
-// The 24 bits of four characters, the first one highest.
+// The 24 bits of four characters, the first one highest; a foreign character adds its kForeign
+// bit above them (bits 24 to 30), which the callers drop or test.
 std::uint32_t QuartetBits(const char* in)
 {
-    return static_cast<std::uint32_t>(ValueOf(in[0]) << 18 | ValueOf(in[1]) << 12 | ValueOf(in[2]) << 6 |
-                                      ValueOf(in[3]));
+    const std::uint32_t a = ValueOf(in[0]);
+    const std::uint32_t b = ValueOf(in[1]);
+    const std::uint32_t c = ValueOf(in[2]);
+    const std::uint32_t d = ValueOf(in[3]);
+    return ((a & 0x3F) << 18 | (b & 0x3F) << 12 | (c & 0x3F) << 6 | (d & 0x3F)) | (a | b | c | d) << 24;
 }
+
+constexpr std::uint32_t kForeignInQuartet = std::uint32_t{kForeign} << 24;
 
 } // namespace
 
@@ -105,10 +103,10 @@ bool DecodeBase64Into(std::string_view text, char* out)
     const char* const begin = out;
     const char* in = text.data();
     const char* const last = in + text.size() - 4;
-    std::uint8_t foreign = 0;
+    std::uint32_t foreign = 0;
     for (; in < last; in += 4, out += 3) {
-        foreign |= QuartetForeign(in);
         const std::uint32_t bits = QuartetBits(in);
+        foreign |= bits;
         out[0] = static_cast<char>(bits >> 16);
         out[1] = static_cast<char>(bits >> 8);
         out[2] = static_cast<char>(bits);
@@ -119,7 +117,7 @@ bool DecodeBase64Into(std::string_view text, char* out)
     for (std::size_t i = 0; i < produced; ++i) {
         out[i] = static_cast<char>(bits >> (16 - 8 * i));
     }
-    if (foreign != 0) {
+    if ((foreign & kForeignInQuartet) != 0) {
         return false;
     }
     // The last quartet's fill bits depend on the group before it: encode both again and compare.

@@ -63,8 +63,7 @@ void EncipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<const String
 }
 
 // Deciphers every line into its item's value.
-void DecipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<StringCipher::LineToValue> items,
-                   Staging& staging)
+void DecipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<StringCipher::LineToValue> items, Staging& staging)
 {
     std::size_t bytes = 0;
     for (const StringCipher::LineToValue& item : items) {
