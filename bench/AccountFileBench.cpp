@@ -5,9 +5,9 @@
 #include "AesBound.h"
 #include "BenchAccount.h"
 #include "HeapCounter.h"
-#include "session/AccountFilesWriter.h"
-#include "settings/AccountSettings.h"
-#include "vault/Account.h"
+#include "core/account/AccountFilesWriter.h"
+#include "core/settings/AccountSettings.h"
+#include "core/vault/Account.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

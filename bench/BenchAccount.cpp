@@ -1,6 +1,6 @@
 #include "BenchAccount.h"
 
-#include "vault/Account.h"
+#include "core/vault/Account.h"
 
 #include <map>
 #include <random>

@@ -2,7 +2,7 @@
 
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
-#include "generator/PasswordGenerator.h"
+#include "core/generator/PasswordGenerator.h"
 
 #include <CLI/CLI.hpp>
 #include <map>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/PasswordSource.h"
-#include "generator/PasswordGenerator.h"
+#include "core/generator/PasswordGenerator.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "cli/CliApp.h"
 
-#include "CliTestSupport.h"
+#include "cli/CliTestSupport.h"
 #include "support/TempDir.h"
 
 #include <fstream>

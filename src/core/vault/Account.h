@@ -1,0 +1,236 @@
+#pragma once
+
+#include "core/os/AtomicFile.h"
+#include "core/vault/RecordKey.h"
+#include "core/vault/StringCipher.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+class AccountFileReader;
+class AccountFileWriter;
+class TAccount;
+
+// A folder's record count is 16 bits wide, and folder rows are indexed in 16 bits.
+inline constexpr std::size_t kMaxRecordsPerFolder = 65535;
+inline constexpr std::size_t kMaxFolders = 65536;
+
+// An addition that would pass one of the limits above; nothing was changed.
+class VaultLimitError : public std::runtime_error
+{
+public:
+    enum class Limit
+    {
+        RecordsPerFolder,
+        Folders
+    };
+    explicit VaultLimitError(Limit limit);
+    Limit Which() const { return m_limit; }
+
+private:
+    Limit m_limit;
+};
+
+// A record keeps its six values in one buffer, together with room for their lines in the account
+// file: one allocation per record, and a save writes the lines of unchanged records as they are.
+// The fields view that buffer; they stay valid until the record is changed or dropped, and the
+// values are wiped when it goes.
+class TRecType
+{
+public:
+    TRecType() = default;
+    TRecType(const TRecType& other);
+    TRecType& operator=(const TRecType& other);
+    TRecType(TRecType&& other) noexcept;
+    TRecType& operator=(TRecType&& other) noexcept;
+    ~TRecType();
+
+    RecordKey Key; // identity during this run only, unique within its folder; never stored
+    std::string_view Name;
+    std::string_view URL;
+    std::string_view IDNumber;
+    std::string_view Login;
+    std::string_view Password;
+    std::string_view Notes;
+
+private:
+    friend class TFolderType;
+    friend class TAccount;
+    friend class AccountFileReader;
+
+    static constexpr std::size_t kFields = 6;
+    using Sizes = std::array<std::size_t, kFields>;
+
+    // A record with room for values of these sizes, in file order, and for their lines; the
+    // values are still to be written and the lines still to be made.
+    static TRecType WithSizes(const Sizes& sizes);
+    static TRecType WithValues(const std::array<std::string_view, kFields>& values);
+
+    // The fields in the order the file holds them.
+    std::array<std::string_view*, kFields> FileOrder();
+    std::array<const std::string_view*, kFields> FileOrder() const;
+    Sizes ValueSizes() const;
+    char* Value(std::size_t field);
+    // Where the line of each field goes, in file order; each line is followed by CR LF.
+    std::array<char*, kFields> LinePlaces();
+    // The lines of all fields with their line ends, as the file holds them; empty without a buffer.
+    std::string_view Lines() const;
+    void Release() noexcept;
+
+    std::unique_ptr<char[]> m_bytes;
+    bool m_hasLines = false; // the lines hold the values, made with the key the account last used for lines
+};
+
+// Result codes of reading an account file or a folder block.
+enum class ReadResult : int
+{
+    Ok = 0,
+    NoFile = 1,
+    BadCheckLine = 2,   // wrong password or not such a file
+    BadFolderBlock = 3, // a folder block inside the account file does not begin with its check line
+    Failed = 4          // I/O error, a number line that is no integer, or beyond the limits
+};
+
+// What a reader had to make up for: lines it needed past the end of the file, and lines that
+// did not decipher. Either way the value read empty.
+struct ReadDamage
+{
+    std::size_t missingLines = 0;
+    std::size_t undecipheredLines = 0;
+
+    bool Any() const { return missingLines > 0 || undecipheredLines > 0; }
+};
+
+class TFolderType
+{
+public:
+    TFolderType(const TFolderType&) = delete;
+    TFolderType& operator=(const TFolderType&) = delete;
+
+    std::string Name;
+    std::int32_t ImageIndex = 0;
+
+    std::uint16_t Count() const { return static_cast<std::uint16_t>(m_records.size()); }
+    int Index() const { return m_index; }
+    const TRecType* First() const { return m_records.empty() ? nullptr : &m_records.front(); }
+    const TRecType* Last() const { return m_records.empty() ? nullptr : &m_records.back(); }
+    // The record at a 0-based position of the chain; the position must exist.
+    const TRecType& RecordAt(std::size_t position) const { return m_records.at(position); }
+
+    // Throws VaultLimitError when the folder already holds kMaxRecordsPerFolder records.
+    const TRecType& AddRecord(std::string_view name, std::string_view url, std::string_view login,
+                              std::string_view idNumber, std::string_view password, std::string_view notes);
+    void EditRecord(std::string_view key, std::string_view name, std::string_view url, std::string_view login,
+                    std::string_view idNumber, std::string_view password, std::string_view notes);
+    void DeleteRecord(std::string_view key);
+    const TRecType* FindRecord(std::string_view key) const;
+    // The 0-based position of the record with this key, if the folder holds it.
+    std::optional<std::size_t> PositionOf(std::string_view key) const;
+    void MoveRecordUp(std::string_view key);
+    void MoveRecordDown(std::string_view key);
+    // Appends the record to the target folder with a new key and removes it here, marking the
+    // account changed. A full target throws VaultLimitError and leaves both folders as they were.
+    void MoveRecordToFolder(TAccount& account, std::string_view key, std::int32_t targetIndex);
+    // A copy of the record at a 1-based position, key included; the position must exist.
+    TRecType GetRecordAt(std::size_t position) const;
+    // Drops every record; their texts are wiped first.
+    void ClearRecords();
+
+    void WriteFolder(AccountFileWriter& file) const;
+
+private:
+    friend class TAccount;
+    friend class AccountFileReader;
+    explicit TFolderType(int index) : m_index(index) {}
+    // Room for `count` more records, so reading a large folder does not regrow its storage.
+    void Reserve(std::size_t count);
+    void SwapContents(TFolderType& other) noexcept;
+    // Gives the record a new key and appends it; throws VaultLimitError as AddRecord does.
+    const TRecType& AppendRecord(TRecType record);
+
+    std::vector<TRecType> m_records;
+    std::vector<RecordId> m_ids; // the records' ids in the same order: a key is found by a scan of these
+    int m_index;
+};
+
+class TAccount
+{
+public:
+    TAccount();
+    ~TAccount();
+    TAccount(const TAccount&) = delete;
+    TAccount& operator=(const TAccount&) = delete;
+
+    std::string Name;     // also the stem of the account's file names
+    std::string Password; // exactly as typed: the key text of the cipher
+    bool Modified = false;
+    std::function<void()> OnChange;
+
+    StringCipher& Cipher() { return m_cipher; }
+
+    std::size_t FolderCount() const { return m_folders.size(); }
+    // Throws std::out_of_range for an index at or beyond the folder count.
+    TFolderType& Folder(std::size_t index) { return *m_folders.at(index); }
+    const TFolderType& Folder(std::size_t index) const { return *m_folders.at(index); }
+
+    // Throws VaultLimitError when the account already holds kMaxFolders folders.
+    void AddFolder(std::string name, std::int32_t imageIndex);
+    void EditFolder(std::size_t index, std::string name, std::int32_t imageIndex);
+    void MoveFolderUp(std::size_t index);
+    void MoveFolderDown(std::size_t index);
+    void ExchangeFolders(std::size_t a, std::size_t b);
+    // An index of -1 (no folder selected) does nothing at all.
+    void ClearFolder(int index);
+    void DeleteFolder(int index);
+    // Drops every folder; the texts of their records are wiped first. Name and password stay.
+    void Clear();
+    // Clear(), and the password is wiped too: the account is closed.
+    void Close();
+
+    // Sets Modified and calls OnChange: what every change of the account ends with.
+    void MarkChanged();
+
+    std::string EncipherText(std::string_view value);
+    std::optional<std::string> DecipherText(std::string_view line);
+
+    // Throws FileError when the file cannot be written; the previous file then stays as it was.
+    void SaveToFile(const std::filesystem::path& fileName);
+    // The account file's content in pieces, for a writer that saves it together with other files;
+    // MarkSaved() ends such a save as SaveToFile ends its own. Only values changed since the last
+    // load or save are enciphered again, or all of them when the password changed.
+    OutputProducer FileContent();
+    void MarkSaved();
+    ReadResult LoadFromFile(const std::filesystem::path& fileName);
+    // What the last LoadFromFile that read the file through had to read as empty values; none
+    // after any other outcome.
+    const ReadDamage& LastLoadDamage() const { return m_loadDamage; }
+    // Reads one folder block and appends it as a new folder: Ok, BadCheckLine or Failed.
+    ReadResult ReadFolder(AccountFileReader& file);
+
+    // True while a file is being read: the folders it adds are no change to save.
+    bool IsReading() const { return m_readDepth > 0; }
+
+private:
+    friend class ReadingScope;
+    void WriteFileContent(const PieceWriter& write);
+    // Makes the lines of every record that has none, or of all records when the key changed.
+    void UpdateRecordLines();
+
+    std::vector<std::unique_ptr<TFolderType>> m_folders;
+    StringCipher m_cipher;
+    std::uint64_t m_linesGeneration = 0; // the cipher's key generation the records' lines were made with
+    int m_readDepth = 0;
+    ReadDamage m_loadDamage;
+};
+
+} // namespace velmora

@@ -1,0 +1,422 @@
+#include "core/vault/AccountFile.h"
+
+#include "core/os/AtomicFile.h"
+#include "core/vault/Account.h"
+#include "core/vault/Base64.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <deque>
+#include <span>
+
+namespace velmora {
+
+// Marks the account as being read for as long as it lives.
+class ReadingScope
+{
+public:
+    explicit ReadingScope(TAccount& account) : m_account(account) { ++m_account.m_readDepth; }
+    ~ReadingScope() { --m_account.m_readDepth; }
+    ReadingScope(const ReadingScope&) = delete;
+    ReadingScope& operator=(const ReadingScope&) = delete;
+
+private:
+    TAccount& m_account;
+};
+
+// ---- AccountFileWriter ----
+
+void AccountFileWriter::AddNumber(long long number)
+{
+    m_numbers.push_back(std::to_string(number));
+    m_values.push_back(m_numbers.back());
+}
+
+std::string AccountFileWriter::Finish(StringCipher& cipher, std::string_view keyText) const
+{
+    return cipher.EncipherLines(keyText, m_values, "\r\n");
+}
+
+// ---- AccountFileReader ----
+
+namespace {
+
+// A piece of the file at a time: large enough that reads are few, small enough to stay cheap.
+constexpr std::size_t kReadPiece = 1 << 20;
+// Records deciphered together: enough for the cipher to work in bulk.
+constexpr std::size_t kRecordBatch = 1024;
+
+} // namespace
+
+AccountFileReader::AccountFileReader(std::string content, StringCipher& cipher, std::string_view keyText)
+    : m_buffer(std::move(content)), m_end(m_buffer.size()), m_fileEnded(true), m_cipher(cipher), m_keyText(keyText)
+{}
+
+AccountFileReader::AccountFileReader(const std::filesystem::path& file, StringCipher& cipher, std::string_view keyText)
+    : m_file(std::make_unique<FileChunkReader>(file)), m_cipher(cipher), m_keyText(keyText)
+{}
+
+AccountFileReader::~AccountFileReader() = default;
+
+std::optional<std::string_view> AccountFileReader::BufferedLine()
+{
+    char* const start = m_buffer.data() + m_begin;
+    const std::size_t available = m_end - m_begin;
+    const auto* lf = static_cast<char*>(std::memchr(start, '\n', available));
+    if (lf == nullptr && (!m_fileEnded || available == 0)) {
+        return std::nullopt;
+    }
+    const std::size_t length = lf != nullptr ? static_cast<std::size_t>(lf - start) : available;
+    m_begin += lf != nullptr ? length + 1 : length;
+    std::size_t kept = length;
+    if (kept > 0 && start[kept - 1] == '\r') {
+        --kept;
+    }
+    // A stray CR inside the line is dropped in place.
+    if (std::memchr(start, '\r', kept) != nullptr) {
+        kept = static_cast<std::size_t>(std::remove(start, start + kept, '\r') - start);
+    }
+    return std::string_view(start, kept);
+}
+
+void AccountFileReader::Refill()
+{
+    m_buffer.erase(0, m_begin);
+    m_end -= m_begin;
+    m_begin = 0;
+    // A line longer than the buffer makes it grow.
+    m_buffer.resize(std::max(kReadPiece, m_end * 2));
+    const std::size_t got = m_file->Read(m_buffer.data() + m_end, m_buffer.size() - m_end);
+    m_end += got;
+    m_fileBytesRead += got;
+    m_fileEnded = got == 0;
+}
+
+std::optional<std::string_view> AccountFileReader::NextLine(const std::function<void()>& beforeRefill)
+{
+    for (;;) {
+        if (const auto line = BufferedLine()) {
+            return line;
+        }
+        if (AtEnd()) {
+            return std::nullopt;
+        }
+        if (beforeRefill) {
+            beforeRefill();
+        }
+        Refill();
+    }
+}
+
+std::size_t AccountFileReader::RemainingLinesAtMost() const
+{
+    const std::uintmax_t unread = m_file ? m_file->Size() - std::min(m_file->Size(), m_fileBytesRead) : 0;
+    return static_cast<std::size_t>(unread) + (m_end - m_begin) + 1;
+}
+
+std::string AccountFileReader::NextValue()
+{
+    const auto line = NextLine({});
+    if (!line) {
+        ++m_damage.missingLines;
+        return {};
+    }
+    auto value = m_cipher.DecipherText(m_keyText, *line);
+    if (!value) {
+        ++m_damage.undecipheredLines;
+        return {};
+    }
+    return std::move(*value);
+}
+
+void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder)
+{
+    std::vector<std::string_view> lines;
+    std::vector<StringCipher::LineToValue> items;
+    const std::size_t batchLines = kRecordBatch * TRecType::kFields;
+    lines.reserve(batchLines);
+    items.reserve(batchLines);
+
+    // Lines of a record that is not whole yet when the buffer is refilled: kept here meanwhile.
+    std::deque<std::string> carried;
+
+    // Builds the records whose lines were taken so far, while the buffer still holds them.
+    const std::function<void()> decipher = [&] {
+        const std::size_t first = folder.m_records.size();
+        const std::size_t whole = lines.size() - lines.size() % TRecType::kFields;
+        items.clear();
+        for (std::size_t start = 0; start < whole; start += TRecType::kFields) {
+            TRecType::Sizes sizes{};
+            for (std::size_t field = 0; field < TRecType::kFields; ++field) {
+                std::string_view& line = lines[start + field];
+                const auto size = DecodedBase64Length(line);
+                if (!size) {
+                    ++m_damage.undecipheredLines;
+                    line = {}; // read as the empty value, whose line is empty too
+                }
+                sizes[field] = size.value_or(0);
+            }
+            folder.AppendRecord(TRecType::WithSizes(sizes));
+            TRecType& record = folder.m_records.back();
+            for (std::size_t field = 0; field < TRecType::kFields; ++field) {
+                items.push_back({lines[start + field], record.Value(field)});
+            }
+        }
+        m_cipher.DecipherInto(m_keyText, items);
+        for (std::size_t r = first; r < folder.m_records.size(); ++r) {
+            const auto fields = std::span(items).subspan((r - first) * TRecType::kFields, TRecType::kFields);
+            TRecType& record = folder.m_records[r];
+            record.m_hasLines =
+                std::all_of(fields.begin(), fields.end(), [](const auto& item) { return item.canonical; });
+            if (record.m_hasLines) {
+                const auto places = record.LinePlaces();
+                for (std::size_t field = 0; field < TRecType::kFields; ++field) {
+                    std::copy(fields[field].line.begin(), fields[field].line.end(), places[field]);
+                }
+            }
+        }
+        std::deque<std::string> partial;
+        for (std::size_t i = whole; i < lines.size(); ++i) {
+            lines[i] = partial.emplace_back(lines[i]);
+        }
+        carried = std::move(partial); // the strings stay where they are
+        lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(whole));
+    };
+
+    for (std::size_t i = 0; i < count * TRecType::kFields; ++i) {
+        const auto line = NextLine(decipher);
+        if (!line) {
+            ++m_damage.missingLines;
+        }
+        lines.push_back(line.value_or(std::string_view()));
+        if (lines.size() == batchLines) {
+            decipher();
+        }
+    }
+    decipher();
+}
+
+std::optional<std::int32_t> ParseFileInteger(std::string_view text)
+{
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') {
+            return std::nullopt;
+        }
+    }
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// ---- TFolderType / TAccount file operations ----
+
+void TFolderType::WriteFolder(AccountFileWriter& file) const
+{
+    file.Add(kFolderCheckLine);
+    file.Add(Name);
+    file.AddNumber(ImageIndex);
+    file.AddNumber(Count());
+    for (const auto& record : m_records) {
+        file.Add(record.Name);
+        file.Add(record.URL);
+        file.Add(record.Login);
+        file.Add(record.IDNumber);
+        file.Add(record.Password);
+        file.Add(record.Notes);
+    }
+}
+
+namespace {
+
+// Gathers small pieces into large ones, so the file is written in few calls.
+class PieceBuffer
+{
+public:
+    explicit PieceBuffer(const PieceWriter& write) : m_write(write) { m_buffer.reserve(kPiece); }
+
+    void Append(std::string_view text)
+    {
+        if (m_buffer.size() + text.size() > kPiece) {
+            Flush();
+        }
+        if (text.size() >= kPiece) {
+            m_write(text);
+        } else {
+            m_buffer.append(text);
+        }
+    }
+
+    void Flush()
+    {
+        if (!m_buffer.empty()) {
+            m_write(m_buffer);
+            m_buffer.clear();
+        }
+    }
+
+private:
+    static constexpr std::size_t kPiece = 1 << 20;
+    const PieceWriter& m_write;
+    std::string m_buffer;
+};
+
+} // namespace
+
+void TAccount::UpdateRecordLines()
+{
+    const std::uint64_t generation = m_cipher.KeyGeneration(Password);
+    const bool keyChanged = generation != m_linesGeneration;
+    std::vector<TRecType*> records;
+    std::vector<StringCipher::ValueToLine> items;
+    constexpr std::size_t kBatch = 1024;
+    const auto encipher = [&] {
+        m_cipher.EncipherInto(Password, items);
+        for (TRecType* record : records) {
+            record->m_hasLines = true;
+        }
+        records.clear();
+        items.clear();
+    };
+    for (const auto& folder : m_folders) {
+        for (TRecType& record : folder->m_records) {
+            if (record.m_hasLines && !keyChanged) {
+                continue;
+            }
+            records.push_back(&record);
+            const auto places = record.LinePlaces();
+            for (std::size_t field = 0; field < TRecType::kFields; ++field) {
+                items.push_back({*record.FileOrder()[field], places[field]});
+            }
+            if (records.size() == kBatch) {
+                encipher();
+            }
+        }
+    }
+    encipher();
+    m_linesGeneration = generation;
+}
+
+void TAccount::WriteFileContent(const PieceWriter& write)
+{
+    UpdateRecordLines();
+    PieceBuffer out(write);
+    const auto writeValue = [&](std::string_view value) {
+        out.Append(m_cipher.EncipherText(Password, value));
+        out.Append("\r\n");
+    };
+    writeValue(kAccountCheckLine);
+    writeValue(std::to_string(m_folders.size()));
+    for (const auto& folder : m_folders) {
+        writeValue(kFolderCheckLine);
+        writeValue(folder->Name);
+        writeValue(std::to_string(folder->ImageIndex));
+        writeValue(std::to_string(folder->Count()));
+        for (const TRecType& record : folder->m_records) {
+            out.Append(record.Lines());
+        }
+    }
+    out.Flush();
+}
+
+OutputProducer TAccount::FileContent()
+{
+    return [this](const PieceWriter& write) { WriteFileContent(write); };
+}
+
+void TAccount::MarkSaved()
+{
+    Modified = false;
+    if (OnChange) {
+        OnChange();
+    }
+}
+
+void TAccount::SaveToFile(const std::filesystem::path& fileName)
+{
+    WriteFileAtomically(fileName, FileContent());
+    MarkSaved();
+}
+
+ReadResult TAccount::LoadFromFile(const std::filesystem::path& fileName)
+{
+    m_loadDamage = {};
+    std::error_code error;
+    const auto status = std::filesystem::status(fileName, error);
+    if (!std::filesystem::exists(status) || std::filesystem::is_directory(status)) {
+        return ReadResult::NoFile;
+    }
+
+    const ReadResult result = [&] {
+        ReadingScope reading(*this);
+        Clear();
+        try {
+            AccountFileReader file(fileName, m_cipher, Password);
+            if (file.NextValue() != kAccountCheckLine) {
+                return ReadResult::BadCheckLine;
+            }
+            const auto folders = ParseFileInteger(file.NextValue());
+            if (!folders || *folders > static_cast<std::int64_t>(kMaxFolders)) {
+                return ReadResult::Failed;
+            }
+            for (std::int32_t i = 0; i < *folders; ++i) {
+                if (ReadFolder(file) != ReadResult::Ok) {
+                    return ReadResult::BadFolderBlock;
+                }
+            }
+            m_loadDamage = file.Damage();
+            m_linesGeneration = m_cipher.KeyGeneration(Password);
+            return ReadResult::Ok;
+        } catch (const std::exception&) {
+            return ReadResult::Failed;
+        }
+    }();
+
+    if (result == ReadResult::Ok) {
+        Modified = false;
+        if (OnChange) {
+            OnChange();
+        }
+    }
+    return result;
+}
+
+ReadResult TAccount::ReadFolder(AccountFileReader& file)
+{
+    ReadingScope reading(*this);
+    try {
+        if (file.NextValue() != kFolderCheckLine) {
+            return ReadResult::BadCheckLine;
+        }
+        std::string name = file.NextValue();
+        const auto icon = ParseFileInteger(file.NextValue());
+        const auto count = ParseFileInteger(file.NextValue());
+        if (!icon || m_folders.size() >= kMaxFolders) {
+            return ReadResult::Failed;
+        }
+        AddFolder(std::move(name), *icon);
+        if (!count || *count > static_cast<std::int64_t>(kMaxRecordsPerFolder)) {
+            return ReadResult::Failed;
+        }
+        TFolderType& folder = *m_folders.back();
+        const auto records = static_cast<std::size_t>(std::max(*count, 0));
+        // Only as much as the file can hold: a damaged count must not reserve memory for nothing.
+        folder.Reserve(std::min(records, file.RemainingLinesAtMost() / TRecType::kFields + 1));
+        file.ReadRecords(records, folder);
+        if (&file.Cipher() != &m_cipher) {
+            // Lines read with another cipher object may be of another key: made again at the save.
+            for (TRecType& record : folder.m_records) {
+                record.m_hasLines = false;
+            }
+        }
+        return ReadResult::Ok;
+    } catch (const std::exception&) {
+        return ReadResult::Failed;
+    }
+}
+
+} // namespace velmora

@@ -1,0 +1,129 @@
+#include "core/vault/Base64.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+namespace velmora {
+namespace {
+
+constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+// A character's 6 bits, and kForeign for a character outside the alphabet (which counts as 63).
+constexpr std::uint8_t kForeign = 0x40;
+constexpr std::array<std::uint8_t, 256> kValues = [] {
+    std::array<std::uint8_t, 256> values{};
+    values.fill(63 | kForeign);
+    for (std::size_t i = 0; i < kAlphabet.size(); ++i) {
+        values[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
+    }
+    return values;
+}();
+
+// The two characters of every 12-bit half of a group: one lookup instead of two.
+constexpr std::array<std::array<char, 2>, 4096> kPairs = [] {
+    std::array<std::array<char, 2>, 4096> pairs{};
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        pairs[i] = {kAlphabet[i >> 6], kAlphabet[i & 0x3F]};
+    }
+    return pairs;
+}();
+
+std::uint32_t ValueOf(char c)
+{
+    return kValues[static_cast<unsigned char>(c)];
+}
+
+// The 24 bits of a group of three bytes, first byte highest.
+std::uint32_t GroupBits(const std::uint8_t* in)
+{
+    return static_cast<std::uint32_t>(in[0] << 16 | in[1] << 8 | in[2]);
+}
+
+// The 24 bits of four characters, the first one highest; a foreign character adds its kForeign
+// bit above them (bits 24 to 30), which the callers drop or test.
+std::uint32_t QuartetBits(const char* in)
+{
+    const std::uint32_t a = ValueOf(in[0]);
+    const std::uint32_t b = ValueOf(in[1]);
+    const std::uint32_t c = ValueOf(in[2]);
+    const std::uint32_t d = ValueOf(in[3]);
+    return ((a & 0x3F) << 18 | (b & 0x3F) << 12 | (c & 0x3F) << 6 | (d & 0x3F)) | (a | b | c | d) << 24;
+}
+
+constexpr std::uint32_t kForeignInQuartet = std::uint32_t{kForeign} << 24;
+
+} // namespace
+
+void EncodeBase64(std::string_view bytes, char* out)
+{
+    const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::size_t full = bytes.size() / 3;
+    for (std::size_t g = 0; g < full; ++g, in += 3, out += 4) {
+        const std::uint32_t bits = GroupBits(in);
+        std::memcpy(out, kPairs[bits >> 12].data(), 2);
+        std::memcpy(out + 2, kPairs[bits & 0xFFF].data(), 2);
+    }
+    const std::size_t rest = bytes.size() % 3;
+    if (rest == 0) {
+        return;
+    }
+    // The group buffer still holds the previous group's bytes where the short group ends.
+    std::array<std::uint8_t, 3> group{};
+    if (full > 0) {
+        std::copy(in - 3, in, group.begin());
+    }
+    std::copy(in, in + rest, group.begin());
+    *out++ = kAlphabet[group[0] >> 2];
+    *out++ = kAlphabet[((group[0] & 0x03) << 4) | (group[1] >> 4)];
+    *out++ = rest == 2 ? kAlphabet[((group[1] & 0x0F) << 2) | (group[2] >> 6)] : '=';
+    *out++ = '=';
+}
+
+bool DecodeBase64Into(std::string_view text, char* out)
+{
+    if (text.empty()) {
+        return true;
+    }
+    const char* const begin = out;
+    const char* in = text.data();
+    const char* const last = in + text.size() - 4;
+    std::uint32_t foreign = 0;
+    for (; in < last; in += 4, out += 3) {
+        const std::uint32_t bits = QuartetBits(in);
+        foreign |= bits;
+        out[0] = static_cast<char>(bits >> 16);
+        out[1] = static_cast<char>(bits >> 8);
+        out[2] = static_cast<char>(bits);
+    }
+    // Only the last quartet may be short; its "=" count as 63 like any other stray character.
+    const std::uint32_t bits = QuartetBits(last);
+    const std::size_t produced = last[2] == '=' ? 1 : last[3] == '=' ? 2 : 3;
+    for (std::size_t i = 0; i < produced; ++i) {
+        out[i] = static_cast<char>(bits >> (16 - 8 * i));
+    }
+    if ((foreign & kForeignInQuartet) != 0) {
+        return false;
+    }
+    // The last quartet's fill bits depend on the group before it: encode both again and compare.
+    const char* const end = out + produced;
+    const char* const tailStart = std::max(begin, end - static_cast<std::ptrdiff_t>(produced + 3));
+    std::array<char, 8> encoded{};
+    const std::size_t tailSize = static_cast<std::size_t>(end - tailStart);
+    EncodeBase64(std::string_view(tailStart, tailSize), encoded.data());
+    return std::memcmp(encoded.data() + Base64Length(tailSize) - 4, last, 4) == 0;
+}
+
+std::optional<std::string> DecodeBase64(std::string_view text)
+{
+    const auto length = DecodedBase64Length(text);
+    if (!length) {
+        return std::nullopt;
+    }
+    std::string bytes(*length, '\0');
+    DecodeBase64Into(text, bytes.data());
+    return bytes;
+}
+
+} // namespace velmora

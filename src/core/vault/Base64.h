@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// Length of the Base64 text of `bytes` bytes: 4 characters for every started group of 3.
+constexpr std::size_t Base64Length(std::size_t bytes)
+{
+    return (bytes + 2) / 3 * 4;
+}
+
+// Writes the Base64 text of `bytes` to `out` (Base64Length(bytes.size()) characters).
+// A short final group reuses the group buffer, so its fill bits come from the byte three
+// positions before the end; stored settings names are looked up by this exact text.
+void EncodeBase64(std::string_view bytes, char* out);
+
+// Decodes leniently: every character outside the alphabet counts as 63 and fill bits are
+// ignored. The one failure is a length that is not a multiple of 4.
+std::optional<std::string> DecodeBase64(std::string_view text);
+
+// The number of bytes DecodeBase64 yields for `text`, or nothing when it would fail.
+constexpr std::optional<std::size_t> DecodedBase64Length(std::string_view text)
+{
+    if (text.size() % 4 != 0) {
+        return std::nullopt;
+    }
+    if (text.empty()) {
+        return 0;
+    }
+    const std::size_t tail = text[text.size() - 2] == '=' ? 1 : text.back() == '=' ? 2 : 3;
+    return (text.size() / 4 - 1) * 3 + tail;
+}
+
+// Decodes into `out`, which must hold DecodedBase64Length(text) bytes. True when `text` is exactly
+// what EncodeBase64 makes of the decoded bytes, so the line can be written again as it is.
+bool DecodeBase64Into(std::string_view text, char* out);
+
+} // namespace velmora
