@@ -43,8 +43,8 @@ private:
 
 // A record keeps its six values in one buffer, together with room for their lines in the account
 // file: one allocation per record, and a save writes the lines of unchanged records as they are.
-// The fields view that buffer; they stay valid until the record is changed or dropped, and the
-// values are wiped when it goes.
+// The fields view that buffer and are only read: a record changes through its folder. They stay
+// valid until the record is changed or dropped, and the values are wiped when it goes.
 class TRecType
 {
 public:
