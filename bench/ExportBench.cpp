@@ -3,6 +3,7 @@
 // enciphered byte), with the peak heap of each.
 
 #include "AesBound.h"
+#include "BenchAccount.h"
 #include "HeapCounter.h"
 #include "cli/AccountJson.h"
 #include "core/export/ExportFile.h"
@@ -15,7 +16,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <random>
 #include <string>
 #include <thread>
 #include <utility>
@@ -24,73 +24,15 @@
 namespace velmora {
 namespace {
 
-constexpr int kRecordsPerFolder = 10'000;
-constexpr std::int64_t kSizes[] = {10'000, 100'000, 1'000'000};
 constexpr std::int64_t kReferenceSize = 100'000; // the former exports take minutes on a million
-const std::string kPassword = "correct horse battery staple";
+using bench::kBenchPassword;
+using bench::kSizes;
 
-// Every byte but the line ends, so the code page conversion and the escaping both have work.
-std::string RandomText(std::mt19937& random, std::size_t minimum, std::size_t maximum)
-{
-    std::uniform_int_distribution<std::size_t> length(minimum, maximum);
-    std::uniform_int_distribution<int> byte(0x01, 0xFF);
-    std::string text(length(random), ' ');
-    for (char& c : text) {
-        const int value = byte(random);
-        c = static_cast<char>(value == '\r' || value == '\n' ? ' ' : value);
-    }
-    return text;
-}
-
-struct BenchFiles
-{
-    std::filesystem::path directory;
-    std::filesystem::path account;
-    std::size_t encipheredBytes = 0;
-};
-
-// Folders of up to 10,000 records, at least 10 (fields of 5 to 40 bytes, notes of 0 to 200),
-// saved once for each size.
-BenchFiles MakeFiles(std::int64_t records)
-{
-    const std::filesystem::path shm = "/dev/shm";
-    BenchFiles made;
-    made.directory = (std::filesystem::is_directory(shm) ? shm : std::filesystem::temp_directory_path()) /
-                     "velmora-export" / std::to_string(records);
-    std::filesystem::create_directories(made.directory / "Users");
-    made.account = made.directory / "bench.vmk";
-
-    TAccount account;
-    account.Password = kPassword;
-    std::mt19937 random(2026);
-    const int folders = static_cast<int>(std::max<std::int64_t>(10, records / kRecordsPerFolder));
-    const int perFolder = static_cast<int>(records / folders);
-    for (int f = 0; f < folders; ++f) {
-        account.AddFolder(RandomText(random, 5, 40), f);
-        TFolderType& folder = account.Folder(static_cast<std::size_t>(f));
-        made.encipheredBytes += folder.Name.size() + std::to_string(f).size() + std::to_string(perFolder).size();
-        for (int r = 0; r < perFolder; ++r) {
-            const TRecType& record =
-                folder.AddRecord(RandomText(random, 5, 40), RandomText(random, 5, 40), RandomText(random, 5, 40),
-                                 RandomText(random, 5, 40), RandomText(random, 5, 40), RandomText(random, 0, 200));
-            for (const std::string* value :
-                 {&record.Name, &record.URL, &record.Login, &record.IDNumber, &record.Password, &record.Notes}) {
-                made.encipheredBytes += value->size();
-            }
-        }
-    }
-    account.SaveToFile(made.account);
-    return made;
-}
+using BenchFiles = bench::BenchAccount;
 
 const BenchFiles& Files(std::int64_t records)
 {
-    static std::map<std::int64_t, BenchFiles> files;
-    auto it = files.find(records);
-    if (it == files.end()) {
-        it = files.emplace(records, MakeFiles(records)).first;
-    }
-    return it->second;
+    return bench::GeneratedAccount(records);
 }
 
 void BM_Bound_Aes192Ecb(benchmark::State& state)
@@ -148,12 +90,12 @@ template <void (*Export)(const TAccount&, const BenchFiles&)> void BM_Export(ben
     for (auto _ : state) {
         state.PauseTiming();
         auto account = std::make_unique<TAccount>();
-        account->Password = kPassword;
+        account->Password = kBenchPassword;
         const std::size_t before = bench::HeapInUse();
         bench::ResetHeapPeak();
         state.ResumeTiming();
 
-        if (account->LoadFromFile(files.account) != ReadResult::Ok) {
+        if (account->LoadFromFile(files.file) != ReadResult::Ok) {
             state.SkipWithError("the generated account did not load");
             break;
         }
@@ -179,8 +121,8 @@ template <void (*Export)(const TAccount&, const BenchFiles&)> void BM_ExportLoad
 {
     const BenchFiles& files = Files(state.range(0));
     TAccount account;
-    account.Password = kPassword;
-    if (account.LoadFromFile(files.account) != ReadResult::Ok) {
+    account.Password = kBenchPassword;
+    if (account.LoadFromFile(files.file) != ReadResult::Ok) {
         state.SkipWithError("the generated account did not load");
         return;
     }
@@ -194,21 +136,15 @@ void BM_LoadOnly(benchmark::State& state)
     const BenchFiles& files = Files(state.range(0));
     for (auto _ : state) {
         TAccount account;
-        account.Password = kPassword;
-        if (account.LoadFromFile(files.account) != ReadResult::Ok) {
+        account.Password = kBenchPassword;
+        if (account.LoadFromFile(files.file) != ReadResult::Ok) {
             state.SkipWithError("the generated account did not load");
             break;
         }
     }
 }
 
-void EverySize(benchmark::internal::Benchmark* benchmark)
-{
-    for (const std::int64_t size : kSizes) {
-        benchmark->Arg(size);
-    }
-    benchmark->Unit(benchmark::kMillisecond)->UseRealTime();
-}
+using bench::EverySize;
 
 void ReferenceSize(benchmark::internal::Benchmark* benchmark)
 {

@@ -5,8 +5,11 @@
 #include "AccountStructure.h"
 #include "FuzzSupport.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <limits>
+#include <string_view>
 
 using namespace velmora;
 using namespace velmora::fuzz;
@@ -72,8 +75,9 @@ bool Holds(const TFolderType& loaded, const PlainFolder& plain)
     }
     for (std::size_t i = 0; i < loaded.Count(); ++i) {
         const TRecType& record = loaded.RecordAt(i);
-        if (PlainRecord{record.Name, record.URL, record.Login, record.IDNumber, record.Password, record.Notes} !=
-            plain.records[i]) {
+        const std::array<std::string_view, 6> fields{record.Name,     record.URL,      record.Login,
+                                                     record.IDNumber, record.Password, record.Notes};
+        if (!std::equal(fields.begin(), fields.end(), plain.records[i].begin(), plain.records[i].end())) {
             return false;
         }
     }

@@ -25,7 +25,7 @@ constexpr int kFormatVersion = 1;
 struct RecordField
 {
     std::string_view key;
-    std::string TRecType::*member;
+    std::string_view TRecType::*member;
 };
 
 // In the order of the account file's lines, which is also the order AddRecord takes them in.

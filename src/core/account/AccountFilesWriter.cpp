@@ -132,6 +132,11 @@ void AccountFilesWriter::StageAccount(std::string_view content)
     m_account = std::make_unique<StagedFile>(m_accountFile, content);
 }
 
+void AccountFilesWriter::StageAccount(const OutputProducer& content)
+{
+    m_account = std::make_unique<StagedFile>(m_accountFile, content);
+}
+
 void AccountFilesWriter::StageSettings(std::string_view content)
 {
     m_settings = std::make_unique<StagedFile>(m_settingsFile, content);

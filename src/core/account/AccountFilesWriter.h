@@ -39,6 +39,7 @@ public:
 
     // Each throws FileError; nothing has been replaced then.
     void StageAccount(std::string_view content);
+    void StageAccount(const OutputProducer& content);
     void StageSettings(std::string_view content);
     // The settings file goes at Commit(), after the account file was replaced.
     void RemoveSettingsAtCommit();

@@ -18,7 +18,7 @@ struct Column
 {
     std::string_view name;
     std::string ImportedEntry::*field;
-    std::string TRecType::*member;
+    std::string_view TRecType::*member;
 };
 
 constexpr std::array<Column, 5> kColumns = {{

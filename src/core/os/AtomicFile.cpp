@@ -46,32 +46,20 @@ bool InjectedFault(WriteStep step)
 
 #ifdef _WIN32
 
-std::string ReadRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes)
+void OpenForReading(const std::filesystem::path& path, std::uintmax_t maxBytes, std::FILE*& file, std::uintmax_t& size)
 {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         ThrowSystemError("Cannot read file", path, error ? error.value() : EINVAL);
     }
-    const auto size = std::filesystem::file_size(path, error);
+    size = std::filesystem::file_size(path, error);
     if (!error && size > maxBytes) {
         ThrowFileError("Cannot read file", path, "the file is larger than it can be");
     }
-    std::FILE* file = _wfopen(path.c_str(), L"rb");
+    file = _wfopen(path.c_str(), L"rb");
     if (file == nullptr) {
         ThrowSystemError("Cannot open file", path, errno);
     }
-    std::string content;
-    char buffer[1 << 16];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0 && content.size() <= maxBytes) {
-        content.append(buffer, got);
-    }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) {
-        ThrowSystemError("Cannot read file", path, EIO);
-    }
-    return content;
 }
 
 int CreateExclusive(std::filesystem::path& temporary)
@@ -99,7 +87,7 @@ void SyncDirectory(const std::filesystem::path&) {}
 
 #else
 
-std::string ReadRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes)
+int OpenForReading(const std::filesystem::path& path, std::uintmax_t maxBytes, std::uintmax_t& size)
 {
     // Not blocking: a FIFO planted where a file was expected must not hang the reader.
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
@@ -121,35 +109,8 @@ std::string ReadRegularFile(const std::filesystem::path& path, std::uintmax_t ma
         close(fd);
         ThrowFileError("Cannot read file", path, "the file is larger than it can be");
     }
-    // Sized from the file first, so a large vault is read without growing the buffer; it may
-    // still grow while it is read, up to the limit.
-    std::string content(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t size = 0;
-    for (;;) {
-        if (size == content.size()) {
-            if (content.size() > maxBytes) {
-                close(fd);
-                ThrowFileError("Cannot read file", path, "the file is larger than it can be");
-            }
-            content.resize(size + (1 << 16));
-        }
-        const ssize_t got = read(fd, content.data() + size, std::min(kChunk, content.size() - size));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            const int error = errno;
-            close(fd);
-            ThrowSystemError("Cannot read file", path, error);
-        }
-        if (got == 0) {
-            break;
-        }
-        size += static_cast<std::size_t>(got);
-    }
-    close(fd);
-    content.resize(size);
-    return content;
+    size = static_cast<std::uintmax_t>(info.st_size);
+    return fd;
 }
 
 int CreateExclusive(std::filesystem::path& temporary)
@@ -236,9 +197,74 @@ void SetWriteFaultHook(WriteFaultHook hook)
     FaultHook() = std::move(hook);
 }
 
+FileChunkReader::FileChunkReader(const std::filesystem::path& path, std::uintmax_t maxBytes)
+    : m_path(path), m_maxBytes(maxBytes)
+{
+#ifdef _WIN32
+    OpenForReading(path, maxBytes, m_file, m_size);
+#else
+    m_fd = OpenForReading(path, maxBytes, m_size);
+#endif
+}
+
+FileChunkReader::~FileChunkReader()
+{
+#ifdef _WIN32
+    std::fclose(m_file);
+#else
+    close(m_fd);
+#endif
+}
+
+std::size_t FileChunkReader::Read(char* out, std::size_t room)
+{
+    room = std::min(room, kChunk);
+#ifdef _WIN32
+    const std::size_t got = std::fread(out, 1, room, m_file);
+    if (got == 0 && std::ferror(m_file) != 0) {
+        ThrowSystemError("Cannot read file", m_path, EIO);
+    }
+#else
+    ssize_t result = 0;
+    do {
+        result = read(m_fd, out, room);
+    } while (result < 0 && errno == EINTR);
+    if (result < 0) {
+        ThrowSystemError("Cannot read file", m_path, errno);
+    }
+    const auto got = static_cast<std::size_t>(result);
+#endif
+    m_read += got;
+    if (m_read > m_maxBytes) {
+        ThrowFileError("Cannot read file", m_path, "the file is larger than it can be");
+    }
+    return got;
+}
+
 std::string ReadWholeFile(const std::filesystem::path& path, std::uintmax_t maxBytes)
 {
-    return ReadRegularFile(path, maxBytes);
+    FileChunkReader file(path, maxBytes);
+    // Sized from the file first, so a large vault is read without growing the buffer; it may
+    // still grow while it is read, up to the limit.
+    std::string content(static_cast<std::size_t>(file.Size()), '\0');
+    std::size_t size = 0;
+    for (;;) {
+        if (size == content.size()) {
+            content.resize(size + (1 << 16));
+        }
+        const std::size_t got = file.Read(content.data() + size, content.size() - size);
+        if (got == 0) {
+            break;
+        }
+        size += got;
+    }
+    content.resize(size);
+    return content;
+}
+
+void WriteFileAtomically(const std::filesystem::path& path, const OutputProducer& produce)
+{
+    StagedFile(path, produce).Commit();
 }
 
 std::optional<FileIdentity> IdentityOf(const std::filesystem::path& path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -36,6 +37,35 @@ std::string PathText(const std::filesystem::path& path);
 // Files larger than this are not read: a vault of a million records stays well below it, and a
 // link to an endless device or a huge foreign file must not exhaust the memory.
 inline constexpr std::uintmax_t kMaxReadFileBytes = std::uintmax_t{1} << 30;
+
+// A regular file read front to back in pieces, with the checks ReadWholeFile makes: the file is
+// refused at once when it is no regular file (also behind a link) or larger than `maxBytes`, and
+// no more than that is ever read, even from a file that grows meanwhile.
+class FileChunkReader
+{
+public:
+    // Throws FileError.
+    explicit FileChunkReader(const std::filesystem::path& path, std::uintmax_t maxBytes = kMaxReadFileBytes);
+    ~FileChunkReader();
+    FileChunkReader(const FileChunkReader&) = delete;
+    FileChunkReader& operator=(const FileChunkReader&) = delete;
+
+    // The file's size when it was opened.
+    std::uintmax_t Size() const { return m_size; }
+    // Reads up to `room` bytes to `out`; 0 at the end of the file. Throws FileError.
+    std::size_t Read(char* out, std::size_t room);
+
+private:
+    std::filesystem::path m_path;
+    std::uintmax_t m_maxBytes;
+    std::uintmax_t m_size = 0;
+    std::uintmax_t m_read = 0;
+#ifdef _WIN32
+    std::FILE* m_file = nullptr;
+#else
+    int m_fd = -1;
+#endif
+};
 
 // The whole content of a regular file; throws FileError when it cannot be read, is no regular
 // file (a directory, FIFO or device, also behind a link) or is larger than `maxBytes`, so a
@@ -101,6 +131,7 @@ private:
 // Replaces the file with `content` so that a failure at any point, or a crash, leaves either
 // the old or the new file complete. Throws FileError; the old file is then intact.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view content);
+void WriteFileAtomically(const std::filesystem::path& path, const OutputProducer& produce);
 
 // The steps of a staged write, for tests that make one of them fail.
 enum class WriteStep

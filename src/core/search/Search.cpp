@@ -104,7 +104,7 @@ void SearchFolder(const TFolderType& folder, std::size_t folderIndex, const Need
     for (std::size_t i = 0; i < folder.Count(); ++i) {
         const TRecType& record = folder.RecordAt(i);
         if (RecordHits(record, needle, options)) {
-            hits.push_back({folder.Name, record.Name, record.Key, folderIndex, i + 1});
+            hits.push_back({folder.Name, std::string(record.Name), record.Key, folderIndex, i + 1});
         }
     }
 }

@@ -1,24 +1,14 @@
 #include "core/vault/Account.h"
 
-#include "core/vault/RecordKey.h"
+#include "core/vault/Base64.h"
 #include "core/vault/Secret.h"
 
 #include <algorithm>
+#include <openssl/crypto.h>
 #include <utility>
 
 namespace velmora {
 namespace {
-
-std::string UpperCaseAscii(std::string_view text)
-{
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return upper;
-}
 
 const char* LimitMessage(VaultLimitError::Limit limit)
 {
@@ -26,85 +16,227 @@ const char* LimitMessage(VaultLimitError::Limit limit)
                                                              : "An account holds at most 65536 folders";
 }
 
-void WipeRecord(TRecType& record)
+constexpr std::string_view kLineEnd = "\r\n";
+
+std::size_t LineBlockSize(const std::array<std::size_t, 6>& sizes)
 {
-    for (std::string* text :
-         {&record.Name, &record.URL, &record.IDNumber, &record.Login, &record.Password, &record.Notes}) {
-        Wipe(*text);
+    std::size_t bytes = 0;
+    for (const std::size_t size : sizes) {
+        bytes += Base64Length(size) + kLineEnd.size();
     }
+    return bytes;
+}
+
+std::size_t Sum(const std::array<std::size_t, 6>& sizes)
+{
+    std::size_t bytes = 0;
+    for (const std::size_t size : sizes) {
+        bytes += size;
+    }
+    return bytes;
 }
 
 } // namespace
 
 VaultLimitError::VaultLimitError(Limit limit) : std::runtime_error(LimitMessage(limit)), m_limit(limit) {}
 
+// ---- TRecType ----
+
+TRecType TRecType::WithSizes(const Sizes& sizes)
+{
+    const std::size_t valueBytes = Sum(sizes);
+    TRecType record;
+    record.m_bytes = std::make_unique_for_overwrite<char[]>(valueBytes + LineBlockSize(sizes));
+    char* next = record.m_bytes.get();
+    for (std::size_t field = 0; field < kFields; ++field) {
+        *record.FileOrder()[field] = std::string_view(next, sizes[field]);
+        next += sizes[field];
+    }
+    for (std::size_t field = 0; field < kFields; ++field) {
+        next += Base64Length(sizes[field]);
+        next = std::copy(kLineEnd.begin(), kLineEnd.end(), next);
+    }
+    return record;
+}
+
+TRecType TRecType::WithValues(const std::array<std::string_view, kFields>& values)
+{
+    Sizes sizes{};
+    for (std::size_t field = 0; field < kFields; ++field) {
+        sizes[field] = values[field].size();
+    }
+    TRecType record = WithSizes(sizes);
+    for (std::size_t field = 0; field < kFields; ++field) {
+        std::copy(values[field].begin(), values[field].end(), record.Value(field));
+    }
+    return record;
+}
+
+std::array<std::string_view*, TRecType::kFields> TRecType::FileOrder()
+{
+    return {&Name, &URL, &Login, &IDNumber, &Password, &Notes};
+}
+
+std::array<const std::string_view*, TRecType::kFields> TRecType::FileOrder() const
+{
+    return {&Name, &URL, &Login, &IDNumber, &Password, &Notes};
+}
+
+TRecType::Sizes TRecType::ValueSizes() const
+{
+    Sizes sizes{};
+    for (std::size_t field = 0; field < kFields; ++field) {
+        sizes[field] = FileOrder()[field]->size();
+    }
+    return sizes;
+}
+
+char* TRecType::Value(std::size_t field)
+{
+    // The views point into m_bytes, which this record owns and may write.
+    return const_cast<char*>(FileOrder()[field]->data());
+}
+
+std::array<char*, TRecType::kFields> TRecType::LinePlaces()
+{
+    std::array<char*, kFields> lines{};
+    char* next = Notes.size() + Value(kFields - 1); // the lines follow the last value
+    for (std::size_t field = 0; field < kFields; ++field) {
+        lines[field] = next;
+        next += Base64Length(FileOrder()[field]->size()) + kLineEnd.size();
+    }
+    return lines;
+}
+
+std::string_view TRecType::Lines() const
+{
+    if (!m_bytes) {
+        return {};
+    }
+    const Sizes sizes = ValueSizes();
+    return {m_bytes.get() + Sum(sizes), LineBlockSize(sizes)};
+}
+
+TRecType::TRecType(const TRecType& other) : Key(other.Key), m_hasLines(other.m_hasLines)
+{
+    if (!other.m_bytes) {
+        return;
+    }
+    const Sizes sizes = other.ValueSizes();
+    const std::size_t bytes = Sum(sizes) + LineBlockSize(sizes);
+    m_bytes = std::make_unique_for_overwrite<char[]>(bytes);
+    std::copy(other.m_bytes.get(), other.m_bytes.get() + bytes, m_bytes.get());
+    for (std::size_t field = 0; field < kFields; ++field) {
+        const std::string_view& from = *other.FileOrder()[field];
+        *FileOrder()[field] = std::string_view(m_bytes.get() + (from.data() - other.m_bytes.get()), from.size());
+    }
+}
+
+TRecType& TRecType::operator=(const TRecType& other)
+{
+    if (this != &other) {
+        *this = TRecType(other);
+    }
+    return *this;
+}
+
+TRecType::TRecType(TRecType&& other) noexcept
+    : Key(other.Key), Name(other.Name), URL(other.URL), IDNumber(other.IDNumber), Login(other.Login),
+      Password(other.Password), Notes(other.Notes), m_bytes(std::move(other.m_bytes)), m_hasLines(other.m_hasLines)
+{
+    other.Release();
+}
+
+TRecType& TRecType::operator=(TRecType&& other) noexcept
+{
+    if (this != &other) {
+        Release();
+        Key = other.Key;
+        for (std::size_t field = 0; field < kFields; ++field) {
+            *FileOrder()[field] = *other.FileOrder()[field];
+        }
+        m_bytes = std::move(other.m_bytes);
+        m_hasLines = other.m_hasLines;
+        other.Release();
+    }
+    return *this;
+}
+
+TRecType::~TRecType()
+{
+    Release();
+}
+
+void TRecType::Release() noexcept
+{
+    if (m_bytes) {
+        OPENSSL_cleanse(m_bytes.get(), Sum(ValueSizes()));
+        m_bytes.reset();
+    }
+    for (std::string_view* field : FileOrder()) {
+        *field = {};
+    }
+    m_hasLines = false;
+}
+
 // ---- TFolderType ----
 
-const TRecType& TFolderType::AddRecord(std::string name, std::string url, std::string login, std::string idNumber,
-                                       std::string password, std::string notes)
+const TRecType& TFolderType::AddRecord(std::string_view name, std::string_view url, std::string_view login,
+                                       std::string_view idNumber, std::string_view password, std::string_view notes)
+{
+    return AppendRecord(TRecType::WithValues({name, url, login, idNumber, password, notes}));
+}
+
+const TRecType& TFolderType::AppendRecord(TRecType record)
 {
     if (m_records.size() >= kMaxRecordsPerFolder) {
         throw VaultLimitError(VaultLimitError::Limit::RecordsPerFolder);
     }
-    auto record = std::make_unique<TRecType>();
-    do {
-        record->Key = NewRecordKey();
-    } while (m_byKey.contains(record->Key));
-    record->Name = std::move(name);
-    record->URL = std::move(url);
-    record->Login = std::move(login);
-    record->IDNumber = std::move(idNumber);
-    record->Password = std::move(password);
-    record->Notes = std::move(notes);
-
-    TRecType* added = record.get();
+    const RecordId id = NewRecordId();
+    record.Key = RecordKey(id);
+    m_ids.reserve(m_ids.size() + 1); // so the push below cannot fail after the record's
     m_records.push_back(std::move(record));
-    try {
-        m_byKey.emplace(added->Key, added);
-    } catch (...) {
-        m_records.pop_back();
-        throw;
-    }
-    return *added;
+    m_ids.push_back(id);
+    return m_records.back();
 }
 
 void TFolderType::Reserve(std::size_t count)
 {
     m_records.reserve(m_records.size() + count);
-    m_byKey.reserve(m_byKey.size() + count);
-}
-
-const TRecType* TFolderType::FindRecord(std::string_view key) const
-{
-    const auto found = m_byKey.find(UpperCaseAscii(key));
-    return found == m_byKey.end() ? nullptr : found->second;
+    m_ids.reserve(m_ids.size() + count);
 }
 
 std::optional<std::size_t> TFolderType::PositionOf(std::string_view key) const
 {
-    const TRecType* record = FindRecord(key);
-    if (record == nullptr) {
+    const auto id = RecordKey::IdOf(key);
+    if (!id) {
         return std::nullopt;
     }
-    const auto it = std::find_if(m_records.begin(), m_records.end(),
-                                 [record](const std::unique_ptr<TRecType>& r) { return r.get() == record; });
-    return static_cast<std::size_t>(it - m_records.begin());
+    const auto found = std::find(m_ids.begin(), m_ids.end(), *id);
+    if (found == m_ids.end()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(found - m_ids.begin());
 }
 
-void TFolderType::EditRecord(std::string_view key, std::string name, std::string url, std::string login,
-                             std::string idNumber, std::string password, std::string notes)
+const TRecType* TFolderType::FindRecord(std::string_view key) const
 {
-    const auto found = m_byKey.find(UpperCaseAscii(key));
-    if (found == m_byKey.end()) {
+    const auto position = PositionOf(key);
+    return position ? &m_records[*position] : nullptr;
+}
+
+void TFolderType::EditRecord(std::string_view key, std::string_view name, std::string_view url, std::string_view login,
+                             std::string_view idNumber, std::string_view password, std::string_view notes)
+{
+    const auto position = PositionOf(key);
+    if (!position) {
         return;
     }
-    TRecType& record = *found->second;
-    record.Name = std::move(name);
-    record.URL = std::move(url);
-    record.Login = std::move(login);
-    record.IDNumber = std::move(idNumber);
-    record.Password = std::move(password);
-    record.Notes = std::move(notes);
+    // Made whole before the old record goes: the new values may be views into it.
+    TRecType edited = TRecType::WithValues({name, url, login, idNumber, password, notes});
+    TRecType& record = m_records[*position];
+    edited.Key = record.Key;
+    record = std::move(edited);
 }
 
 void TFolderType::DeleteRecord(std::string_view key)
@@ -113,8 +245,8 @@ void TFolderType::DeleteRecord(std::string_view key)
     if (!position) {
         return;
     }
-    m_byKey.erase(m_records[*position]->Key);
     m_records.erase(m_records.begin() + static_cast<std::ptrdiff_t>(*position));
+    m_ids.erase(m_ids.begin() + static_cast<std::ptrdiff_t>(*position));
 }
 
 void TFolderType::MoveRecordUp(std::string_view key)
@@ -122,6 +254,7 @@ void TFolderType::MoveRecordUp(std::string_view key)
     const auto position = PositionOf(key);
     if (position && *position > 0) {
         std::swap(m_records[*position], m_records[*position - 1]);
+        std::swap(m_ids[*position], m_ids[*position - 1]);
     }
 }
 
@@ -130,6 +263,7 @@ void TFolderType::MoveRecordDown(std::string_view key)
     const auto position = PositionOf(key);
     if (position && *position + 1 < m_records.size()) {
         std::swap(m_records[*position], m_records[*position + 1]);
+        std::swap(m_ids[*position], m_ids[*position + 1]);
     }
 }
 
@@ -143,8 +277,8 @@ void TFolderType::MoveRecordToFolder(TAccount& account, std::string_view key, st
         return;
     }
     TFolderType& target = account.Folder(static_cast<std::size_t>(targetIndex));
-    // The target must accept the record before it leaves this folder.
-    target.AddRecord(record->Name, record->URL, record->Login, record->IDNumber, record->Password, record->Notes);
+    // The target must accept the record before it leaves this folder; its lines go with it.
+    target.AppendRecord(*record);
     DeleteRecord(key);
     account.MarkChanged();
 }
@@ -156,11 +290,8 @@ TRecType TFolderType::GetRecordAt(std::size_t position) const
 
 void TFolderType::ClearRecords()
 {
-    m_byKey.clear();
-    for (const std::unique_ptr<TRecType>& record : m_records) {
-        WipeRecord(*record);
-    }
     m_records.clear();
+    m_ids.clear();
 }
 
 void TFolderType::SwapContents(TFolderType& other) noexcept
@@ -168,7 +299,7 @@ void TFolderType::SwapContents(TFolderType& other) noexcept
     std::swap(Name, other.Name);
     std::swap(ImageIndex, other.ImageIndex);
     std::swap(m_records, other.m_records);
-    std::swap(m_byKey, other.m_byKey);
+    std::swap(m_ids, other.m_ids);
 }
 
 // ---- TAccount ----

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/os/AtomicFile.h"
+#include "core/vault/RecordKey.h"
 #include "core/vault/StringCipher.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -10,7 +13,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace velmora {
@@ -39,15 +41,54 @@ private:
     Limit m_limit;
 };
 
-struct TRecType
+// A record keeps its six values in one buffer, together with room for their lines in the account
+// file: one allocation per record, and a save writes the lines of unchanged records as they are.
+// The fields view that buffer and are only read: a record changes through its folder. They stay
+// valid until the record is changed or dropped, and the values are wiped when it goes.
+class TRecType
 {
-    std::string Key; // identity during this run only, unique within its folder; never stored
-    std::string Name;
-    std::string URL;
-    std::string IDNumber;
-    std::string Login;
-    std::string Password;
-    std::string Notes;
+public:
+    TRecType() = default;
+    TRecType(const TRecType& other);
+    TRecType& operator=(const TRecType& other);
+    TRecType(TRecType&& other) noexcept;
+    TRecType& operator=(TRecType&& other) noexcept;
+    ~TRecType();
+
+    RecordKey Key; // identity during this run only, unique within its folder; never stored
+    std::string_view Name;
+    std::string_view URL;
+    std::string_view IDNumber;
+    std::string_view Login;
+    std::string_view Password;
+    std::string_view Notes;
+
+private:
+    friend class TFolderType;
+    friend class TAccount;
+    friend class AccountFileReader;
+
+    static constexpr std::size_t kFields = 6;
+    using Sizes = std::array<std::size_t, kFields>;
+
+    // A record with room for values of these sizes, in file order, and for their lines; the
+    // values are still to be written and the lines still to be made.
+    static TRecType WithSizes(const Sizes& sizes);
+    static TRecType WithValues(const std::array<std::string_view, kFields>& values);
+
+    // The fields in the order the file holds them.
+    std::array<std::string_view*, kFields> FileOrder();
+    std::array<const std::string_view*, kFields> FileOrder() const;
+    Sizes ValueSizes() const;
+    char* Value(std::size_t field);
+    // Where the line of each field goes, in file order; each line is followed by CR LF.
+    std::array<char*, kFields> LinePlaces();
+    // The lines of all fields with their line ends, as the file holds them; empty without a buffer.
+    std::string_view Lines() const;
+    void Release() noexcept;
+
+    std::unique_ptr<char[]> m_bytes;
+    bool m_hasLines = false; // the lines hold the values, made with the key the account last used for lines
 };
 
 // Result codes of reading an account file or a folder block.
@@ -81,16 +122,16 @@ public:
 
     std::uint16_t Count() const { return static_cast<std::uint16_t>(m_records.size()); }
     int Index() const { return m_index; }
-    const TRecType* First() const { return m_records.empty() ? nullptr : m_records.front().get(); }
-    const TRecType* Last() const { return m_records.empty() ? nullptr : m_records.back().get(); }
+    const TRecType* First() const { return m_records.empty() ? nullptr : &m_records.front(); }
+    const TRecType* Last() const { return m_records.empty() ? nullptr : &m_records.back(); }
     // The record at a 0-based position of the chain; the position must exist.
-    const TRecType& RecordAt(std::size_t position) const { return *m_records.at(position); }
+    const TRecType& RecordAt(std::size_t position) const { return m_records.at(position); }
 
     // Throws VaultLimitError when the folder already holds kMaxRecordsPerFolder records.
-    const TRecType& AddRecord(std::string name, std::string url, std::string login, std::string idNumber,
-                              std::string password, std::string notes);
-    void EditRecord(std::string_view key, std::string name, std::string url, std::string login, std::string idNumber,
-                    std::string password, std::string notes);
+    const TRecType& AddRecord(std::string_view name, std::string_view url, std::string_view login,
+                              std::string_view idNumber, std::string_view password, std::string_view notes);
+    void EditRecord(std::string_view key, std::string_view name, std::string_view url, std::string_view login,
+                    std::string_view idNumber, std::string_view password, std::string_view notes);
     void DeleteRecord(std::string_view key);
     const TRecType* FindRecord(std::string_view key) const;
     // The 0-based position of the record with this key, if the folder holds it.
@@ -109,14 +150,16 @@ public:
 
 private:
     friend class TAccount;
+    friend class AccountFileReader;
     explicit TFolderType(int index) : m_index(index) {}
     // Room for `count` more records, so reading a large folder does not regrow its storage.
     void Reserve(std::size_t count);
     void SwapContents(TFolderType& other) noexcept;
+    // Gives the record a new key and appends it; throws VaultLimitError as AddRecord does.
+    const TRecType& AppendRecord(TRecType record);
 
-    // Records never move in memory, so the key index may point into them.
-    std::vector<std::unique_ptr<TRecType>> m_records;
-    std::unordered_map<std::string_view, TRecType*> m_byKey;
+    std::vector<TRecType> m_records;
+    std::vector<RecordId> m_ids; // the records' ids in the same order: a key is found by a scan of these
     int m_index;
 };
 
@@ -162,9 +205,10 @@ public:
 
     // Throws FileError when the file cannot be written; the previous file then stays as it was.
     void SaveToFile(const std::filesystem::path& fileName);
-    // The account file's text, for a writer that saves it together with other files; MarkSaved()
-    // ends such a save as SaveToFile ends its own.
-    std::string FileContent();
+    // The account file's content in pieces, for a writer that saves it together with other files;
+    // MarkSaved() ends such a save as SaveToFile ends its own. Only values changed since the last
+    // load or save are enciphered again, or all of them when the password changed.
+    OutputProducer FileContent();
     void MarkSaved();
     ReadResult LoadFromFile(const std::filesystem::path& fileName);
     // What the last LoadFromFile that read the file through had to read as empty values; none
@@ -178,8 +222,13 @@ public:
 
 private:
     friend class ReadingScope;
+    void WriteFileContent(const PieceWriter& write);
+    // Makes the lines of every record that has none, or of all records when the key changed.
+    void UpdateRecordLines();
+
     std::vector<std::unique_ptr<TFolderType>> m_folders;
     StringCipher m_cipher;
+    std::uint64_t m_linesGeneration = 0; // the cipher's key generation the records' lines were made with
     int m_readDepth = 0;
     ReadDamage m_loadDamage;
 };

@@ -2,9 +2,13 @@
 
 #include "core/os/AtomicFile.h"
 #include "core/vault/Account.h"
+#include "core/vault/Base64.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <deque>
+#include <span>
 
 namespace velmora {
 
@@ -36,63 +40,161 @@ std::string AccountFileWriter::Finish(StringCipher& cipher, std::string_view key
 
 // ---- AccountFileReader ----
 
+namespace {
+
+// A piece of the file at a time: large enough that reads are few, small enough to stay cheap.
+constexpr std::size_t kReadPiece = 1 << 20;
+// Records deciphered together: enough for the cipher to work in bulk.
+constexpr std::size_t kRecordBatch = 1024;
+
+} // namespace
+
 AccountFileReader::AccountFileReader(std::string content, StringCipher& cipher, std::string_view keyText)
-    : m_content(std::move(content)), m_cipher(cipher), m_keyText(keyText)
+    : m_buffer(std::move(content)), m_end(m_buffer.size()), m_fileEnded(true), m_cipher(cipher), m_keyText(keyText)
+{}
+
+AccountFileReader::AccountFileReader(const std::filesystem::path& file, StringCipher& cipher, std::string_view keyText)
+    : m_file(std::make_unique<FileChunkReader>(file)), m_cipher(cipher), m_keyText(keyText)
+{}
+
+AccountFileReader::~AccountFileReader() = default;
+
+std::optional<std::string_view> AccountFileReader::BufferedLine()
 {
-    SplitLines();
+    char* const start = m_buffer.data() + m_begin;
+    const std::size_t available = m_end - m_begin;
+    const auto* lf = static_cast<char*>(std::memchr(start, '\n', available));
+    if (lf == nullptr && (!m_fileEnded || available == 0)) {
+        return std::nullopt;
+    }
+    const std::size_t length = lf != nullptr ? static_cast<std::size_t>(lf - start) : available;
+    m_begin += lf != nullptr ? length + 1 : length;
+    std::size_t kept = length;
+    if (kept > 0 && start[kept - 1] == '\r') {
+        --kept;
+    }
+    // A stray CR inside the line is dropped in place.
+    if (std::memchr(start, '\r', kept) != nullptr) {
+        kept = static_cast<std::size_t>(std::remove(start, start + kept, '\r') - start);
+    }
+    return std::string_view(start, kept);
 }
 
-void AccountFileReader::SplitLines()
+void AccountFileReader::Refill()
 {
-    const char* const begin = m_content.data();
-    const char* const end = begin + m_content.size();
-    const char* start = begin;
-    while (start < end) {
-        const auto* lf = static_cast<const char*>(std::memchr(start, '\n', static_cast<std::size_t>(end - start)));
-        const char* lineEnd = lf != nullptr ? lf : end;
-        std::string_view line(start, static_cast<std::size_t>(lineEnd - start));
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
+    m_buffer.erase(0, m_begin);
+    m_end -= m_begin;
+    m_begin = 0;
+    // A line longer than the buffer makes it grow.
+    m_buffer.resize(std::max(kReadPiece, m_end * 2));
+    const std::size_t got = m_file->Read(m_buffer.data() + m_end, m_buffer.size() - m_end);
+    m_end += got;
+    m_fileBytesRead += got;
+    m_fileEnded = got == 0;
+}
+
+std::optional<std::string_view> AccountFileReader::NextLine(const std::function<void()>& beforeRefill)
+{
+    for (;;) {
+        if (const auto line = BufferedLine()) {
+            return line;
         }
-        if (line.find('\r') != std::string_view::npos) {
-            std::string cleaned;
-            for (const char c : line) {
-                if (c != '\r') {
-                    cleaned += c;
-                }
-            }
-            m_cleanedLines.push_back(std::move(cleaned));
-            line = m_cleanedLines.back();
+        if (AtEnd()) {
+            return std::nullopt;
         }
-        m_lines.push_back(line);
-        start = lineEnd + 1;
+        if (beforeRefill) {
+            beforeRefill();
+        }
+        Refill();
     }
 }
 
-void AccountFileReader::DecipherNextBatch()
+std::size_t AccountFileReader::RemainingLinesAtMost() const
 {
-    constexpr std::size_t kLargestBatch = 1 << 16;
-    const std::size_t size =
-        std::min({std::max<std::size_t>(1, m_batch.size() * 2), kLargestBatch, m_lines.size() - m_nextLine});
-    m_batchStart = m_nextLine;
-    m_batch = m_cipher.DecipherLines(m_keyText, std::span(m_lines).subspan(m_nextLine, size));
+    const std::uintmax_t unread = m_file ? m_file->Size() - std::min(m_file->Size(), m_fileBytesRead) : 0;
+    return static_cast<std::size_t>(unread) + (m_end - m_begin) + 1;
 }
 
 std::string AccountFileReader::NextValue()
 {
-    if (m_nextLine >= m_lines.size()) {
+    const auto line = NextLine({});
+    if (!line) {
         ++m_damage.missingLines;
         return {};
     }
-    if (m_nextLine >= m_batchStart + m_batch.size()) {
-        DecipherNextBatch();
-    }
-    std::optional<std::string>& value = m_batch[m_nextLine++ - m_batchStart];
+    auto value = m_cipher.DecipherText(m_keyText, *line);
     if (!value) {
         ++m_damage.undecipheredLines;
         return {};
     }
     return std::move(*value);
+}
+
+void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder)
+{
+    std::vector<std::string_view> lines;
+    std::vector<StringCipher::LineToValue> items;
+    const std::size_t batchLines = kRecordBatch * TRecType::kFields;
+    lines.reserve(batchLines);
+    items.reserve(batchLines);
+
+    // Lines of a record that is not whole yet when the buffer is refilled: kept here meanwhile.
+    std::deque<std::string> carried;
+
+    // Builds the records whose lines were taken so far, while the buffer still holds them.
+    const std::function<void()> decipher = [&] {
+        const std::size_t first = folder.m_records.size();
+        const std::size_t whole = lines.size() - lines.size() % TRecType::kFields;
+        items.clear();
+        for (std::size_t start = 0; start < whole; start += TRecType::kFields) {
+            TRecType::Sizes sizes{};
+            for (std::size_t field = 0; field < TRecType::kFields; ++field) {
+                std::string_view& line = lines[start + field];
+                const auto size = DecodedBase64Length(line);
+                if (!size) {
+                    ++m_damage.undecipheredLines;
+                    line = {}; // read as the empty value, whose line is empty too
+                }
+                sizes[field] = size.value_or(0);
+            }
+            folder.AppendRecord(TRecType::WithSizes(sizes));
+            TRecType& record = folder.m_records.back();
+            for (std::size_t field = 0; field < TRecType::kFields; ++field) {
+                items.push_back({lines[start + field], record.Value(field)});
+            }
+        }
+        m_cipher.DecipherInto(m_keyText, items);
+        for (std::size_t r = first; r < folder.m_records.size(); ++r) {
+            const auto fields = std::span(items).subspan((r - first) * TRecType::kFields, TRecType::kFields);
+            TRecType& record = folder.m_records[r];
+            record.m_hasLines =
+                std::all_of(fields.begin(), fields.end(), [](const auto& item) { return item.canonical; });
+            if (record.m_hasLines) {
+                const auto places = record.LinePlaces();
+                for (std::size_t field = 0; field < TRecType::kFields; ++field) {
+                    std::copy(fields[field].line.begin(), fields[field].line.end(), places[field]);
+                }
+            }
+        }
+        std::deque<std::string> partial;
+        for (std::size_t i = whole; i < lines.size(); ++i) {
+            lines[i] = partial.emplace_back(lines[i]);
+        }
+        carried = std::move(partial); // the strings stay where they are
+        lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(whole));
+    };
+
+    for (std::size_t i = 0; i < count * TRecType::kFields; ++i) {
+        const auto line = NextLine(decipher);
+        if (!line) {
+            ++m_damage.missingLines;
+        }
+        lines.push_back(line.value_or(std::string_view()));
+        if (lines.size() == batchLines) {
+            decipher();
+        }
+    }
+    decipher();
 }
 
 std::optional<std::int32_t> ParseFileInteger(std::string_view text)
@@ -120,24 +222,110 @@ void TFolderType::WriteFolder(AccountFileWriter& file) const
     file.AddNumber(ImageIndex);
     file.AddNumber(Count());
     for (const auto& record : m_records) {
-        file.Add(record->Name);
-        file.Add(record->URL);
-        file.Add(record->Login);
-        file.Add(record->IDNumber);
-        file.Add(record->Password);
-        file.Add(record->Notes);
+        file.Add(record.Name);
+        file.Add(record.URL);
+        file.Add(record.Login);
+        file.Add(record.IDNumber);
+        file.Add(record.Password);
+        file.Add(record.Notes);
     }
 }
 
-std::string TAccount::FileContent()
+namespace {
+
+// Gathers small pieces into large ones, so the file is written in few calls.
+class PieceBuffer
 {
-    AccountFileWriter file;
-    file.Add(kAccountCheckLine);
-    file.AddNumber(static_cast<long long>(m_folders.size()));
-    for (const auto& folder : m_folders) {
-        folder->WriteFolder(file);
+public:
+    explicit PieceBuffer(const PieceWriter& write) : m_write(write) { m_buffer.reserve(kPiece); }
+
+    void Append(std::string_view text)
+    {
+        if (m_buffer.size() + text.size() > kPiece) {
+            Flush();
+        }
+        if (text.size() >= kPiece) {
+            m_write(text);
+        } else {
+            m_buffer.append(text);
+        }
     }
-    return file.Finish(m_cipher, Password);
+
+    void Flush()
+    {
+        if (!m_buffer.empty()) {
+            m_write(m_buffer);
+            m_buffer.clear();
+        }
+    }
+
+private:
+    static constexpr std::size_t kPiece = 1 << 20;
+    const PieceWriter& m_write;
+    std::string m_buffer;
+};
+
+} // namespace
+
+void TAccount::UpdateRecordLines()
+{
+    const std::uint64_t generation = m_cipher.KeyGeneration(Password);
+    const bool keyChanged = generation != m_linesGeneration;
+    std::vector<TRecType*> records;
+    std::vector<StringCipher::ValueToLine> items;
+    constexpr std::size_t kBatch = 1024;
+    const auto encipher = [&] {
+        m_cipher.EncipherInto(Password, items);
+        for (TRecType* record : records) {
+            record->m_hasLines = true;
+        }
+        records.clear();
+        items.clear();
+    };
+    for (const auto& folder : m_folders) {
+        for (TRecType& record : folder->m_records) {
+            if (record.m_hasLines && !keyChanged) {
+                continue;
+            }
+            records.push_back(&record);
+            const auto places = record.LinePlaces();
+            for (std::size_t field = 0; field < TRecType::kFields; ++field) {
+                items.push_back({*record.FileOrder()[field], places[field]});
+            }
+            if (records.size() == kBatch) {
+                encipher();
+            }
+        }
+    }
+    encipher();
+    m_linesGeneration = generation;
+}
+
+void TAccount::WriteFileContent(const PieceWriter& write)
+{
+    UpdateRecordLines();
+    PieceBuffer out(write);
+    const auto writeValue = [&](std::string_view value) {
+        out.Append(m_cipher.EncipherText(Password, value));
+        out.Append("\r\n");
+    };
+    writeValue(kAccountCheckLine);
+    writeValue(std::to_string(m_folders.size()));
+    for (const auto& folder : m_folders) {
+        writeValue(kFolderCheckLine);
+        writeValue(folder->Name);
+        writeValue(std::to_string(folder->ImageIndex));
+        writeValue(std::to_string(folder->Count()));
+        for (const TRecType& record : folder->m_records) {
+            out.Append(record.Lines());
+        }
+    }
+    out.Flush();
+}
+
+OutputProducer TAccount::FileContent()
+{
+    return [this](const PieceWriter& write) { WriteFileContent(write); };
 }
 
 void TAccount::MarkSaved()
@@ -167,7 +355,7 @@ ReadResult TAccount::LoadFromFile(const std::filesystem::path& fileName)
         ReadingScope reading(*this);
         Clear();
         try {
-            AccountFileReader file(ReadWholeFile(fileName), m_cipher, Password);
+            AccountFileReader file(fileName, m_cipher, Password);
             if (file.NextValue() != kAccountCheckLine) {
                 return ReadResult::BadCheckLine;
             }
@@ -181,6 +369,7 @@ ReadResult TAccount::LoadFromFile(const std::filesystem::path& fileName)
                 }
             }
             m_loadDamage = file.Damage();
+            m_linesGeneration = m_cipher.KeyGeneration(Password);
             return ReadResult::Ok;
         } catch (const std::exception&) {
             return ReadResult::Failed;
@@ -214,17 +403,15 @@ ReadResult TAccount::ReadFolder(AccountFileReader& file)
             return ReadResult::Failed;
         }
         TFolderType& folder = *m_folders.back();
+        const auto records = static_cast<std::size_t>(std::max(*count, 0));
         // Only as much as the file can hold: a damaged count must not reserve memory for nothing.
-        folder.Reserve(std::min<std::size_t>(std::max(*count, 0), file.RemainingLines() / 6 + 1));
-        for (std::int32_t i = 0; i < *count; ++i) {
-            std::string recordName = file.NextValue();
-            std::string url = file.NextValue();
-            std::string login = file.NextValue();
-            std::string idNumber = file.NextValue();
-            std::string password = file.NextValue();
-            std::string notes = file.NextValue();
-            folder.AddRecord(std::move(recordName), std::move(url), std::move(login), std::move(idNumber),
-                             std::move(password), std::move(notes));
+        folder.Reserve(std::min(records, file.RemainingLinesAtMost() / TRecType::kFields + 1));
+        file.ReadRecords(records, folder);
+        if (&file.Cipher() != &m_cipher) {
+            // Lines read with another cipher object may be of another key: made again at the save.
+            for (TRecType& record : folder.m_records) {
+                record.m_hasLines = false;
+            }
         }
         return ReadResult::Ok;
     } catch (const std::exception&) {

@@ -4,6 +4,9 @@
 #include "core/vault/StringCipher.h"
 
 #include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,36 +33,55 @@ private:
 };
 
 // The values of an account file or folder file, line by line. A line ends at LF or CR LF, and
-// a CR elsewhere is dropped. Lines are deciphered in growing batches, so a wrong password costs
-// one line and a large file goes through the cipher in bulk.
+// a CR elsewhere is dropped. A file is read a piece at a time, and the records of a folder go
+// through the cipher in bulk straight into their own storage, keeping the lines they came from.
 class AccountFileReader
 {
 public:
     // `keyText` must stay alive while the reader is used.
     AccountFileReader(std::string content, StringCipher& cipher, std::string_view keyText);
+    // Reads the file as ReadWholeFile would, without holding it whole; throws FileError.
+    AccountFileReader(const std::filesystem::path& file, StringCipher& cipher, std::string_view keyText);
+    ~AccountFileReader();
+    AccountFileReader(const AccountFileReader&) = delete;
+    AccountFileReader& operator=(const AccountFileReader&) = delete;
 
     // The next line's value. Past the end of the file, and for a line that does not decipher,
     // the value is empty: a damaged line never takes another record's value.
     std::string NextValue();
 
-    std::size_t RemainingLines() const { return m_lines.size() - std::min(m_nextLine, m_lines.size()); }
+    // Appends `count` records of six values each to the folder, values read as NextValue reads
+    // them. Throws FileError.
+    void ReadRecords(std::size_t count, TFolderType& folder);
+
+    // No more than this many lines are left.
+    std::size_t RemainingLinesAtMost() const;
 
     // The damage met by the values read so far.
     const ReadDamage& Damage() const { return m_damage; }
 
-private:
-    void SplitLines();
-    void DecipherNextBatch();
+    // The cipher the lines are read with: lines kept from another one are of no use to a save.
+    const StringCipher& Cipher() const { return m_cipher; }
 
-    std::string m_content;
-    std::deque<std::string> m_cleanedLines; // lines that held a stray CR, without it
-    std::vector<std::string_view> m_lines;
+private:
+    // The next whole line in the buffer, CRs dropped; nothing when the buffer holds none, then
+    // either the input has ended or Refill() brings more.
+    std::optional<std::string_view> BufferedLine();
+    bool AtEnd() const { return m_fileEnded && m_begin == m_end; }
+    // Moves what is left to the front of the buffer and reads more: lines taken before are gone.
+    void Refill();
+    // The next line, or nothing at the end of the input; may refill, so `pending` lines are
+    // deciphered first.
+    std::optional<std::string_view> NextLine(const std::function<void()>& beforeRefill);
+
+    std::unique_ptr<FileChunkReader> m_file;
+    std::string m_buffer;
+    std::size_t m_begin = 0; // the first byte not yet taken
+    std::size_t m_end = 0;   // the end of the bytes read
+    bool m_fileEnded = false;
+    std::uintmax_t m_fileBytesRead = 0;
     StringCipher& m_cipher;
     std::string_view m_keyText;
-
-    std::vector<std::optional<std::string>> m_batch;
-    std::size_t m_batchStart = 0; // line index of m_batch[0]
-    std::size_t m_nextLine = 0;
     ReadDamage m_damage;
 };
 

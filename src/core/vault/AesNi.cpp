@@ -10,6 +10,7 @@ namespace velmora {
 namespace {
 
 std::atomic<bool> g_forcePortable{false};
+std::atomic<bool> g_forceNarrow{false};
 
 // One step of the AES-192 key expansion: `low` holds the last four words of the key so far, the
 // low half of `high` the two after them; `assist` is aeskeygenassist of `high`. Both advance by
@@ -57,6 +58,18 @@ bool AesNiInUse()
 void ForcePortableAes(bool portable)
 {
     g_forcePortable.store(portable, std::memory_order_relaxed);
+}
+
+bool WideAesInUse()
+{
+    static const bool has = CpuHasAesNi() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                            __builtin_cpu_supports("vaes");
+    return has && !g_forceNarrow.load(std::memory_order_relaxed);
+}
+
+void ForceNarrowAes(bool narrow)
+{
+    g_forceNarrow.store(narrow, std::memory_order_relaxed);
 }
 
 // Six key words per step, 52 words in all: every three round keys take two steps, and the

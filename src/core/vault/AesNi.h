@@ -20,6 +20,11 @@ bool CpuHasAesNi();
 bool AesNiInUse();
 void ForcePortableAes(bool portable);
 
+// Whether CFB-8 decryption uses the wide (512-bit) AES instructions: the processor has them and
+// the 128-bit path is not forced, which lets tests run that path on such a machine too.
+bool WideAesInUse();
+void ForceNarrowAes(bool narrow);
+
 // Both only where CpuHasAesNi(). The round keys are written in place, so no copy is left to wipe.
 void ExpandAes192Key(std::span<const unsigned char, 24> key, Aes192RoundKeys& keys);
 void AesNiEncryptBlocks(const Aes192RoundKeys& keys, const unsigned char* in, unsigned char* out, std::size_t blocks);

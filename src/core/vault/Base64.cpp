@@ -10,10 +10,12 @@ namespace {
 
 constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
+// A character's 6 bits, and kForeign for a character outside the alphabet (which counts as 63).
+constexpr std::uint8_t kForeign = 0x40;
 constexpr std::array<std::uint8_t, 256> kValues = [] {
     std::array<std::uint8_t, 256> values{};
-    values.fill(63);
-    for (std::size_t i = 0; i < 63; ++i) {
+    values.fill(63 | kForeign);
+    for (std::size_t i = 0; i < kAlphabet.size(); ++i) {
         values[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
     }
     return values;
@@ -28,7 +30,7 @@ constexpr std::array<std::array<char, 2>, 4096> kPairs = [] {
     return pairs;
 }();
 
-std::uint8_t ValueOf(char c)
+std::uint32_t ValueOf(char c)
 {
     return kValues[static_cast<unsigned char>(c)];
 }
@@ -39,12 +41,18 @@ std::uint32_t GroupBits(const std::uint8_t* in)
     return static_cast<std::uint32_t>(in[0] << 16 | in[1] << 8 | in[2]);
 }
 
-// The 24 bits of four characters, the first one highest.
+// The 24 bits of four characters, the first one highest; a foreign character adds its kForeign
+// bit above them (bits 24 to 30), which the callers drop or test.
 std::uint32_t QuartetBits(const char* in)
 {
-    return static_cast<std::uint32_t>(ValueOf(in[0]) << 18 | ValueOf(in[1]) << 12 | ValueOf(in[2]) << 6 |
-                                      ValueOf(in[3]));
+    const std::uint32_t a = ValueOf(in[0]);
+    const std::uint32_t b = ValueOf(in[1]);
+    const std::uint32_t c = ValueOf(in[2]);
+    const std::uint32_t d = ValueOf(in[3]);
+    return ((a & 0x3F) << 18 | (b & 0x3F) << 12 | (c & 0x3F) << 6 | (d & 0x3F)) | (a | b | c | d) << 24;
 }
+
+constexpr std::uint32_t kForeignInQuartet = std::uint32_t{kForeign} << 24;
 
 } // namespace
 
@@ -73,29 +81,18 @@ void EncodeBase64(std::string_view bytes, char* out)
     *out++ = '=';
 }
 
-std::optional<std::size_t> DecodedBase64Length(std::string_view text)
-{
-    if (text.size() % 4 != 0) {
-        return std::nullopt;
-    }
-    if (text.empty()) {
-        return 0;
-    }
-    const std::size_t full = text.size() / 4 - 1;
-    const std::string_view last = text.substr(text.size() - 4);
-    const std::size_t tail = last[2] == '=' ? 1 : last[3] == '=' ? 2 : 3;
-    return full * 3 + tail;
-}
-
-void DecodeBase64Into(std::string_view text, char* out)
+bool DecodeBase64Into(std::string_view text, char* out)
 {
     if (text.empty()) {
-        return;
+        return true;
     }
+    const char* const begin = out;
     const char* in = text.data();
     const char* const last = in + text.size() - 4;
+    std::uint32_t foreign = 0;
     for (; in < last; in += 4, out += 3) {
         const std::uint32_t bits = QuartetBits(in);
+        foreign |= bits;
         out[0] = static_cast<char>(bits >> 16);
         out[1] = static_cast<char>(bits >> 8);
         out[2] = static_cast<char>(bits);
@@ -106,6 +103,16 @@ void DecodeBase64Into(std::string_view text, char* out)
     for (std::size_t i = 0; i < produced; ++i) {
         out[i] = static_cast<char>(bits >> (16 - 8 * i));
     }
+    if ((foreign & kForeignInQuartet) != 0) {
+        return false;
+    }
+    // The last quartet's fill bits depend on the group before it: encode both again and compare.
+    const char* const end = out + produced;
+    const char* const tailStart = std::max(begin, end - static_cast<std::ptrdiff_t>(produced + 3));
+    std::array<char, 8> encoded{};
+    const std::size_t tailSize = static_cast<std::size_t>(end - tailStart);
+    EncodeBase64(std::string_view(tailStart, tailSize), encoded.data());
+    return std::memcmp(encoded.data() + Base64Length(tailSize) - 4, last, 4) == 0;
 }
 
 std::optional<std::string> DecodeBase64(std::string_view text)

@@ -22,9 +22,20 @@ void EncodeBase64(std::string_view bytes, char* out);
 std::optional<std::string> DecodeBase64(std::string_view text);
 
 // The number of bytes DecodeBase64 yields for `text`, or nothing when it would fail.
-std::optional<std::size_t> DecodedBase64Length(std::string_view text);
+constexpr std::optional<std::size_t> DecodedBase64Length(std::string_view text)
+{
+    if (text.size() % 4 != 0) {
+        return std::nullopt;
+    }
+    if (text.empty()) {
+        return 0;
+    }
+    const std::size_t tail = text[text.size() - 2] == '=' ? 1 : text.back() == '=' ? 2 : 3;
+    return (text.size() / 4 - 1) * 3 + tail;
+}
 
-// Decodes into `out`, which must hold DecodedBase64Length(text) bytes.
-void DecodeBase64Into(std::string_view text, char* out);
+// Decodes into `out`, which must hold DecodedBase64Length(text) bytes. True when `text` is exactly
+// what EncodeBase64 makes of the decoded bytes, so the line can be written again as it is.
+bool DecodeBase64Into(std::string_view text, char* out);
 
 } // namespace velmora

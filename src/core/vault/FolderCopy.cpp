@@ -14,7 +14,7 @@ void WriteFolderCopy(TAccount& account, std::size_t index, const std::filesystem
 
 ReadResult ReadFolderCopy(TAccount& account, const std::filesystem::path& file)
 {
-    AccountFileReader reader(ReadWholeFile(file), account.Cipher(), account.Password);
+    AccountFileReader reader(file, account.Cipher(), account.Password);
     const std::size_t before = account.FolderCount();
     const ReadResult result = account.ReadFolder(reader);
     if (account.FolderCount() != before) {

@@ -1,23 +1,38 @@
 #include "core/vault/RecordKey.h"
 
-#include <cstdint>
-#include <random>
+#include <atomic>
 
 namespace velmora {
 
-std::string NewRecordKey()
+RecordId NewRecordId()
 {
-    // Keys only tell records apart during one run, so a seeded generator serves; 25^20 keys
-    // make a retry for uniqueness rare.
-    thread_local std::mt19937_64 generator{std::random_device{}()};
-    std::string key(kRecordKeyLength, 'A');
-    for (std::size_t i = 0; i < kRecordKeyLength; i += 2) {
-        // Each 32-bit half of a draw scaled to 0..24; loading large vaults makes this hot.
-        const std::uint64_t draw = generator();
-        key[i] = static_cast<char>('A' + (((draw & 0xFFFFFFFF) * 25) >> 32));
-        key[i + 1] = static_cast<char>('A' + (((draw >> 32) * 25) >> 32));
+    static std::atomic<RecordId> next{0};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
+// Four bits a letter, "A" to "P": 20 letters hold any 64-bit id.
+RecordKey::RecordKey(RecordId id)
+{
+    for (std::size_t i = kLength; i-- > 0; id >>= 4) {
+        m_letters[i] = static_cast<char>('A' + (id & 0xF));
     }
-    return key;
+}
+
+std::optional<RecordId> RecordKey::IdOf(std::string_view text)
+{
+    if (text.size() != kLength) {
+        return std::nullopt;
+    }
+    RecordId id = 0;
+    for (const char c : text) {
+        const char upper = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        // Letters beyond "P", or beyond the largest id, name no record.
+        if (upper < 'A' || upper > 'P' || id >> 60 != 0) {
+            return std::nullopt;
+        }
+        id = id << 4 | static_cast<RecordId>(upper - 'A');
+    }
+    return id;
 }
 
 } // namespace velmora

@@ -40,49 +40,43 @@ template <typename Size, typename Work> void ForEachSlice(std::size_t count, Siz
     }
 }
 
-// Writes each value's line and `separator` from `out` on; returns where the last one ends.
-char* EncipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<const std::string_view> values,
-                    std::string_view separator, char* out, Staging& staging)
+// Writes each value's line where the item says.
+void EncipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<const StringCipher::ValueToLine> items,
+                   Staging& staging)
 {
     std::size_t bytes = 0;
-    for (const std::string_view value : values) {
-        bytes += value.size();
+    for (const StringCipher::ValueToLine& item : items) {
+        bytes += item.value.size();
     }
     staging.ciphertext.resize(bytes);
     staging.jobs.clear();
     unsigned char* next = staging.ciphertext.data();
-    for (const std::string_view value : values) {
-        staging.jobs.push_back({reinterpret_cast<const unsigned char*>(value.data()), next, value.size()});
-        next += value.size();
+    for (const StringCipher::ValueToLine& item : items) {
+        staging.jobs.push_back({reinterpret_cast<const unsigned char*>(item.value.data()), next, item.value.size()});
+        next += item.value.size();
     }
     Cfb8Encrypt(aes, iv, staging.jobs);
-    for (const Cfb8Job& job : staging.jobs) {
-        EncodeBase64(std::string_view(reinterpret_cast<const char*>(job.out), job.size), out);
-        out = std::copy(separator.begin(), separator.end(), out + Base64Length(job.size));
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const Cfb8Job& job = staging.jobs[i];
+        EncodeBase64(std::string_view(reinterpret_cast<const char*>(job.out), job.size), items[i].line);
     }
-    return out;
 }
 
-// Deciphers every line into `values` at the same index; an undecodable line leaves it empty.
-void DecipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<const std::string_view> lines,
-                   std::optional<std::string>* values, Staging& staging)
+// Deciphers every line into its item's value.
+void DecipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<StringCipher::LineToValue> items, Staging& staging)
 {
     std::size_t bytes = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (const auto length = DecodedBase64Length(lines[i])) {
-            values[i].emplace(*length, '\0');
-            bytes += *length;
-        }
+    for (const StringCipher::LineToValue& item : items) {
+        bytes += item.line.size() / 4 * 3;
     }
     staging.ciphertext.resize(bytes);
     staging.jobs.clear();
     unsigned char* next = staging.ciphertext.data();
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (values[i]) {
-            DecodeBase64Into(lines[i], reinterpret_cast<char*>(next));
-            staging.jobs.push_back({next, reinterpret_cast<unsigned char*>(values[i]->data()), values[i]->size()});
-            next += values[i]->size();
-        }
+    for (StringCipher::LineToValue& item : items) {
+        const std::size_t size = *DecodedBase64Length(item.line);
+        item.canonical = DecodeBase64Into(item.line, reinterpret_cast<char*>(next));
+        staging.jobs.push_back({next, reinterpret_cast<unsigned char*>(item.value), size});
+        next += size;
     }
     Cfb8Decrypt(aes, iv, staging.jobs);
 }
@@ -145,8 +139,15 @@ const StringCipher::Key& StringCipher::KeyFor(std::string_view keyText)
     if (!m_key || !m_key->IsFor(keyText)) {
         m_key.reset();
         m_key = std::make_unique<Key>(keyText);
+        ++m_generation;
     }
     return *m_key;
+}
+
+std::uint64_t StringCipher::KeyGeneration(std::string_view keyText)
+{
+    KeyFor(keyText);
+    return m_generation;
 }
 
 void StringCipher::Forget()
@@ -167,34 +168,58 @@ std::optional<std::string> StringCipher::DecipherText(std::string_view keyText, 
 std::string StringCipher::EncipherLines(std::string_view keyText, std::span<const std::string_view> values,
                                         std::string_view separator)
 {
-    const Key& key = KeyFor(keyText);
     std::size_t outputBytes = 0;
     for (const std::string_view value : values) {
         outputBytes += Base64Length(value.size()) + separator.size();
     }
     std::string output(outputBytes, '\0');
+    std::vector<ValueToLine> items;
+    items.reserve(values.size());
     char* out = output.data();
-    Staging staging;
-    ForEachSlice(
-        values.size(), [&](std::size_t i) { return values[i].size(); },
-        [&](std::size_t begin, std::size_t end) {
-            out = EncipherSlice(key.Aes(), key.Iv(), values.subspan(begin, end - begin), separator, out, staging);
-        });
+    for (const std::string_view value : values) {
+        items.push_back({value, out});
+        out = std::copy(separator.begin(), separator.end(), out + Base64Length(value.size()));
+    }
+    EncipherInto(keyText, items);
     return output;
 }
 
 std::vector<std::optional<std::string>> StringCipher::DecipherLines(std::string_view keyText,
                                                                     std::span<const std::string_view> lines)
 {
-    const Key& key = KeyFor(keyText);
     std::vector<std::optional<std::string>> values(lines.size());
+    std::vector<LineToValue> items;
+    items.reserve(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (const auto length = DecodedBase64Length(lines[i])) {
+            values[i].emplace(*length, '\0');
+            items.push_back({lines[i], values[i]->data()});
+        }
+    }
+    DecipherInto(keyText, items);
+    return values;
+}
+
+void StringCipher::EncipherInto(std::string_view keyText, std::span<const ValueToLine> items)
+{
+    const Key& key = KeyFor(keyText);
     Staging staging;
     ForEachSlice(
-        lines.size(), [&](std::size_t i) { return lines[i].size(); },
+        items.size(), [&](std::size_t i) { return items[i].value.size(); },
         [&](std::size_t begin, std::size_t end) {
-            DecipherSlice(key.Aes(), key.Iv(), lines.subspan(begin, end - begin), values.data() + begin, staging);
+            EncipherSlice(key.Aes(), key.Iv(), items.subspan(begin, end - begin), staging);
         });
-    return values;
+}
+
+void StringCipher::DecipherInto(std::string_view keyText, std::span<LineToValue> items)
+{
+    const Key& key = KeyFor(keyText);
+    Staging staging;
+    ForEachSlice(
+        items.size(), [&](std::size_t i) { return items[i].line.size(); },
+        [&](std::size_t begin, std::size_t end) {
+            DecipherSlice(key.Aes(), key.Iv(), items.subspan(begin, end - begin), staging);
+        });
 }
 
 } // namespace velmora

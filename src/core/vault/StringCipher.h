@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <span>
@@ -34,6 +35,31 @@ public:
     std::vector<std::optional<std::string>> DecipherLines(std::string_view keyText,
                                                           std::span<const std::string_view> lines);
 
+    // A value and where its line goes: Base64Length(value.size()) characters.
+    struct ValueToLine
+    {
+        std::string_view value;
+        char* line;
+    };
+    // The bulk path of writers that keep the lines in storage of their own.
+    void EncipherInto(std::string_view keyText, std::span<const ValueToLine> items);
+
+    // A line and where its value goes: DecodedBase64Length(line) bytes. `canonical` tells
+    // afterwards whether the line is exactly the one EncipherText makes of the value, so that
+    // it may be written again unchanged.
+    struct LineToValue
+    {
+        std::string_view line;
+        char* value;
+        bool canonical = false;
+    };
+    // Every line must be decodable.
+    void DecipherInto(std::string_view keyText, std::span<LineToValue> items);
+
+    // Sets up the key of `keyText` and returns a number that changes whenever the key in use
+    // changes: lines kept under another number were made with another key.
+    std::uint64_t KeyGeneration(std::string_view keyText);
+
     void Forget();
 
 private:
@@ -41,6 +67,7 @@ private:
     const Key& KeyFor(std::string_view keyText);
 
     std::unique_ptr<Key> m_key;
+    std::uint64_t m_generation = 0;
 };
 
 } // namespace velmora

@@ -19,7 +19,7 @@ ClipboardCommands::ClipboardCommands(TfrmMain& main) : m_main(main)
     main.Commands().Bind("mClBuf", *this, [this] { mClBufClick(); });
 }
 
-void ClipboardCommands::CopyField(std::string TRecType::*field)
+void ClipboardCommands::CopyField(std::string_view TRecType::*field)
 {
     const TRecType* record = m_main.SelectedRecord();
     if (record == nullptr) {

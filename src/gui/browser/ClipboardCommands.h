@@ -2,11 +2,12 @@
 
 #include <QObject>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
 class TfrmMain;
-struct TRecType;
+class TRecType;
 
 // Copies a field of the selected record to the clipboard, and shows or empties the clipboard.
 class ClipboardCommands final : public QObject
@@ -26,7 +27,7 @@ public:
 
 private:
     // Always the record's own value from the account, never the masked text of the list.
-    void CopyField(std::string TRecType::*field);
+    void CopyField(std::string_view TRecType::*field);
 
     TfrmMain& m_main;
 };

@@ -7,7 +7,7 @@ namespace velmora {
 
 class TfrmMain;
 class TfrmRecord;
-struct TRecType;
+class TRecType;
 
 // The main window's record commands: new, edit, delete, move up and down, open the URL.
 class RecordCommands final : public QObject

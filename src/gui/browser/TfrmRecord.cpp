@@ -25,7 +25,7 @@ namespace velmora {
 namespace {
 
 // Notes keep CR LF line ends in the vault; the editor works with LF.
-QString NotesForEditor(const std::string& notes)
+QString NotesForEditor(std::string_view notes)
 {
     return FromCodePage(notes).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace velmora::test {
 
@@ -26,9 +27,9 @@ inline std::string Dump(const TAccount& account)
         dump += "[" + folder.Name + "] " + std::to_string(folder.ImageIndex) + "\n";
         for (std::size_t position = 0; position < folder.Count(); ++position) {
             const TRecType& record = folder.RecordAt(position);
-            for (const std::string* field :
-                 {&record.Name, &record.URL, &record.Login, &record.IDNumber, &record.Password, &record.Notes}) {
-                dump += "  <" + *field + ">\n";
+            for (const std::string_view field :
+                 {record.Name, record.URL, record.Login, record.IDNumber, record.Password, record.Notes}) {
+                dump += "  <" + std::string(field) + ">\n";
             }
         }
     }

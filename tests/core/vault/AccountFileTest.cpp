@@ -6,6 +6,7 @@
 #include "support/TemporaryFiles.h"
 
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -363,6 +364,166 @@ TEST_F(AccountFileTest, AFailedSaveLeavesTheOldFileAndTheFlag)
     }
     EXPECT_THROW(account.SaveToFile(dir / "no such directory" / "a.vmk"), FileError);
     EXPECT_TRUE(account.Modified);
+}
+
+// The file a new account with the same folders and records saves: every line made afresh.
+std::string FreshFileOf(const TAccount& account, const std::filesystem::path& file)
+{
+    TAccount fresh;
+    fresh.Password = account.Password;
+    for (std::size_t f = 0; f < account.FolderCount(); ++f) {
+        const TFolderType& folder = account.Folder(f);
+        fresh.AddFolder(folder.Name, folder.ImageIndex);
+        for (std::size_t r = 0; r < folder.Count(); ++r) {
+            const TRecType& record = folder.RecordAt(r);
+            fresh.Folder(f).AddRecord(record.Name, record.URL, record.Login, record.IDNumber, record.Password,
+                                      record.Notes);
+        }
+    }
+    fresh.SaveToFile(file);
+    return ReadWholeFile(file);
+}
+
+// A save writes kept lines only where they are exactly what enciphering the value gives; lines
+// that decode to the same value in another spelling are made anew.
+TEST_F(AccountFileTest, ASaveWritesEveryLineAsEncipheringItsValueGives)
+{
+    const auto lineOf = [&](std::string_view value) { return StringCipher().EncipherText(account.Password, value); };
+    // A value whose line has a "/" before its last quartet, and one with fill bits in its last.
+    std::string slashed = "v";
+    while (lineOf(slashed).find('/') >= lineOf(slashed).size() - 4) {
+        slashed += 'v';
+    }
+    const std::string slashLine = lineOf(slashed);
+    std::string strayChar = slashLine;
+    strayChar[strayChar.find('/')] = '-';
+    const std::string filled = "four";
+    std::string otherFill = lineOf(filled); // 4 bytes: the second character of the last quartet has 4 fill bits
+    const std::string_view alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    char& fillChar = otherFill[otherFill.size() - 3];
+    fillChar = alphabet[alphabet.find(fillChar) ^ 1];
+    std::string strayCr = slashLine;
+    strayCr.insert(2, "\r");
+
+    struct Case
+    {
+        const char* name;
+        std::string value;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"as enciphered", slashed, slashLine},  {"a stray character read as \"/\"", slashed, strayChar},
+        {"other fill bits", filled, otherFill}, {"a stray CR", slashed, strayCr},
+        {"undecipherable", "", "abcde"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(file, Enciphered({"account_check_line", "1", "folder_check_line", "A", "0", "2", "a", "u", "l", "i",
+                                     "p", "n", "b", "u", "l", "i", "p"}) +
+                             c.line + "\r\n");
+        ASSERT_EQ(account.LoadFromFile(file), ReadResult::Ok);
+        EXPECT_EQ(account.Folder(0).RecordAt(1).Notes, c.value);
+        account.SaveToFile(file);
+        EXPECT_EQ(ReadWholeFile(file), FreshFileOf(account, dir / "fresh.vmk"));
+    }
+}
+
+TEST_F(AccountFileTest, ASaveAfterChangesWritesWhatAFreshSaveWrites)
+{
+    account.AddFolder("Mail", 1);
+    account.AddFolder("Bank", 2);
+    for (int i = 0; i < 50; ++i) {
+        const std::string text = "value " + std::to_string(i);
+        account.Folder(i % 2).AddRecord(text, "u" + text, "l", "i", "p" + text, std::string(i, 'n'));
+    }
+    account.SaveToFile(file);
+    const auto reload = [&] { ASSERT_EQ(account.LoadFromFile(file), ReadResult::Ok); };
+
+    struct Case
+    {
+        const char* name;
+        std::function<void()> change;
+    };
+    const Case cases[] = {
+        {"nothing changed", [] {}},
+        {"a record edited",
+         [&] {
+             TFolderType& folder = account.Folder(0);
+             folder.EditRecord(folder.RecordAt(3).Key, "edited", "", "l", "", "secret", "notes");
+         }},
+        {"a record added and one deleted",
+         [&] {
+             account.Folder(1).AddRecord("new", "", "", "", "", "");
+             account.Folder(1).DeleteRecord(account.Folder(1).First()->Key);
+         }},
+        {"a record moved to the other folder",
+         [&] { account.Folder(0).MoveRecordToFolder(account, account.Folder(0).RecordAt(2).Key, 1); }},
+        {"records moved up and folders exchanged",
+         [&] {
+             account.Folder(1).MoveRecordUp(account.Folder(1).Last()->Key);
+             account.ExchangeFolders(0, 1);
+         }},
+        {"the password changed", [&] { account.Password = "another pass word"; }},
+        {"the password changed back after a load", [&] { account.Password = "pass word"; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        reload();
+        c.change();
+        account.SaveToFile(file);
+        EXPECT_EQ(ReadWholeFile(file), FreshFileOf(account, dir / "fresh.vmk"));
+        // Saved again without a load between: the lines kept by the save hold too.
+        account.SaveToFile(file);
+        EXPECT_EQ(ReadWholeFile(file), FreshFileOf(account, dir / "fresh.vmk"));
+    }
+}
+
+// The file is read a piece at a time: lines cross the pieces, one line is longer than a piece,
+// and a record's lines span two pieces.
+TEST_F(AccountFileTest, ALargeFileReadsAcrossThePiecesItIsReadIn)
+{
+    account.AddFolder("big", 0);
+    TFolderType& folder = account.Folder(0);
+    std::string notes;
+    for (int i = 0; notes.size() < (3u << 20) / 2; ++i) {
+        notes += "line " + std::to_string(i) + "\r\n";
+    }
+    for (int i = 0; i < 20000; ++i) {
+        const std::string text(static_cast<std::size_t>(i % 97), static_cast<char>('a' + i % 26));
+        folder.AddRecord(text, std::to_string(i), text, "", text, i == 7000 ? notes : text);
+    }
+    account.SaveToFile(file);
+    const std::string saved = ReadWholeFile(file);
+    ASSERT_GT(saved.size(), 3u << 20);
+    // Line ends as LF alone and stray CRs inside lines read the same.
+    std::string lf;
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+        if (saved[i] == '\r') {
+            continue;
+        }
+        lf += saved[i];
+        if (i % 1001 == 0 && saved[i] != '\n') {
+            lf += '\r';
+        }
+    }
+
+    for (const std::string& content : {saved, lf}) {
+        WriteBytes(file, content);
+        TAccount loaded;
+        loaded.Password = account.Password;
+        ASSERT_EQ(loaded.LoadFromFile(file), ReadResult::Ok);
+        EXPECT_FALSE(loaded.LastLoadDamage().Any());
+        ASSERT_EQ(loaded.Folder(0).Count(), folder.Count());
+        for (std::size_t r = 0; r < folder.Count(); ++r) {
+            const TRecType& a = folder.RecordAt(r);
+            const TRecType& b = loaded.Folder(0).RecordAt(r);
+            ASSERT_EQ(std::tie(a.Name, a.URL, a.Login, a.IDNumber, a.Password, a.Notes),
+                      std::tie(b.Name, b.URL, b.Login, b.IDNumber, b.Password, b.Notes))
+                << "record " << r;
+        }
+        loaded.SaveToFile(file);
+        EXPECT_EQ(ReadWholeFile(file), saved);
+    }
 }
 
 TEST(ParseFileInteger, AcceptsOnlyPlainDecimals)

@@ -35,7 +35,7 @@ protected:
     {
         std::vector<std::string> names;
         for (std::size_t i = 0; i < folder.Count(); ++i) {
-            names.push_back(folder.RecordAt(i).Name);
+            names.emplace_back(folder.RecordAt(i).Name);
         }
         return names;
     }
@@ -79,7 +79,32 @@ TEST_F(AccountTest, FindRecordUpperCasesTheSearchedKey)
         c = static_cast<char>(c - 'A' + 'a');
     }
     EXPECT_EQ(folder.FindRecord(key), folder.First());
-    EXPECT_EQ(folder.FindRecord("NOSUCHKEY"), nullptr);
+    for (const char* unknown :
+         {"NOSUCHKEY", "", "YYYYYYYYYYYYYYYYYYYY", "ZAAAAAAAAAAAAAAAAAAA", "AAAAAAAAAAAAAAAAAAA"}) {
+        EXPECT_EQ(folder.FindRecord(unknown), nullptr) << unknown;
+    }
+}
+
+// A copy owns its values; an edit may take its new values from the record it replaces.
+TEST_F(AccountTest, RecordCopiesAndEditsFromTheRecordItself)
+{
+    TFolderType& folder = FolderWith({"a", "b"});
+    const TRecType copy = folder.GetRecordAt(2);
+    TRecType moved = folder.GetRecordAt(1);
+    const TRecType movedTo = std::move(moved);
+    folder.DeleteRecord(copy.Key);
+    folder.EditRecord(folder.First()->Key, "x", "y", "z", "w", "v", "u");
+    EXPECT_EQ(std::tie(copy.Name, copy.URL, copy.Login, copy.IDNumber, copy.Password, copy.Notes),
+              std::tie("b", "url-b", "login-b", "id-b", "pw-b", "notes-b"));
+    EXPECT_EQ(movedTo.Name, "a");
+    EXPECT_EQ(moved.Name, "");
+
+    const TRecType& record = *folder.First();
+    folder.EditRecord(record.Key, record.Notes, record.Password, record.IDNumber, record.Login, record.URL,
+                      std::string(record.Name) + std::string(300, '+'));
+    EXPECT_EQ(std::tie(record.Name, record.URL, record.Login, record.IDNumber, record.Password),
+              std::tie("u", "v", "w", "z", "y"));
+    EXPECT_EQ(record.Notes, "x" + std::string(300, '+'));
 }
 
 TEST_F(AccountTest, EditAndDeleteActOnTheKeyedRecordOnly)

@@ -134,6 +134,28 @@ std::vector<WipeCase> WipeCases(const test::TempDir& dir)
     cases.push_back({"record, account closed", inRecord, close});
     cases.push_back({"record, account destroyed", inRecord, destroy});
     cases.push_back({"account password, account destroyed", inPassword, destroy});
+    const auto edit = [](std::unique_ptr<TAccount>& account) {
+        TFolderType& folder = account->Folder(0);
+        folder.EditRecord(folder.First()->Key, "name", "url", "login", "id", "other", "notes");
+    };
+    const auto remove = [](std::unique_ptr<TAccount>& account) {
+        account->Folder(0).DeleteRecord(account->Folder(0).First()->Key);
+    };
+    cases.push_back({"record, edited", inRecord, edit});
+    cases.push_back({"record, deleted", inRecord, remove});
+    // The secret only in a file: loading it, saving it and clearing the account leave nothing.
+    const auto inFile = [&dir](TAccount& a, const std::string& secret) {
+        AddRecordWith(a, 4, secret);
+        a.SaveToFile(dir / "secret.vmk");
+        a.Clear();
+    };
+    const auto loadSaveClear = [&dir](std::unique_ptr<TAccount>& account) {
+        ASSERT_EQ(account->LoadFromFile(dir / "secret.vmk"), ReadResult::Ok);
+        account->Folder(0).AddRecord("changed", "", "", "", "", "");
+        account->SaveToFile(dir / "secret.vmk");
+        account->Clear();
+    };
+    cases.push_back({"record, loaded from a file, saved and cleared", inFile, loadSaveClear});
     return cases;
 }
 

@@ -83,7 +83,7 @@ struct Editing
         QStringList names;
         const TFolderType& f = main.Account().Folder(folder);
         for (std::size_t i = 0; i < f.Count(); ++i) {
-            names << QString::fromStdString(f.RecordAt(i).Name);
+            names << QString::fromStdString(std::string(f.RecordAt(i).Name));
         }
         return names;
     }

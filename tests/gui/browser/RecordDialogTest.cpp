@@ -14,7 +14,7 @@ class RecordDialogTest final : public QObject
 
     QLineEdit* Field(const char* name) const { return Editing::Child<QLineEdit>(m_e->record, name); }
     void Click(const char* name) const { Editing::Child<QAbstractButton>(m_e->record, name)->click(); }
-    const std::string& Key(std::size_t folder, std::size_t position) const
+    std::string Key(std::size_t folder, std::size_t position) const
     {
         return m_e->main.Account().Folder(folder).RecordAt(position).Key;
     }

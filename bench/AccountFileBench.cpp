@@ -1,0 +1,215 @@
+// Loading and saving an account of 10,000, 100,000 and 1,000,000 records, each as a ratio to the
+// AES-192-ECB bound of the same run (one 16-byte block per enciphered byte), with the heap each
+// holds: after a load, at its peak, and what a save adds to the open account.
+
+#include "AesBound.h"
+#include "BenchAccount.h"
+#include "HeapCounter.h"
+#include "core/account/AccountFilesWriter.h"
+#include "core/settings/AccountSettings.h"
+#include "core/vault/Account.h"
+
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+using bench::GeneratedAccount;
+using bench::kBenchPassword;
+
+constexpr double kMiB = 1 << 20;
+
+void BM_Bound_Aes192Ecb(benchmark::State& state)
+{
+    MeasureAesBound(state, GeneratedAccount(state.range(0)).encipheredBytes);
+}
+
+void BM_LoadFromFile(benchmark::State& state)
+{
+    const auto& made = GeneratedAccount(state.range(0));
+    std::size_t peak = 0;
+    std::size_t open = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto account = std::make_unique<TAccount>();
+        account->Password = kBenchPassword;
+        const std::size_t before = bench::HeapInUse();
+        bench::ResetHeapPeak();
+        state.ResumeTiming();
+
+        if (account->LoadFromFile(made.file) != ReadResult::Ok) {
+            state.SkipWithError("the generated account did not load");
+            break;
+        }
+
+        state.PauseTiming();
+        peak = std::max(peak, bench::HeapPeak() - before);
+        open = std::max(open, bench::HeapInUse() - before);
+        account.reset();
+        state.ResumeTiming();
+    }
+    state.counters["peak_heap_MiB"] = static_cast<double>(peak) / kMiB;
+    state.counters["open_heap_MiB"] = static_cast<double>(open) / kMiB;
+}
+
+// Runs `save` on an account loaded once, after `change`, and counts the heap the saves add.
+template <typename Change, typename Save> void MeasureSaves(benchmark::State& state, Change change, Save save)
+{
+    const auto& made = GeneratedAccount(state.range(0));
+    TAccount account;
+    account.Name = "bench";
+    account.Password = kBenchPassword;
+    if (account.LoadFromFile(made.file) != ReadResult::Ok) {
+        state.SkipWithError("the generated account did not load");
+        return;
+    }
+    std::size_t added = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        change(account);
+        const std::size_t before = bench::HeapInUse();
+        bench::ResetHeapPeak();
+        state.ResumeTiming();
+
+        save(account, made);
+
+        state.PauseTiming();
+        added = std::max(added, bench::HeapPeak() - before);
+        state.ResumeTiming();
+    }
+    state.counters["save_heap_MiB"] = static_cast<double>(added) / kMiB;
+}
+
+// Every value enciphered again: the password alternates between two texts.
+void BM_SaveAfterPasswordChange(benchmark::State& state)
+{
+    MeasureSaves(
+        state,
+        [](TAccount& account) {
+            account.Password = account.Password == kBenchPassword ? "another password" : kBenchPassword;
+        },
+        [](TAccount& account, const bench::BenchAccount& made) { account.SaveToFile(made.directory / "saved.vmk"); });
+}
+
+// One record edited, then saved as the program saves: the account file and the settings file
+// under the account's lock, each flushed to disk and renamed into place. `onDisk` puts the
+// program directory on the disk of the working directory instead of the memory file system.
+void BM_SaveAfterOneEdit(benchmark::State& state, bool onDisk)
+{
+    const auto& made = GeneratedAccount(state.range(0));
+    const std::filesystem::path programDir =
+        onDisk ? std::filesystem::current_path() / "velmora-bench-disk" / std::to_string(state.range(0))
+               : made.directory;
+    int edits = 0;
+    MeasureSaves(
+        state,
+        [&](TAccount& account) {
+            TFolderType& folder = account.Folder(account.FolderCount() / 2);
+            const TRecType& record = folder.RecordAt(folder.Count() / 2);
+            folder.EditRecord(record.Key, record.Name, record.URL, record.Login, record.IDNumber,
+                              "edit " + std::to_string(++edits), record.Notes);
+            account.MarkChanged();
+        },
+        [&](TAccount& account, const bench::BenchAccount&) {
+            AccountFilesWriter writer(programDir, account.Name);
+            writer.StageAccount(account.FileContent());
+            writer.StageSettings(SettingsFileText(AccountSettings{}, account.Password));
+            writer.Commit();
+            account.MarkSaved();
+        });
+}
+
+BENCHMARK(BM_Bound_Aes192Ecb)->Apply(bench::EverySize);
+BENCHMARK(BM_LoadFromFile)->Apply(bench::EverySize);
+BENCHMARK(BM_SaveAfterPasswordChange)->Apply(bench::EverySize);
+BENCHMARK_CAPTURE(BM_SaveAfterOneEdit, Memory, false)->Apply(bench::EverySize);
+BENCHMARK_CAPTURE(BM_SaveAfterOneEdit, Disk, true)->Apply(bench::EverySize);
+
+// Prints the usual table, then each figure as a ratio to the bound of the same run.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
+                const Key key{run.run_name.function_name, std::stoll(run.run_name.args)};
+                // With --benchmark_repetitions, the quietest run counts: others only add waiting.
+                const Times times{run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+                const auto [it, added] = m_times.emplace(key, times);
+                if (!added) {
+                    it->second = {std::min(it->second.real, times.real), std::min(it->second.cpu, times.cpu)};
+                }
+                for (const auto& [name, counter] : run.counters) {
+                    m_heap[key][name] = counter.value;
+                }
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        std::printf("\n%u cores, every figure on one thread (pin it with taskset -c 0)\n",
+                    std::thread::hardware_concurrency());
+        for (const std::int64_t size : bench::kSizes) {
+            PrintRatios(size);
+        }
+    }
+
+private:
+    using Key = std::pair<std::string, std::int64_t>; // benchmark and record count
+    struct Times
+    {
+        double real;
+        double cpu;
+    };
+
+    void PrintRatios(std::int64_t size)
+    {
+        const auto bound = m_times.find({"BM_Bound_Aes192Ecb", size});
+        if (bound == m_times.end()) {
+            return;
+        }
+        std::printf("\nAccount of %lld records, %zu enciphered bytes\n", static_cast<long long>(size),
+                    GeneratedAccount(size).encipheredBytes);
+        std::printf("%-34s %9.2f ms wall %9.2f ms CPU\n", "bound (AES-192-ECB, 1 call)", bound->second.real,
+                    bound->second.cpu);
+        for (const char* name : {"BM_LoadFromFile", "BM_SaveAfterPasswordChange", "BM_SaveAfterOneEdit/Memory",
+                                 "BM_SaveAfterOneEdit/Disk"}) {
+            const auto it = m_times.find({name, size});
+            if (it == m_times.end()) {
+                continue;
+            }
+            std::printf("%-34s %9.2f ms wall %5.2fx bound, CPU %5.2fx", name, it->second.real,
+                        it->second.real / bound->second.real, it->second.cpu / bound->second.cpu);
+            for (const auto& [counter, value] : m_heap[{name, size}]) {
+                std::printf("  %s %.1f", counter.c_str(), value);
+            }
+            std::printf("\n");
+        }
+    }
+
+    std::map<Key, Times> m_times;
+    std::map<Key, std::map<std::string, double>> m_heap;
+};
+
+} // namespace
+} // namespace velmora
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    velmora::RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
