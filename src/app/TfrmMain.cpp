@@ -1,5 +1,6 @@
 #include "app/TfrmMain.h"
 
+#include "Version.h"
 #include "app/CodePageText.h"
 #include "app/ListRowModel.h"
 #include "app/Pictures.h"
@@ -92,7 +93,7 @@ TfrmMain::TfrmMain(Platform platform, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowIcon(ApplicationIcon());
-    setWindowTitle(QLatin1String(kApplicationTitle));
+    setWindowTitle(ApplicationTitle());
     m_account.OnChange = [this] { AccountChanged(); };
 
     BuildMenus();
@@ -398,16 +399,21 @@ QAction* TfrmMain::Action(const char* name) const
 
 std::filesystem::path TfrmMain::AccountFile(std::string_view extension) const
 {
-    return AccountFilePath(m_programDir, m_account.Name, extension);
+    return AccountFilePath(m_folders.userFiles, m_account.Name, extension);
 }
 
-void TfrmMain::FormShow(const std::filesystem::path& programDir)
+void TfrmMain::FormShow(const ProgramFolders& folders)
 {
-    m_programDir = programDir;
+    m_folders = folders;
     m_language->StartUp();
     if (m_accountDialog != nullptr) {
         m_platform.dialogs.RunModal(*m_accountDialog);
     }
+}
+
+QString ApplicationTitle()
+{
+    return QStringLiteral("Velmora ") + QLatin1String(kVersion);
 }
 
 QString TfrmMain::Message(std::string_view key) const
@@ -530,7 +536,7 @@ void TfrmMain::AccountChanged()
 
 bool TfrmMain::SaveAccount(ForeignSave foreignSave)
 {
-    AccountFilesWriter writer(m_programDir, m_account.Name);
+    AccountFilesWriter writer(m_folders.userFiles, m_account.Name);
     const std::optional<FileIdentity> onDisk = writer.AccountFileIdentity();
     if (onDisk && m_accountFileIdentity && *onDisk != *m_accountFileIdentity &&
         (foreignSave == ForeignSave::Keep ||
@@ -546,7 +552,7 @@ bool TfrmMain::SaveAccount(ForeignSave foreignSave)
 
 void TfrmMain::SaveSettingsFile()
 {
-    AccountFilesWriter writer(m_programDir, m_account.Name);
+    AccountFilesWriter writer(m_folders.userFiles, m_account.Name);
     writer.StageSettings(SettingsFileText(Settings(), m_account.Password));
     writer.Commit();
 }
@@ -673,7 +679,7 @@ void TfrmMain::BuildPopupMenus()
 
 void TfrmMain::UpdateMainCaption()
 {
-    setWindowTitle(QLatin1String(kApplicationTitle) + QStringLiteral(" - ") + FromCodePage(m_account.Name));
+    setWindowTitle(ApplicationTitle() + QStringLiteral(" - ") + FromCodePage(m_account.Name));
 }
 
 AccountSettings TfrmMain::Settings() const
@@ -715,7 +721,7 @@ void TfrmMain::ApplySettings()
     m_panFind->setVisible(look.findPanel);
     // The language files are known from the start-up sequence on; the language also sets the
     // record list's column captions for the layout.
-    if (!m_programDir.empty()) {
+    if (!m_folders.programFiles.empty()) {
         m_language->ApplyLanguage();
         UpdateMainCaption();
     }
@@ -787,7 +793,7 @@ void TfrmMain::ShellOpen(const QString& target)
 
 void TfrmMain::ShowHelp()
 {
-    ShellOpen(QString::fromStdU16String((m_programDir / "Help" / "Help.eng.htm").u16string()));
+    ShellOpen(QString::fromStdU16String((m_folders.programFiles / "Help" / "Help.eng.htm").u16string()));
 }
 
 const TRecType* TfrmMain::SelectedRecord() const

@@ -1,3 +1,4 @@
+#include "Version.h"
 #include "app/BackupCommands.h"
 #include "app/EndOnSignal.h"
 #include "app/Pictures.h"
@@ -11,9 +12,12 @@
 #include "platform/AutomationDesktop.h"
 #include "platform/ProcessHardening.h"
 #include "platform/QtPlatform.h"
+#include "platform/SingleInstance.h"
 #include "platform/TrayIconQt.h"
+#include "session/ProgramFolders.h"
 #include "session/SessionControl.h"
 #include "session/TfrmAccountSet.h"
+#include "vault/AtomicFile.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -47,8 +51,24 @@ int main(int argc, char** argv)
         return 2;
     }
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QLatin1String(kApplicationTitle));
+    QApplication::setApplicationName(ApplicationTitle());
+    QApplication::setApplicationVersion(QLatin1String(kVersion));
+    // Window managers and the notification area find the icon and group the windows by it.
+    QApplication::setDesktopFileName(QStringLiteral("org.example.velmora"));
     QApplication::setWindowIcon(ApplicationIcon());
+
+    ProgramFolders folders;
+    try {
+        folders = ChooseProgramFolders(QApplication::applicationDirPath().toStdU16String());
+        CreateUserFilesDirectory(folders);
+    } catch (const FileError& error) {
+        std::fprintf(stderr, "velmora: %s\n", error.what());
+        return 2;
+    }
+    SingleInstance instance(folders.userFiles);
+    if (!instance.Claim()) {
+        return 0; // the program already running on these accounts raises its window instead
+    }
 
     QtPlatform platform;
     TfrmMain frmMain(platform.Services());
@@ -70,7 +90,19 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     EndOnSignal endOnSignal(frmMain);
 
-    frmMain.FormShow(QApplication::applicationDirPath().toStdU16String());
+    QObject::connect(&instance, &SingleInstance::RaiseRequested, &frmMain, [&frmMain] {
+        // A dialog in front (the account dialog at start) is what the person has to answer.
+        QWidget* window = QApplication::activeModalWidget();
+        if (window == nullptr && frmMain.isVisible()) {
+            window = &frmMain;
+        }
+        if (window != nullptr) {
+            window->raise();
+            window->activateWindow();
+        }
+    });
+
+    frmMain.FormShow(folders);
     if (!frmAccountSet.AccountOpened()) {
         return 0; // the account dialog was left without an account
     }

@@ -1,11 +1,14 @@
 #include "cli/CliApp.h"
 
+#include "Version.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "generator/PasswordGenerator.h"
+#include "vault/AtomicFile.h"
 
 #include <CLI/CLI.hpp>
 #include <map>
+#include <optional>
 
 namespace velmora::cli {
 namespace {
@@ -28,6 +31,14 @@ int Run(const std::function<void()>& command, std::ostream& out, std::ostream& e
     }
 }
 
+std::string VersionText(const ProgramFolders& folders)
+{
+    return std::string("velmora-cli ") + kVersion +
+           "\nLayout: " + (folders.layout == ProgramLayout::Portable ? "portable" : "installed") +
+           "\nProgram files: " + PathText(folders.programFiles) +
+           "\nAccounts and language choice: " + PathText(folders.userFiles);
+}
+
 } // namespace
 
 int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
@@ -39,8 +50,13 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
                "5 account not found.\nThe account password is read from the terminal, or as one line from "
                "standard input when that is not a terminal.\n");
 
-    std::filesystem::path programDir = environment.defaultProgramDir;
-    app.add_option("--dir", programDir, "Program directory, holding Users/ and Default.lng (default: this program's)");
+    std::optional<std::filesystem::path> programDir;
+    app.add_option("--dir", programDir,
+                   "Program directory, holding Users/ and Default.lng (default: this program's when it holds "
+                   "them, else the installed layout's folders)");
+    const auto folders = [&] { return programDir ? PortableFolders(*programDir) : environment.folders; };
+    // After --dir in the order of definition, so the folders it names are the ones shown.
+    app.set_version_flag("--version", [&] { return VersionText(folders()); });
 
     CLI::App* list = app.add_subcommand("list", "List the accounts");
 
@@ -94,9 +110,10 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
     generate.digits = !noDigits;
     generate.special = !noSpecial;
 
-    const CommandContext context{programDir, environment.out, environment.passwords, environment.exportMoment};
+    const CommandContext context{folders(), environment.out, environment.passwords, environment.exportMoment};
     return Run(
         [&] {
+            CreateUserFilesDirectory(context.folders);
             if (list->parsed()) {
                 ListCommand(context);
             } else if (showCommand->parsed()) {

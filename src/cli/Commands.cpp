@@ -51,9 +51,9 @@ void TakePassword(const CommandContext& context, TAccount& account, bool newPass
 
 void OpenWithPassword(const CommandContext& context, TAccount& account)
 {
-    RequireAccountFile(context.programDir, account);
+    RequireAccountFile(context.folders.userFiles, account);
     TakePassword(context, account, false);
-    OpenAccount(context.programDir, account);
+    OpenAccount(context.folders.userFiles, account);
 }
 
 // Writes a value that may span lines (notes hold CR LF) with its later lines under the first.
@@ -93,7 +93,7 @@ void PrintFolder(std::ostream& out, const TFolderType& folder, bool showPassword
 
 TextExportTexts LoadExportTexts(const CommandContext& context, const std::optional<std::filesystem::path>& file)
 {
-    const std::filesystem::path path = file ? *file : context.programDir / kDefaultLanguageFileName;
+    const std::filesystem::path path = file ? *file : context.folders.programFiles / kDefaultLanguageFileName;
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         throw CommandError(ExitCode::ReadWriteFailure,
@@ -101,7 +101,7 @@ TextExportTexts LoadExportTexts(const CommandContext& context, const std::option
     }
     IniLang language;
     try {
-        language.SetDocument(OpenLanguageFile(context.programDir, path));
+        language.SetDocument(OpenLanguageFile(context.folders.programFiles, path));
     } catch (const FileError& failure) {
         throw CommandError(ExitCode::ReadWriteFailure, failure.what());
     }
@@ -119,7 +119,7 @@ void WriteOutput(const CommandContext& context, const std::optional<std::filesys
         return;
     }
     try {
-        WriteExportFile(*file, produce, UsersDirectory(context.programDir));
+        WriteExportFile(*file, produce, UsersDirectory(context.folders.userFiles));
     } catch (const ExportRefused& refused) {
         throw CommandError(ExitCode::Usage, refused.what());
     } catch (const FileError& failure) {
@@ -174,10 +174,10 @@ void RemoveEarlierHint(const std::filesystem::path& programDir, const std::strin
 void ListCommand(const CommandContext& context)
 {
     std::error_code error;
-    const std::vector<std::string> names = ListAccounts(context.programDir, error);
+    const std::vector<std::string> names = ListAccounts(context.folders.userFiles, error);
     if (error) {
         throw CommandError(ExitCode::ReadWriteFailure, "Cannot read the directory " +
-                                                           PathText(UsersDirectory(context.programDir)) + ": " +
+                                                           PathText(UsersDirectory(context.folders.userFiles)) + ": " +
                                                            error.message() + ".");
     }
     for (const std::string& name : names) {
@@ -204,18 +204,18 @@ void ShowCommand(const CommandContext& context, const ShowOptions& options)
         throw CommandError(ExitCode::NotFound,
                            "Account " + QuotedName(*account) + " has no folder \"" + *options.folder + "\".");
     }
-    RequireUndamaged(context.programDir, *account);
+    RequireUndamaged(context.folders.userFiles, *account);
 }
 
 void ExportCommand(const CommandContext& context, const ExportOptions& options)
 {
     ScopedAccount account(AccountName(options.account));
-    RequireAccountFile(context.programDir, *account);
+    RequireAccountFile(context.folders.userFiles, *account);
     const std::optional<TextExportTexts> texts = options.format == ExportFormat::Text
                                                      ? std::optional(LoadExportTexts(context, options.languageFile))
                                                      : std::nullopt;
     OpenWithPassword(context, *account);
-    const std::optional<AccountSettings> settings = ReadAccountSettings(context.programDir, *account);
+    const std::optional<AccountSettings> settings = ReadAccountSettings(context.folders.userFiles, *account);
 
     if (texts) {
         const AccountSettings shape = settings.value_or(AccountSettings{});
@@ -231,17 +231,17 @@ void ExportCommand(const CommandContext& context, const ExportOptions& options)
         WriteOutput(context, options.output,
                     [&](const PieceWriter& write) { WriteAccountJson(*account, settings, write); });
     }
-    RequireUndamaged(context.programDir, *account);
+    RequireUndamaged(context.folders.userFiles, *account);
 }
 
 void ImportCommand(const CommandContext& context, const ImportOptions& options)
 {
     ScopedAccount account(AccountName(options.account));
     const std::string quoted = QuotedName(*account);
-    RequireNewAccountName(context.programDir, account->Name, quoted);
+    RequireNewAccountName(context.folders.userFiles, account->Name, quoted);
     std::error_code error;
     if (!options.replace &&
-        std::filesystem::exists(AccountFilePath(context.programDir, account->Name, kAccountExtension), error)) {
+        std::filesystem::exists(AccountFilePath(context.folders.userFiles, account->Name, kAccountExtension), error)) {
         throw CommandError(ExitCode::Usage,
                            "The account " + quoted + " already exists; give --replace to write over it.");
     }
@@ -264,8 +264,8 @@ void ImportCommand(const CommandContext& context, const ImportOptions& options)
         throw CommandError(ExitCode::Usage,
                            "The password is longer than " + std::to_string(kMaxAccountPasswordLength) + " characters.");
     }
-    WriteAccountFiles(context.programDir, *account, settings);
-    RemoveEarlierHint(context.programDir, account->Name);
+    WriteAccountFiles(context.folders.userFiles, *account, settings);
+    RemoveEarlierHint(context.folders.userFiles, account->Name);
 }
 
 void GenerateCommand(const CommandContext& context, const GenerateOptions& options)

@@ -2,6 +2,7 @@
 
 #include "cli/PasswordSource.h"
 #include "generator/PasswordGenerator.h"
+#include "session/ProgramFolders.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -15,7 +16,7 @@ namespace velmora::cli {
 // What every command works with. Texts on the command line and in the output are UTF-8.
 struct CommandContext
 {
-    std::filesystem::path programDir; // holds Users/ and Default.lng
+    ProgramFolders folders;
     std::ostream& out;
     PasswordSource& passwords;
     // The date and time for the heading of a text export, as code page text.

@@ -1,7 +1,9 @@
 #include "cli/CliApp.h"
 #include "cli/Commands.h"
+#include "cli/ExitCode.h"
 #include "export/TextExport.h"
 #include "platform/ProcessHardening.h"
+#include "vault/AtomicFile.h"
 
 #include <clocale>
 #include <iostream>
@@ -26,7 +28,14 @@ int main(int argc, char** argv)
     // The text export's heading writes the date the way the user's locale does.
     std::setlocale(LC_TIME, "");
     velmora::cli::StandardInputPasswords passwords;
-    const velmora::cli::CliEnvironment environment{ExecutableDirectory(argv[0]), std::cout, std::cerr, passwords,
+    velmora::ProgramFolders folders;
+    try {
+        folders = velmora::ChooseProgramFolders(ExecutableDirectory(argv[0]));
+    } catch (const velmora::FileError& error) {
+        std::cerr << error.what() << '\n';
+        return static_cast<int>(velmora::cli::ExitCode::ReadWriteFailure);
+    }
+    const velmora::cli::CliEnvironment environment{folders, std::cout, std::cerr, passwords,
                                                    velmora::CurrentExportMoment};
     return velmora::cli::RunCli(argc, argv, environment);
 }

@@ -129,8 +129,8 @@ void TfrmAccountSet::FormShow()
     m_edUser->setEditText(QString());
     m_edPass->clear();
     // An import cut off by a crash left the account only as its backup: bring it back first.
-    RecoverUnfinishedImports(m_main.ProgramDir());
-    for (const std::string& name : ListAccounts(m_main.ProgramDir())) {
+    RecoverUnfinishedImports(m_main.UserFilesDir());
+    for (const std::string& name : ListAccounts(m_main.UserFilesDir())) {
         m_edUser->addItem(FromCodePage(name));
     }
     m_edUser->setCurrentIndex(-1); // no name preselected
@@ -229,7 +229,7 @@ void TfrmAccountSet::butNewClick()
         return;
     }
     TAccount& account = m_main.Account();
-    const NameTrouble trouble = FindNameTrouble(m_main.ProgramDir(), account.Name);
+    const NameTrouble trouble = FindNameTrouble(m_main.UserFilesDir(), account.Name);
     std::error_code error;
     // An account in other letter case would be this very account on a disk that ignores case.
     if (std::filesystem::exists(m_main.AccountFile(kAccountExtension), error) || trouble == NameTrouble::OtherCase) {
@@ -272,7 +272,7 @@ void TfrmAccountSet::butHintClick()
     }
     std::string hint;
     try {
-        hint = ReadAccountHint(m_main.ProgramDir(), *name);
+        hint = ReadAccountHint(m_main.UserFilesDir(), *name);
     } catch (const std::exception& failure) {
         m_main.Services().messages.ShowMessage(MessageKind::Error, QString::fromUtf8(failure.what()));
         return;

@@ -325,7 +325,7 @@ private slots:
         QCOMPARE(ReadLanguageChoice(Dir(), {}), Russian());
         {
             TfrmMain restarted(m_program->platform.Services());
-            restarted.FormShow(Dir());
+            restarted.FormShow(PortableFolders(Dir()));
             VerifyRussian(restarted);
         }
 
@@ -335,7 +335,7 @@ private slots:
         QCOMPARE(ReadLanguageChoice(Dir(), "none"), std::filesystem::path());
         {
             TfrmMain restarted(m_program->platform.Services());
-            restarted.FormShow(Dir());
+            restarted.FormShow(PortableFolders(Dir()));
             VerifyEnglish(restarted);
         }
         QCOMPARE(Shown().size(), 0u);
