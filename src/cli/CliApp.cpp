@@ -45,6 +45,8 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
 {
     CLI::App app{"Lists, shows, exports and imports Velmora accounts, and generates passwords.", "velmora-cli"};
     app.require_subcommand(1);
+    // Every command's options at once, which the manual page is made from.
+    app.set_help_all_flag("--help-all", "Print the help of every command and exit");
     app.fallthrough();
     app.footer("Exit codes: 0 success, 1 usage, 2 wrong password, 3 damaged file, 4 read or write failure, "
                "5 account not found.\nThe account password is read from the terminal, or as one line from "

@@ -96,6 +96,9 @@ TEST(CliApp, HelpExitsWithSuccess)
     const CliRun run = RunTool(PortableFolders("/nonexistent"), {"--help"});
     EXPECT_EQ(run.code, 0);
     EXPECT_THAT(run.out, HasSubstr("Exit codes"));
+    const CliRun all = RunTool(PortableFolders("/nonexistent"), {"--help-all"});
+    EXPECT_EQ(all.code, 0);
+    EXPECT_THAT(all.out, HasSubstr("--show-passwords")) << "the commands' own options are there too";
 }
 
 TEST(CliApp, VersionNamesTheLayoutAndItsFoldersWithoutACommand)

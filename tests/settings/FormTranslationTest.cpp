@@ -341,6 +341,26 @@ private slots:
         QCOMPARE(Shown().size(), 0u);
     }
 
+    void theInstalledLayoutReadsTheProgramFilesAndKeepsTheChoiceWithThePerson()
+    {
+        test::TempDir person;
+        const ProgramFolders installed{ProgramLayout::Installed, Dir(), person.Path()};
+        m_main->FormShow(installed);
+        VerifyEnglish(*m_main);
+
+        m_program->platform.files.push_back(QString::fromStdU16String(Russian().u16string()));
+        m_main->findChild<QAction*>(QStringLiteral("mLanSelect"))->trigger();
+        VerifyRussian(*m_main);
+        QCOMPARE(ReadLanguageChoice(person.Path(), {}), Russian());
+        QVERIFY(!std::filesystem::exists(Dir() / kLanguageChoiceFileName));
+        {
+            TfrmMain restarted(m_program->platform.Services());
+            restarted.FormShow(installed);
+            VerifyRussian(restarted);
+        }
+        QCOMPARE(Shown().size(), 0u);
+    }
+
     void rememberedFileIsAppliedOverTheDefaultOne()
     {
         WriteFile(Dir() / "Part.lng", "[frmMain]\nlabFolder.Caption=Folder?\n[Misc]\nconst_mod:string=Changed\n");
