@@ -1,6 +1,6 @@
 #include "app/TfrmMain.h"
 
-#include "Version.h"
+#include "ProgramInfo.h"
 #include "app/CodePageText.h"
 #include "app/ListRowModel.h"
 #include "app/Pictures.h"

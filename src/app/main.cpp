@@ -1,4 +1,4 @@
-#include "Version.h"
+#include "ProgramInfo.h"
 #include "app/BackupCommands.h"
 #include "app/EndOnSignal.h"
 #include "app/Pictures.h"
@@ -54,7 +54,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(ApplicationTitle());
     QApplication::setApplicationVersion(QLatin1String(kVersion));
     // Window managers and the notification area find the icon and group the windows by it.
-    QApplication::setDesktopFileName(QStringLiteral("org.example.velmora"));
+    QApplication::setDesktopFileName(QLatin1String(kDesktopId));
     QApplication::setWindowIcon(ApplicationIcon());
 
     ProgramFolders folders;

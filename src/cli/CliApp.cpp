@@ -1,6 +1,6 @@
 #include "cli/CliApp.h"
 
-#include "Version.h"
+#include "ProgramInfo.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "generator/PasswordGenerator.h"

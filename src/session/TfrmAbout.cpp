@@ -1,6 +1,6 @@
 #include "session/TfrmAbout.h"
 
-#include "Version.h"
+#include "ProgramInfo.h"
 #include "app/Pictures.h"
 #include "app/TfrmMain.h"
 

@@ -1,7 +1,7 @@
 #include "cli/CliApp.h"
 
 #include "CliTestSupport.h"
-#include "Version.h"
+#include "ProgramInfo.h"
 #include "support/TempDir.h"
 
 #include <fstream>
