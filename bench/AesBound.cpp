@@ -1,6 +1,6 @@
 #include "AesBound.h"
 
-#include "vault/AesEcb.h"
+#include "core/vault/AesEcb.h"
 
 #include <cstdint>
 #include <vector>

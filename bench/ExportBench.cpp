@@ -5,11 +5,11 @@
 #include "AesBound.h"
 #include "HeapCounter.h"
 #include "cli/AccountJson.h"
-#include "export/ExportFile.h"
-#include "export/TextExport.h"
-#include "vault/Account.h"
-#include "vault/AesEcb.h"
-#include "vault/CodePage.h"
+#include "core/export/ExportFile.h"
+#include "core/export/TextExport.h"
+#include "core/vault/Account.h"
+#include "core/vault/AesEcb.h"
+#include "core/vault/CodePage.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

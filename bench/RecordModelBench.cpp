@@ -1,9 +1,9 @@
 // The record list of a full folder: building the model from the folder's 65,535 records and
 // fetching every shown cell, as a view does when it scrolls through all rows. The figure is
 // reported as a ratio to the 50 ms the list may take without a visible pause.
-#include "app/ListRowModel.h"
-#include "vault/Account.h"
-#include "vault/ListRows.h"
+#include "core/vault/Account.h"
+#include "core/vault/ListRows.h"
+#include "gui/widgets/ListRowModel.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>

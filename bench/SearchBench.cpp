@@ -2,8 +2,8 @@
 // all folders, a needle that 1% of the records hold. Reported as a ratio to the 30 ms the search
 // may take, in wall and CPU time (the search runs on one thread; run it pinned to one core).
 
-#include "browser/Search.h"
-#include "vault/Account.h"
+#include "core/search/Search.h"
+#include "core/vault/Account.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

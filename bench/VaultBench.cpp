@@ -3,11 +3,11 @@
 
 #include "AesBound.h"
 #include "HeapCounter.h"
-#include "vault/Account.h"
-#include "vault/AesEcb.h"
-#include "vault/AesNi.h"
-#include "vault/Cfb8.h"
-#include "vault/StringCipher.h"
+#include "core/vault/Account.h"
+#include "core/vault/AesEcb.h"
+#include "core/vault/AesNi.h"
+#include "core/vault/Cfb8.h"
+#include "core/vault/StringCipher.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

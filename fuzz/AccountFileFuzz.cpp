@@ -2,9 +2,9 @@
 // the seed corpus (the first input byte chooses).
 
 #include "FuzzSupport.h"
-#include "vault/AccountFile.h"
-#include "vault/AtomicFile.h"
-#include "vault/StringCipher.h"
+#include "core/os/AtomicFile.h"
+#include "core/vault/AccountFile.h"
+#include "core/vault/StringCipher.h"
 
 using namespace velmora;
 

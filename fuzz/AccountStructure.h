@@ -4,8 +4,8 @@
 // describes it, and the enciphered file made from it. Mutating the structure instead of the
 // ciphertext reaches every count and limit, which a changed ciphertext byte almost never does.
 
-#include "vault/Account.h"
-#include "vault/AccountFile.h"
+#include "core/vault/Account.h"
+#include "core/vault/AccountFile.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,7 @@
 // The folder copy reader: one folder block read into an account that already has a folder.
 
 #include "FuzzSupport.h"
-#include "vault/AccountFile.h"
+#include "core/vault/AccountFile.h"
 
 #include <string>
 

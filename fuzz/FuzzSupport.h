@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vault/Account.h"
+#include "core/vault/Account.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // The language file reader on arbitrary bytes, with every lookup the program makes.
 
 #include "FuzzSupport.h"
-#include "settings/IniLang.h"
-#include "settings/MessageKeys.h"
+#include "core/settings/IniLang.h"
+#include "core/settings/MessageKeys.h"
 
 using namespace velmora;
 

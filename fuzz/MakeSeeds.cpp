@@ -5,9 +5,9 @@
 #include "AccountStructure.h"
 #include "FuzzSupport.h"
 #include "cli/AccountJson.h"
-#include "settings/AccountSettings.h"
-#include "vault/AccountFile.h"
-#include "vault/AtomicFile.h"
+#include "core/os/AtomicFile.h"
+#include "core/settings/AccountSettings.h"
+#include "core/vault/AccountFile.h"
 
 #include <filesystem>
 #include <fstream>

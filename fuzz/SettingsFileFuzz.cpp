@@ -1,7 +1,7 @@
 // The settings file reader on arbitrary bytes.
 
 #include "FuzzSupport.h"
-#include "settings/AccountSettings.h"
+#include "core/settings/AccountSettings.h"
 
 using namespace velmora;
 

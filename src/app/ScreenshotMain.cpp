@@ -2,16 +2,16 @@
 // window with a small demo account, in English and in Russian, for the README and for checking
 // the look under Xvfb:
 //     velmora-screenshot OUTPUT_DIRECTORY
-#include "app/Pictures.h"
-#include "app/TfrmMain.h"
-#include "browser/TfrmFind.h"
-#include "browser/TfrmRecord.h"
-#include "generator/TfrmPassGen.h"
+#include "core/account/AccountDirectory.h"
+#include "gui/account/TfrmAccountSet.h"
+#include "gui/browser/TfrmFind.h"
+#include "gui/browser/TfrmRecord.h"
+#include "gui/generator/TfrmPassGen.h"
+#include "gui/main/TfrmMain.h"
+#include "gui/settings/InterfaceLanguage.h"
+#include "gui/settings/TfrmOptions.h"
+#include "gui/widgets/Pictures.h"
 #include "platform/QtPlatform.h"
-#include "session/AccountDirectory.h"
-#include "session/TfrmAccountSet.h"
-#include "settings/InterfaceLanguage.h"
-#include "settings/TfrmOptions.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "cli/AccountJson.h"
 
 #include "cli/ExitCode.h"
-#include "vault/CodePage.h"
+#include "core/vault/CodePage.h"
 
 #include <algorithm>
 #include <array>

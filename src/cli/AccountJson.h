@@ -1,8 +1,8 @@
 #pragma once
 
-#include "export/ExportBuffer.h"
-#include "settings/AccountSettings.h"
-#include "vault/Account.h"
+#include "core/export/ExportBuffer.h"
+#include "core/settings/AccountSettings.h"
+#include "core/vault/Account.h"
 
 #include <nlohmann/json.hpp>
 #include <optional>

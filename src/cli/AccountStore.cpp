@@ -1,11 +1,11 @@
 #include "cli/AccountStore.h"
 
 #include "cli/ExitCode.h"
-#include "cli/Secret.h"
-#include "session/AccountDirectory.h"
-#include "session/AccountFilesWriter.h"
-#include "vault/AtomicFile.h"
-#include "vault/CodePage.h"
+#include "core/account/AccountDirectory.h"
+#include "core/account/AccountFilesWriter.h"
+#include "core/os/AtomicFile.h"
+#include "core/vault/CodePage.h"
+#include "core/vault/Secret.h"
 
 #include <fstream>
 #include <system_error>

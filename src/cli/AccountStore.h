@@ -1,7 +1,7 @@
 #pragma once
 
-#include "settings/AccountSettings.h"
-#include "vault/Account.h"
+#include "core/settings/AccountSettings.h"
+#include "core/vault/Account.h"
 
 #include <filesystem>
 #include <optional>

@@ -3,8 +3,8 @@
 #include "ProgramInfo.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
-#include "generator/PasswordGenerator.h"
-#include "vault/AtomicFile.h"
+#include "core/generator/PasswordGenerator.h"
+#include "core/os/AtomicFile.h"
 
 #include <CLI/CLI.hpp>
 #include <map>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/PasswordSource.h"
-#include "session/ProgramFolders.h"
+#include "core/account/ProgramFolders.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/PasswordSource.h"
-#include "generator/PasswordGenerator.h"
-#include "session/ProgramFolders.h"
+#include "core/account/ProgramFolders.h"
+#include "core/generator/PasswordGenerator.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #include "cli/PasswordSource.h"
 
 #include "cli/ExitCode.h"
-#include "cli/Secret.h"
+#include "core/vault/Secret.h"
 
 #include <csignal>
 #include <iostream>

@@ -1,6 +1,6 @@
 #include "platform/AutomationFiles.h"
 
-#include "platform/Automation.h"
+#include "core/export/Automation.h"
 
 #include <cerrno>
 #include <charconv>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Automation.h"
+#include "core/export/Automation.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
 #include "cli/CliApp.h"
 
-#include "CliTestSupport.h"
 #include "ProgramInfo.h"
+#include "cli/CliTestSupport.h"
 #include "support/TempDir.h"
 
 #include <fstream>

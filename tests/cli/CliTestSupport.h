@@ -2,10 +2,10 @@
 
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
-#include "session/AccountDirectory.h"
-#include "settings/AccountSettings.h"
-#include "vault/Account.h"
-#include "vault/AtomicFile.h"
+#include "core/account/AccountDirectory.h"
+#include "core/os/AtomicFile.h"
+#include "core/settings/AccountSettings.h"
+#include "core/vault/Account.h"
 
 #include <filesystem>
 #include <functional>

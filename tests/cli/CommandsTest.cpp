@@ -1,10 +1,10 @@
 #include "cli/Commands.h"
 
-#include "CliTestSupport.h"
 #include "cli/AccountJson.h"
-#include "session/AccountFilesWriter.h"
+#include "cli/CliTestSupport.h"
+#include "core/account/AccountFilesWriter.h"
+#include "core/vault/AccountFile.h"
 #include "support/TempDir.h"
-#include "vault/AccountFile.h"
 
 #include <fstream>
 #include <gmock/gmock.h>

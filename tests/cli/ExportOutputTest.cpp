@@ -1,4 +1,4 @@
-#include "CliTestSupport.h"
+#include "cli/CliTestSupport.h"
 #include "cli/Commands.h"
 #include "support/OutputFiles.h"
 #include "support/TempDir.h"

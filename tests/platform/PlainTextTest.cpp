@@ -1,12 +1,12 @@
-#include "GuiFixture.h"
-#include "ScriptedTray.h"
-#include "browser/TfrmFind.h"
-#include "browser/TfrmFolder.h"
-#include "browser/TfrmRecord.h"
-#include "generator/TfrmPassGen.h"
+#include "gui/account/SessionControl.h"
+#include "gui/browser/TfrmFind.h"
+#include "gui/browser/TfrmFolder.h"
+#include "gui/browser/TfrmRecord.h"
+#include "gui/generator/TfrmPassGen.h"
+#include "gui/main/GuiFixture.h"
+#include "gui/widgets/FormTranslation.h"
 #include "platform/QtPlatform.h"
-#include "session/SessionControl.h"
-#include "settings/FormTranslation.h"
+#include "platform/ScriptedTray.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "RecordingAutomation.h"
+#include "platform/RecordingAutomation.h"
 
 namespace velmora::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "ScriptedPlatform.h"
+#include "platform/ScriptedPlatform.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "vault/AtomicFile.h"
+#include "core/os/AtomicFile.h"
 
 #include <filesystem>
 #include <system_error>

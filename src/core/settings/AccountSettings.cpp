@@ -1,0 +1,155 @@
+#include "core/settings/AccountSettings.h"
+
+#include "core/os/AtomicFile.h"
+#include "core/settings/IniDocument.h"
+#include "core/settings/TSECURITYINI.h"
+
+#include <system_error>
+
+namespace velmora {
+
+using S = AccountSettings;
+
+const std::array<SettingKey, 30> kSettingKeys = {{
+    {"cbHeaders", SettingKind::Bool, &S::cbHeaders},
+    {"cbGridLines", SettingKind::Bool, &S::cbGridLines},
+    {"cbFoldIcons", SettingKind::Bool, &S::cbFoldIcons},
+    {"cbRecIcons", SettingKind::Bool, &S::cbRecIcons},
+    {"rbFull", SettingKind::Bool, &S::rbFull},
+    {"cbLoginStars", SettingKind::Bool, &S::cbLoginStars},
+    {"cbIDStars", SettingKind::Bool, &S::cbIDStars},
+    {"cbPassStars", SettingKind::Bool, &S::cbPassStars},
+    {"BgColor", SettingKind::Integer, &S::BgColor},
+    {"FontSize", SettingKind::Integer, &S::FontSize},
+    {"FontName", SettingKind::FontName, &S::FontName},
+    {"FontBold", SettingKind::FontStyle, &S::FontBold},
+    {"FontItalic", SettingKind::FontStyle, &S::FontItalic},
+    {"FontUnderline", SettingKind::FontStyle, &S::FontUnderline},
+    {"FontColor", SettingKind::Integer, &S::FontColor},
+    {"Tray", SettingKind::Bool, &S::cbTray},
+    {"SaveMod", SettingKind::Bool, &S::cbSaveMod},
+    {"cbSaveBeforeTray", SettingKind::Bool, &S::cbSaveBeforeTray},
+    {"ExpHeaders", SettingKind::Bool, &S::cbExpHeaders},
+    {"Hat", SettingKind::Bool, &S::cbHat},
+    {"cbSkipEmpty", SettingKind::Bool, &S::cbSkipEmpty},
+    {"FP", SettingKind::Bool, &S::cbFP},
+    {"Strict", SettingKind::Bool, &S::cbStrict},
+    {"cbRegistr", SettingKind::Bool, &S::cbRegistr},
+    {"L_Column1", SettingKind::Width, &S::L_Column1},
+    {"R_Column1", SettingKind::Width, &S::R_Column1},
+    {"R_Column2", SettingKind::Width, &S::R_Column2},
+    {"R_Column3", SettingKind::Width, &S::R_Column3},
+    {"R_Column4", SettingKind::Width, &S::R_Column4},
+    {"L_Width", SettingKind::Width, &S::L_Width},
+}};
+
+namespace {
+
+// -1 and -2 are the list's automatic widths; anything lower is not a width.
+constexpr std::int32_t kLowestWidth = -2;
+
+struct WriteKey
+{
+    TSECURITYINI& ini;
+    const AccountSettings& settings;
+    std::string_view key;
+
+    void operator()(bool S::*member) const { ini.WriteBool(kSettingsSection, key, settings.*member); }
+    void operator()(std::int32_t S::*member) const { ini.WriteInteger(kSettingsSection, key, settings.*member); }
+    void operator()(std::string S::*member) const { ini.WriteString(kSettingsSection, key, settings.*member); }
+};
+
+// Reads one key into `settings`; false when the value is not acceptable.
+bool ReadKey(TSECURITYINI& ini, const SettingKey& key, AccountSettings& settings)
+{
+    switch (key.kind) {
+    case SettingKind::Bool: {
+        bool& value = settings.*std::get<bool S::*>(key.member);
+        value = ini.ReadBool(kSettingsSection, key.key, value);
+        return true;
+    }
+    case SettingKind::FontStyle: {
+        bool& value = settings.*std::get<bool S::*>(key.member);
+        if (ini.ReadBool(kSettingsSection, key.key, false)) {
+            value = true;
+        }
+        return true;
+    }
+    case SettingKind::Integer: {
+        std::int32_t& value = settings.*std::get<std::int32_t S::*>(key.member);
+        value = ini.ReadInteger(kSettingsSection, key.key, value);
+        return true;
+    }
+    case SettingKind::Width: {
+        std::int32_t& value = settings.*std::get<std::int32_t S::*>(key.member);
+        const std::int32_t width = ini.ReadInteger(kSettingsSection, key.key, value);
+        if (width < kLowestWidth) {
+            return false;
+        }
+        value = width;
+        return true;
+    }
+    case SettingKind::FontName: {
+        std::string& value = settings.*std::get<std::string S::*>(key.member);
+        std::string name = ini.ReadString(kSettingsSection, key.key, value);
+        if (!name.empty()) {
+            value = std::move(name);
+        }
+        return true;
+    }
+    }
+    return false;
+}
+
+} // namespace
+
+std::string SettingsFileText(const AccountSettings& settings, std::string_view password)
+{
+    TSECURITYINI ini(password, password);
+    for (const SettingKey& key : kSettingKeys) {
+        std::visit(WriteKey{ini, settings, key.key}, key.member);
+    }
+    return ini.Text();
+}
+
+bool SaveSettings(const std::filesystem::path& file, std::string_view password, const AccountSettings& settings)
+{
+    try {
+        WriteFileAtomically(file, SettingsFileText(settings, password));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool LoadSettings(const std::filesystem::path& file, std::string_view password, AccountSettings& settings)
+{
+    std::string text;
+    try {
+        std::error_code error;
+        if (!std::filesystem::exists(file, error)) {
+            return false;
+        }
+        text = ReadWholeFile(file, kMaxSettingsFileBytes);
+    } catch (const std::exception&) {
+        return false;
+    }
+    TSECURITYINI ini(password, password);
+    ini.Open(text);
+    // Written under another password, or emptied: nothing in it can be read under this one.
+    if (!ini.HasSection(kSettingsSection)) {
+        return false;
+    }
+    try {
+        for (const SettingKey& key : kSettingKeys) {
+            if (!ReadKey(ini, key, settings)) {
+                return false;
+            }
+        }
+    } catch (const SettingsReadError&) {
+        return false;
+    }
+    return true;
+}
+
+} // namespace velmora

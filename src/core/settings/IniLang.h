@@ -1,0 +1,72 @@
+#pragma once
+
+#include "core/settings/IniDocument.h"
+
+#include <filesystem>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+inline constexpr std::string_view kDefaultLanguageFileName = "Default.lng";
+inline constexpr std::string_view kLanguagesDirectoryName = "Languages";
+inline constexpr std::string_view kMiscSection = "Misc";
+
+// Language files larger than this are refused as unreadable.
+inline constexpr std::uintmax_t kMaxLanguageFileBytes = 8u << 20;
+
+// Replaces every "*|*" by CR, then every "_" by a blank: values are trimmed when read, so the
+// files spell blanks and line breaks this way.
+std::string DecodeLangText(std::string_view text);
+
+// The language file as a document of code-page bytes. An empty path means Default.lng in the
+// program directory; a file that does not exist gives an empty document. A file that starts
+// with a UTF-8 byte-order mark is read as UTF-8 and converted; a character the code page cannot
+// hold becomes "?". Throws FileError when the file exists but cannot be read.
+IniDocument OpenLanguageFile(const std::filesystem::path& programDir, const std::filesystem::path& path);
+
+// As OpenLanguageFile, but a chosen file that no longer exists gives the default document, so
+// the program never ends up without its texts because a language file was deleted.
+IniDocument OpenChosenLanguageFile(const std::filesystem::path& programDir, const std::filesystem::path& path);
+
+// Converts language file bytes to code-page bytes (drops a UTF-8 byte-order mark and converts
+// the UTF-8 text after it; other text is taken as code-page bytes already).
+std::string LanguageFileBytesToCodePage(std::string_view bytes);
+
+// Puts the arguments in for the "%s" markers in order. Any other "%" and any "%s" beyond the
+// arguments stay as they are; arguments are never scanned for markers. Never fails.
+std::string FormatMessageText(std::string_view text, std::initializer_list<std::string_view> arguments);
+
+// The language document in use and the lookups of message and form texts in it.
+class IniLang
+{
+public:
+    bool HasDocument() const { return m_langIni.has_value(); }
+    const IniDocument* LangIni() const { return m_langIni ? &*m_langIni : nullptr; }
+
+    // Replaces the document in use as a whole.
+    void SetDocument(IniDocument document) { m_langIni = std::move(document); }
+
+    // One value of section "Misc", decoded: its "*|*" markers become CR LF line breaks (empty
+    // leading pieces vanish, the last piece always gets its break), "_" becomes a blank. With
+    // no document yet the fallback.
+    std::string ReadMiscText(std::string_view fallback, std::string_view entryName) const;
+
+    // The message text of a key ("const_..."); empty when missing.
+    std::string GetMessageText(std::string_view key) const;
+
+    // GetMessageText with the "%s" markers filled in.
+    std::string FormatMessage(std::string_view key, std::initializer_list<std::string_view> arguments) const;
+
+    // A form or component text (entry "Caption", "<name>.Caption", "<name>.Hint" or
+    // "<name>.items[i]" of the form's section), decoded with line breaks as a single CR; empty
+    // when missing, which means "leave the text as it is".
+    std::string ReadFormText(std::string_view form, std::string_view entry) const;
+
+private:
+    std::optional<IniDocument> m_langIni;
+};
+
+} // namespace velmora

@@ -1,0 +1,291 @@
+#include "core/vault/Cfb8AesNi.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <immintrin.h>
+#include <openssl/crypto.h>
+#include <utility>
+#include <vector>
+#include <wmmintrin.h>
+
+#define VELMORA_AESNI __attribute__((target("aes,sse4.1")))
+
+namespace velmora {
+namespace {
+
+constexpr std::size_t kBlock = 16;
+// The AES instructions take several cycles each but start one or two per cycle: eight blocks in
+// flight keep them busy while every value's next block still waits for its last one.
+constexpr std::size_t kLanes = 8;
+
+// Up to N values that advance side by side; lanes without a value have size 0. Fewer lanes than
+// kLanes serve the last few values of a batch, so a single value costs one lane's work.
+template <std::size_t N> struct Group
+{
+    const unsigned char* in[N];
+    unsigned char* out[N];
+    std::size_t size[N];
+    std::size_t longest;
+};
+
+// Per-lane staging of one 16-byte chunk of each value, kept by the caller and wiped once at the end.
+struct Scratch
+{
+    // Encryption: the plaintext chunk, read one byte further at every step, and room to read past
+    // it. Decryption: the 16 bytes before the chunk (the IV, then the previous chunk) and the chunk.
+    alignas(16) unsigned char lane[kLanes][2 * kBlock];
+    alignas(16) unsigned char block[kBlock];
+};
+
+// The values in order of size, empty ones left out: lanes of a group then end within a few bytes
+// of each other. Sizes below kExact are counted into buckets; the rare longer ones are sorted.
+std::vector<std::size_t> BySize(std::span<const Cfb8Job> jobs)
+{
+    constexpr std::size_t kExact = 256;
+    std::array<std::size_t, kExact + 1> starts{};
+    for (const Cfb8Job& job : jobs) {
+        if (job.size > 0) {
+            ++starts[std::min(job.size, kExact)];
+        }
+    }
+    std::size_t sum = 0;
+    for (std::size_t& start : starts) {
+        sum += std::exchange(start, sum);
+    }
+    std::vector<std::size_t> order(sum);
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        if (jobs[i].size > 0) {
+            order[starts[std::min(jobs[i].size, kExact)]++] = i;
+        }
+    }
+    const auto longOnes = order.begin() + static_cast<std::ptrdiff_t>(starts[kExact - 1]);
+    std::sort(longOnes, order.end(), [&](std::size_t a, std::size_t b) { return jobs[a].size < jobs[b].size; });
+    return order;
+}
+
+// Runs `kernel` on a group of the values order[first, first + N) that exist.
+template <std::size_t N, typename Kernel>
+void RunGroup(std::span<const Cfb8Job> jobs, const std::vector<std::size_t>& order, std::size_t first, Kernel kernel)
+{
+    Group<N> group{};
+    for (std::size_t l = 0; l < N && first + l < order.size(); ++l) {
+        const Cfb8Job& job = jobs[order[first + l]];
+        group.in[l] = job.in;
+        group.out[l] = job.out;
+        group.size[l] = job.size;
+        group.longest = std::max(group.longest, job.size);
+    }
+    kernel(group);
+}
+
+// The groups of one window, in order of size.
+template <typename Kernel> void ForEachGroupOfWindow(std::span<const Cfb8Job> jobs, Kernel kernel)
+{
+    const std::vector<std::size_t> order = BySize(jobs);
+    for (std::size_t first = 0; first < order.size(); first += kLanes) {
+        // The values lie scattered in memory: fetch the next group's while this one is worked on.
+        for (std::size_t l = first + kLanes; l < std::min(first + 2 * kLanes, order.size()); ++l) {
+            __builtin_prefetch(jobs[order[l]].in);
+        }
+        const std::size_t left = order.size() - first;
+        if (left > 4) {
+            RunGroup<kLanes>(jobs, order, first, kernel);
+        } else if (left > 2) {
+            RunGroup<4>(jobs, order, first, kernel);
+        } else if (left == 2) {
+            RunGroup<2>(jobs, order, first, kernel);
+        } else {
+            RunGroup<1>(jobs, order, first, kernel);
+        }
+    }
+}
+
+// Runs `kernel` on the values in groups of kLanes of about equal size, taken from windows of
+// consecutive values: enough for groups of close sizes, few enough that their bytes stay in the caches.
+template <typename Kernel> void ForEachGroup(std::span<const Cfb8Job> jobs, Kernel kernel)
+{
+    constexpr std::size_t kWindow = 2048;
+    for (std::size_t first = 0; first < jobs.size(); first += kWindow) {
+        ForEachGroupOfWindow(jobs.subspan(first, std::min(kWindow, jobs.size() - first)), kernel);
+    }
+}
+
+template <std::size_t N> std::size_t Remaining(const Group<N>& group, std::size_t l, std::size_t offset)
+{
+    return group.size[l] > offset ? group.size[l] - offset : 0;
+}
+
+// Copies up to one block as two fixed-size moves that may overlap: most values end in a short
+// chunk, and a library call for each would cost as much as the cipher steps of a few bytes.
+inline void CopyUpToBlock(unsigned char* target, const unsigned char* source, std::size_t count)
+{
+    const auto twoMoves = [&](auto word) {
+        constexpr std::size_t size = sizeof word;
+        std::memcpy(&word, source, size);
+        std::memcpy(target, &word, size);
+        std::memcpy(&word, source + count - size, size);
+        std::memcpy(target + count - size, &word, size);
+    };
+    if (count == kBlock) {
+        std::memcpy(target, source, kBlock);
+    } else if (count >= 8) {
+        twoMoves(std::uint64_t{});
+    } else if (count >= 4) {
+        twoMoves(std::uint32_t{});
+    } else if (count >= 2) {
+        twoMoves(std::uint16_t{});
+    } else if (count == 1) {
+        *target = *source;
+    }
+}
+
+// Copies up to one block of lane `l` from `offset` to `target`.
+template <std::size_t N> void LoadChunk(const Group<N>& group, std::size_t l, std::size_t offset, unsigned char* target)
+{
+    // A lane already past its end (an empty value may have no buffer at all) has nothing to copy.
+    const std::size_t count = std::min(kBlock, Remaining(group, l, offset));
+    if (count > 0) {
+        CopyUpToBlock(target, group.in[l] + offset, count);
+    }
+}
+
+// The round keys read where they are kept, so no copy of them is left behind.
+struct RoundKeys
+{
+    const __m128i* k;
+
+    explicit RoundKeys(const Aes192RoundKeys& keys) : k(reinterpret_cast<const __m128i*>(keys.bytes.data())) {}
+};
+
+// AES-192 of every lane's block whose first round key is already added, the rounds interleaved
+// across lanes; the last round adds `last[l]`.
+template <std::size_t N>
+VELMORA_AESNI inline void Rounds(const RoundKeys& keys, __m128i (&state)[N], const __m128i (&last)[N])
+{
+#pragma GCC unroll 11
+    for (std::size_t r = 1; r < 12; ++r) {
+#pragma GCC unroll 8
+        for (std::size_t l = 0; l < N; ++l) {
+            state[l] = _mm_aesenc_si128(state[l], keys.k[r]);
+        }
+    }
+#pragma GCC unroll 8
+    for (std::size_t l = 0; l < N; ++l) {
+        state[l] = _mm_aesenclast_si128(state[l], last[l]);
+    }
+}
+
+// Writes the lane's share of the last `steps` bytes that entered `block` from the right.
+template <std::size_t N>
+VELMORA_AESNI inline void StoreChunk(const Group<N>& group, std::size_t l, std::size_t offset, std::size_t steps,
+                                     __m128i block, Scratch& scratch)
+{
+    const std::size_t count = std::min(steps, Remaining(group, l, offset));
+    if (count == 0) {
+        return; // as in LoadChunk: no pointer into a lane that has ended
+    }
+    _mm_store_si128(reinterpret_cast<__m128i*>(scratch.block), block);
+    CopyUpToBlock(group.out[l] + offset, scratch.block + kBlock - steps, count);
+}
+
+// The feedback register of each lane stays in a vector register: each step enciphers it, adds the
+// plaintext byte through the last round key, and shifts the resulting ciphertext byte in. After 16
+// steps the register is the chunk's ciphertext.
+template <std::size_t N>
+VELMORA_AESNI void EncryptGroup(const RoundKeys& keys, __m128i iv, const Group<N>& group, Scratch& scratch)
+{
+    // The next step's input is made from the new register at once, without a trip through memory.
+    __m128i shift[N];
+    __m128i state[N];
+    for (std::size_t l = 0; l < N; ++l) {
+        shift[l] = iv;
+        state[l] = _mm_xor_si128(iv, keys.k[0]);
+    }
+    for (std::size_t offset = 0; offset < group.longest; offset += kBlock) {
+        const std::size_t steps = std::min(kBlock, group.longest - offset);
+        for (std::size_t l = 0; l < N; ++l) {
+            LoadChunk(group, l, offset, scratch.lane[l]);
+        }
+        for (std::size_t j = 0; j < steps; ++j) {
+            __m128i last[N];
+#pragma GCC unroll 8
+            for (std::size_t l = 0; l < N; ++l) {
+                last[l] =
+                    _mm_xor_si128(keys.k[12], _mm_loadu_si128(reinterpret_cast<const __m128i*>(scratch.lane[l] + j)));
+            }
+            Rounds(keys, state, last);
+#pragma GCC unroll 8
+            for (std::size_t l = 0; l < N; ++l) {
+                shift[l] = _mm_alignr_epi8(state[l], shift[l], 1);
+                state[l] = _mm_xor_si128(shift[l], keys.k[0]);
+            }
+        }
+        for (std::size_t l = 0; l < N; ++l) {
+            StoreChunk(group, l, offset, steps, shift[l], scratch);
+        }
+    }
+}
+
+// Every register is known beforehand, a 16-byte window of IV and ciphertext, so the steps do not
+// wait on each other. Each step's keystream byte is shifted into `stream`, which after 16 steps
+// holds the keystream of the whole chunk.
+template <std::size_t N>
+VELMORA_AESNI void DecryptGroup(const RoundKeys& keys, __m128i iv, const Group<N>& group, Scratch& scratch)
+{
+    __m128i last[N];
+    for (std::size_t l = 0; l < N; ++l) {
+        _mm_store_si128(reinterpret_cast<__m128i*>(scratch.lane[l]), iv);
+        last[l] = keys.k[12];
+    }
+    for (std::size_t offset = 0; offset < group.longest; offset += kBlock) {
+        const std::size_t steps = std::min(kBlock, group.longest - offset);
+        for (std::size_t l = 0; l < N; ++l) {
+            LoadChunk(group, l, offset, scratch.lane[l] + kBlock);
+        }
+        __m128i stream[N] = {};
+        for (std::size_t j = 0; j < steps; ++j) {
+            __m128i state[N];
+#pragma GCC unroll 8
+            for (std::size_t l = 0; l < N; ++l) {
+                state[l] =
+                    _mm_xor_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(scratch.lane[l] + j)), keys.k[0]);
+            }
+            Rounds(keys, state, last);
+#pragma GCC unroll 8
+            for (std::size_t l = 0; l < N; ++l) {
+                stream[l] = _mm_alignr_epi8(state[l], stream[l], 1);
+            }
+        }
+        for (std::size_t l = 0; l < N; ++l) {
+            // The keystream of a short chunk sits at the top of `stream`: line the ciphertext up with it.
+            const __m128i aligned = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scratch.lane[l] + steps));
+            StoreChunk(group, l, offset, steps, _mm_xor_si128(stream[l], aligned), scratch);
+            auto* lane = reinterpret_cast<__m128i*>(scratch.lane[l]);
+            _mm_store_si128(lane, _mm_load_si128(lane + 1));
+        }
+    }
+}
+
+} // namespace
+
+VELMORA_AESNI void AesNiCfb8Encrypt(const Aes192RoundKeys& keys, const AesBlock& iv, std::span<const Cfb8Job> jobs)
+{
+    const RoundKeys roundKeys(keys);
+    const __m128i start = _mm_loadu_si128(reinterpret_cast<const __m128i*>(iv.data()));
+    Scratch scratch{};
+    ForEachGroup(jobs, [&](const auto& group) { EncryptGroup(roundKeys, start, group, scratch); });
+    OPENSSL_cleanse(&scratch, sizeof scratch);
+}
+
+VELMORA_AESNI void AesNiCfb8Decrypt(const Aes192RoundKeys& keys, const AesBlock& iv, std::span<const Cfb8Job> jobs)
+{
+    const RoundKeys roundKeys(keys);
+    const __m128i start = _mm_loadu_si128(reinterpret_cast<const __m128i*>(iv.data()));
+    Scratch scratch{};
+    ForEachGroup(jobs, [&](const auto& group) { DecryptGroup(roundKeys, start, group, scratch); });
+    OPENSSL_cleanse(&scratch, sizeof scratch);
+}
+
+} // namespace velmora

@@ -1,0 +1,200 @@
+#include "core/vault/StringCipher.h"
+
+#include "core/vault/AesEcb.h"
+#include "core/vault/Base64.h"
+#include "core/vault/Cfb8.h"
+
+#include <algorithm>
+#include <array>
+#include <openssl/crypto.h>
+#include <openssl/sha.h>
+
+namespace velmora {
+
+namespace {
+
+// Ciphertext is staged a slice of values at a time in buffers that are reused and small enough to
+// stay in the processor's caches, so a large batch neither clears nor faults in memory of its size.
+constexpr std::size_t kSliceBytes = 1 << 16;
+
+struct Staging
+{
+    std::vector<unsigned char> ciphertext;
+    std::vector<Cfb8Job> jobs;
+};
+
+// Calls work(begin, end) on consecutive ranges of the `count` items, each of at least one item
+// and otherwise at most kSliceBytes.
+template <typename Size, typename Work> void ForEachSlice(std::size_t count, Size sizeOf, Work work)
+{
+    std::size_t begin = 0;
+    while (begin < count) {
+        std::size_t end = begin + 1;
+        std::size_t bytes = sizeOf(begin);
+        while (end < count && bytes + sizeOf(end) <= kSliceBytes) {
+            bytes += sizeOf(end);
+            ++end;
+        }
+        work(begin, end);
+        begin = end;
+    }
+}
+
+// Writes each value's line and `separator` from `out` on; returns where the last one ends.
+char* EncipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<const std::string_view> values,
+                    std::string_view separator, char* out, Staging& staging)
+{
+    std::size_t bytes = 0;
+    for (const std::string_view value : values) {
+        bytes += value.size();
+    }
+    staging.ciphertext.resize(bytes);
+    staging.jobs.clear();
+    unsigned char* next = staging.ciphertext.data();
+    for (const std::string_view value : values) {
+        staging.jobs.push_back({reinterpret_cast<const unsigned char*>(value.data()), next, value.size()});
+        next += value.size();
+    }
+    Cfb8Encrypt(aes, iv, staging.jobs);
+    for (const Cfb8Job& job : staging.jobs) {
+        EncodeBase64(std::string_view(reinterpret_cast<const char*>(job.out), job.size), out);
+        out = std::copy(separator.begin(), separator.end(), out + Base64Length(job.size));
+    }
+    return out;
+}
+
+// Deciphers every line into `values` at the same index; an undecodable line leaves it empty.
+void DecipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<const std::string_view> lines,
+                   std::optional<std::string>* values, Staging& staging)
+{
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (const auto length = DecodedBase64Length(lines[i])) {
+            values[i].emplace(*length, '\0');
+            bytes += *length;
+        }
+    }
+    staging.ciphertext.resize(bytes);
+    staging.jobs.clear();
+    unsigned char* next = staging.ciphertext.data();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (values[i]) {
+            DecodeBase64Into(lines[i], reinterpret_cast<char*>(next));
+            staging.jobs.push_back({next, reinterpret_cast<unsigned char*>(values[i]->data()), values[i]->size()});
+            next += values[i]->size();
+        }
+    }
+    Cfb8Decrypt(aes, iv, staging.jobs);
+}
+
+} // namespace
+
+class StringCipher::Key
+{
+public:
+    explicit Key(std::string_view keyText) : m_keyText(keyText), m_aes(DeriveKey(keyText))
+    {
+        AesBlock allOnes;
+        allOnes.fill(0xFF);
+        m_iv = m_aes.EncryptBlock(allOnes);
+    }
+
+    ~Key()
+    {
+        OPENSSL_cleanse(m_iv.data(), m_iv.size());
+        OPENSSL_cleanse(m_keyText.data(), m_keyText.size());
+    }
+
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+
+    bool IsFor(std::string_view keyText) const { return m_keyText == keyText; }
+    const AesEcb& Aes() const { return m_aes; }
+    const AesBlock& Iv() const { return m_iv; }
+
+private:
+    // The 20-byte digest fills a 24-byte key area that starts zeroed: AES-192.
+    class DerivedKey
+    {
+    public:
+        explicit DerivedKey(std::string_view keyText)
+        {
+            SHA1(reinterpret_cast<const unsigned char*>(keyText.data()), keyText.size(), m_bytes.data());
+        }
+        ~DerivedKey() { OPENSSL_cleanse(m_bytes.data(), m_bytes.size()); }
+        DerivedKey(const DerivedKey&) = delete;
+        DerivedKey& operator=(const DerivedKey&) = delete;
+        std::span<const unsigned char> Bytes() const { return m_bytes; }
+
+    private:
+        std::array<unsigned char, 24> m_bytes{};
+    };
+
+    static AesEcb DeriveKey(std::string_view keyText) { return AesEcb(DerivedKey(keyText).Bytes()); }
+
+    std::string m_keyText;
+    AesEcb m_aes;
+    AesBlock m_iv{};
+};
+
+StringCipher::StringCipher() = default;
+StringCipher::~StringCipher() = default;
+
+const StringCipher::Key& StringCipher::KeyFor(std::string_view keyText)
+{
+    if (!m_key || !m_key->IsFor(keyText)) {
+        m_key.reset();
+        m_key = std::make_unique<Key>(keyText);
+    }
+    return *m_key;
+}
+
+void StringCipher::Forget()
+{
+    m_key.reset();
+}
+
+std::string StringCipher::EncipherText(std::string_view keyText, std::string_view value)
+{
+    return EncipherLines(keyText, std::span(&value, 1), {});
+}
+
+std::optional<std::string> StringCipher::DecipherText(std::string_view keyText, std::string_view line)
+{
+    return std::move(DecipherLines(keyText, std::span(&line, 1)).front());
+}
+
+std::string StringCipher::EncipherLines(std::string_view keyText, std::span<const std::string_view> values,
+                                        std::string_view separator)
+{
+    const Key& key = KeyFor(keyText);
+    std::size_t outputBytes = 0;
+    for (const std::string_view value : values) {
+        outputBytes += Base64Length(value.size()) + separator.size();
+    }
+    std::string output(outputBytes, '\0');
+    char* out = output.data();
+    Staging staging;
+    ForEachSlice(
+        values.size(), [&](std::size_t i) { return values[i].size(); },
+        [&](std::size_t begin, std::size_t end) {
+            out = EncipherSlice(key.Aes(), key.Iv(), values.subspan(begin, end - begin), separator, out, staging);
+        });
+    return output;
+}
+
+std::vector<std::optional<std::string>> StringCipher::DecipherLines(std::string_view keyText,
+                                                                    std::span<const std::string_view> lines)
+{
+    const Key& key = KeyFor(keyText);
+    std::vector<std::optional<std::string>> values(lines.size());
+    Staging staging;
+    ForEachSlice(
+        lines.size(), [&](std::size_t i) { return lines[i].size(); },
+        [&](std::size_t begin, std::size_t end) {
+            DecipherSlice(key.Aes(), key.Iv(), lines.subspan(begin, end - begin), values.data() + begin, staging);
+        });
+    return values;
+}
+
+} // namespace velmora

@@ -1,0 +1,264 @@
+#include "gui/account/BackupCommands.h"
+
+#include "core/account/AccountBackup.h"
+#include "core/account/AccountDirectory.h"
+#include "core/vault/FolderCopy.h"
+#include "gui/main/TfrmMain.h"
+
+#include <QAction>
+#include <QTableView>
+#include <exception>
+
+namespace velmora {
+namespace {
+
+std::filesystem::path ToPath(const QString& file)
+{
+    return std::filesystem::path(file.toStdU16String());
+}
+
+bool Exists(const std::filesystem::path& file)
+{
+    std::error_code error;
+    return std::filesystem::exists(file, error);
+}
+
+} // namespace
+
+BackupCommands::BackupCommands(TfrmMain& main) : QObject(&main), m_main(main)
+{
+    const auto wire = [this](const char* name, void (BackupCommands::*handler)()) {
+        auto* action = m_main.findChild<QAction*>(QLatin1String(name));
+        connect(action, &QAction::triggered, this, handler);
+        action->setEnabled(true);
+    };
+    wire("mSaveAccDisk", &BackupCommands::mSaveAccDiskClick);
+    wire("mSaveFolder", &BackupCommands::mSaveFolderClick);
+    wire("mAcc", &BackupCommands::mAccClick);
+    wire("mFol", &BackupCommands::mFolClick);
+}
+
+void BackupCommands::ShowError(const char* key)
+{
+    m_main.ShowMessageBox(m_main.Message(key), MessageKind::Error);
+}
+
+void BackupCommands::RefillLists()
+{
+    m_main.FillFolderList(false);
+    m_main.FillRecordList(false);
+}
+
+void BackupCommands::mSaveAccDiskClick()
+{
+    TAccount& account = m_main.Account();
+    const std::optional<QString> chosen =
+        m_main.Services().files.BrowseFolder(m_main.FormatMessage("const_choose_folder", {account.Name}), QString());
+    if (!chosen) {
+        return;
+    }
+    try {
+        // Kept another program's save instead: nothing of ours to copy.
+        if (!m_main.SaveAccount()) {
+            return;
+        }
+        CopyAccountFiles(m_main.UserFilesDir(), account.Name, ToPath(*chosen));
+    } catch (const std::exception&) {
+        ShowError("const_err_save");
+    }
+}
+
+void BackupCommands::mSaveFolderClick()
+{
+    const int row = m_main.SelectedRow(m_main.FolderList());
+    if (row < 0) {
+        m_main.ShowMessageBox(m_main.Message("const_forgot_folder"), MessageKind::Information);
+        return;
+    }
+    TAccount& account = m_main.Account();
+    const auto index = static_cast<std::size_t>(row);
+    const std::optional<QString> chosen =
+        m_main.Services().files.SaveFile(m_main.FormatMessage("const_exp_folder", {account.Folder(index).Name}),
+                                         QString(), QString(), m_main.Message("const_exp_folder_filter"));
+    if (!chosen) {
+        return;
+    }
+    std::filesystem::path file = ToPath(*chosen);
+    if (!file.has_extension()) {
+        file += ".vmf";
+    }
+    if (Exists(file) &&
+        m_main.Services().messages.AskYesNo(QLatin1Char('\r') + m_main.Message("const_overwrite")) != Answer::Yes) {
+        return;
+    }
+    try {
+        WriteFolderCopy(account, index, file);
+    } catch (const std::exception&) {
+        ShowError("const_err_save");
+    }
+}
+
+void BackupCommands::mAccClick()
+{
+    const QString caption = m_main.Message("const_imp_acc");
+    const QString filter = m_main.Message("const_imp_acc_filter");
+    try {
+        // The import replaces what is open: not without our changes saved first.
+        if (!m_main.SaveAccount()) {
+            return;
+        }
+    } catch (const std::exception&) {
+        ShowError("const_err_imp");
+        return;
+    }
+    const std::optional<QString> chosen = m_main.Services().files.OpenFile(caption, QString(), filter);
+    if (!chosen || !Exists(ToPath(*chosen))) {
+        return;
+    }
+    const std::filesystem::path imported = ToPath(*chosen);
+    if (m_main.Services().messages.AskYesNo(QLatin1Char('\r') + m_main.Message("const_war")) != Answer::Yes) {
+        return;
+    }
+    // Without an exact backup the previous account could not be brought back: touch nothing.
+    try {
+        MakeImportBackup(m_main.UserFilesDir(), m_main.Account().Name);
+    } catch (const std::exception&) {
+        ShowError("const_err_imp");
+        return;
+    }
+    const ReadResult result = m_main.Account().LoadFromFile(imported);
+    emit AccountReplaced();
+    RefillLists();
+    switch (result) {
+    case ReadResult::Ok:
+        KeepOrRestore(imported);
+        return;
+    case ReadResult::NoFile:
+        ShowError("const_do_restore");
+        break;
+    case ReadResult::BadCheckLine:
+        ShowError("const_do_pass");
+        break;
+    case ReadResult::BadFolderBlock:
+    case ReadResult::Failed:
+        ShowError("const_do_u");
+        break;
+    }
+    RestoreBackup();
+}
+
+void BackupCommands::KeepOrRestore(const std::filesystem::path& imported)
+{
+    try {
+        m_main.SaveAccount();
+    } catch (const std::exception&) {
+        PutBackPrevious();
+        return;
+    }
+    if (m_main.Account().FolderCount() > 0) {
+        m_main.FocusRow(m_main.FolderList(), 0);
+        m_main.SelectRow(m_main.FolderList(), 0);
+    }
+    if (m_main.Services().messages.AskYesNo(m_main.Message("const_restore")) == Answer::No) {
+        KeepImport(imported);
+    } else {
+        RestoreBackup();
+    }
+}
+
+void BackupCommands::KeepImport(const std::filesystem::path& imported)
+{
+    try {
+        RemoveImportBackup(m_main.UserFilesDir(), m_main.Account().Name);
+        if (BringImportCompanions(imported, m_main.UserFilesDir(), m_main.Account().Name)) {
+            m_main.LoadAndApplySettings();
+            m_main.FillFolderList(true);
+            m_main.FillRecordList(true);
+        }
+    } catch (const std::exception&) {
+        ShowError("const_err_imp");
+        return;
+    }
+    if (m_main.Services().messages.AskYesNo(QLatin1Char('\r') + m_main.Message("const_delete_files")) == Answer::Yes) {
+        DeleteImportSources(imported);
+    }
+}
+
+void BackupCommands::RestoreBackup()
+{
+    TAccount& account = m_main.Account();
+    // A backup that cannot be read back is kept and nothing is saved over the account's file.
+    const ReadResult result = account.LoadFromFile(ImportBackupPath(m_main.UserFilesDir(), account.Name));
+    if (result != ReadResult::Ok) {
+        RefillLists();
+        ShowError("const_err_imp");
+        return;
+    }
+    try {
+        m_main.SaveAccount();
+    } catch (const std::exception&) {
+        RefillLists();
+        ShowError("const_err_imp");
+        return;
+    }
+    RefillLists();
+    try {
+        RemoveImportBackup(m_main.UserFilesDir(), account.Name);
+    } catch (const std::exception&) {
+        ShowError("const_err_imp");
+        return;
+    }
+    m_main.ShowMessageBox(m_main.Message("const_acc_restored"), MessageKind::Warning);
+}
+
+void BackupCommands::PutBackPrevious()
+{
+    TAccount& account = m_main.Account();
+    bool putBack = true;
+    try {
+        PutBackImportBackup(m_main.UserFilesDir(), account.Name);
+    } catch (const std::exception&) {
+        putBack = false; // the next start puts it back
+    }
+    // The previous contents show either way, unmodified: they are what the account file holds.
+    account.LoadFromFile(putBack ? m_main.AccountFile(kAccountExtension)
+                                 : ImportBackupPath(m_main.UserFilesDir(), account.Name));
+    m_main.RememberAccountFile();
+    RefillLists();
+    ShowError("const_err_imp");
+    if (putBack) {
+        m_main.ShowMessageBox(m_main.Message("const_acc_restored"), MessageKind::Warning);
+    }
+}
+
+void BackupCommands::mFolClick()
+{
+    TAccount& account = m_main.Account();
+    // One folder more would not fit the account file's folder index.
+    if (account.FolderCount() >= kMaxFolders) {
+        m_main.ShowMessageBox(m_main.Message("const_many_folders"), MessageKind::Warning);
+        return;
+    }
+    const std::optional<QString> chosen = m_main.Services().files.OpenFile(m_main.Message("const_imp_f"), QString(),
+                                                                           m_main.Message("const_imp_f_filter"));
+    if (!chosen) {
+        return;
+    }
+    try {
+        switch (ReadFolderCopy(account, ToPath(*chosen))) {
+        case ReadResult::BadCheckLine:
+            ShowError("const_err_f_pass");
+            break;
+        case ReadResult::Ok:
+            break;
+        default:
+            ShowError("const_err_imp_f");
+            break;
+        }
+    } catch (const std::exception&) {
+        ShowError("const_err_imp_f");
+    }
+    m_main.FillFolderList(true);
+}
+
+} // namespace velmora

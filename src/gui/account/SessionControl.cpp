@@ -1,0 +1,270 @@
+#include "gui/account/SessionControl.h"
+
+#include "core/account/AccountFiles.h"
+#include "gui/account/TfrmAbout.h"
+#include "gui/account/TfrmAccountSet.h"
+#include "gui/account/TfrmTray.h"
+#include "gui/account/TfrmUser.h"
+#include "gui/main/TfrmMain.h"
+#include "gui/settings/TfrmOptions.h"
+#include "gui/widgets/CodePageText.h"
+#include "platform/TrayIcon.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+
+namespace velmora {
+
+SessionControl::SessionControl(TfrmMain& main, TfrmAccountSet& accountDialog, TrayIcon& tray)
+    : m_main(main), m_accountDialog(accountDialog), m_tray(tray), m_endProgram([] { QCoreApplication::exit(0); })
+{
+    m_frmUser = std::make_unique<TfrmUser>(main);
+    m_frmAbout = std::make_unique<TfrmAbout>(main, *accountDialog.findChild<QLabel*>(QStringLiteral("Image1")));
+    m_frmTray = std::make_unique<TfrmTray>(
+        main, TfrmTray::Actions{[this] { RestoreFromTray(); }, [this] { Relock(); }, [this] { ExitFromTray(); }});
+
+    const auto wire = [this](const char* name, void (SessionControl::*handler)()) {
+        QAction* action = m_main.findChild<QAction*>(QLatin1String(name));
+        action->setEnabled(true);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    wire("mChangeUser", &SessionControl::butChooseUserClick);
+    wire("mSaveAcc", &SessionControl::mSaveAccClick);
+    wire("mDelAcc", &SessionControl::mDelAccClick);
+    wire("mTray", &SessionControl::LockToTray);
+    wire("mChangePass", &SessionControl::mChangePassClick);
+    wire("mAbout", &SessionControl::mAboutClick);
+    wire("mContent", &SessionControl::mContentClick);
+    QAction* exit = m_main.findChild<QAction*>(QStringLiteral("mExit"));
+    exit->setEnabled(true);
+    connect(exit, &QAction::triggered, &m_main, &QWidget::close);
+
+    m_main.installEventFilter(this);
+    m_tray.SetUsedHandler([this] { ActivateFromTray(); });
+}
+
+SessionControl::~SessionControl()
+{
+    m_tray.SetUsedHandler({});
+    m_tray.RemoveIcon();
+}
+
+bool SessionControl::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &m_main && event->type() == QEvent::Close) {
+        if (!FormCloseQuery()) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool SessionControl::SaveReported()
+{
+    try {
+        if (!m_main.SaveAccount()) {
+            return false; // the user kept another program's changes on disk
+        }
+    } catch (const std::exception& failure) {
+        m_main.Services().messages.ShowMessage(MessageKind::Error, QString::fromUtf8(failure.what()));
+        return false;
+    }
+    m_main.AccountChanged(); // the modified mark goes
+    return true;
+}
+
+bool SessionControl::AskSaveChanges()
+{
+    if (!m_main.Account().Modified) {
+        return true;
+    }
+    switch (m_main.Services().messages.AskYesNoCancel(QLatin1Char('\r') + m_main.Message("const_do_save"))) {
+    case Answer::Yes:
+        return SaveReported();
+    case Answer::No:
+        return true;
+    case Answer::Cancel:
+        break;
+    }
+    return false;
+}
+
+bool SessionControl::FormCloseQuery()
+{
+    if (!AskSaveChanges()) {
+        return false;
+    }
+    m_endProgram();
+    return true;
+}
+
+void SessionControl::mSaveAccClick()
+{
+    SaveReported();
+}
+
+void SessionControl::butChooseUserClick()
+{
+    SwitchAccount(true);
+}
+
+void SessionControl::SwitchAccount(bool ask)
+{
+    // A failed save stops here, with the account open and still modified.
+    if (ask && !AskSaveChanges()) {
+        return;
+    }
+    try {
+        ClearAccount();
+        m_main.hide();
+        m_main.Services().dialogs.RunModal(m_accountDialog);
+    } catch (const std::exception&) {
+        m_main.ShowMessageBox(m_main.Message("const_err_user"), MessageKind::Error);
+        m_endProgram();
+    }
+}
+
+void SessionControl::ClearAccount()
+{
+    // Nothing of this account, and none of its person's options, may reach the next one.
+    for (QWidget* window : OtherVisibleWindows()) {
+        window->close();
+    }
+    emit AccountCleared();
+    m_main.Options().ResetToDefaults(); // auto-save off before anything else happens
+    TAccount& account = m_main.Account();
+    account.Close();
+    account.Modified = false;
+    m_main.FillFolderList(false);
+    m_main.FillRecordList(false);
+    m_main.AccountChanged();
+}
+
+void SessionControl::mDelAccClick()
+{
+    TAccount& account = m_main.Account();
+    const std::string name = account.Name;
+    if (m_main.Services().messages.AskYesNo(m_main.Message("const_delete_account")) != Answer::Yes) {
+        return;
+    }
+    // Masked, and as long as a password can be.
+    const std::optional<QString> typed = m_main.Services().input.InputBox(
+        m_main.Message("const_account") + FromCodePage(name), m_main.Message("const_enter_pass"), QString(), true);
+    if (!typed) {
+        m_main.ShowMessageBox(m_main.Message("const_break_user"), MessageKind::Information);
+        return;
+    }
+    const CodePageBytes password = ToCodePage(*typed);
+    if (password.refused || password.bytes != account.Password) {
+        m_main.ShowMessageBox(m_main.Message("const_acc_wrong_pass") + QLatin1Char('\r') +
+                                  m_main.Message("const_cancelled"),
+                              MessageKind::Warning);
+        return;
+    }
+    const std::vector<std::filesystem::path> left = DeleteAccountFiles(m_main.UserFilesDir(), name);
+    if (!left.empty()) {
+        ReportFilesLeft(m_main, left);
+        return;
+    }
+    m_main.ShowMessageBox(m_main.FormatMessage("const_acc_deleted", {name}), MessageKind::Information);
+    SwitchAccount(false);
+}
+
+std::vector<QWidget*> SessionControl::OtherVisibleWindows() const
+{
+    std::vector<QWidget*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        const Qt::WindowType type = widget->windowType();
+        if (widget != &m_main && widget != m_frmTray.get() && widget->isVisible() && type != Qt::ToolTip &&
+            type != Qt::Popup) {
+            windows.push_back(widget);
+        }
+    }
+    return windows;
+}
+
+void SessionControl::LockToTray()
+{
+    if (m_main.Settings().cbSaveBeforeTray && !SaveReported()) {
+        return; // not locked: the changes are not on disk yet
+    }
+    m_locked = true;
+    m_hiddenByLock.clear();
+    for (QWidget* window : OtherVisibleWindows()) {
+        m_hiddenByLock.emplace_back(window);
+        window->hide();
+    }
+    m_main.hide();
+    if (m_tray.IsAvailable()) {
+        m_tray.ShowIcon(m_main.windowTitle().left(kMaxTrayTooltip));
+    } else {
+        // No notification area to come back from: the unlock dialog is the way back.
+        m_frmTray->showNormal();
+    }
+}
+
+void SessionControl::ActivateFromTray()
+{
+    if (!m_locked) {
+        return;
+    }
+    if (!m_main.Settings().cbTray) {
+        RestoreFromTray();
+        return;
+    }
+    if (m_frmTray->isMinimized()) {
+        m_frmTray->showNormal();
+    }
+    m_frmTray->show();
+    m_frmTray->raise();
+    m_frmTray->activateWindow();
+}
+
+void SessionControl::RestoreFromTray()
+{
+    m_tray.RemoveIcon();
+    m_locked = false;
+    m_main.show();
+    for (const QPointer<QWidget>& window : m_hiddenByLock) {
+        if (window) {
+            window->show();
+        }
+    }
+    m_hiddenByLock.clear();
+    m_main.UpdateMainCaption();
+}
+
+void SessionControl::Relock()
+{
+    m_main.hide();
+    if (!m_tray.IsAvailable()) {
+        // Left on the taskbar rather than hidden, so the program can still be reached.
+        m_frmTray->showMinimized();
+    }
+}
+
+void SessionControl::ExitFromTray()
+{
+    m_tray.RemoveIcon();
+    m_endProgram();
+}
+
+void SessionControl::mChangePassClick()
+{
+    m_main.Services().dialogs.RunModal(*m_frmUser);
+}
+
+void SessionControl::mAboutClick()
+{
+    m_frmAbout->ShowOrRaise();
+}
+
+void SessionControl::mContentClick()
+{
+    m_main.ShowHelp();
+}
+
+} // namespace velmora

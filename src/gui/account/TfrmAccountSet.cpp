@@ -1,0 +1,322 @@
+#include "gui/account/TfrmAccountSet.h"
+
+#include "core/account/AccountBackup.h"
+#include "core/account/AccountDirectory.h"
+#include "gui/main/TfrmMain.h"
+#include "gui/widgets/CodePageText.h"
+#include "gui/widgets/FormButton.h"
+#include "gui/widgets/PasswordField.h"
+#include "gui/widgets/PasswordHint.h"
+#include "gui/widgets/Pictures.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace velmora {
+namespace {
+
+bool BlankOnly(const QString& text)
+{
+    return text.trimmed().isEmpty();
+}
+
+} // namespace
+
+TfrmAccountSet::TfrmAccountSet(TfrmMain& main)
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_main(main), m_endProgram([] { QCoreApplication::exit(0); })
+{
+    setObjectName(QStringLiteral("frmAccountSet"));
+    setWindowTitle(QStringLiteral("Выбор аккаунта"));
+    setWindowIcon(ApplicationIcon());
+    setModal(true);
+
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("Image1"));
+    picture->setPixmap(ApplicationIcon().pixmap(64, 64));
+    picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+
+    auto* labUser = new QLabel(QStringLiteral("Аккаунт"), this);
+    labUser->setObjectName(QStringLiteral("labUser"));
+    m_edUser = new QComboBox(this);
+    m_edUser->setObjectName(QStringLiteral("edUser"));
+    m_edUser->setEditable(true);
+    m_edUser->setInsertPolicy(QComboBox::NoInsert);
+    m_edUser->setMinimumWidth(240);
+    labUser->setBuddy(m_edUser);
+
+    auto* labPass = new QLabel(QStringLiteral("Пароль"), this);
+    labPass->setObjectName(QStringLiteral("labPass"));
+    m_edPass = new QLineEdit(this);
+    m_edPass->setObjectName(QStringLiteral("edPass"));
+    MakePasswordField(m_edPass);
+    m_edPass->setMaxLength(kMaxAccountPasswordLength);
+    labPass->setBuddy(m_edPass);
+
+    m_butHint = new QToolButton(this);
+    m_butHint->setObjectName(QStringLiteral("butHint"));
+    m_butHint->setAutoRaise(true);
+    m_butHint->setIcon(ToolbarGlyph(Glyph::Hint));
+    m_butHint->setIconSize(QSize(20, 20));
+    m_butHint->setToolTip(QStringLiteral("Показать подсказку"));
+    m_butHint->setFocusPolicy(Qt::NoFocus);
+
+    m_butNew = FormButton(this, "butNew", QStringLiteral("Создать"));
+    m_butOk = FormButton(this, "butOk", QStringLiteral("ОК"));
+    m_butOk->setDefault(true);
+    m_butExit = FormButton(this, "butExit", QStringLiteral("Выход"));
+    m_butHelp = FormButton(this, "butHelp", QStringLiteral("Справка"));
+
+    auto* fields = new QGridLayout;
+    fields->setHorizontalSpacing(8);
+    fields->addWidget(labUser, 0, 0);
+    fields->addWidget(m_edUser, 0, 1, 1, 2);
+    fields->addWidget(labPass, 1, 0);
+    fields->addWidget(m_edPass, 1, 1);
+    fields->addWidget(m_butHint, 1, 2);
+    fields->setColumnStretch(1, 1);
+
+    auto* top = new QHBoxLayout;
+    top->setSpacing(16);
+    top->addWidget(picture);
+    top->addLayout(fields, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_butHelp);
+    buttons->addStretch(1);
+    buttons->addWidget(m_butNew);
+    buttons->addWidget(m_butOk);
+    buttons->addWidget(m_butExit);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(14, 14, 14, 12);
+    layout->setSpacing(14);
+    layout->addLayout(top);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize); // the dialog cannot be resized
+
+    const auto report = [this](char32_t c) { m_main.ReportRefusedCharacter(c); };
+    GuardCodePageInput(m_edUser, report);
+    GuardCodePageInput(m_edPass, report);
+
+    connect(m_butOk, &QPushButton::clicked, this, &TfrmAccountSet::butOkClick);
+    connect(m_butNew, &QPushButton::clicked, this, &TfrmAccountSet::butNewClick);
+    connect(m_butHint, &QToolButton::clicked, this, &TfrmAccountSet::butHintClick);
+    connect(m_butExit, &QPushButton::clicked, this, &TfrmAccountSet::butExitClick);
+    connect(m_butHelp, &QPushButton::clicked, this, &TfrmAccountSet::butHelpClick);
+}
+
+void TfrmAccountSet::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TfrmAccountSet::FormShow()
+{
+    m_edUser->clear();
+    m_edUser->setEditText(QString());
+    m_edPass->clear();
+    // An import cut off by a crash left the account only as its backup: bring it back first.
+    RecoverUnfinishedImports(m_main.UserFilesDir());
+    for (const std::string& name : ListAccounts(m_main.UserFilesDir())) {
+        m_edUser->addItem(FromCodePage(name));
+    }
+    m_edUser->setCurrentIndex(-1); // no name preselected
+    m_edUser->setEditText(QString());
+    m_edUser->setFocus();
+    m_accountOpened = false;
+}
+
+std::optional<std::string> TfrmAccountSet::FieldBytes(const QString& text)
+{
+    CodePageBytes bytes = ToCodePage(text);
+    if (bytes.refused) {
+        m_main.ReportRefusedCharacter(*bytes.refused);
+        return std::nullopt;
+    }
+    return std::move(bytes.bytes);
+}
+
+bool TfrmAccountSet::CheckCredentials()
+{
+    if (BlankOnly(m_edUser->currentText())) {
+        m_main.ShowMessageBox(m_main.Message("const_forgot_name"), MessageKind::Information);
+        return false;
+    }
+    if (BlankOnly(m_edPass->text())) {
+        m_main.ShowMessageBox(m_main.Message("const_forgot_pass"), MessageKind::Information);
+        return false;
+    }
+    auto name = FieldBytes(m_edUser->currentText());
+    auto password = name ? FieldBytes(m_edPass->text()) : std::nullopt;
+    if (!password) {
+        return false;
+    }
+    // Both untrimmed: blanks around an accepted name or password are part of it.
+    m_main.Account().Name = std::move(*name);
+    m_main.Account().Password = std::move(*password);
+    m_main.UpdateMainCaption();
+    return true;
+}
+
+void TfrmAccountSet::butOkClick()
+{
+    if (!CheckCredentials()) {
+        return;
+    }
+    TAccount& account = m_main.Account();
+    // Taken before the read, so a save by another program during it is noticed too.
+    m_main.RememberAccountFile();
+    const ReadResult result = account.LoadFromFile(m_main.AccountFile(kAccountExtension));
+    // Centred whatever the outcome; it only appears once an account is open.
+    m_main.CentreOnScreen();
+    switch (result) {
+    case ReadResult::Ok:
+        m_main.LoadAndApplySettings();
+        ShowOpenedAccount(true);
+        break;
+    case ReadResult::NoFile:
+        if (m_main.Services().messages.AskYesNo(m_main.FormatMessage("const_new_user", {account.Name, "\r"})) ==
+            Answer::Yes) {
+            butNewClick();
+        }
+        break;
+    case ReadResult::BadCheckLine:
+        m_main.ShowMessageBox(m_main.Message("const_wrong_pass"), MessageKind::Error);
+        break;
+    case ReadResult::BadFolderBlock:
+        m_main.ShowMessageBox(m_main.Message("const_err"), MessageKind::Error);
+        break;
+    case ReadResult::Failed:
+        m_main.ShowMessageBox(m_main.Message("const_failed"), MessageKind::Error);
+        break;
+    }
+}
+
+void TfrmAccountSet::ShowOpenedAccount(bool selectFirstFolder)
+{
+    m_main.FillFolderList(!selectFirstFolder);
+    m_accountOpened = true;
+    if (m_main.Account().FolderCount() > 0) {
+        if (selectFirstFolder) {
+            m_main.FocusRow(m_main.FolderList(), 0);
+        }
+        m_main.SelectRow(m_main.FolderList(), 0);
+    }
+    if (selectFirstFolder) {
+        // Also without folders, so no rows of an earlier account stay on the screen.
+        m_main.FillRecordList(false);
+    }
+    accept();
+    m_main.show();
+}
+
+void TfrmAccountSet::butNewClick()
+{
+    if (!CheckCredentials()) {
+        return;
+    }
+    TAccount& account = m_main.Account();
+    const NameTrouble trouble = FindNameTrouble(m_main.UserFilesDir(), account.Name);
+    std::error_code error;
+    // An account in other letter case would be this very account on a disk that ignores case.
+    if (std::filesystem::exists(m_main.AccountFile(kAccountExtension), error) || trouble == NameTrouble::OtherCase) {
+        m_main.ShowMessageBox(m_main.Message("const_is_user") + QLatin1Char('\r') + m_main.Message("const_new_name"),
+                              MessageKind::Information);
+        return;
+    }
+    if (!CheckAccountName(account.Name, kRefusedNameCharacters) || trouble == NameTrouble::NotPortable) {
+        m_main.ShowMessageBox(m_main.Message("const_chars") + FromCodePage(kRefusedNameCharacters),
+                              MessageKind::Warning);
+        return;
+    }
+    if (!AccountNameFits(account.Name)) {
+        m_main.ShowMessageBox(m_main.Message("const_long_name"), MessageKind::Error);
+        return;
+    }
+    // A failed open of another account may have left folders behind.
+    account.Clear();
+    account.AddFolder("Default folder", 0);
+    try {
+        m_main.SaveAccount();
+    } catch (const std::exception& failure) {
+        // Nothing was created: stay here with an empty account.
+        m_main.Services().messages.ShowMessage(MessageKind::Error, QString::fromUtf8(failure.what()));
+        account.Clear();
+        account.Modified = false;
+        m_main.FillFolderList(false);
+        m_main.FillRecordList(false);
+        m_main.AccountChanged();
+        return;
+    }
+    ShowOpenedAccount(false);
+}
+
+void TfrmAccountSet::butHintClick()
+{
+    const auto name = FieldBytes(m_edUser->currentText());
+    if (!name) {
+        return;
+    }
+    std::string hint;
+    try {
+        hint = ReadAccountHint(m_main.UserFilesDir(), *name);
+    } catch (const std::exception& failure) {
+        m_main.Services().messages.ShowMessage(MessageKind::Error, QString::fromUtf8(failure.what()));
+        return;
+    }
+    if (!hint.empty()) {
+        ShowPasswordHint(m_edPass, FromCodePage(hint));
+    }
+}
+
+void TfrmAccountSet::butExitClick()
+{
+    m_accountOpened = false;
+    m_main.MoveOffScreen(); // so it cannot flash up while the program ends
+    QDialog::reject();
+}
+
+void TfrmAccountSet::butHelpClick()
+{
+    m_main.ShowHelp();
+}
+
+void TfrmAccountSet::reject()
+{
+    butExitClick();
+}
+
+void TfrmAccountSet::closeEvent(QCloseEvent* event)
+{
+    // Alt+F4 closes without the Exit button's steps.
+    event->accept();
+    done(Rejected);
+}
+
+void TfrmAccountSet::done(int result)
+{
+    QDialog::done(result);
+    FormClose();
+}
+
+void TfrmAccountSet::FormClose()
+{
+    if (!m_accountOpened) {
+        m_endProgram();
+    }
+}
+
+} // namespace velmora

@@ -1,0 +1,259 @@
+#include "gui/account/TfrmUser.h"
+
+#include "core/account/AccountDirectory.h"
+#include "core/account/AccountFiles.h"
+#include "gui/main/TfrmMain.h"
+#include "gui/widgets/CodePageText.h"
+#include "gui/widgets/FormButton.h"
+#include "gui/widgets/PasswordField.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+namespace velmora {
+namespace {
+
+// A new name that differs only in letter case names the same files on a disk that ignores case:
+// deleting the "other" files would delete the account.
+bool SameAccountFiles(const std::filesystem::path& programDir, std::string_view a, std::string_view b)
+{
+    std::error_code error;
+    return a == b || std::filesystem::equivalent(AccountFilePath(programDir, a, kAccountExtension),
+                                                 AccountFilePath(programDir, b, kAccountExtension), error);
+}
+
+constexpr int kMaxHintLength = 32;
+
+bool BlankOnly(const QString& text)
+{
+    return text.trimmed().isEmpty();
+}
+
+} // namespace
+
+TfrmUser::TfrmUser(TfrmMain& main) : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_main(main)
+{
+    setObjectName(QStringLiteral("frmUser"));
+    setWindowTitle(QStringLiteral("Название и пароль к аккаунту"));
+    setModal(true);
+
+    const auto field = [this](const char* name, const char* labelName, const QString& caption, QFormLayout& form) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QLatin1String(name));
+        edit->setMinimumWidth(260);
+        auto* label = new QLabel(caption, this);
+        label->setObjectName(QLatin1String(labelName));
+        label->setBuddy(edit);
+        form.addRow(label, edit);
+        GuardCodePageInput(edit, [this](char32_t c) { m_main.ReportRefusedCharacter(c); });
+        return edit;
+    };
+    auto* form = new QFormLayout;
+    form->setLabelAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_edName = field("edName", "labName", QStringLiteral("Название аккаунта"), *form);
+    m_edPass1 = field("edPass1", "labPass1", QStringLiteral("Пароль"), *form);
+    m_edPass2 = field("edPass2", "labPass2", QStringLiteral("Пароль (подтверждение)"), *form);
+    m_edHint = field("edHint", "labHint", QStringLiteral("Подсказка к паролю"), *form);
+    for (QLineEdit* password : {m_edPass1, m_edPass2}) {
+        MakePasswordField(password);
+        password->setMaxLength(kMaxAccountPasswordLength);
+    }
+    m_edHint->setMaxLength(kMaxHintLength);
+
+    m_butOk = FormButton(this, "butOk", QStringLiteral("Изменить"));
+    m_butOk->setDefault(true);
+    m_butCancel = FormButton(this, "butCancel", QStringLiteral("Отмена"));
+    m_butHelp = FormButton(this, "butHelp", QStringLiteral("Справка"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_butHelp);
+    buttons->addStretch(1);
+    buttons->addWidget(m_butOk);
+    buttons->addWidget(m_butCancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(14, 14, 14, 12);
+    layout->setSpacing(14);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(m_butOk, &QPushButton::clicked, this, &TfrmUser::butOkClick);
+    connect(m_butCancel, &QPushButton::clicked, this, &TfrmUser::butCancelClick);
+    connect(m_butHelp, &QPushButton::clicked, this, &TfrmUser::butHelpClick);
+}
+
+void TfrmUser::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TfrmUser::FormShow()
+{
+    const TAccount& account = m_main.Account();
+    m_edName->setText(FromCodePage(account.Name));
+    m_edPass1->setText(FromCodePage(account.Password));
+    m_edPass2->setText(m_edPass1->text());
+    std::string hint;
+    try {
+        hint = ReadAccountHint(m_main.UserFilesDir(), account.Name);
+    } catch (const std::exception& failure) {
+        m_main.Services().messages.ShowMessage(MessageKind::Error, QString::fromUtf8(failure.what()));
+    }
+    m_edHint->setText(FromCodePage(hint));
+    m_edName->setFocus();
+}
+
+std::optional<std::string> TfrmUser::FieldBytes(const QString& text)
+{
+    CodePageBytes bytes = ToCodePage(text);
+    if (bytes.refused) {
+        m_main.ReportRefusedCharacter(*bytes.refused);
+        return std::nullopt;
+    }
+    return std::move(bytes.bytes);
+}
+
+bool TfrmUser::CheckFields(const std::string& name)
+{
+    const std::string& oldName = m_main.Account().Name;
+    const NameTrouble trouble = FindNameTrouble(m_main.UserFilesDir(), name, oldName);
+    std::error_code error;
+    // An account in other letter case would be this very account on a disk that ignores case.
+    if ((name != oldName &&
+         std::filesystem::exists(AccountFilePath(m_main.UserFilesDir(), name, kAccountExtension), error)) ||
+        trouble == NameTrouble::OtherCase) {
+        m_main.ShowMessageBox(m_main.Message("const_is_user") + QLatin1Char('\r') + m_main.Message("const_new_name"),
+                              MessageKind::Warning);
+        return false;
+    }
+    if (!CheckAccountName(name, kRefusedNameCharacters) || trouble == NameTrouble::NotPortable) {
+        m_main.ShowMessageBox(m_main.Message("const_chars") + FromCodePage(kRefusedNameCharacters),
+                              MessageKind::Warning);
+        return false;
+    }
+    if (!AccountNameFits(name)) {
+        m_main.ShowMessageBox(m_main.Message("const_long_name"), MessageKind::Warning);
+        return false;
+    }
+    return true;
+}
+
+void TfrmUser::butOkClick()
+{
+    if (BlankOnly(m_edName->text())) {
+        m_main.ShowMessageBox(m_main.Message("const_forgot_name"), MessageKind::Information);
+        return;
+    }
+    if (BlankOnly(m_edPass1->text())) {
+        m_main.ShowMessageBox(m_main.Message("const_forgot_pass"), MessageKind::Information);
+        return;
+    }
+    if (m_edPass1->text() != m_edPass2->text()) {
+        m_main.ShowMessageBox(m_main.Message("const_2pass"), MessageKind::Warning);
+        return;
+    }
+    auto name = FieldBytes(m_edName->text());
+    auto password = name ? FieldBytes(m_edPass1->text()) : std::nullopt;
+    if (!password || !CheckFields(*name)) {
+        return;
+    }
+    const std::string oldName = m_main.Account().Name;
+    if (!SaveUnderNewName(*name, std::move(*password))) {
+        return;
+    }
+    // The new files are written; only now do the old ones go, so a failure above never
+    // leaves the account without files.
+    if (!SameAccountFiles(m_main.UserFilesDir(), *name, oldName)) {
+        const std::vector<std::filesystem::path> left = DeleteAccountFiles(m_main.UserFilesDir(), oldName);
+        if (!left.empty()) {
+            ReportFilesLeft(m_main, left);
+        }
+    }
+    if (!StoreHint(*name)) {
+        return;
+    }
+    m_main.ShowMessageBox(m_main.Message("const_succ"), MessageKind::Information);
+    accept();
+}
+
+bool TfrmUser::SaveUnderNewName(std::string name, std::string password)
+{
+    TAccount& account = m_main.Account();
+    std::string oldName = std::exchange(account.Name, std::move(name));
+    std::string oldPassword = std::exchange(account.Password, std::move(password));
+    m_main.UpdateMainCaption();
+    QString failure;
+    try {
+        if (m_main.SaveAccount()) {
+            return true;
+        }
+    } catch (const std::exception& error) {
+        failure = QString::fromUtf8(error.what());
+    }
+    // A new name's files may be half written (the account file without its settings): they go,
+    // and the old files, still there, stay in use, so a later save cannot make a second account.
+    if (!SameAccountFiles(m_main.UserFilesDir(), account.Name, oldName)) {
+        DeleteAccountFiles(m_main.UserFilesDir(), account.Name);
+    }
+    account.Name = std::move(oldName);
+    account.Password = std::move(oldPassword);
+    m_main.UpdateMainCaption();
+    if (!failure.isEmpty()) {
+        m_main.Services().messages.ShowMessage(MessageKind::Error, failure);
+    }
+    return false;
+}
+
+void ReportFilesLeft(TfrmMain& main, const std::vector<std::filesystem::path>& files)
+{
+    QString text = main.Message("const_not_deleted");
+    for (const std::filesystem::path& file : files) {
+        text += QLatin1Char('\r') + QString::fromStdU16String(file.u16string());
+    }
+    main.ShowMessageBox(text, MessageKind::Error);
+}
+
+bool TfrmUser::StoreHint(const std::string& name)
+{
+    m_edHint->setText(m_edHint->text().trimmed());
+    const auto hint = FieldBytes(m_edHint->text());
+    if (!hint) {
+        return false;
+    }
+    const std::filesystem::path file = AccountFilePath(m_main.UserFilesDir(), name, kHintExtension);
+    try {
+        if (hint->empty()) {
+            std::error_code error;
+            if (!std::filesystem::remove(file, error) && error) {
+                throw std::filesystem::filesystem_error("Cannot delete file", file, error);
+            }
+        } else {
+            WriteAccountHint(file, *hint);
+        }
+    } catch (const std::exception& failure) {
+        m_main.Services().messages.ShowMessage(MessageKind::Error, QString::fromUtf8(failure.what()));
+        return false;
+    }
+    return true;
+}
+
+void TfrmUser::butCancelClick()
+{
+    reject();
+}
+
+void TfrmUser::butHelpClick()
+{
+    m_main.ShowHelp();
+}
+
+} // namespace velmora

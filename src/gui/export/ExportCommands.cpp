@@ -1,0 +1,90 @@
+#include "gui/export/ExportCommands.h"
+
+#include "core/account/AccountDirectory.h"
+#include "core/export/ExportFile.h"
+#include "core/export/OfficeExport.h"
+#include "gui/main/TfrmMain.h"
+
+#include <QAction>
+#include <openssl/crypto.h>
+
+namespace velmora {
+namespace {
+
+std::filesystem::path LocalPath(const QString& file)
+{
+    return std::filesystem::path(file.toStdU16String());
+}
+
+} // namespace
+
+ExportCommands::ExportCommands(TfrmMain& main, AutomationService& automation, std::function<std::string()> moment)
+    : m_main(main), m_automation(automation), m_moment(std::move(moment))
+{
+    const auto wire = [this](const char* name, void (ExportCommands::*handler)()) {
+        auto* action = m_main.findChild<QAction*>(QLatin1String(name));
+        connect(action, &QAction::triggered, this, handler);
+        action->setEnabled(true);
+    };
+    wire("mText", &ExportCommands::mTextClick);
+    wire("MicrosoftExcel1", &ExportCommands::MicrosoftExcel1Click);
+    wire("MicrosoftWord1", &ExportCommands::MicrosoftWord1Click);
+}
+
+TextExportOptions ExportCommands::Options() const
+{
+    const AccountSettings settings = m_main.Settings();
+    return {.Heading = settings.cbHat, .FieldLabels = settings.cbExpHeaders, .SkipEmpty = settings.cbSkipEmpty};
+}
+
+void ExportCommands::mTextClick()
+{
+    Platform& platform = m_main.Services();
+    const std::optional<QString> chosen = platform.files.SaveFile(m_main.Message("const_exp_text"), QString(),
+                                                                  QString(), m_main.Message("const_exp_txt_filter"));
+    if (!chosen) {
+        return;
+    }
+    std::filesystem::path file = LocalPath(*chosen);
+    if (!file.has_extension()) {
+        file += ".txt";
+    }
+    std::error_code ignored;
+    if (std::filesystem::exists(file, ignored) &&
+        platform.messages.AskYesNo(QLatin1Char('\r') + m_main.Message("const_overwrite")) != Answer::Yes) {
+        return;
+    }
+    std::string text;
+    try {
+        text = TextExport(m_main.Account(), Options(), ExportTexts(m_main.Lang()), m_moment());
+        WriteExportFile(file, text, UsersDirectory(m_main.UserFilesDir()));
+    } catch (const ExportRefused&) {
+        m_main.ShowMessageBox(m_main.Message("const_exp_users"), MessageKind::Error);
+    } catch (const std::exception&) {
+        m_main.ShowMessageBox(m_main.Message("const_err_exp"), MessageKind::Error);
+    }
+    OPENSSL_cleanse(text.data(), text.size());
+}
+
+void ExportCommands::OfficeExport(const char* errorKey,
+                                  void (*exportTo)(AutomationService&, const TAccount&, const TextExportOptions&,
+                                                   const TextExportTexts&, const std::string&))
+{
+    try {
+        exportTo(m_automation, m_main.Account(), Options(), ExportTexts(m_main.Lang()), m_moment());
+    } catch (const std::exception&) {
+        m_main.ShowMessageBox(m_main.Message(errorKey), MessageKind::Error);
+    }
+}
+
+void ExportCommands::MicrosoftExcel1Click()
+{
+    OfficeExport("const_err_exp_excel", ExportToSpreadsheet);
+}
+
+void ExportCommands::MicrosoftWord1Click()
+{
+    OfficeExport("const_err_exp_word", ExportToDocument);
+}
+
+} // namespace velmora

@@ -1,0 +1,34 @@
+#include "gui/main/EndOnSignal.h"
+
+#include "gui/main/TfrmMain.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <exception>
+
+namespace velmora {
+
+EndOnSignal::EndOnSignal(TfrmMain& main) : m_main(main), m_signals([this] { End(); }) {}
+
+void EndOnSignal::End()
+{
+    int exitCode = 0;
+    if (m_main.Account().Modified) {
+        try {
+            // Another program's completed save wins over changes nobody asked to save.
+            if (!m_main.SaveAccount(TfrmMain::ForeignSave::Keep)) {
+                std::fputs("velmora: another program saved the account since it was opened here; its file was kept "
+                           "and the changes made here were not saved\n",
+                           stderr);
+                exitCode = 1;
+            }
+        } catch (const std::exception& failure) {
+            // No window can say it any more; the session log can.
+            std::fprintf(stderr, "velmora: the changes could not be saved: %s\n", failure.what());
+            exitCode = 1;
+        }
+    }
+    QCoreApplication::exit(exitCode);
+}
+
+} // namespace velmora

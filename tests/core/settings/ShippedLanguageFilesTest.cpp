@@ -1,0 +1,88 @@
+#include "core/settings/IniLang.h"
+#include "core/settings/MessageKeys.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+// The language files as the build puts them beside the executables.
+const std::filesystem::path kProgramDir = VELMORA_RUNTIME_DIR;
+const std::filesystem::path kRussian = kProgramDir / "Languages" / "Russian.lng";
+
+constexpr std::string_view kForms[] = {"frmAbout",   "frmAccountSet", "frmFolder", "frmMain", "frmOptions",
+                                       "frmPassGen", "frmRecord",     "frmTray",   "frmUser", "frmFind"};
+
+std::size_t CountMarkers(std::string_view text)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find("%s"); at != std::string_view::npos; at = text.find("%s", at + 2)) {
+        ++count;
+    }
+    return count;
+}
+
+class ShippedLanguageFile : public testing::TestWithParam<std::filesystem::path>
+{};
+
+TEST_P(ShippedLanguageFile, DefinesEveryMessageWithItsValues)
+{
+    ASSERT_TRUE(std::filesystem::exists(kProgramDir / GetParam()));
+    IniLang lang;
+    lang.SetDocument(OpenLanguageFile(kProgramDir, kProgramDir / GetParam()));
+    for (const MessageKey& message : kMessageKeys) {
+        SCOPED_TRACE(message.key);
+        const std::string text = lang.GetMessageText(message.key);
+        EXPECT_NE(text.find_first_not_of(' '), std::string::npos);
+        EXPECT_EQ(CountMarkers(text), static_cast<std::size_t>(message.arguments));
+        EXPECT_EQ(text.find("\r"), std::string::npos); // no message is meant to break lines
+    }
+}
+
+TEST_P(ShippedLanguageFile, TranslatesEveryForm)
+{
+    const IniDocument document = OpenLanguageFile(kProgramDir, kProgramDir / GetParam());
+    for (const std::string_view form : kForms) {
+        EXPECT_FALSE(document.EntryNames(form).empty()) << form;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, ShippedLanguageFile,
+                         testing::Values(std::filesystem::path("Default.lng"),
+                                         std::filesystem::path("Languages/Russian.lng")));
+
+TEST(ShippedLanguageFiles, BothGiveTheSameEntriesAndBlanksAtTheEnds)
+{
+    const IniDocument english = OpenLanguageFile(kProgramDir, {});
+    const IniDocument russian = OpenLanguageFile(kProgramDir, kRussian);
+    std::vector<std::string_view> sections(std::begin(kForms), std::end(kForms));
+    sections.push_back(kMiscSection);
+    for (const std::string_view section : sections) {
+        const std::vector<std::string> names = english.EntryNames(section);
+        EXPECT_EQ(russian.EntryNames(section), names) << section;
+        for (const std::string& name : names) {
+            SCOPED_TRACE(std::string(section) + "/" + name);
+            const std::string en = DecodeLangText(english.ReadString(section, name));
+            const std::string ru = DecodeLangText(russian.ReadString(section, name));
+            ASSERT_FALSE(en.empty());
+            ASSERT_FALSE(ru.empty());
+            EXPECT_EQ(en.front() == ' ', ru.front() == ' ');
+            EXPECT_EQ(en.back() == ' ', ru.back() == ' ');
+            EXPECT_TRUE(std::all_of(en.begin(), en.end(), [](char c) { return c >= 0x20 && c < 0x7F; }));
+        }
+    }
+}
+
+TEST(ShippedLanguageFiles, RussianIsInTheCodePage)
+{
+    IniLang lang;
+    lang.SetDocument(OpenLanguageFile(kProgramDir, kRussian));
+    // "      Дата: " and "Папки" in Windows-1251.
+    EXPECT_EQ(lang.GetMessageText("const_date"), "      \xC4\xE0\xF2\xE0: ");
+    EXPECT_EQ(lang.GetMessageText("const_folders_cap"), "\xCF\xE0\xEF\xEA\xE8");
+    EXPECT_EQ(lang.ReadFormText("frmMain", "mMisc.Caption"), " \xD0\xE0\xE7\xED\xEE\xE5");
+}
+
+} // namespace
+} // namespace velmora

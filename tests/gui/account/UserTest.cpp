@@ -1,0 +1,271 @@
+#include "core/account/AccountBackup.h"
+#include "core/account/AccountFiles.h"
+#include "gui/account/LifecycleFixture.h"
+#include "gui/account/TfrmUser.h"
+
+#include <QTest>
+
+namespace velmora::testing {
+
+// The name-and-password dialog: what it writes, what it refuses.
+class UserTest final : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Session> m_session;
+    Session& S() { return *m_session; }
+    TfrmUser& Dialog() { return S().control->UserDialog(); }
+    QLineEdit* Field(const char* name) { return Dialog().findChild<QLineEdit*>(QLatin1String(name)); }
+    QString Text(std::string_view key) { return S().Main().Message(key); }
+    bool Exists(const std::string& name, std::string_view extension)
+    {
+        return std::filesystem::exists(S().File(name, extension));
+    }
+    static ReadResult Open(const std::filesystem::path& file, const std::string& password)
+    {
+        TAccount account;
+        account.Password = password;
+        return account.LoadFromFile(file);
+    }
+
+    // Opens the dialog, lets `edit` change its fields and presses the change button. Returns
+    // whether the dialog was still up afterwards.
+    bool Apply(const std::function<void()>& edit)
+    {
+        bool stillUp = false;
+        S().Platform().modalScripts.push_back([&](QDialog& dialog) {
+            edit();
+            dialog.findChild<QPushButton*>(QStringLiteral("butOk"))->click();
+            stillUp = dialog.isVisible();
+        });
+        S().Trigger("mChangePass");
+        return stillUp;
+    }
+    void SetFields(const QString& name, const QString& password, const QString& confirmation)
+    {
+        Field("edName")->setText(name);
+        Field("edPass1")->setText(password);
+        Field("edPass2")->setText(confirmation);
+    }
+    ScriptedPlatform::Shown Succeeded() { return {MessageKind::Information, QLatin1Char('\r') + Text("const_succ")}; }
+
+private slots:
+    void init()
+    {
+        m_session = std::make_unique<Session>();
+        S().CreateAndOpen(QStringLiteral("anna"), QStringLiteral("pw"));
+        WriteAccountHint(S().File("anna", kHintExtension), "my cat");
+    }
+    void cleanup() { m_session.reset(); }
+
+    void showsTheAccountAndRewritesItUnchanged()
+    {
+        std::filesystem::remove(S().File("anna", kSettingsExtension));
+        std::filesystem::remove(S().File("anna", kAccountExtension));
+        QVERIFY(!Apply([this] {
+            QCOMPARE(Field("edName")->text(), QStringLiteral("anna"));
+            QCOMPARE(Field("edPass1")->text(), QStringLiteral("pw"));
+            QCOMPARE(Field("edPass2")->text(), QStringLiteral("pw"));
+            QCOMPARE(Field("edHint")->text(), QStringLiteral("my cat"));
+            QCOMPARE(Field("edPass1")->echoMode(), QLineEdit::Password);
+            QCOMPARE(Field("edHint")->maxLength(), 32);
+        }));
+        QCOMPARE(S().Platform().messages, std::vector<ScriptedPlatform::Shown>{Succeeded()});
+        QCOMPARE(Open(S().File("anna", kAccountExtension), "pw"), ReadResult::Ok);
+        QVERIFY(Exists("anna", kSettingsExtension));
+        QCOMPARE(Session::Content(S().File("anna", kHintExtension)), std::string("my cat\r\n"));
+    }
+
+    void newPasswordAloneOpensTheAccount()
+    {
+        QVERIFY(
+            !Apply([this] { SetFields(QStringLiteral("anna"), QStringLiteral(" new "), QStringLiteral(" new ")); }));
+        QCOMPARE(Open(S().File("anna", kAccountExtension), "pw"), ReadResult::BadCheckLine);
+        QCOMPARE(Open(S().File("anna", kAccountExtension), " new "), ReadResult::Ok);
+        QCOMPARE(S().Account().Password, std::string(" new "));
+        AccountSettings settings;
+        settings.cbTray = false;
+        QVERIFY(LoadSettings(S().File("anna", kSettingsExtension), " new ", settings));
+        QVERIFY(settings.cbTray); // read back under the new password
+    }
+
+    void renameMovesEveryFile()
+    {
+        std::ofstream(S().File("anna", kImportBackupExtension)) << "left over\r\n";
+        QVERIFY(!Apply([this] { SetFields(QStringLiteral(" my bank"), QStringLiteral("pw"), QStringLiteral("pw")); }));
+        for (const std::string_view extension :
+             {kAccountExtension, kSettingsExtension, kHintExtension, kImportBackupExtension}) {
+            QVERIFY2(!Exists("anna", extension), extension.data());
+        }
+        QCOMPARE(Open(S().File(" my bank", kAccountExtension), "pw"), ReadResult::Ok);
+        QVERIFY(Exists(" my bank", kSettingsExtension));
+        QCOMPARE(Session::Content(S().File(" my bank", kHintExtension)), std::string("my cat\r\n"));
+        QCOMPARE(S().Account().Name, std::string(" my bank"));
+        QCOMPARE(S().Main().windowTitle(), QStringLiteral("Velmora 3.1 -  my bank"));
+    }
+
+    // Only another account can clash in letter case: the account itself may change its own.
+    void renameMayChangeOnlyTheLetterCase()
+    {
+        QVERIFY(!Apply([this] { SetFields(QStringLiteral("Anna"), QStringLiteral("pw"), QStringLiteral("pw")); }));
+        QCOMPARE(S().Platform().messages, std::vector<ScriptedPlatform::Shown>{Succeeded()});
+        QCOMPARE(Open(S().File("Anna", kAccountExtension), "pw"), ReadResult::Ok);
+        QVERIFY(!Exists("anna", kAccountExtension));
+    }
+
+    void hintIsTrimmedOrRemoved_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QByteArray>("file"); // empty: no hint file
+        QTest::newRow("trimmed") << QStringLiteral("  blue door ") << QStringLiteral("blue door")
+                                 << QByteArray("blue door\r\n");
+        QTest::newRow("blanks only") << QStringLiteral("   ") << QString() << QByteArray();
+        QTest::newRow("cleared") << QString() << QString() << QByteArray();
+    }
+    void hintIsTrimmedOrRemoved()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QByteArray, file);
+        QVERIFY(!Apply([&] { Field("edHint")->setText(typed); }));
+        QCOMPARE(Field("edHint")->text(), shown);
+        QCOMPARE(Exists("anna", kHintExtension), !file.isEmpty());
+        if (!file.isEmpty()) {
+            QCOMPARE(Session::Content(S().File("anna", kHintExtension)), file.toStdString());
+        }
+        QCOMPARE(ReadAccountHint(S().program.dir.Path(), "anna"), shown.toStdString());
+    }
+
+    // Every refusal leaves the dialog up, the account and every file as they were.
+    void refusalsChangeNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("confirmation");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("message");
+        const int information = int(MessageKind::Information);
+        const int warning = int(MessageKind::Warning);
+        QTest::newRow("empty name") << QStringLiteral("  ") << "pw"
+                                    << "pw" << information << "const_forgot_name";
+        QTest::newRow("blank passwords") << "anna"
+                                         << "   "
+                                         << "   " << information << "const_forgot_pass";
+        QTest::newRow("passwords differ") << "anna"
+                                          << "pw1"
+                                          << "Pw1" << warning << "const_2pass";
+        QTest::newRow("another account's name") << "bob"
+                                                << "pw"
+                                                << "pw" << warning << "const_is_user";
+        QTest::newRow("colon") << "a:b"
+                               << "pw"
+                               << "pw" << warning << "const_chars";
+        QTest::newRow("slash") << "a/b"
+                               << "pw"
+                               << "pw" << warning << "const_chars";
+        QTest::newRow("too long for the file system") << QString(130, QChar(0x0436)) << "pw"
+                                                      << "pw" << warning << "const_long_name";
+        // Names that Windows or a disk that ignores letter case cannot hold.
+        QTest::newRow("another account's name in other case") << "BOB"
+                                                              << "pw"
+                                                              << "pw" << warning << "const_is_user";
+        QTest::newRow("Cyrillic in other case") << QStringLiteral("ЖЕНЯ") << "pw"
+                                                << "pw" << warning << "const_is_user";
+        QTest::newRow("line feed") << "a\nb"
+                                   << "pw"
+                                   << "pw" << warning << "const_chars";
+        QTest::newRow("tab") << "a\tb"
+                             << "pw"
+                             << "pw" << warning << "const_chars";
+        QTest::newRow("delete character") << QStringLiteral("a\x7F") << "pw"
+                                          << "pw" << warning << "const_chars";
+        QTest::newRow("device") << "Con"
+                                << "pw"
+                                << "pw" << warning << "const_chars";
+        QTest::newRow("device with an extension") << "nul.txt"
+                                                  << "pw"
+                                                  << "pw" << warning << "const_chars";
+        QTest::newRow("numbered device") << "LPT3"
+                                         << "pw"
+                                         << "pw" << warning << "const_chars";
+        QTest::newRow("trailing dot") << "anna."
+                                      << "pw"
+                                      << "pw" << warning << "const_chars";
+        QTest::newRow("trailing blank") << "anna "
+                                        << "pw"
+                                        << "pw" << warning << "const_chars";
+    }
+    void refusalsChangeNothing()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, password);
+        QFETCH(QString, confirmation);
+        QFETCH(int, kind);
+        QFETCH(QString, message);
+        S().program.WriteAccount("bob", "pw2", 1);
+        S().program.WriteAccount("\xE6\xE5\xED\xFF", "pw3", 1); // "женя"
+        const std::string before = Session::Content(S().File("anna", kAccountExtension));
+        const std::string bobBefore = Session::Content(S().File("bob", kAccountExtension));
+        QVERIFY(Apply([&] { SetFields(name, password, confirmation); }));
+        QCOMPARE(S().Platform().messages.size(), std::size_t(1));
+        QCOMPARE(int(S().Platform().messages.front().kind), kind);
+        QVERIFY(S().Platform().messages.front().text.contains(Text(message.toStdString())));
+        QCOMPARE(S().Account().Name, std::string("anna"));
+        QCOMPARE(S().Account().Password, std::string("pw"));
+        QCOMPARE(Session::Content(S().File("anna", kAccountExtension)), before);
+        QCOMPARE(Session::Content(S().File("bob", kAccountExtension)), bobBefore);
+        QVERIFY(Exists("anna", kSettingsExtension));
+        QVERIFY(Exists("anna", kHintExtension));
+        QCOMPARE(S().Main().windowTitle(), QStringLiteral("Velmora 3.1 - anna"));
+    }
+
+    // A rename whose save fails keeps the account on its old files, in memory as on disk.
+    void failedRenameKeepsTheOldNameAndPassword()
+    {
+        Session::FailSaves();
+        QVERIFY(Apply([this] { SetFields(QStringLiteral("bank"), QStringLiteral("new"), QStringLiteral("new")); }));
+        QCOMPARE(S().Platform().messages.size(), std::size_t(1));
+        QCOMPARE(S().Platform().messages.front().kind, MessageKind::Error);
+        QCOMPARE(S().Account().Name, std::string("anna"));
+        QCOMPARE(S().Account().Password, std::string("pw"));
+        QCOMPARE(S().Main().windowTitle(), QStringLiteral("Velmora 3.1 - anna"));
+        QCOMPARE(Open(S().File("anna", kAccountExtension), "pw"), ReadResult::Ok);
+        QVERIFY(Exists("anna", kHintExtension));
+        QVERIFY(!Exists("bank", kAccountExtension));
+        QVERIFY(!Exists("bank", kHintExtension));
+    }
+
+    // The settings file is part of the new name's save: when it cannot be written, nothing of
+    // the new name stays and the old files are the account.
+    void renameWhoseSettingsFileFailsKeepsTheOldFiles()
+    {
+        std::filesystem::create_directories(S().File("bank", kSettingsExtension)); // no file fits there
+        QVERIFY(Apply([this] { SetFields(QStringLiteral("bank"), QStringLiteral("new"), QStringLiteral("new")); }));
+        QCOMPARE(S().Platform().messages.size(), std::size_t(1));
+        QCOMPARE(S().Platform().messages.front().kind, MessageKind::Error);
+        QCOMPARE(S().Account().Name, std::string("anna"));
+        QCOMPARE(Open(S().File("anna", kAccountExtension), "pw"), ReadResult::Ok);
+        QVERIFY(Exists("anna", kSettingsExtension));
+        QVERIFY(!Exists("bank", kAccountExtension));
+    }
+
+    void cancelChangesNothing()
+    {
+        const std::string before = Session::Content(S().File("anna", kAccountExtension));
+        S().Platform().modalScripts.push_back([this](QDialog& dialog) {
+            SetFields(QStringLiteral("other"), QStringLiteral("x"), QStringLiteral("x"));
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        });
+        S().Trigger("mChangePass");
+        QVERIFY(!Dialog().isVisible());
+        QCOMPARE(S().Account().Name, std::string("anna"));
+        QCOMPARE(Session::Content(S().File("anna", kAccountExtension)), before);
+        QVERIFY(S().Platform().messages.empty());
+    }
+};
+
+} // namespace velmora::testing
+
+QTEST_MAIN(velmora::testing::UserTest)
+#include "UserTest.moc"

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "gui/browser/EditingCommands.h"
+#include "gui/browser/TfrmFolder.h"
+#include "gui/browser/TfrmRecord.h"
+#include "gui/generator/TfrmPassGen.h"
+#include "gui/main/GuiFixture.h"
+#include "gui/settings/TfrmOptions.h"
+#include "gui/widgets/ListRowModel.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+
+namespace velmora::testing {
+
+// The program with the editing forms and commands, and a small account: folder "Mail" with
+// three records, folder "Empty", and folder "Bank" with one record. The main window is shown.
+struct Editing
+{
+    Program program;
+    TfrmMain& main = *program.main;
+    ScriptedPlatform& platform = program.platform;
+    TfrmPassGen passGen{main};
+    TfrmFolder folder{main};
+    TfrmRecord record{main, passGen};
+    EditingCommands commands{main, folder, record, passGen};
+
+    Editing()
+    {
+        program.LoadLanguage();
+        TAccount& account = main.Account();
+        account.Name = "Anna";
+        account.Password = "pw";
+        account.AddFolder("Mail", 1);
+        account.Folder(0).AddRecord("Home", "  https://a.example ", "anna", "17", "12345", "");
+        account.Folder(0).AddRecord("Work", "", "a.b", "", "", "");
+        account.Folder(0).AddRecord("Shop", "", "", "", "x", "");
+        account.AddFolder("Empty", 2);
+        account.AddFolder("Bank", 3);
+        account.Folder(2).AddRecord("Savings", "", "", "", "s", "");
+        account.Modified = false;
+        main.AccountChanged();
+        main.FillFolderList(false);
+        main.FillRecordList(false);
+        main.show();
+    }
+
+    // The settings are the controls of the settings dialog.
+    void ChangeSettings(const std::function<void(AccountSettings&)>& change)
+    {
+        program.ChangeSettings(change);
+        main.ApplySettings();
+    }
+
+    void Run(const char* action) { main.findChild<QAction*>(QLatin1String(action))->trigger(); }
+    void SelectFolder(int row) { main.SelectRow(main.FolderList(), row); }
+    void SelectRecord(int row) { main.SelectRow(main.RecordList(), row); }
+    int SelectedFolder() const { return main.SelectedRow(main.FolderList()); }
+    int SelectedRecord() const { return main.SelectedRow(main.RecordList()); }
+
+    // The captions of the rows of a list.
+    static QStringList Captions(const ListRowModel& rows)
+    {
+        QStringList captions;
+        for (const ListRow& row : rows.Rows()) {
+            captions << QString::fromStdString(row.Caption);
+        }
+        return captions;
+    }
+    QStringList RecordNames(std::size_t folder) const
+    {
+        QStringList names;
+        const TFolderType& f = main.Account().Folder(folder);
+        for (std::size_t i = 0; i < f.Count(); ++i) {
+            names << QString::fromStdString(f.RecordAt(i).Name);
+        }
+        return names;
+    }
+    // What the information boxes said, by message key.
+    QString Shown(std::string_view key) const { return QLatin1Char('\r') + main.Message(key); }
+    QString LastMessage() const { return platform.messages.empty() ? QString() : platform.messages.back().text; }
+
+    template <typename T> static T* Child(QWidget& form, const char* name)
+    {
+        return form.findChild<T*>(QLatin1String(name));
+    }
+};
+
+} // namespace velmora::testing

@@ -1,0 +1,310 @@
+#include "gui/main/GuiFixture.h"
+#include "gui/settings/TfrmOptions.h"
+#include "gui/widgets/ListRowModel.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSplitter>
+#include <QTableView>
+#include <QTest>
+#include <fstream>
+
+namespace velmora::testing {
+
+namespace {
+void Touch(const std::filesystem::path& file)
+{
+    std::ofstream(file) << "x";
+}
+} // namespace
+
+class MainWindowTest final : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<Program> m_program;
+    TfrmMain* m_main = nullptr;
+
+    // Folder 0 with three records, folder 1 empty.
+    void FillDemo()
+    {
+        TAccount& account = m_main->Account();
+        account.AddFolder("Mail", 1);
+        account.Folder(0).AddRecord("Home", "https://a.example", "anna", "17", "12345", "");
+        account.Folder(0).AddRecord("Work", "", "a.b", "", "", "");
+        account.Folder(0).AddRecord("Bank", "", "", "", "x", "");
+        account.AddFolder("Empty", 2);
+        account.Modified = false;
+        m_main->AccountChanged();
+        m_main->FillFolderList(false);
+        m_main->FillRecordList(false);
+    }
+
+    void ChangeSettings(const std::function<void(AccountSettings&)>& change) { m_program->ChangeSettings(change); }
+
+    QString Folders(int count) const { return m_main->Message("const_folders") + QString::number(count); }
+    QString Records(int count) const { return m_main->Message("const_records") + QString::number(count); }
+
+private slots:
+    void init()
+    {
+        m_program = std::make_unique<Program>();
+        m_main = m_program->main.get();
+        m_program->LoadLanguage();
+    }
+    void cleanup() { m_program.reset(); }
+
+    void messageBoxPutsAnEmptyLineBeforeOneLineTexts()
+    {
+        m_main->ShowMessageBox(QStringLiteral("one line"), MessageKind::Warning);
+        m_main->ShowMessageBox(QStringLiteral("first\rsecond"), MessageKind::Error);
+        m_main->ShowMessageBox(QString(), MessageKind::Information);
+        using Shown = ScriptedPlatform::Shown;
+        QCOMPARE(m_program->platform.messages,
+                 (std::vector<Shown>{{MessageKind::Warning, QStringLiteral("\rone line")},
+                                     {MessageKind::Error, QStringLiteral("first\rsecond")},
+                                     {MessageKind::Information, QStringLiteral("\r")}}));
+    }
+
+    void statusPanelsOfAnAccountWithoutFolders()
+    {
+        m_main->FillFolderList(false);
+        m_main->FillRecordList(false);
+        QCOMPARE(m_main->PanelText(0), Folders(0));
+        QVERIFY(!m_main->Message("const_folders").isEmpty());
+        QCOMPARE(m_main->PanelText(1), QString());
+        QCOMPARE(m_main->PanelText(2), QString());
+        QCOMPARE(m_main->PanelText(3), QString());
+        QCOMPARE(m_main->FolderRows().rowCount(), 0);
+    }
+
+    void selectingAFolderShowsItsRecordsWithNoneSelected()
+    {
+        FillDemo();
+        QTableView* folders = m_main->FolderList();
+        QTableView* records = m_main->RecordList();
+        m_main->SelectRow(folders, 0);
+        QCOMPARE(m_main->RecordRows().rowCount(), 3);
+        QCOMPARE(m_main->PanelText(1), Records(3));
+        m_main->SelectRow(records, 2);
+        QCOMPARE(m_main->FocusedRow(records), 2); // a selected record row becomes the focused one
+
+        // By keyboard: the next folder is empty.
+        folders->setFocus();
+        m_main->FocusRow(folders, 0);
+        QTest::keyClick(folders, Qt::Key_Down);
+        QCOMPARE(m_main->SelectedRow(folders), 1);
+        QCOMPARE(m_main->RecordRows().rowCount(), 0);
+        QCOMPARE(m_main->PanelText(1), Records(0));
+
+        // Back by program: records again, none selected.
+        m_main->SelectRow(folders, 0);
+        QCOMPARE(m_main->RecordRows().rowCount(), 3);
+        QCOMPARE(m_main->SelectedRow(records), -1);
+
+        // Losing the folder selection leaves the records.
+        folders->clearSelection();
+        QCOMPARE(m_main->RecordRows().rowCount(), 3);
+        QCOMPARE(m_main->PanelText(1), Records(3));
+    }
+
+    void keepingTheSelectionOnlyWhereTheRowStillExists()
+    {
+        FillDemo();
+        m_main->SelectRow(m_main->FolderList(), 1);
+        m_main->FillFolderList(true);
+        QCOMPARE(m_main->SelectedRow(m_main->FolderList()), 1);
+        m_main->Account().DeleteFolder(1);
+        m_main->FillFolderList(true);
+        QCOMPARE(m_main->SelectedRow(m_main->FolderList()), -1);
+        QCOMPARE(m_main->PanelText(0), Folders(1));
+
+        m_main->SelectRow(m_main->FolderList(), 0);
+        m_main->SelectRow(m_main->RecordList(), 1);
+        m_main->FillRecordList(true);
+        QCOMPARE(m_main->SelectedRow(m_main->RecordList()), 1);
+        m_main->FillRecordList(false);
+        QCOMPARE(m_main->SelectedRow(m_main->RecordList()), -1);
+    }
+
+    void recordRowsFollowTheLayoutAndKeepTheirKey()
+    {
+        FillDemo();
+        const struct
+        {
+            bool brief;
+            bool passStars;
+            QStringList row0; // the shown columns of the first record
+        } layouts[] = {
+            {false, true, {"Home", "anna", "17", "*****"}},
+            {false, false, {"Home", "anna", "17", "12345"}},
+            {true, true, {"Home", "", "", ""}},
+        };
+        for (const auto& layout : layouts) {
+            ChangeSettings([&layout](AccountSettings& settings) {
+                settings.rbFull = !layout.brief;
+                settings.cbPassStars = layout.passStars;
+            });
+            m_main->ApplySettings();
+            m_main->SelectRow(m_main->FolderList(), 0);
+            m_main->FillRecordList(false);
+            const ListRowModel& rows = m_main->RecordRows();
+            QStringList shown;
+            for (int column = 0; column < 4; ++column) {
+                shown << rows.data(rows.index(0, column), Qt::DisplayRole).toString();
+            }
+            QCOMPARE(shown, layout.row0);
+            QCOMPARE(rows.Rows()[0].SubItems.size(), layout.brief ? 1u : 4u);
+            QCOMPARE(rows.Rows()[1].SubItems[layout.brief ? 0 : 3], m_main->Account().Folder(0).RecordAt(1).Key);
+            QCOMPARE(m_main->RecordList()->isColumnHidden(3), layout.brief);
+
+            // The selected record is found through the key the row was built with, even after
+            // the layout setting changed without a refill.
+            m_main->SelectRow(m_main->RecordList(), 2);
+            ChangeSettings([&layout](AccountSettings& settings) { settings.rbFull = layout.brief; });
+            QVERIFY(m_main->SelectedRecord() != nullptr);
+            QCOMPARE(m_main->SelectedRecord()->Name, std::string("Bank"));
+        }
+        // An empty password masked stays empty.
+        QCOMPARE(MaskText("", true), std::string());
+    }
+
+    void immediateSaveWritesAtOnceAndClearsTheMark()
+    {
+        FillDemo();
+        TAccount& account = m_main->Account();
+        account.Name = "anna";
+        account.Password = "pw";
+        ChangeSettings([](AccountSettings& settings) { settings.cbSaveMod = true; });
+        account.EditFolder(1, "Renamed", 3);
+        QVERIFY(std::filesystem::exists(m_program->File("anna", kAccountExtension)));
+        QVERIFY(std::filesystem::exists(m_program->File("anna", kSettingsExtension)));
+        QVERIFY(!account.Modified);
+        QCOMPARE(m_main->PanelText(2), QString());
+
+        // Reading the file back is no change to save.
+        std::filesystem::remove(m_program->File("anna", kSettingsExtension));
+        QCOMPARE(account.LoadFromFile(m_program->File("anna", kAccountExtension)), ReadResult::Ok);
+        QCOMPARE(account.Folder(1).Name, std::string("Renamed"));
+        QVERIFY(!std::filesystem::exists(m_program->File("anna", kSettingsExtension)));
+        QVERIFY(m_program->platform.messages.empty());
+    }
+
+    void failingImmediateSaveIsReportedAndKeepsTheMark()
+    {
+        FillDemo();
+        TAccount& account = m_main->Account();
+        account.Name = "anna";
+        account.Password = "pw";
+        ChangeSettings([](AccountSettings& settings) { settings.cbSaveMod = true; });
+        Touch(m_program->dir / "Users"); // a file where the account directory belongs
+        m_main->SelectRow(m_main->FolderList(), 0);
+        account.DeleteFolder(1); // returns normally although the save failed
+        m_main->FillFolderList(true);
+        QCOMPARE(m_program->platform.messages.size(), 1u);
+        QCOMPARE(m_program->platform.messages[0].kind, MessageKind::Error);
+        QVERIFY(!m_program->platform.messages[0].text.isEmpty());
+        QVERIFY(account.Modified);
+        QCOMPARE(m_main->PanelText(2), m_main->Message("const_mod"));
+        QCOMPARE(m_main->FolderRows().rowCount(), 1);
+        QCOMPARE(m_main->SelectedRow(m_main->FolderList()), 0);
+    }
+
+    void movingTheSplitterMarksTheAccountModified()
+    {
+        FillDemo();
+        m_main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_main));
+        auto* splitter = m_main->findChild<QSplitter*>(QStringLiteral("Splitter1"));
+        splitter->setSizes({260, 400});
+        QVERIFY(!m_main->Account().Modified);
+        m_main->Splitter1Moved();
+        QVERIFY(m_main->Account().Modified);
+        QCOMPARE(m_main->PanelText(2), m_main->Message("const_mod"));
+        QCOMPARE(m_main->findChild<QWidget*>(QStringLiteral("panFindLeft"))->width(),
+                 m_main->FolderList()->width() + 2);
+    }
+
+    void keyReleaseGivesTheFocusedListASelection()
+    {
+        QTableView* records = m_main->RecordList();
+        records->setFocus();
+        QTest::keyRelease(records, Qt::Key_Shift); // empty list: nothing happens
+        QCOMPARE(m_main->SelectedRow(records), -1);
+        QCOMPARE(m_main->FocusedRow(records), -1);
+
+        FillDemo();
+        m_main->SelectRow(m_main->FolderList(), 0);
+        records->setFocus();
+        QTest::keyRelease(records, Qt::Key_Control);
+        QCOMPARE(m_main->SelectedRow(records), 0);
+        QCOMPARE(m_main->FocusedRow(records), 0);
+
+        records->clearSelection();
+        m_main->FocusRow(records, 2);
+        QTest::keyRelease(records, Qt::Key_Shift);
+        QCOMPARE(m_main->SelectedRow(records), 2);
+    }
+
+    void popupMenusCopyTheMainMenuItems()
+    {
+        const auto names = [this](const char* menu) {
+            QStringList result;
+            for (const QAction* action : m_main->findChild<QMenu*>(QLatin1String(menu))->actions()) {
+                result << action->objectName() + (action->isSeparator() ? QStringLiteral("=-") : QString());
+            }
+            return result;
+        };
+        QCOMPARE(names("cmFolder"), QStringList({"cmmFolderNew", "cmmFolderEdit", "cmmFolderDel", "cmmFolderClear",
+                                                 "cmN6=-", "cmmFolderUp", "cmmFolderDown"}));
+        QCOMPARE(names("cmCopy"), QStringList({"cmmCName", "cmmCUrl", "cmmCLogin", "cmmCId", "cmmCPass"}));
+        const QStringList record = names("cmRecord");
+        QVERIFY(record.contains(QStringLiteral("cmmCopy")));
+        QVERIFY(record.contains(QStringLiteral("cmmAdvSearch")));
+        QCOMPARE(names("cmmCopy"), QStringList({"cmmmCName_", "cmmmCUrl_", "cmmmCLogin_", "cmmmCId_", "cmmmCPass_"}));
+
+        auto* login = m_main->findChild<QAction*>(QStringLiteral("cmmCLogin"));
+        QCOMPARE(login->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+        QCOMPARE(login->text(), m_main->findChild<QAction*>(QStringLiteral("mCLogin"))->text());
+        QVERIFY(m_main->findChild<QAction*>(QStringLiteral("cmmmCLogin_"))->shortcut().isEmpty());
+
+        // A copy runs its source's command and follows its source's state.
+        auto* source = m_main->findChild<QAction*>(QStringLiteral("mFolderNew"));
+        auto* copy = m_main->findChild<QAction*>(QStringLiteral("cmmFolderNew"));
+        QVERIFY(!copy->isEnabled());
+        source->setEnabled(true);
+        QVERIFY(copy->isEnabled());
+        int runs = 0;
+        connect(source, &QAction::triggered, this, [&runs] { ++runs; });
+        copy->trigger();
+        QCOMPARE(runs, 1);
+
+        // Rebuilding replaces the items instead of adding to them.
+        m_main->BuildPopupMenus();
+        QCOMPARE(names("cmCopy").size(), 5);
+        QCOMPARE(m_main->findChildren<QMenu*>(QStringLiteral("cmmCopy")).size(), 1);
+    }
+
+    void codePageRefusesCharactersItCannotHold()
+    {
+        auto* edit = m_main->findChild<QLineEdit*>(QStringLiteral("edRecFind"));
+        const auto type = [edit](const QString& text) {
+            QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, text, Qt::NoModifier);
+        };
+        type(QStringLiteral("B"));
+        type(QStringLiteral("я"));
+        type(QStringLiteral("☃"));
+        type(QStringLiteral("a"));
+        QCOMPARE(edit->text(), QStringLiteral("Bяa"));
+        QTRY_COMPARE(m_program->platform.messages.size(), 1u);
+        QCOMPARE(m_program->platform.messages[0].kind, MessageKind::Warning);
+        QVERIFY(m_program->platform.messages[0].text.endsWith(QStringLiteral("☃")));
+        QVERIFY(m_program->platform.messages[0].text.contains(m_main->Message("const_bad_char")));
+    }
+};
+
+} // namespace velmora::testing
+
+QTEST_MAIN(velmora::testing::MainWindowTest)
+#include "MainWindowTest.moc"
