@@ -4,8 +4,15 @@ set(CPACK_PACKAGE_NAME velmora)
 set(CPACK_PACKAGE_VENDOR "The Velmora developers")
 set(CPACK_PACKAGE_CONTACT "The Velmora developers <support@velmora.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "password manager with enciphered accounts")
+# Lines as the control file shows them.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Velmora keeps passwords, logins, addresses and notes in accounts of folders and records, each account one file enciphered with its password. It has a password generator, a search across folders, export as text, spreadsheet or word-processor document, and an English and Russian interface. The command-line tool velmora-cli lists, shows, exports and imports accounts and generates passwords.")
+    "Velmora keeps passwords, logins, addresses and notes in accounts of folders
+and records, each account one file enciphered with its password. It has a
+password generator, a search across folders, export as text, spreadsheet or
+word-processor document, and an English and Russian interface.
+
+The command-line tool velmora-cli lists, shows, exports and imports accounts
+and generates passwords.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://velmora.example.org")
 set(CPACK_STRIP_FILES ON)
 
