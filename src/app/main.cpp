@@ -2,17 +2,10 @@
 #include "core/account/ProgramFolders.h"
 #include "core/os/AtomicFile.h"
 #include "core/os/ProcessHardening.h"
-#include "gui/account/BackupCommands.h"
-#include "gui/account/SessionControl.h"
 #include "gui/account/TfrmAccountSet.h"
-#include "gui/browser/EditingCommands.h"
-#include "gui/browser/TfrmFind.h"
-#include "gui/browser/TfrmFolder.h"
-#include "gui/browser/TfrmRecord.h"
-#include "gui/export/ExportCommands.h"
-#include "gui/generator/TfrmPassGen.h"
 #include "gui/main/EndOnSignal.h"
 #include "gui/main/TfrmMain.h"
+#include "gui/program/DesktopProgram.h"
 #include "gui/widgets/Pictures.h"
 #include "platform/AutomationDesktop.h"
 #include "platform/QtPlatform.h"
@@ -71,25 +64,14 @@ int main(int argc, char** argv)
     }
 
     QtPlatform platform;
-    TfrmMain frmMain(platform.Services());
-    TfrmAccountSet frmAccountSet(frmMain);
-    frmMain.SetAccountDialog(&frmAccountSet);
-    TfrmPassGen frmPassGen(frmMain);
-    TfrmFolder frmFolder(frmMain);
-    TfrmRecord frmRecord(frmMain, frmPassGen);
-    EditingCommands editingCommands(frmMain, frmFolder, frmRecord, frmPassGen);
-    BackupCommands backupCommands(frmMain);
     const std::unique_ptr<AutomationService> automation = DesktopAutomation();
-    ExportCommands exportCommands(frmMain, *automation);
     TrayIconQt tray(ApplicationIcon());
-    SessionControl session(frmMain, frmAccountSet, tray);
-    TfrmFind frmFind(frmMain, frmRecord);
-    QObject::connect(&session, &SessionControl::AccountCleared, &frmFind, &TfrmFind::ForgetResults);
-    QObject::connect(&backupCommands, &BackupCommands::AccountReplaced, &frmFind, &TfrmFind::ForgetResults);
+    DesktopProgram program(platform.Services(), *automation, tray);
     // A locked program may show no window at all; every way out ends the program explicitly.
     QApplication::setQuitOnLastWindowClosed(false);
-    EndOnSignal endOnSignal(frmMain);
+    EndOnSignal endOnSignal(program.Main());
 
+    TfrmMain& frmMain = program.Main();
     QObject::connect(&instance, &SingleInstance::RaiseRequested, &frmMain, [&frmMain] {
         // A dialog in front (the account dialog at start) is what the person has to answer.
         QWidget* window = QApplication::activeModalWidget();
@@ -103,7 +85,7 @@ int main(int argc, char** argv)
     });
 
     frmMain.FormShow(folders);
-    if (!frmAccountSet.AccountOpened()) {
+    if (!program.AccountDialog().AccountOpened()) {
         return 0; // the account dialog was left without an account
     }
     return QApplication::exec();

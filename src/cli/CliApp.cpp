@@ -69,21 +69,39 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
     showCommand->add_flag("--show-passwords", show.showPasswords, "Show the passwords instead of asterisks");
 
     ExportOptions exportOptions;
-    CLI::App* exportCommand = app.add_subcommand("export", "Write an account as JSON or as text");
+    CLI::App* exportCommand =
+        app.add_subcommand("export", "Write an account as JSON, as text, as KeePass 2 XML or as KeePassXC's CSV");
     exportCommand->add_option("account", exportOptions.account, "Account name")->required();
-    exportCommand->add_option("--format", exportOptions.format, "json (everything, for import) or text")
+    exportCommand
+        ->add_option("--format", exportOptions.format,
+                     "json (everything, for import), text, keepass-xml or csv (for other password managers)")
         ->required()
-        ->transform(CLI::CheckedTransformer(
-            std::map<std::string, ExportFormat>{{"json", ExportFormat::Json}, {"text", ExportFormat::Text}}));
+        ->transform(
+            CLI::CheckedTransformer(std::map<std::string, ExportFormat>{{"json", ExportFormat::Json},
+                                                                        {"text", ExportFormat::Text},
+                                                                        {"keepass-xml", ExportFormat::KeePassXml},
+                                                                        {"csv", ExportFormat::Csv}}));
     exportCommand->add_option("-o,--output", exportOptions.output, "Write to this file instead of standard output");
     exportCommand->add_option("--language", exportOptions.languageFile,
                               "Language file for the text labels (default: Default.lng)");
 
     ImportOptions import;
-    CLI::App* importCommand = app.add_subcommand("import", "Write an account from a JSON export");
+    CLI::App* importCommand =
+        app.add_subcommand("import", "Write an account from a JSON export or another password manager's file");
     importCommand->add_option("account", import.account, "Account name")->required();
-    importCommand->add_option("file", import.input, "JSON file written by export --format json")->required();
+    importCommand->add_option("file", import.input, "JSON file written by export --format json, or the --from file")
+        ->required();
     importCommand->add_flag("--replace", import.replace, "Write over an existing account of that name");
+    CLI::Option* from =
+        importCommand
+            ->add_option("--from", import.from,
+                         "keepass-xml (KeePass 2 XML, unprotected) or csv (KeePassXC's columns) in place of JSON")
+            ->transform(CLI::CheckedTransformer(std::map<std::string, ForeignFormat>{
+                {"keepass-xml", ForeignFormat::KeePassXml}, {"csv", ForeignFormat::Csv}}));
+    importCommand
+        ->add_flag("--replace-unmappable", import.replaceUnmappable,
+                   "With --from: write characters the code page cannot hold as \"?\" instead of refusing")
+        ->needs(from);
 
     GenerateOptions generate;
     bool noLower = false;

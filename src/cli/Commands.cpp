@@ -7,8 +7,11 @@
 #include "core/export/ExportFile.h"
 #include "core/export/TextExport.h"
 #include "core/generator/PasswordGenerator.h"
+#include "core/migrate/KeePassCsv.h"
+#include "core/migrate/KeePassXmlWriter.h"
 #include "core/os/AtomicFile.h"
 #include "core/settings/IniLang.h"
+#include "core/settings/LanguageChoice.h"
 #include "core/vault/CodePage.h"
 #include "core/vault/ListRows.h"
 #include "core/vault/Secret.h"
@@ -169,6 +172,19 @@ void RemoveEarlierHint(const std::filesystem::path& programDir, const std::strin
     }
 }
 
+// The caption of the ID number column in the language the program shows, as UTF-8; empty when
+// there is none to read.
+std::string IdNumberCaption(const ProgramFolders& folders)
+{
+    IniLang language;
+    try {
+        language.SetDocument(OpenChosenLanguageFile(folders.programFiles, ReadLanguageChoice(folders.userFiles, {})));
+    } catch (const FileError&) {
+        return {};
+    }
+    return CodePageToUtf8(language.GetMessageText("const_cap3"));
+}
+
 } // namespace
 
 void ListCommand(const CommandContext& context)
@@ -215,9 +231,21 @@ void ExportCommand(const CommandContext& context, const ExportOptions& options)
                                                      ? std::optional(LoadExportTexts(context, options.languageFile))
                                                      : std::nullopt;
     OpenWithPassword(context, *account);
-    const std::optional<AccountSettings> settings = ReadAccountSettings(context.folders.userFiles, *account);
+    // Other password managers take no settings: a settings file that cannot be read does not stop
+    // an export to them.
+    const bool foreign = options.format == ExportFormat::KeePassXml || options.format == ExportFormat::Csv;
+    const std::optional<AccountSettings> settings =
+        foreign ? std::nullopt : ReadAccountSettings(context.folders.userFiles, *account);
 
-    if (texts) {
+    if (options.format == ExportFormat::KeePassXml) {
+        try {
+            WriteOutput(context, options.output, [&](const PieceWriter& write) { WriteKeePassXml(*account, write); });
+        } catch (const XmlUnfitError& unfit) {
+            throw CommandError(ExitCode::Usage, unfit.what());
+        }
+    } else if (options.format == ExportFormat::Csv) {
+        WriteOutput(context, options.output, [&](const PieceWriter& write) { WriteKeePassCsv(*account, write); });
+    } else if (texts) {
         const AccountSettings shape = settings.value_or(AccountSettings{});
         const TextExportOptions exportOptions{
             .Heading = shape.cbHat, .FieldLabels = shape.cbExpHeaders, .SkipEmpty = shape.cbSkipEmpty};
@@ -253,7 +281,17 @@ void ImportCommand(const CommandContext& context, const ImportOptions& options)
     } catch (const FileError& failure) {
         throw CommandError(ExitCode::ReadWriteFailure, failure.what());
     }
-    const std::optional<AccountSettings> settings = AccountFromJson(ParseAccountJson(text), *account);
+    std::optional<AccountSettings> settings;
+    std::string report;
+    if (options.from) {
+        const ForeignImportOptions foreign{.format = *options.from,
+                                           .input = options.input,
+                                           .idNumberCaption = IdNumberCaption(context.folders),
+                                           .replaceUnmappable = options.replaceUnmappable};
+        report = ImportForeignFile(text, foreign, *account);
+    } else {
+        settings = AccountFromJson(ParseAccountJson(text), *account);
+    }
 
     TakePassword(context, *account, true);
     if (account->Password.find_first_not_of(' ') == std::string::npos) {
@@ -266,6 +304,7 @@ void ImportCommand(const CommandContext& context, const ImportOptions& options)
     }
     WriteAccountFiles(context.folders.userFiles, *account, settings);
     RemoveEarlierHint(context.folders.userFiles, account->Name);
+    context.out << report;
 }
 
 void GenerateCommand(const CommandContext& context, const GenerateOptions& options)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/ForeignImport.h"
 #include "cli/PasswordSource.h"
 #include "core/account/ProgramFolders.h"
 #include "core/generator/PasswordGenerator.h"
@@ -39,7 +40,9 @@ void ShowCommand(const CommandContext& context, const ShowOptions& options);
 enum class ExportFormat
 {
     Json,
-    Text
+    Text,
+    KeePassXml,
+    Csv
 };
 
 struct ExportOptions
@@ -50,8 +53,8 @@ struct ExportOptions
     std::optional<std::filesystem::path> languageFile{}; // Default.lng when not given
 };
 
-// The account as a JSON dump (see AccountJson.h) or as the text export, shaped by the account's
-// settings and labelled from the language file.
+// The account as a JSON dump (see AccountJson.h), as the text export, shaped by the account's
+// settings and labelled from the language file, or as KeePass XML or KeePassXC's CSV.
 void ExportCommand(const CommandContext& context, const ExportOptions& options);
 
 struct ImportOptions
@@ -59,9 +62,12 @@ struct ImportOptions
     std::string account{};
     std::filesystem::path input{};
     bool replace = false;
+    std::optional<ForeignFormat> from{}; // a JSON dump when not given
+    bool replaceUnmappable = false;
 };
 
-// Writes the account (and its settings file) from a JSON dump, under a password asked for here.
+// Writes the account (and its settings file) from a JSON dump, or the account alone from another
+// password manager's file with a report of what was left out, under a password asked for here.
 // Everything is checked before the first file is written.
 void ImportCommand(const CommandContext& context, const ImportOptions& options);
 

@@ -3,6 +3,7 @@
 #include "core/account/AccountBackup.h"
 #include "core/account/AccountDirectory.h"
 #include "core/vault/FolderCopy.h"
+#include "gui/commands/CommandTable.h"
 #include "gui/main/TfrmMain.h"
 
 #include <QAction>
@@ -27,15 +28,10 @@ bool Exists(const std::filesystem::path& file)
 
 BackupCommands::BackupCommands(TfrmMain& main) : QObject(&main), m_main(main)
 {
-    const auto wire = [this](const char* name, void (BackupCommands::*handler)()) {
-        auto* action = m_main.findChild<QAction*>(QLatin1String(name));
-        connect(action, &QAction::triggered, this, handler);
-        action->setEnabled(true);
-    };
-    wire("mSaveAccDisk", &BackupCommands::mSaveAccDiskClick);
-    wire("mSaveFolder", &BackupCommands::mSaveFolderClick);
-    wire("mAcc", &BackupCommands::mAccClick);
-    wire("mFol", &BackupCommands::mFolClick);
+    m_main.Commands().Bind("mSaveAccDisk", *this, [this] { mSaveAccDiskClick(); });
+    m_main.Commands().Bind("mSaveFolder", *this, [this] { mSaveFolderClick(); });
+    m_main.Commands().Bind("mAcc", *this, [this] { mAccClick(); });
+    m_main.Commands().Bind("mFol", *this, [this] { mFolClick(); });
 }
 
 void BackupCommands::ShowError(const char* key)

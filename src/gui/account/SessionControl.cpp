@@ -5,6 +5,7 @@
 #include "gui/account/TfrmAccountSet.h"
 #include "gui/account/TfrmTray.h"
 #include "gui/account/TfrmUser.h"
+#include "gui/commands/CommandTable.h"
 #include "gui/main/TfrmMain.h"
 #include "gui/settings/TfrmOptions.h"
 #include "gui/widgets/CodePageText.h"
@@ -25,21 +26,14 @@ SessionControl::SessionControl(TfrmMain& main, TfrmAccountSet& accountDialog, Tr
     m_frmTray = std::make_unique<TfrmTray>(
         main, TfrmTray::Actions{[this] { RestoreFromTray(); }, [this] { Relock(); }, [this] { ExitFromTray(); }});
 
-    const auto wire = [this](const char* name, void (SessionControl::*handler)()) {
-        QAction* action = m_main.findChild<QAction*>(QLatin1String(name));
-        action->setEnabled(true);
-        connect(action, &QAction::triggered, this, handler);
-    };
-    wire("mChangeUser", &SessionControl::butChooseUserClick);
-    wire("mSaveAcc", &SessionControl::mSaveAccClick);
-    wire("mDelAcc", &SessionControl::mDelAccClick);
-    wire("mTray", &SessionControl::LockToTray);
-    wire("mChangePass", &SessionControl::mChangePassClick);
-    wire("mAbout", &SessionControl::mAboutClick);
-    wire("mContent", &SessionControl::mContentClick);
-    QAction* exit = m_main.findChild<QAction*>(QStringLiteral("mExit"));
-    exit->setEnabled(true);
-    connect(exit, &QAction::triggered, &m_main, &QWidget::close);
+    m_main.Commands().Bind("mChangeUser", *this, [this] { butChooseUserClick(); });
+    m_main.Commands().Bind("mSaveAcc", *this, [this] { mSaveAccClick(); });
+    m_main.Commands().Bind("mDelAcc", *this, [this] { mDelAccClick(); });
+    m_main.Commands().Bind("mTray", *this, [this] { LockToTray(); });
+    m_main.Commands().Bind("mChangePass", *this, [this] { mChangePassClick(); });
+    m_main.Commands().Bind("mAbout", *this, [this] { mAboutClick(); });
+    m_main.Commands().Bind("mContent", *this, [this] { mContentClick(); });
+    m_main.Commands().Bind("mExit", m_main, [this] { m_main.close(); });
 
     m_main.installEventFilter(this);
     m_tray.SetUsedHandler([this] { ActivateFromTray(); });

@@ -1,6 +1,7 @@
 #include "gui/browser/ClipboardCommands.h"
 
 #include "gui/browser/CommandSupport.h"
+#include "gui/commands/CommandTable.h"
 #include "gui/main/TfrmMain.h"
 #include "gui/widgets/Clipboard.h"
 #include "gui/widgets/CodePageText.h"
@@ -9,13 +10,13 @@ namespace velmora {
 
 ClipboardCommands::ClipboardCommands(TfrmMain& main) : m_main(main)
 {
-    BindCommand(main, "mCName", *this, [this] { mCNameClick(); });
-    BindCommand(main, "mCUrl", *this, [this] { mCUrlClick(); });
-    BindCommand(main, "mCLogin", *this, [this] { mCLoginClick(); });
-    BindCommand(main, "mCId", *this, [this] { mCIdClick(); });
-    BindCommand(main, "mCPass", *this, [this] { mCPassClick(); });
-    BindCommand(main, "mCl", *this, [this] { mClClick(); });
-    BindCommand(main, "mClBuf", *this, [this] { mClBufClick(); });
+    main.Commands().Bind("mCName", *this, [this] { mCNameClick(); });
+    main.Commands().Bind("mCUrl", *this, [this] { mCUrlClick(); });
+    main.Commands().Bind("mCLogin", *this, [this] { mCLoginClick(); });
+    main.Commands().Bind("mCId", *this, [this] { mCIdClick(); });
+    main.Commands().Bind("mCPass", *this, [this] { mCPassClick(); });
+    main.Commands().Bind("mCl", *this, [this] { mClClick(); });
+    main.Commands().Bind("mClBuf", *this, [this] { mClBufClick(); });
 }
 
 void ClipboardCommands::CopyField(std::string TRecType::*field)

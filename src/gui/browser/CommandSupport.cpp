@@ -2,17 +2,7 @@
 
 #include "gui/main/TfrmMain.h"
 
-#include <QAction>
-
 namespace velmora {
-
-void BindCommand(TfrmMain& main, const char* name, QObject& context, std::function<void()> handler)
-{
-    auto* action = main.findChild<QAction*>(QLatin1String(name));
-    Q_ASSERT(action != nullptr);
-    QObject::connect(action, &QAction::triggered, &context, [handler = std::move(handler)] { handler(); });
-    action->setEnabled(true);
-}
 
 bool ConfirmWithCaption(TfrmMain& main, std::string_view key, const std::string& caption)
 {

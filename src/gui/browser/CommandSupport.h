@@ -9,10 +9,6 @@ namespace velmora {
 
 class TfrmMain;
 
-// Runs `handler` when the main window's menu item `name` is chosen (also through its tool bar
-// button, context-menu copy or shortcut), and enables the item.
-void BindCommand(TfrmMain& main, const char* name, QObject& context, std::function<void()> handler);
-
 // The Yes/No question of a deletion: the message `key` with the row caption put in for its
 // "%s" as plain text. True only for Yes.
 bool ConfirmWithCaption(TfrmMain& main, std::string_view key, const std::string& caption);

@@ -1,6 +1,7 @@
 #include "gui/browser/EditingCommands.h"
 
 #include "gui/browser/CommandSupport.h"
+#include "gui/commands/CommandTable.h"
 #include "gui/generator/TfrmPassGen.h"
 #include "gui/main/TfrmMain.h"
 
@@ -9,8 +10,7 @@ namespace velmora {
 EditingCommands::EditingCommands(TfrmMain& main, TfrmFolder& frmFolder, TfrmRecord& frmRecord, TfrmPassGen& frmPassGen)
     : m_folders(main, frmFolder), m_records(main, frmRecord), m_dragging(main), m_clipboard(main)
 {
-    BindCommand(main, "mPassGen", *this, [&frmPassGen] { frmPassGen.ShowFromMain(); });
-    BindCommand(main, "mContent", *this, [&main] { main.ShowHelp(); });
+    main.Commands().Bind("mPassGen", *this, [&frmPassGen] { frmPassGen.ShowFromMain(); });
 }
 
 } // namespace velmora

@@ -2,6 +2,7 @@
 
 #include "gui/browser/CommandSupport.h"
 #include "gui/browser/TfrmFolder.h"
+#include "gui/commands/CommandTable.h"
 #include "gui/main/TfrmMain.h"
 #include "gui/widgets/ListRowModel.h"
 
@@ -9,12 +10,12 @@ namespace velmora {
 
 FolderCommands::FolderCommands(TfrmMain& main, TfrmFolder& frmFolder) : m_main(main), m_frmFolder(frmFolder)
 {
-    BindCommand(main, "mFolderNew", *this, [this] { mFolderNewClick(); });
-    BindCommand(main, "mFolderEdit", *this, [this] { mFolderEditClick(); });
-    BindCommand(main, "mFolderDel", *this, [this] { mFolderDelClick(); });
-    BindCommand(main, "mFolderClear", *this, [this] { mFolderClearClick(); });
-    BindCommand(main, "mFolderUp", *this, [this] { mFolderUpClick(); });
-    BindCommand(main, "mFolderDown", *this, [this] { mFolderDownClick(); });
+    main.Commands().Bind("mFolderNew", *this, [this] { mFolderNewClick(); });
+    main.Commands().Bind("mFolderEdit", *this, [this] { mFolderEditClick(); });
+    main.Commands().Bind("mFolderDel", *this, [this] { mFolderDelClick(); });
+    main.Commands().Bind("mFolderClear", *this, [this] { mFolderClearClick(); });
+    main.Commands().Bind("mFolderUp", *this, [this] { mFolderUpClick(); });
+    main.Commands().Bind("mFolderDown", *this, [this] { mFolderDownClick(); });
 }
 
 int FolderCommands::RequireFolder()

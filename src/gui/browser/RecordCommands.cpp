@@ -2,6 +2,7 @@
 
 #include "gui/browser/CommandSupport.h"
 #include "gui/browser/TfrmRecord.h"
+#include "gui/commands/CommandTable.h"
 #include "gui/main/TfrmMain.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/ListRowModel.h"
@@ -10,12 +11,12 @@ namespace velmora {
 
 RecordCommands::RecordCommands(TfrmMain& main, TfrmRecord& frmRecord) : m_main(main), m_frmRecord(frmRecord)
 {
-    BindCommand(main, "mRecNew", *this, [this] { mRecNewClick(); });
-    BindCommand(main, "mRecEdit", *this, [this] { mRecEditClick(); });
-    BindCommand(main, "mRecDel", *this, [this] { mRecDelClick(); });
-    BindCommand(main, "mRecUp", *this, [this] { mRecUpClick(); });
-    BindCommand(main, "mRecDown", *this, [this] { mRecDownClick(); });
-    BindCommand(main, "mURL", *this, [this] { mURLClick(); });
+    main.Commands().Bind("mRecNew", *this, [this] { mRecNewClick(); });
+    main.Commands().Bind("mRecEdit", *this, [this] { mRecEditClick(); });
+    main.Commands().Bind("mRecDel", *this, [this] { mRecDelClick(); });
+    main.Commands().Bind("mRecUp", *this, [this] { mRecUpClick(); });
+    main.Commands().Bind("mRecDown", *this, [this] { mRecDownClick(); });
+    main.Commands().Bind("mURL", *this, [this] { mURLClick(); });
 }
 
 int RecordCommands::RequireRecordRow()

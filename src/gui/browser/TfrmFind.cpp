@@ -2,6 +2,7 @@
 
 #include "gui/browser/CommandSupport.h"
 #include "gui/browser/TfrmRecord.h"
+#include "gui/commands/CommandTable.h"
 #include "gui/main/TfrmMain.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/FormButton.h"
@@ -192,7 +193,7 @@ TfrmFind::TfrmFind(TfrmMain& main, TfrmRecord& frmRecord)
     connect(m_list, &QTableView::doubleClicked, this, &TfrmFind::butViewClick);
     connect(butClose, &QPushButton::clicked, this, &TfrmFind::butCloseClick);
     connect(butHelp, &QPushButton::clicked, this, &TfrmFind::butHelpClick);
-    BindCommand(main, "mAdvSearch", *this, [this] { mAdvSearchClick(); });
+    main.Commands().Bind("mAdvSearch", *this, [this] { mAdvSearchClick(); });
 }
 
 void TfrmFind::mAdvSearchClick()

@@ -3,6 +3,7 @@
 #include "core/account/AccountDirectory.h"
 #include "core/export/ExportFile.h"
 #include "core/export/OfficeExport.h"
+#include "gui/commands/CommandTable.h"
 #include "gui/main/TfrmMain.h"
 
 #include <QAction>
@@ -21,14 +22,9 @@ std::filesystem::path LocalPath(const QString& file)
 ExportCommands::ExportCommands(TfrmMain& main, AutomationService& automation, std::function<std::string()> moment)
     : m_main(main), m_automation(automation), m_moment(std::move(moment))
 {
-    const auto wire = [this](const char* name, void (ExportCommands::*handler)()) {
-        auto* action = m_main.findChild<QAction*>(QLatin1String(name));
-        connect(action, &QAction::triggered, this, handler);
-        action->setEnabled(true);
-    };
-    wire("mText", &ExportCommands::mTextClick);
-    wire("MicrosoftExcel1", &ExportCommands::MicrosoftExcel1Click);
-    wire("MicrosoftWord1", &ExportCommands::MicrosoftWord1Click);
+    m_main.Commands().Bind("mText", *this, [this] { mTextClick(); });
+    m_main.Commands().Bind("MicrosoftExcel1", *this, [this] { MicrosoftExcel1Click(); });
+    m_main.Commands().Bind("MicrosoftWord1", *this, [this] { MicrosoftWord1Click(); });
 }
 
 TextExportOptions ExportCommands::Options() const

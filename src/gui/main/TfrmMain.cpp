@@ -5,6 +5,7 @@
 #include "core/account/AccountFilesWriter.h"
 #include "core/vault/ListRows.h"
 #include "gui/browser/QuickJump.h"
+#include "gui/commands/CommandTable.h"
 #include "gui/settings/InterfaceLanguage.h"
 #include "gui/settings/TfrmOptions.h"
 #include "gui/widgets/CodePageText.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -27,6 +29,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace velmora {
 namespace {
@@ -96,6 +99,7 @@ TfrmMain::TfrmMain(Platform platform, QWidget* parent)
     setWindowTitle(ApplicationTitle());
     m_account.OnChange = [this] { AccountChanged(); };
 
+    m_commands = std::make_unique<CommandTable>(*this);
     BuildMenus();
     BuildToolBar();
     BuildLists();
@@ -116,8 +120,7 @@ TfrmMain::TfrmMain(Platform platform, QWidget* parent)
     BuildPopupMenus();
     SetListWidths(AccountSettings{});
     m_options = std::make_unique<TfrmOptions>(*this);
-    Action("mOptions")->setEnabled(true);
-    connect(Action("mOptions"), &QAction::triggered, this, &TfrmMain::mOptionsClick);
+    m_commands->Bind("mOptions", *this, [this] { mOptionsClick(); });
     ApplySettings();
     FillFolderList(false);
     FillRecordList(false);
@@ -134,16 +137,7 @@ void TfrmMain::BuildMenus()
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("mMain"));
     int separators = 0;
-    // Every item exists from the start, so the language files can name it; the commands of
-    // items that have no handler yet stay disabled.
-    const auto item = [this](QMenu* menu, const char* name, const QString& caption, QKeySequence shortcut = {}) {
-        auto* action = new QAction(caption, this);
-        action->setObjectName(QLatin1String(name));
-        action->setShortcut(shortcut);
-        action->setEnabled(false);
-        menu->addAction(action);
-        return action;
-    };
+    const auto item = [this](QMenu* menu, const char* name) { menu->addAction(Action(name)); };
     const auto separator = [this, &separators](QMenu* menu) {
         QAction* action = menu->addSeparator();
         action->setObjectName(QStringLiteral("N%1").arg(++separators));
@@ -161,71 +155,71 @@ void TfrmMain::BuildMenus()
     };
 
     QMenu* account = submenu(bar, "mAccount", QStringLiteral(" Аккаунт"));
-    item(account, "mChangeUser", QStringLiteral("Сменить аккаунт"), QKeySequence(Qt::CTRL | Qt::Key_U));
+    item(account, "mChangeUser");
     separator(account);
     QMenu* import = submenu(account, "mImport", QStringLiteral("Импорт"));
-    item(import, "mAcc", QStringLiteral("аккаунт"));
-    item(import, "mFol", QStringLiteral("папка"));
+    item(import, "mAcc");
+    item(import, "mFol");
     QMenu* exportMenu = submenu(account, "mExport", QStringLiteral("Экспорт"));
-    item(exportMenu, "mText", QStringLiteral("в текстовый файл"));
-    item(exportMenu, "MicrosoftExcel1", QStringLiteral("в Microsoft Excel"));
-    item(exportMenu, "MicrosoftWord1", QStringLiteral("в Microsoft Word"));
+    item(exportMenu, "mText");
+    item(exportMenu, "MicrosoftExcel1");
+    item(exportMenu, "MicrosoftWord1");
     QMenu* save = submenu(account, "mSave", QStringLiteral("Сохранить"));
-    item(save, "mSaveAcc", QStringLiteral("изменения в аккаунте"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    item(save, "mSaveAcc");
     separator(save);
-    item(save, "mSaveAccDisk", QStringLiteral("копию аккаунта"), QKeySequence(Qt::CTRL | Qt::Key_E));
-    item(save, "mSaveFolder", QStringLiteral("копию папки"));
+    item(save, "mSaveAccDisk");
+    item(save, "mSaveFolder");
     separator(account);
-    item(account, "mChangePass", QStringLiteral("Название и пароль"));
-    item(account, "mOptions", QStringLiteral("Настройки аккаунта"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    item(account, "mChangePass");
+    item(account, "mOptions");
     separator(account);
-    item(account, "mDelAcc", QStringLiteral("Удалить аккаунт"));
+    item(account, "mDelAcc");
     separator(account);
-    item(account, "mTray", QStringLiteral("Свернуть в трей"), QKeySequence(Qt::CTRL | Qt::Key_T));
-    item(account, "mExit", QStringLiteral("Выход"));
+    item(account, "mTray");
+    item(account, "mExit");
 
     QMenu* folder = submenu(bar, "mFolder", QStringLiteral(" Папка"));
-    item(folder, "mFolderNew", QStringLiteral("Новая"));
-    item(folder, "mFolderEdit", QStringLiteral("Изменить"));
-    item(folder, "mFolderDel", QStringLiteral("Удалить"));
-    item(folder, "mFolderClear", QStringLiteral("Очистить"));
+    item(folder, "mFolderNew");
+    item(folder, "mFolderEdit");
+    item(folder, "mFolderDel");
+    item(folder, "mFolderClear");
     separator(folder);
-    item(folder, "mFolderUp", QStringLiteral("Подвинуть вверх"));
-    item(folder, "mFolderDown", QStringLiteral("Подвинуть вниз"));
+    item(folder, "mFolderUp");
+    item(folder, "mFolderDown");
 
     QMenu* record = submenu(bar, "mRecord", QStringLiteral(" Запись"));
-    item(record, "mRecNew", QStringLiteral("Новая"));
-    item(record, "mRecEdit", QStringLiteral("Изменить"));
-    item(record, "mRecDel", QStringLiteral("Удалить"));
+    item(record, "mRecNew");
+    item(record, "mRecEdit");
+    item(record, "mRecDel");
     separator(record);
-    item(record, "mRecUp", QStringLiteral("Подвинуть вверх"));
-    item(record, "mRecDown", QStringLiteral("Подвинуть вниз"));
+    item(record, "mRecUp");
+    item(record, "mRecDown");
     separator(record);
     QMenu* copy = submenu(record, "mCopy", QStringLiteral("Скопировать"));
-    item(copy, "mCName", QStringLiteral("Название записи"));
-    item(copy, "mCUrl", QStringLiteral("URL"));
-    item(copy, "mCLogin", QStringLiteral("Логин"), QKeySequence(Qt::CTRL | Qt::Key_L));
-    item(copy, "mCId", QStringLiteral("ID номер"), QKeySequence(Qt::CTRL | Qt::Key_I));
-    item(copy, "mCPass", QStringLiteral("Пароль"), QKeySequence(Qt::CTRL | Qt::Key_P));
-    item(record, "mURL", QStringLiteral("Открыть URL"));
+    item(copy, "mCName");
+    item(copy, "mCUrl");
+    item(copy, "mCLogin");
+    item(copy, "mCId");
+    item(copy, "mCPass");
+    item(record, "mURL");
     separator(record);
-    item(record, "mAdvSearch", QStringLiteral("Расширенный поиск"));
+    item(record, "mAdvSearch");
 
     QMenu* misc = submenu(bar, "mMisc", QStringLiteral(" Разное"));
-    item(misc, "mPassGen", QStringLiteral("Генератор паролей"), QKeySequence(Qt::CTRL | Qt::Key_G));
+    item(misc, "mPassGen");
     QMenu* clipboard = submenu(misc, "mClipboard", QStringLiteral("Буфер обмена"));
-    item(clipboard, "mCl", QStringLiteral("Показать содержимое"));
-    item(clipboard, "mClBuf", QStringLiteral("Очистить"));
+    item(clipboard, "mCl");
+    item(clipboard, "mClBuf");
     separator(misc);
     QMenu* language = submenu(misc, "mLanMenu", QStringLiteral("Язык интерфейса"));
-    item(language, "mEng", QStringLiteral("Английский"));
+    item(language, "mEng");
     separator(language);
-    item(language, "mLanSelect", QStringLiteral("Открыть из файла"));
+    item(language, "mLanSelect");
 
     QMenu* help = submenu(bar, "mHelp", QStringLiteral(" Справка"));
-    item(help, "mContent", QStringLiteral("Разделы"), QKeySequence(Qt::Key_F1));
+    item(help, "mContent");
     separator(help);
-    item(help, "mAbout", QStringLiteral("О программе"), QKeySequence(Qt::CTRL | Qt::Key_A));
+    item(help, "mAbout");
 
     m_cmFolder = new QMenu(this);
     m_cmFolder->setObjectName(QStringLiteral("cmFolder"));
@@ -333,9 +327,8 @@ void TfrmMain::BuildLists()
                     }
                 }
             });
-    connect(m_splitter, &QSplitter::splitterMoved, this, [this] { Splitter1Moved(); });
-    connect(m_lstFolders, &QTableView::doubleClicked, Action("mFolderEdit"), &QAction::trigger);
-    connect(m_lstRecords, &QTableView::doubleClicked, Action("mRecEdit"), &QAction::trigger);
+    // The splitter reports every mouse step; the account takes the new width once, when the drag ends.
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] { m_splitterDragged = true; });
     connect(m_lstFolders, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { m_cmFolder->popup(m_lstFolders->viewport()->mapToGlobal(at)); });
     connect(m_lstRecords, &QWidget::customContextMenuRequested, this,
@@ -394,7 +387,7 @@ void TfrmMain::BuildStatusBar()
 
 QAction* TfrmMain::Action(const char* name) const
 {
-    return findChild<QAction*>(QLatin1String(name));
+    return m_commands->Action(name);
 }
 
 std::filesystem::path TfrmMain::AccountFile(std::string_view extension) const
@@ -596,8 +589,7 @@ void TfrmMain::Splitter1Moved()
 {
     AlignToFolderList();
     // The folder list's width is one of the settings the account file's save writes.
-    m_account.Modified = true;
-    AccountChanged();
+    m_account.MarkChanged();
 }
 
 void TfrmMain::AlignToFolderList()
@@ -638,6 +630,29 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_lstFolders && event->type() == QEvent::Resize) {
         AlignToFolderList();
+    }
+    if (event->type() == QEvent::MouseButtonRelease && watched == m_splitter->handle(1)) {
+        // Queued: without live resizing the splitter itself moves only when it takes this release.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (std::exchange(m_splitterDragged, false)) {
+                    Splitter1Moved();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+    // A double-click anywhere in a list runs its edit command, on an empty area too, where the
+    // command says what to select first (the view's own signal only comes for a cell).
+    if (event->type() == QEvent::MouseButtonDblClick && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == m_lstFolders->viewport()) {
+            Action("mFolderEdit")->trigger();
+            return true;
+        }
+        if (watched == m_lstRecords->viewport()) {
+            Action("mRecEdit")->trigger();
+            return true;
+        }
     }
     // Seen once per release: at the focused control, before it handles the key.
     if (event->type() == QEvent::KeyRelease && watched == focusWidget() && watched->isWidgetType() &&

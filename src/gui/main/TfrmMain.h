@@ -30,6 +30,7 @@ class QToolButton;
 
 namespace velmora {
 
+class CommandTable;
 class InterfaceLanguage;
 class ListRowModel;
 class TfrmOptions;
@@ -47,6 +48,8 @@ public:
     ~TfrmMain() override;
 
     Platform& Services() { return m_platform; }
+    // The window's commands: every menu item, tool bar button and shortcut.
+    CommandTable& Commands() { return *m_commands; }
     TAccount& Account() { return m_account; }
     IniLang& Lang() { return m_lang; }
     // The settings dialog, whose controls are the account's live settings, and a copy of them.
@@ -150,6 +153,7 @@ private:
     RecordRowLayout Layout() const;
 
     Platform m_platform;
+    std::unique_ptr<CommandTable> m_commands;
     TAccount m_account;
     // The account file as this program last read or wrote it.
     std::optional<FileIdentity> m_accountFileIdentity;
@@ -163,6 +167,7 @@ private:
     int ChangingFolderIndex = -1;
     // The record list shows a folder's records (its count is in the status bar).
     bool m_recordListShowsFolder = false;
+    bool m_splitterDragged = false;
     std::unique_ptr<InterfaceLanguage> m_language;
 
     QList<QIcon> m_imgLst;

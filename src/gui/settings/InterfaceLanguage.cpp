@@ -1,6 +1,7 @@
 #include "gui/settings/InterfaceLanguage.h"
 
 #include "core/settings/LanguageChoice.h"
+#include "gui/commands/CommandTable.h"
 #include "gui/main/TfrmMain.h"
 #include "gui/widgets/FormTranslation.h"
 
@@ -26,12 +27,8 @@ void SetColumnCaption(const QAbstractItemView& list, int column, const QString& 
 
 InterfaceLanguage::InterfaceLanguage(TfrmMain& main) : m_main(main)
 {
-    for (const auto& [name, handler] : {std::pair{"mEng", &InterfaceLanguage::mEngClick},
-                                        std::pair{"mLanSelect", &InterfaceLanguage::mLanSelectClick}}) {
-        auto* action = main.findChild<QAction*>(QLatin1String(name));
-        QObject::connect(action, &QAction::triggered, &main, [this, handler] { (this->*handler)(); });
-        action->setEnabled(true);
-    }
+    main.Commands().Bind("mEng", main, [this] { mEngClick(); });
+    main.Commands().Bind("mLanSelect", main, [this] { mLanSelectClick(); });
 }
 
 bool InterfaceLanguage::ApplyLanguage()

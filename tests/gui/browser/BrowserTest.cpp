@@ -57,6 +57,17 @@ private slots:
         QCOMPARE(e.platform.clipboardText, QString());
     }
 
+    void doubleClickOnAnEmptyListAreaAsksForASelection()
+    {
+        Editing& e = *m_e;
+        Editing::DoubleClick(e.main.FolderList(), -1);
+        QCOMPARE(e.LastMessage(), e.Shown("const_forgot_folder"));
+        e.SelectFolder(1); // "Empty": the record list has no rows at all
+        Editing::DoubleClick(e.main.RecordList(), -1);
+        QCOMPARE(e.LastMessage(), e.Shown("const_forgot_record"));
+        QCOMPARE(e.platform.modalRuns, 0);
+    }
+
     void folderCommandsLeaveTheirSelection()
     {
         Editing& e = *m_e;
@@ -135,7 +146,7 @@ private slots:
             Editing::Child<QLineEdit>(dialog, "edName")->setText(QStringLiteral("Full"));
             Editing::Child<QPushButton>(dialog, "butOk")->click();
         });
-        emit e.main.FolderList()->doubleClicked(e.main.FolderRows().index(1, 0));
+        Editing::DoubleClick(e.main.FolderList(), 1);
         QCOMPARE(e.main.Account().Folder(1).Name, std::string("Full"));
         QCOMPARE(e.main.Account().Folder(1).ImageIndex, 2);
         QCOMPARE(e.SelectedFolder(), 1);
@@ -249,7 +260,7 @@ private slots:
             Editing::Child<QLineEdit>(dialog, "edLogin")->setText(QStringLiteral("b.c"));
             Editing::Child<QPushButton>(dialog, "butOK")->click();
         });
-        emit e.main.RecordList()->doubleClicked(e.main.RecordRows().index(1, 0));
+        Editing::DoubleClick(e.main.RecordList(), 1);
         QCOMPARE(e.main.Account().Folder(0).RecordAt(1).Login, std::string("b.c"));
         QCOMPARE(e.SelectedRecord(), 1);
         QCOMPARE(e.platform.modalRuns, 2);

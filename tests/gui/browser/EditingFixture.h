@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 
 namespace velmora::testing {
 
@@ -58,6 +59,13 @@ struct Editing
     void Run(const char* action) { main.findChild<QAction*>(QLatin1String(action))->trigger(); }
     void SelectFolder(int row) { main.SelectRow(main.FolderList(), row); }
     void SelectRecord(int row) { main.SelectRow(main.RecordList(), row); }
+    // A left double-click at a point of a list's area; row -1 is the empty area below the rows.
+    static void DoubleClick(QTableView* list, int row)
+    {
+        const QPoint at = row >= 0 ? list->visualRect(list->model()->index(row, 0)).center()
+                                   : QPoint(list->viewport()->width() / 2, list->viewport()->height() - 2);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
     int SelectedFolder() const { return main.SelectedRow(main.FolderList()); }
     int SelectedRecord() const { return main.SelectedRow(main.RecordList()); }
 

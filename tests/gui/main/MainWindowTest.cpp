@@ -3,8 +3,10 @@
 #include "gui/widgets/ListRowModel.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QSplitter>
 #include <QTableView>
 #include <QTest>
@@ -211,15 +213,34 @@ private slots:
         QCOMPARE(m_main->SelectedRow(m_main->FolderList()), 0);
     }
 
-    void movingTheSplitterMarksTheAccountModified()
+    void draggingTheSplitterMarksTheAccountModifiedOnce()
     {
         FillDemo();
         m_main->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_main));
         auto* splitter = m_main->findChild<QSplitter*>(QStringLiteral("Splitter1"));
-        splitter->setSizes({260, 400});
+        m_main->resize(1100, 500); // room for both lists to give and take width
+        splitter->setSizes({400, 600});
+        int changes = 0;
+        const std::function<void()> previous = m_main->Account().OnChange;
+        m_main->Account().OnChange = [&] {
+            ++changes;
+            previous();
+        };
+        // A drag of several steps changes the account once, when the button is let go.
+        QWidget* handle = splitter->handle(1);
+        const QPoint grip = handle->rect().center();
+        QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+        for (int step = 1; step <= 5; ++step) {
+            // QTest's move carries no pressed button, and the handle follows only a held one.
+            const QPoint at = grip + QPoint(10 * step, 0);
+            QMouseEvent move(QEvent::MouseMove, at, handle->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, {});
+            QApplication::sendEvent(handle, &move);
+        }
         QVERIFY(!m_main->Account().Modified);
-        m_main->Splitter1Moved();
+        QCOMPARE(changes, 0);
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(50, 0));
+        QTRY_COMPARE(changes, 1);
         QVERIFY(m_main->Account().Modified);
         QCOMPARE(m_main->PanelText(2), m_main->Message("const_mod"));
         QCOMPARE(m_main->findChild<QWidget*>(QStringLiteral("panFindLeft"))->width(),

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <memory>
+
+namespace velmora {
+
+class AutomationService;
+class BackupCommands;
+class EditingCommands;
+class ExportCommands;
+class SessionControl;
+class TfrmAccountSet;
+class TfrmFind;
+class TfrmFolder;
+class TfrmMain;
+class TfrmPassGen;
+class TfrmRecord;
+class TrayIcon;
+
+// The desktop program's windows and commands, wired together once: what the executable runs
+// and what a test checks whole.
+class DesktopProgram final
+{
+public:
+    DesktopProgram(Platform platform, AutomationService& automation, TrayIcon& tray);
+    ~DesktopProgram();
+    DesktopProgram(const DesktopProgram&) = delete;
+    DesktopProgram& operator=(const DesktopProgram&) = delete;
+
+    TfrmMain& Main() { return *m_main; }
+    TfrmAccountSet& AccountDialog() { return *m_accountSet; }
+
+private:
+    // Declared in the order of construction: the windows and commands go before the main window
+    // their commands are bound to.
+    std::unique_ptr<TfrmMain> m_main;
+    std::unique_ptr<TfrmAccountSet> m_accountSet;
+    std::unique_ptr<TfrmPassGen> m_passGen;
+    std::unique_ptr<TfrmFolder> m_folder;
+    std::unique_ptr<TfrmRecord> m_record;
+    std::unique_ptr<EditingCommands> m_editing;
+    std::unique_ptr<BackupCommands> m_backups;
+    std::unique_ptr<ExportCommands> m_exports;
+    std::unique_ptr<SessionControl> m_session;
+    std::unique_ptr<TfrmFind> m_find;
+};
+
+} // namespace velmora
