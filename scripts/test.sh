@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test in the normal and the sanitizer build.
+# Installs what is missing, then builds and runs every test in the normal and the sanitizer build,
+# builds and checks the Debian package, and fuzzes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,6 +11,9 @@ for preset in default sanitize; do
     cmake --build --preset "$preset"
     ctest --preset "$preset"
 done
+
+echo "== package =="
+bash scripts/package.sh
 
 echo "== fuzzing =="
 bash scripts/fuzz.sh 30

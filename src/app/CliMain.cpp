@@ -1,6 +1,8 @@
 #include "cli/CliApp.h"
 #include "cli/Commands.h"
+#include "cli/ExitCode.h"
 #include "core/export/TextExport.h"
+#include "core/os/AtomicFile.h"
 #include "core/os/ExecutableDirectory.h"
 #include "core/os/ProcessHardening.h"
 
@@ -15,7 +17,14 @@ int main(int argc, char** argv)
     // The text export's heading writes the date the way the user's locale does.
     std::setlocale(LC_TIME, "");
     velmora::cli::StandardInputPasswords passwords;
-    const velmora::cli::CliEnvironment environment{velmora::ExecutableDirectory(argv[0]), std::cout, std::cerr,
-                                                   passwords, velmora::CurrentExportMoment};
+    velmora::ProgramFolders folders;
+    try {
+        folders = velmora::ChooseProgramFolders(velmora::ExecutableDirectory(argv[0]));
+    } catch (const velmora::FileError& error) {
+        std::cerr << error.what() << '\n';
+        return static_cast<int>(velmora::cli::ExitCode::ReadWriteFailure);
+    }
+    const velmora::cli::CliEnvironment environment{folders, std::cout, std::cerr, passwords,
+                                                   velmora::CurrentExportMoment};
     return velmora::cli::RunCli(argc, argv, environment);
 }

@@ -82,7 +82,7 @@ public:
         Save(m_main->Options(), m_output + QStringLiteral("/options-dialog.png"));
         m_main->Options().hide();
         SaveSearchWindow();
-        m_main->Language().SetLanguageFile(m_main->ProgramDir() / "Languages" / "Russian.lng");
+        m_main->Language().SetLanguageFile(m_main->ProgramFilesDir() / "Languages" / "Russian.lng");
         Save(*m_main, m_output + QStringLiteral("/main-window-russian.png"));
         m_find->mAdvSearchClick();
         Save(*m_find, m_output + QStringLiteral("/search-window-russian.png"));
@@ -134,7 +134,7 @@ void SaveIconSheet(const QString& file)
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QLatin1String(kApplicationTitle));
+    QApplication::setApplicationName(ApplicationTitle());
     if (argc != 2) {
         std::fputs("usage: velmora-screenshot OUTPUT_DIRECTORY\n", stderr);
         return 2;
@@ -165,6 +165,6 @@ int main(int argc, char** argv)
     dialogs.SetMainWindow(&frmMain);
     dialogs.SetSearchWindow(&frmFind);
     SaveIconSheet(output + QStringLiteral("/icons.png"));
-    frmMain.FormShow(dir);
+    frmMain.FormShow(PortableFolders(dir));
     return frmAccountSet.AccountOpened() ? 0 : 1;
 }

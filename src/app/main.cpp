@@ -1,3 +1,6 @@
+#include "ProgramInfo.h"
+#include "core/account/ProgramFolders.h"
+#include "core/os/AtomicFile.h"
 #include "core/os/ProcessHardening.h"
 #include "gui/account/TfrmAccountSet.h"
 #include "gui/main/EndOnSignal.h"
@@ -7,6 +10,7 @@
 #include "platform/AutomationDesktop.h"
 #include "platform/DisplayCheck.h"
 #include "platform/QtPlatform.h"
+#include "platform/SingleInstance.h"
 #include "platform/TrayIconQt.h"
 
 #include <QApplication>
@@ -22,8 +26,24 @@ int main(int argc, char** argv)
         return 2;
     }
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QLatin1String(kApplicationTitle));
+    QApplication::setApplicationName(ApplicationTitle());
+    QApplication::setApplicationVersion(QLatin1String(kVersion));
+    // Window managers and the notification area find the icon and group the windows by it.
+    QApplication::setDesktopFileName(QLatin1String(kDesktopId));
     QApplication::setWindowIcon(ApplicationIcon());
+
+    ProgramFolders folders;
+    try {
+        folders = ChooseProgramFolders(QApplication::applicationDirPath().toStdU16String());
+        CreateUserFilesDirectory(folders);
+    } catch (const FileError& error) {
+        std::fprintf(stderr, "velmora: %s\n", error.what());
+        return 2;
+    }
+    SingleInstance instance(folders.userFiles);
+    if (!instance.Claim()) {
+        return 0; // the program already running on these accounts raises its window instead
+    }
 
     QtPlatform platform;
     const std::unique_ptr<AutomationService> automation = DesktopAutomation();
@@ -33,7 +53,20 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     EndOnSignal endOnSignal(program.Main());
 
-    program.Main().FormShow(QApplication::applicationDirPath().toStdU16String());
+    TfrmMain& frmMain = program.Main();
+    QObject::connect(&instance, &SingleInstance::RaiseRequested, &frmMain, [&frmMain] {
+        // A dialog in front (the account dialog at start) is what the person has to answer.
+        QWidget* window = QApplication::activeModalWidget();
+        if (window == nullptr && frmMain.isVisible()) {
+            window = &frmMain;
+        }
+        if (window != nullptr) {
+            window->raise();
+            window->activateWindow();
+        }
+    });
+
+    frmMain.FormShow(folders);
     if (!program.AccountDialog().AccountOpened()) {
         return 0; // the account dialog was left without an account
     }

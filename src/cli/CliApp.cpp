@@ -1,11 +1,14 @@
 #include "cli/CliApp.h"
 
+#include "ProgramInfo.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "core/generator/PasswordGenerator.h"
+#include "core/os/AtomicFile.h"
 
 #include <CLI/CLI.hpp>
 #include <map>
+#include <optional>
 
 namespace velmora::cli {
 namespace {
@@ -28,19 +31,34 @@ int Run(const std::function<void()>& command, std::ostream& out, std::ostream& e
     }
 }
 
+std::string VersionText(const ProgramFolders& folders)
+{
+    return std::string("velmora-cli ") + kVersion +
+           "\nLayout: " + (folders.layout == ProgramLayout::Portable ? "portable" : "installed") +
+           "\nProgram files: " + PathText(folders.programFiles) +
+           "\nAccounts and language choice: " + PathText(folders.userFiles);
+}
+
 } // namespace
 
 int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
 {
     CLI::App app{"Lists, shows, exports and imports Velmora accounts, and generates passwords.", "velmora-cli"};
     app.require_subcommand(1);
+    // Every command's options at once, which the manual page is made from.
+    app.set_help_all_flag("--help-all", "Print the help of every command and exit");
     app.fallthrough();
     app.footer("Exit codes: 0 success, 1 usage, 2 wrong password, 3 damaged file, 4 read or write failure, "
                "5 account not found.\nThe account password is read from the terminal, or as one line from "
                "standard input when that is not a terminal.\n");
 
-    std::filesystem::path programDir = environment.defaultProgramDir;
-    app.add_option("--dir", programDir, "Program directory, holding Users/ and Default.lng (default: this program's)");
+    std::optional<std::filesystem::path> programDir;
+    app.add_option("--dir", programDir,
+                   "Program directory, holding Users/ and Default.lng (default: this program's when it holds "
+                   "them, else the installed layout's folders)");
+    const auto folders = [&] { return programDir ? PortableFolders(*programDir) : environment.folders; };
+    // After --dir in the order of definition, so the folders it names are the ones shown.
+    app.set_version_flag("--version", [&] { return VersionText(folders()); });
 
     CLI::App* list = app.add_subcommand("list", "List the accounts");
 
@@ -112,9 +130,10 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
     generate.digits = !noDigits;
     generate.special = !noSpecial;
 
-    const CommandContext context{programDir, environment.out, environment.passwords, environment.exportMoment};
+    const CommandContext context{folders(), environment.out, environment.passwords, environment.exportMoment};
     return Run(
         [&] {
+            CreateUserFilesDirectory(context.folders);
             if (list->parsed()) {
                 ListCommand(context);
             } else if (showCommand->parsed()) {

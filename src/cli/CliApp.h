@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/PasswordSource.h"
+#include "core/account/ProgramFolders.h"
 
 #include <filesystem>
 #include <functional>
@@ -12,7 +13,7 @@ namespace velmora::cli {
 // What the tool takes from the process it runs in.
 struct CliEnvironment
 {
-    std::filesystem::path defaultProgramDir; // the executable's directory
+    ProgramFolders folders; // by the layout rule, for the executable's directory
     std::ostream& out;
     std::ostream& err;
     PasswordSource& passwords;

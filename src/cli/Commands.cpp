@@ -54,9 +54,9 @@ void TakePassword(const CommandContext& context, TAccount& account, bool newPass
 
 void OpenWithPassword(const CommandContext& context, TAccount& account)
 {
-    RequireAccountFile(context.programDir, account);
+    RequireAccountFile(context.folders.userFiles, account);
     TakePassword(context, account, false);
-    OpenAccount(context.programDir, account);
+    OpenAccount(context.folders.userFiles, account);
 }
 
 // Writes a value that may span lines (notes hold CR LF) with its later lines under the first.
@@ -96,7 +96,7 @@ void PrintFolder(std::ostream& out, const TFolderType& folder, bool showPassword
 
 TextExportTexts LoadExportTexts(const CommandContext& context, const std::optional<std::filesystem::path>& file)
 {
-    const std::filesystem::path path = file ? *file : context.programDir / kDefaultLanguageFileName;
+    const std::filesystem::path path = file ? *file : context.folders.programFiles / kDefaultLanguageFileName;
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
         throw CommandError(ExitCode::ReadWriteFailure,
@@ -104,7 +104,7 @@ TextExportTexts LoadExportTexts(const CommandContext& context, const std::option
     }
     IniLang language;
     try {
-        language.SetDocument(OpenLanguageFile(context.programDir, path));
+        language.SetDocument(OpenLanguageFile(context.folders.programFiles, path));
     } catch (const FileError& failure) {
         throw CommandError(ExitCode::ReadWriteFailure, failure.what());
     }
@@ -122,7 +122,7 @@ void WriteOutput(const CommandContext& context, const std::optional<std::filesys
         return;
     }
     try {
-        WriteExportFile(*file, produce, UsersDirectory(context.programDir));
+        WriteExportFile(*file, produce, UsersDirectory(context.folders.userFiles));
     } catch (const ExportRefused& refused) {
         throw CommandError(ExitCode::Usage, refused.what());
     } catch (const FileError& failure) {
@@ -174,11 +174,11 @@ void RemoveEarlierHint(const std::filesystem::path& programDir, const std::strin
 
 // The caption of the ID number column in the language the program shows, as UTF-8; empty when
 // there is none to read.
-std::string IdNumberCaption(const std::filesystem::path& programDir)
+std::string IdNumberCaption(const ProgramFolders& folders)
 {
     IniLang language;
     try {
-        language.SetDocument(OpenChosenLanguageFile(programDir, ReadLanguageChoice(programDir, {})));
+        language.SetDocument(OpenChosenLanguageFile(folders.programFiles, ReadLanguageChoice(folders.userFiles, {})));
     } catch (const FileError&) {
         return {};
     }
@@ -190,10 +190,10 @@ std::string IdNumberCaption(const std::filesystem::path& programDir)
 void ListCommand(const CommandContext& context)
 {
     std::error_code error;
-    const std::vector<std::string> names = ListAccounts(context.programDir, error);
+    const std::vector<std::string> names = ListAccounts(context.folders.userFiles, error);
     if (error) {
         throw CommandError(ExitCode::ReadWriteFailure, "Cannot read the directory " +
-                                                           PathText(UsersDirectory(context.programDir)) + ": " +
+                                                           PathText(UsersDirectory(context.folders.userFiles)) + ": " +
                                                            error.message() + ".");
     }
     for (const std::string& name : names) {
@@ -220,13 +220,13 @@ void ShowCommand(const CommandContext& context, const ShowOptions& options)
         throw CommandError(ExitCode::NotFound,
                            "Account " + QuotedName(*account) + " has no folder \"" + *options.folder + "\".");
     }
-    RequireUndamaged(context.programDir, *account);
+    RequireUndamaged(context.folders.userFiles, *account);
 }
 
 void ExportCommand(const CommandContext& context, const ExportOptions& options)
 {
     ScopedAccount account(AccountName(options.account));
-    RequireAccountFile(context.programDir, *account);
+    RequireAccountFile(context.folders.userFiles, *account);
     const std::optional<TextExportTexts> texts = options.format == ExportFormat::Text
                                                      ? std::optional(LoadExportTexts(context, options.languageFile))
                                                      : std::nullopt;
@@ -235,7 +235,7 @@ void ExportCommand(const CommandContext& context, const ExportOptions& options)
     // an export to them.
     const bool foreign = options.format == ExportFormat::KeePassXml || options.format == ExportFormat::Csv;
     const std::optional<AccountSettings> settings =
-        foreign ? std::nullopt : ReadAccountSettings(context.programDir, *account);
+        foreign ? std::nullopt : ReadAccountSettings(context.folders.userFiles, *account);
 
     if (options.format == ExportFormat::KeePassXml) {
         try {
@@ -259,15 +259,15 @@ void ExportCommand(const CommandContext& context, const ExportOptions& options)
         WriteOutput(context, options.output,
                     [&](const PieceWriter& write) { WriteAccountJson(*account, settings, write); });
     }
-    RequireUndamaged(context.programDir, *account);
+    RequireUndamaged(context.folders.userFiles, *account);
 }
 
 void ImportCommand(const CommandContext& context, const ImportOptions& options)
 {
     ScopedAccount account(AccountName(options.account));
     const std::string quoted = QuotedName(*account);
-    RequireNewAccountName(context.programDir, account->Name, quoted);
-    if (!options.replace && FileExists(AccountFilePath(context.programDir, account->Name, kAccountExtension))) {
+    RequireNewAccountName(context.folders.userFiles, account->Name, quoted);
+    if (!options.replace && FileExists(AccountFilePath(context.folders.userFiles, account->Name, kAccountExtension))) {
         throw CommandError(ExitCode::Usage,
                            "The account " + quoted + " already exists; give --replace to write over it.");
     }
@@ -284,7 +284,7 @@ void ImportCommand(const CommandContext& context, const ImportOptions& options)
     if (options.from) {
         const ForeignImportOptions foreign{.format = *options.from,
                                            .input = options.input,
-                                           .idNumberCaption = IdNumberCaption(context.programDir),
+                                           .idNumberCaption = IdNumberCaption(context.folders),
                                            .replaceUnmappable = options.replaceUnmappable};
         report = ImportForeignFile(text, foreign, *account);
     } else {
@@ -300,8 +300,8 @@ void ImportCommand(const CommandContext& context, const ImportOptions& options)
         throw CommandError(ExitCode::Usage,
                            "The password is longer than " + std::to_string(kMaxAccountPasswordLength) + " characters.");
     }
-    WriteAccountFiles(context.programDir, *account, settings);
-    RemoveEarlierHint(context.programDir, account->Name);
+    WriteAccountFiles(context.folders.userFiles, *account, settings);
+    RemoveEarlierHint(context.folders.userFiles, account->Name);
     context.out << report;
 }
 

@@ -2,6 +2,7 @@
 
 #include "cli/ForeignImport.h"
 #include "cli/PasswordSource.h"
+#include "core/account/ProgramFolders.h"
 #include "core/generator/PasswordGenerator.h"
 
 #include <cstdint>
@@ -16,7 +17,7 @@ namespace velmora::cli {
 // What every command works with. Texts on the command line and in the output are UTF-8.
 struct CommandContext
 {
-    std::filesystem::path programDir; // holds Users/ and Default.lng
+    ProgramFolders folders;
     std::ostream& out;
     PasswordSource& passwords;
     // The date and time for the heading of a text export, as code page text.

@@ -1,5 +1,6 @@
 #include "cli/CliApp.h"
 
+#include "ProgramInfo.h"
 #include "cli/CliTestSupport.h"
 #include "support/TempDir.h"
 
@@ -22,13 +23,13 @@ struct CliRun
     std::string err;
 };
 
-CliRun RunTool(const std::filesystem::path& programDir, std::vector<const char*> arguments)
+CliRun RunTool(const ProgramFolders& folders, std::vector<const char*> arguments)
 {
     arguments.insert(arguments.begin(), "velmora-cli");
     std::ostringstream out;
     std::ostringstream err;
     test::FixedPassword password("pw");
-    const CliEnvironment environment{programDir, out, err, password, [] { return std::string("now"); }};
+    const CliEnvironment environment{folders, out, err, password, [] { return std::string("now"); }};
     const int code = RunCli(static_cast<int>(arguments.size()), arguments.data(), environment);
     return {code, out.str(), err.str()};
 }
@@ -65,7 +66,7 @@ TEST(CliApp, ParsesCommandsAndRefusesMisuseWithExitCodeOne)
         {{"show", "Home"}, 5, ""},
     };
     for (const Case& c : cases) {
-        const CliRun run = RunTool(dir.Path(), c.arguments);
+        const CliRun run = RunTool(PortableFolders(dir.Path()), c.arguments);
         const std::string command = c.arguments.empty() ? "(none)" : c.arguments.front();
         EXPECT_EQ(run.code, c.code) << command << ": " << run.err;
         EXPECT_EQ(run.out, c.out) << command;
@@ -78,9 +79,9 @@ TEST(CliApp, TheProgramDirectoryOptionMayFollowTheCommand)
     velmora::test::TempDir dir;
     test::SaveHome(dir.Path(), std::nullopt);
     const std::string dirText = dir.Path().string();
-    EXPECT_EQ(RunTool("/nonexistent", {"--dir", dirText.c_str(), "list"}).out, "Home\n");
-    EXPECT_EQ(RunTool("/nonexistent", {"list", "--dir", dirText.c_str()}).out, "Home\n");
-    EXPECT_EQ(RunTool(dir.Path(), {"list"}).out, "Home\n");
+    EXPECT_EQ(RunTool(PortableFolders("/nonexistent"), {"--dir", dirText.c_str(), "list"}).out, "Home\n");
+    EXPECT_EQ(RunTool(PortableFolders("/nonexistent"), {"list", "--dir", dirText.c_str()}).out, "Home\n");
+    EXPECT_EQ(RunTool(PortableFolders(dir.Path()), {"list"}).out, "Home\n");
 }
 
 TEST(CliApp, OutputThatCannotBeWrittenIsAFailure)
@@ -88,7 +89,8 @@ TEST(CliApp, OutputThatCannotBeWrittenIsAFailure)
     std::ostream broken(nullptr);
     std::ostringstream err;
     test::FixedPassword password("pw");
-    const CliEnvironment environment{"/nonexistent", broken, err, password, [] { return std::string(); }};
+    const CliEnvironment environment{PortableFolders("/nonexistent"), broken, err, password,
+                                     [] { return std::string(); }};
     const char* arguments[] = {"velmora-cli", "generate"};
     EXPECT_EQ(RunCli(2, arguments, environment), 4);
     EXPECT_THAT(err.str(), HasSubstr("could not be written"));
@@ -96,9 +98,38 @@ TEST(CliApp, OutputThatCannotBeWrittenIsAFailure)
 
 TEST(CliApp, HelpExitsWithSuccess)
 {
-    const CliRun run = RunTool("/nonexistent", {"--help"});
+    const CliRun run = RunTool(PortableFolders("/nonexistent"), {"--help"});
     EXPECT_EQ(run.code, 0);
     EXPECT_THAT(run.out, HasSubstr("Exit codes"));
+    const CliRun all = RunTool(PortableFolders("/nonexistent"), {"--help-all"});
+    EXPECT_EQ(all.code, 0);
+    EXPECT_THAT(all.out, HasSubstr("--show-passwords")) << "the commands' own options are there too";
+}
+
+TEST(CliApp, VersionNamesTheLayoutAndItsFoldersWithoutACommand)
+{
+    const ProgramFolders installed{ProgramLayout::Installed, "/usr/share/velmora", "/home/anna/.local/share/velmora"};
+    struct Case
+    {
+        std::vector<const char*> arguments;
+        std::string out;
+    };
+    const Case cases[] = {
+        {{"--version"},
+         "velmora-cli " + std::string(kVersion) +
+             "\nLayout: installed\nProgram files: /usr/share/velmora\n"
+             "Accounts and language choice: /home/anna/.local/share/velmora\n"},
+        {{"--version", "--dir", "/media/stick/velmora"},
+         "velmora-cli " + std::string(kVersion) +
+             "\nLayout: portable\nProgram files: /media/stick/velmora\n"
+             "Accounts and language choice: /media/stick/velmora\n"},
+    };
+    for (const Case& c : cases) {
+        const CliRun run = RunTool(installed, c.arguments);
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err, "");
+    }
 }
 
 TEST(PasswordLine, OnlyTheLineEndIsRemoved)

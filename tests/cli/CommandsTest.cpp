@@ -57,11 +57,11 @@ class CommandsTest : public ::testing::Test
 protected:
     CommandContext Context()
     {
-        return {dir.Path(), out, password, [] { return std::string("01.02.2026 10:00:00"); }};
+        return {PortableFolders(dir.Path()), out, password, [] { return std::string("01.02.2026 10:00:00"); }};
     }
     CommandContext Context(const velmora::test::TempDir& programDir)
     {
-        return {programDir.Path(), out, password, [] { return std::string("01.02.2026 10:00:00"); }};
+        return {PortableFolders(programDir.Path()), out, password, [] { return std::string("01.02.2026 10:00:00"); }};
     }
     std::string Output()
     {
@@ -162,7 +162,7 @@ TEST_F(CommandsTest, OpeningFailuresHaveTheirExitCodes)
     };
     for (const Case& c : cases) {
         test::FixedPassword typed(c.password);
-        const CommandContext context{c.programDir, out, typed, [] { return std::string(); }};
+        const CommandContext context{PortableFolders(c.programDir), out, typed, [] { return std::string(); }};
         EXPECT_EQ(ExitCodeOf([&] { ExportCommand(context, {.account = c.account}); }), c.expected) << c.what;
         EXPECT_EQ(Output(), "") << c.what;
     }
@@ -345,7 +345,7 @@ TEST_F(CommandsTest, RefusedImportsWriteNothing)
     };
     for (const Case& c : cases) {
         test::FixedPassword typed(c.password);
-        const CommandContext context{dir.Path(), out, typed, [] { return std::string(); }};
+        const CommandContext context{PortableFolders(dir.Path()), out, typed, [] { return std::string(); }};
         EXPECT_EQ(ExitCodeOf([&] { ImportCommand(context, {.account = c.account, .input = c.input}); }), c.expected)
             << c.account;
         EXPECT_EQ(UsersSnapshot(dir.Path()), before) << c.account;
@@ -364,7 +364,7 @@ TEST_F(CommandsTest, ImportAcceptsNamesTheDesktopProgramAccepts)
     EXPECT_EQ(UsersSnapshot(dir.Path()).size(), 4u);
 
     test::FixedPassword longest(std::string(kMaxAccountPasswordLength, 'p'));
-    const CommandContext context{dir.Path(), out, longest, [] { return std::string(); }};
+    const CommandContext context{PortableFolders(dir.Path()), out, longest, [] { return std::string(); }};
     ImportCommand(context, {.account = "Longest password", .input = empty});
     ShowCommand(context, {.account = "Longest password"});
 }
@@ -378,7 +378,7 @@ TEST_F(CommandsTest, ReplaceWritesOverTheAccountAndDropsTheOldHint)
                         "folders": [{"name": "Only", "icon": 1, "records": []}]})");
 
     test::FixedPassword newPassword("new");
-    const CommandContext context{dir.Path(), out, newPassword, [] { return std::string(); }};
+    const CommandContext context{PortableFolders(dir.Path()), out, newPassword, [] { return std::string(); }};
     ImportCommand(context, {.account = "Home", .input = dump, .replace = true});
     EXPECT_TRUE(newPassword.lastConfirm); // a password being set is asked twice at a terminal
 

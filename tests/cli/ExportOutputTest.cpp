@@ -25,7 +25,7 @@ protected:
 
     CommandContext Context()
     {
-        return {dir.Path(), out, password, [] { return std::string("01.02.2026"); }};
+        return {PortableFolders(dir.Path()), out, password, [] { return std::string("01.02.2026"); }};
     }
     void ExportTo(const std::filesystem::path& output)
     {

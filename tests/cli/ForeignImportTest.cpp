@@ -44,7 +44,7 @@ class ForeignImportTest : public ::testing::Test
 protected:
     CommandContext Context()
     {
-        return {dir.Path(), out, password, [] { return std::string("now"); }};
+        return {PortableFolders(dir.Path()), out, password, [] { return std::string("now"); }};
     }
 
     std::filesystem::path Input(std::string_view name, std::string_view content)

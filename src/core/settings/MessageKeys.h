@@ -118,6 +118,10 @@ inline constexpr std::array kMessageKeys = {
     MessageKey{"const_settings_unreadable", 0},
     MessageKey{"const_file_failed", 2},
     MessageKey{"const_command_failed", 1},
+    MessageKey{"const_layout_portable", 0},
+    MessageKey{"const_layout_installed", 0},
+    MessageKey{"const_program_files", 0},
+    MessageKey{"const_user_files", 0},
 };
 
 } // namespace velmora

@@ -53,7 +53,7 @@ void BackupCommands::mSaveAccDiskClick()
         if (!m_main.SaveAccount()) {
             return;
         }
-        CopyAccountFiles(m_main.ProgramDir(), account.Name, ToPath(*chosen));
+        CopyAccountFiles(m_main.UserFilesDir(), account.Name, ToPath(*chosen));
     } catch (const std::exception&) {
         ShowError("const_err_save");
     }
@@ -112,7 +112,7 @@ void BackupCommands::mAccClick()
     }
     // Without an exact backup the previous account could not be brought back: touch nothing.
     try {
-        MakeImportBackup(m_main.ProgramDir(), m_main.Account().Name);
+        MakeImportBackup(m_main.UserFilesDir(), m_main.Account().Name);
     } catch (const std::exception&) {
         ShowError("const_err_imp");
         return;
@@ -160,8 +160,8 @@ void BackupCommands::KeepOrRestore(const std::filesystem::path& imported)
 void BackupCommands::KeepImport(const std::filesystem::path& imported)
 {
     try {
-        RemoveImportBackup(m_main.ProgramDir(), m_main.Account().Name);
-        if (BringImportCompanions(imported, m_main.ProgramDir(), m_main.Account().Name)) {
+        RemoveImportBackup(m_main.UserFilesDir(), m_main.Account().Name);
+        if (BringImportCompanions(imported, m_main.UserFilesDir(), m_main.Account().Name)) {
             m_main.LoadAndApplySettings();
             m_main.FillFolderList(true);
             m_main.FillRecordList(true);
@@ -179,7 +179,7 @@ void BackupCommands::RestoreBackup()
 {
     TAccount& account = m_main.Account();
     // A backup that cannot be read back is kept and nothing is saved over the account's file.
-    const ReadResult result = account.LoadFromFile(ImportBackupPath(m_main.ProgramDir(), account.Name));
+    const ReadResult result = account.LoadFromFile(ImportBackupPath(m_main.UserFilesDir(), account.Name));
     if (result != ReadResult::Ok) {
         RefillLists();
         ShowError("const_err_imp");
@@ -194,7 +194,7 @@ void BackupCommands::RestoreBackup()
     }
     RefillLists();
     try {
-        RemoveImportBackup(m_main.ProgramDir(), account.Name);
+        RemoveImportBackup(m_main.UserFilesDir(), account.Name);
     } catch (const std::exception&) {
         ShowError("const_err_imp");
         return;
@@ -207,13 +207,13 @@ void BackupCommands::PutBackPrevious()
     TAccount& account = m_main.Account();
     bool putBack = true;
     try {
-        PutBackImportBackup(m_main.ProgramDir(), account.Name);
+        PutBackImportBackup(m_main.UserFilesDir(), account.Name);
     } catch (const std::exception&) {
         putBack = false; // the next start puts it back
     }
     // The previous contents show either way, unmodified: they are what the account file holds.
     account.LoadFromFile(putBack ? m_main.AccountFile(kAccountExtension)
-                                 : ImportBackupPath(m_main.ProgramDir(), account.Name));
+                                 : ImportBackupPath(m_main.UserFilesDir(), account.Name));
     m_main.RememberAccountFile();
     RefillLists();
     ShowError("const_err_imp");

@@ -159,7 +159,7 @@ void SessionControl::mDelAccClick()
                               MessageKind::Warning);
         return;
     }
-    const std::vector<std::filesystem::path> left = DeleteAccountFiles(m_main.ProgramDir(), name);
+    const std::vector<std::filesystem::path> left = DeleteAccountFiles(m_main.UserFilesDir(), name);
     if (!left.empty()) {
         ReportFilesLeft(m_main, left);
         return;

@@ -1,5 +1,6 @@
 #include "gui/account/TfrmAbout.h"
 
+#include "ProgramInfo.h"
 #include "gui/main/TfrmMain.h"
 #include "gui/widgets/Pictures.h"
 
@@ -16,7 +17,6 @@ namespace velmora {
 namespace {
 
 constexpr const char* kProductName = "Velmora";
-constexpr const char* kVersion = "3.1";
 
 // A label that acts on a click, with the hand cursor and the look of a link.
 class LinkLabel final : public QLabel
@@ -66,6 +66,11 @@ TfrmAbout::TfrmAbout(TfrmMain& main, const QLabel& picture)
     m_labName->setFont(large);
     m_labVer = new QLabel(this);
     m_labVer->setObjectName(QStringLiteral("labVer"));
+    // Which files the program works with, so a person can find their accounts.
+    m_labLayout = new QLabel(this);
+    m_labLayout->setObjectName(QStringLiteral("labLayout"));
+    m_labLayout->setTextFormat(Qt::PlainText);
+    m_labLayout->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_labWeb = new LinkLabel(QLatin1String(kWebAddress), this, [this] { labWebClick(); });
     m_labWeb->setObjectName(QStringLiteral("labWeb"));
     m_labMail = new LinkLabel(QLatin1String(kMailAddress), this, [this] { labMailClick(); });
@@ -79,6 +84,7 @@ TfrmAbout::TfrmAbout(TfrmMain& main, const QLabel& picture)
     texts->setSpacing(4);
     texts->addWidget(m_labName);
     texts->addWidget(m_labVer);
+    texts->addWidget(m_labLayout);
     texts->addSpacing(10);
     texts->addWidget(m_labWeb);
     texts->addWidget(m_labMail);
@@ -123,6 +129,12 @@ void TfrmAbout::FormShow()
 {
     m_labName->setText(QLatin1String(kProductName));
     m_labVer->setText(m_main.Message("const_ver") + QLatin1String(kVersion));
+    const ProgramFolders& folders = m_main.Folders();
+    const char* layoutKey =
+        folders.layout == ProgramLayout::Portable ? "const_layout_portable" : "const_layout_installed";
+    m_labLayout->setText(m_main.Message(layoutKey) + QLatin1Char('\n') + m_main.Message("const_program_files") +
+                         QString::fromStdU16String(folders.programFiles.u16string()) + QLatin1Char('\n') +
+                         m_main.Message("const_user_files") + QString::fromStdU16String(folders.userFiles.u16string()));
     m_image->setPixmap(m_picture.pixmap());
 }
 

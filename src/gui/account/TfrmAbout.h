@@ -9,7 +9,7 @@ namespace velmora {
 
 class TfrmMain;
 
-// The About box: product name, version, picture, and the maker's web and mail addresses,
+// The About box: product name, version, the layout and folders in use, picture, and the maker's web and mail addresses,
 // which open through the desktop when clicked. Shown without being modal.
 class TfrmAbout final : public QDialog
 {
@@ -37,6 +37,7 @@ private:
     QLabel* m_image = nullptr;
     QLabel* m_labName = nullptr;
     QLabel* m_labVer = nullptr;
+    QLabel* m_labLayout = nullptr;
     QLabel* m_labWeb = nullptr;
     QLabel* m_labMail = nullptr;
     QPushButton* m_butClose = nullptr;

@@ -123,8 +123,8 @@ void TfrmAccountSet::FormShow()
     m_edUser->setEditText(QString());
     m_edPass->clear();
     // An import cut off by a crash left the account only as its backup: bring it back first.
-    RecoverUnfinishedImports(m_main.ProgramDir());
-    for (const std::string& name : ListAccounts(m_main.ProgramDir())) {
+    RecoverUnfinishedImports(m_main.UserFilesDir());
+    for (const std::string& name : ListAccounts(m_main.UserFilesDir())) {
         m_edUser->addItem(FromCodePage(name));
     }
     m_edUser->setCurrentIndex(-1); // no name preselected
@@ -213,7 +213,7 @@ void TfrmAccountSet::butNewClick()
         return;
     }
     TAccount& account = m_main.Account();
-    const NameTrouble trouble = FindNameTrouble(m_main.ProgramDir(), account.Name);
+    const NameTrouble trouble = FindNameTrouble(m_main.UserFilesDir(), account.Name);
     // An account in other letter case would be this very account on a disk that ignores case.
     if (FileExists(m_main.AccountFile(kAccountExtension)) || trouble == NameTrouble::OtherCase) {
         m_main.ShowMessageBox(m_main.Message("const_is_user") + QLatin1Char('\r') + m_main.Message("const_new_name"),
@@ -255,7 +255,7 @@ void TfrmAccountSet::butHintClick()
     }
     std::string hint;
     try {
-        hint = ReadAccountHint(m_main.ProgramDir(), *name);
+        hint = ReadAccountHint(m_main.UserFilesDir(), *name);
     } catch (const std::exception& failure) {
         m_main.ReportFailure(failure);
         return;

@@ -104,7 +104,7 @@ void TfrmUser::FormShow()
     m_edPass2->setText(m_edPass1->text());
     std::string hint;
     try {
-        hint = ReadAccountHint(m_main.ProgramDir(), account.Name);
+        hint = ReadAccountHint(m_main.UserFilesDir(), account.Name);
     } catch (const std::exception& failure) {
         m_main.ReportFailure(failure);
     }
@@ -115,9 +115,9 @@ void TfrmUser::FormShow()
 bool TfrmUser::CheckFields(const std::string& name)
 {
     const std::string& oldName = m_main.Account().Name;
-    const NameTrouble trouble = FindNameTrouble(m_main.ProgramDir(), name, oldName);
+    const NameTrouble trouble = FindNameTrouble(m_main.UserFilesDir(), name, oldName);
     // An account in other letter case would be this very account on a disk that ignores case.
-    if ((name != oldName && FileExists(AccountFilePath(m_main.ProgramDir(), name, kAccountExtension))) ||
+    if ((name != oldName && FileExists(AccountFilePath(m_main.UserFilesDir(), name, kAccountExtension))) ||
         trouble == NameTrouble::OtherCase) {
         m_main.ShowMessageBox(m_main.Message("const_is_user") + QLatin1Char('\r') + m_main.Message("const_new_name"),
                               MessageKind::Warning);
@@ -160,8 +160,8 @@ void TfrmUser::butOkClick()
     }
     // The new files are written; only now do the old ones go, so a failure above never
     // leaves the account without files.
-    if (!SameAccountFiles(m_main.ProgramDir(), *name, oldName)) {
-        const std::vector<std::filesystem::path> left = DeleteAccountFiles(m_main.ProgramDir(), oldName);
+    if (!SameAccountFiles(m_main.UserFilesDir(), *name, oldName)) {
+        const std::vector<std::filesystem::path> left = DeleteAccountFiles(m_main.UserFilesDir(), oldName);
         if (!left.empty()) {
             ReportFilesLeft(m_main, left);
         }
@@ -182,8 +182,8 @@ bool TfrmUser::SaveUnderNewName(std::string name, std::string password)
     // A new name's files may be half written (the account file without its settings): they go,
     // and the old files, still there, stay in use, so a later save cannot make a second account.
     const auto keepOldName = [&] {
-        if (!SameAccountFiles(m_main.ProgramDir(), account.Name, oldName)) {
-            DeleteAccountFiles(m_main.ProgramDir(), account.Name);
+        if (!SameAccountFiles(m_main.UserFilesDir(), account.Name, oldName)) {
+            DeleteAccountFiles(m_main.UserFilesDir(), account.Name);
         }
         account.Name = std::move(oldName);
         account.Password = std::move(oldPassword);
@@ -209,7 +209,7 @@ bool TfrmUser::StoreHint(const std::string& name)
     if (!hint) {
         return false;
     }
-    const std::filesystem::path file = AccountFilePath(m_main.ProgramDir(), name, kHintExtension);
+    const std::filesystem::path file = AccountFilePath(m_main.UserFilesDir(), name, kHintExtension);
     try {
         if (hint->empty()) {
             std::error_code error;

@@ -53,7 +53,7 @@ void ExportCommands::mTextClick()
     std::string text;
     try {
         text = TextExport(m_main.Account(), Options(), ExportTexts(m_main.Lang()), m_moment());
-        WriteExportFile(file, text, UsersDirectory(m_main.ProgramDir()));
+        WriteExportFile(file, text, UsersDirectory(m_main.UserFilesDir()));
     } catch (const ExportRefused&) {
         m_main.ShowMessageBox(m_main.Message("const_exp_users"), MessageKind::Error);
     } catch (const std::exception&) {

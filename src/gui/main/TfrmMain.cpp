@@ -1,7 +1,9 @@
 #include "gui/main/TfrmMain.h"
 
+#include "ProgramInfo.h"
 #include "core/account/AccountDirectory.h"
 #include "core/account/AccountFilesWriter.h"
+#include "core/os/FileExists.h"
 #include "core/vault/ListRows.h"
 #include "gui/browser/QuickJump.h"
 #include "gui/commands/CommandTable.h"
@@ -96,7 +98,7 @@ TfrmMain::TfrmMain(Platform platform, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowIcon(ApplicationIcon());
-    setWindowTitle(QLatin1String(kApplicationTitle));
+    setWindowTitle(ApplicationTitle());
     m_account.OnChange = [this] { AccountChanged(); };
 
     m_commands =
@@ -393,16 +395,21 @@ QAction* TfrmMain::Action(const char* name) const
 
 std::filesystem::path TfrmMain::AccountFile(std::string_view extension) const
 {
-    return AccountFilePath(m_programDir, m_account.Name, extension);
+    return AccountFilePath(m_folders.userFiles, m_account.Name, extension);
 }
 
-void TfrmMain::FormShow(const std::filesystem::path& programDir)
+void TfrmMain::FormShow(const ProgramFolders& folders)
 {
-    m_programDir = programDir;
+    m_folders = folders;
     m_language->StartUp();
     if (m_accountDialog != nullptr) {
         m_platform.dialogs.RunModal(*m_accountDialog);
     }
+}
+
+QString ApplicationTitle()
+{
+    return QStringLiteral("Velmora ") + QLatin1String(kVersion);
 }
 
 QString TfrmMain::Message(std::string_view key) const
@@ -547,7 +554,7 @@ void TfrmMain::AccountChanged()
 
 bool TfrmMain::SaveAccount(ForeignSave foreignSave)
 {
-    AccountFilesWriter writer(m_programDir, m_account.Name);
+    AccountFilesWriter writer(m_folders.userFiles, m_account.Name);
     const std::optional<FileIdentity> onDisk = writer.AccountFileIdentity();
     if (onDisk && m_accountFileIdentity && *onDisk != *m_accountFileIdentity &&
         (foreignSave == ForeignSave::Keep ||
@@ -563,7 +570,7 @@ bool TfrmMain::SaveAccount(ForeignSave foreignSave)
 
 void TfrmMain::SaveSettingsFile()
 {
-    AccountFilesWriter writer(m_programDir, m_account.Name);
+    AccountFilesWriter writer(m_folders.userFiles, m_account.Name);
     writer.StageSettings(SettingsFileText(Settings(), m_account.Password));
     writer.Commit();
 }
@@ -712,7 +719,7 @@ void TfrmMain::BuildPopupMenus()
 
 void TfrmMain::UpdateMainCaption()
 {
-    setWindowTitle(QLatin1String(kApplicationTitle) + QStringLiteral(" - ") + FromCodePage(m_account.Name));
+    setWindowTitle(ApplicationTitle() + QStringLiteral(" - ") + FromCodePage(m_account.Name));
 }
 
 AccountSettings TfrmMain::Settings() const
@@ -731,8 +738,7 @@ void TfrmMain::SetSettings(const AccountSettings& settings)
 bool TfrmMain::LoadSettings()
 {
     const std::filesystem::path file = AccountFile(kSettingsExtension);
-    std::error_code error;
-    if (!std::filesystem::exists(file, error)) {
+    if (!FileExists(file)) {
         return false;
     }
     AccountSettings settings = Settings();
@@ -751,8 +757,7 @@ bool TfrmMain::LoadSettings()
 void TfrmMain::LoadAndApplySettings()
 {
     const bool complete = LoadSettings();
-    std::error_code error;
-    const bool exists = std::filesystem::exists(AccountFile(kSettingsExtension), error);
+    const bool exists = FileExists(AccountFile(kSettingsExtension));
     if (exists) {
         ApplySettings();
     }
@@ -798,7 +803,7 @@ void TfrmMain::ApplySettings()
     m_panFind->setVisible(look.findPanel);
     // The language files are known from the start-up sequence on; the language also sets the
     // record list's column captions for the layout.
-    if (!m_programDir.empty()) {
+    if (!m_folders.programFiles.empty()) {
         m_language->ApplyLanguage();
         UpdateMainCaption();
     }
@@ -870,7 +875,7 @@ void TfrmMain::ShellOpen(const QString& target)
 
 void TfrmMain::ShowHelp()
 {
-    ShellOpen(QString::fromStdU16String((m_programDir / "Help" / "Help.eng.htm").u16string()));
+    ShellOpen(QString::fromStdU16String((m_folders.programFiles / "Help" / "Help.eng.htm").u16string()));
 }
 
 const TRecType* TfrmMain::SelectedRecord() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/account/ProgramFolders.h"
 #include "core/os/AtomicFile.h"
 #include "core/settings/AccountSettings.h"
 #include "core/settings/IniLang.h"
@@ -36,7 +37,7 @@ class TfrmOptions;
 
 // The main window: the folder list on the left, the records of the current folder on the
 // right, the tool bar, the quick-jump boxes and the status bar. It owns the one account of the
-// run, the program directory, the language document in use and the account's settings.
+// run, the program's folders, the language document in use and the account's settings.
 class TfrmMain final : public QMainWindow
 {
     Q_OBJECT
@@ -59,15 +60,19 @@ public:
     void SetSettings(const AccountSettings& settings);
     // The interface language: the chosen language file and its application to the forms.
     InterfaceLanguage& Language() { return *m_language; }
-    const std::filesystem::path& ProgramDir() const { return m_programDir; }
+    const ProgramFolders& Folders() const { return m_folders; }
+    // Default.lng, Languages/ and Help/.
+    const std::filesystem::path& ProgramFilesDir() const { return m_folders.programFiles; }
+    // Users/ and DefName.lng.
+    const std::filesystem::path& UserFilesDir() const { return m_folders.userFiles; }
     std::filesystem::path AccountFile(std::string_view extension) const;
 
     // The form shown modally by the start-up sequence (and again by switching account).
     void SetAccountDialog(QDialog* dialog) { m_accountDialog = dialog; }
 
-    // The start-up sequence: the program directory, the interface language, then the account
+    // The start-up sequence: the program's folders, the interface language, then the account
     // dialog, modally.
-    void FormShow(const std::filesystem::path& programDir);
+    void FormShow(const ProgramFolders& folders);
 
     // A message text of the language in use, by key.
     QString Message(std::string_view key) const;
@@ -170,7 +175,7 @@ private:
     // not laid out yet have no width of their own to read.
     std::array<std::int32_t, 6> m_listWidths{};
     IniLang m_lang;
-    std::filesystem::path m_programDir;
+    ProgramFolders m_folders{};
     QDialog* m_accountDialog = nullptr;
     int ChangingFolderIndex = -1;
     // The record list shows a folder's records (its count is in the status bar).
@@ -197,6 +202,6 @@ private:
 };
 
 // "Velmora 3.1": the application title and the start of the main window's caption.
-inline constexpr const char* kApplicationTitle = "Velmora 3.1";
+QString ApplicationTitle();
 
 } // namespace velmora

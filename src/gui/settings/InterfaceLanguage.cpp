@@ -36,7 +36,7 @@ bool InterfaceLanguage::ApplyLanguage()
     try {
         // A chosen file that was deleted since falls back to Default.lng, so no message is
         // ever shown without its text.
-        m_main.Lang().SetDocument(OpenChosenLanguageFile(m_main.ProgramDir(), m_lanFile));
+        m_main.Lang().SetDocument(OpenChosenLanguageFile(m_main.ProgramFilesDir(), m_lanFile));
         TranslateForms(ExistingForms(), m_main.Lang());
         SetColumnCaption(*m_main.FolderList(), 0, m_main.Message("const_folders_cap"));
         m_main.BuildPopupMenus();
@@ -74,13 +74,13 @@ void InterfaceLanguage::SetLanguageFile(const std::filesystem::path& path)
         m_lanFile = previous;
         return;
     }
-    WriteLanguageChoice(m_main.ProgramDir(), m_lanFile); // a failed write keeps the earlier choice
+    WriteLanguageChoice(m_main.UserFilesDir(), m_lanFile); // a failed write keeps the earlier choice
 }
 
 void InterfaceLanguage::LoadLanguageChoice()
 {
     ApplyLanguage();
-    m_lanFile = ReadLanguageChoice(m_main.ProgramDir(), m_lanFile);
+    m_lanFile = ReadLanguageChoice(m_main.UserFilesDir(), m_lanFile);
 }
 
 void InterfaceLanguage::StartUp()
@@ -98,7 +98,7 @@ void InterfaceLanguage::mEngClick()
 void InterfaceLanguage::mLanSelectClick()
 {
     const std::optional<QString> file = m_main.Services().files.OpenFile(
-        QString(), PathQText(m_main.ProgramDir() / kLanguagesDirectoryName), m_main.Message("const_lng_fil"));
+        QString(), PathQText(m_main.ProgramFilesDir() / kLanguagesDirectoryName), m_main.Message("const_lng_fil"));
     if (file && !file->isEmpty()) {
         SetLanguageFile(file->toStdU16String());
     }

@@ -342,6 +342,10 @@ private slots:
         QVERIFY(!about.isModal());
         QCOMPARE(about.findChild<QLabel*>(QStringLiteral("labName"))->text(), QStringLiteral("Velmora"));
         QCOMPARE(about.findChild<QLabel*>(QStringLiteral("labVer"))->text(), Text("const_ver") + QStringLiteral("3.1"));
+        const QString dir = QString::fromStdString(S().program.dir.Path().string());
+        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("labLayout"))->text(),
+                 Text("const_layout_portable") + QLatin1Char('\n') + Text("const_program_files") + dir +
+                     QLatin1Char('\n') + Text("const_user_files") + dir);
         QVERIFY(!about.findChild<QLabel*>(QStringLiteral("Image1"))->pixmap().isNull());
         auto* web = about.findChild<QLabel*>(QStringLiteral("labWeb"));
         auto* mail = about.findChild<QLabel*>(QStringLiteral("labMail"));

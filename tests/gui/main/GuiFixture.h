@@ -35,7 +35,7 @@ struct Program
     {
         main->SetAccountDialog(accountSet.get());
         platform.modalScripts.push_back(std::move(script));
-        main->FormShow(dir.Path());
+        main->FormShow(PortableFolders(dir.Path()));
     }
 
     // Changes the account's settings, without showing them on the main window yet.
@@ -47,7 +47,7 @@ struct Program
     }
 
     // Only the language, for tests of the main window alone.
-    void LoadLanguage() { main->FormShow(dir.Path()); }
+    void LoadLanguage() { main->FormShow(PortableFolders(dir.Path())); }
 
     std::filesystem::path File(const std::string& name, std::string_view extension) const
     {

@@ -325,7 +325,7 @@ private slots:
         QCOMPARE(ReadLanguageChoice(Dir(), {}), Russian());
         {
             TfrmMain restarted(m_program->platform.Services());
-            restarted.FormShow(Dir());
+            restarted.FormShow(PortableFolders(Dir()));
             VerifyRussian(restarted);
         }
 
@@ -335,8 +335,28 @@ private slots:
         QCOMPARE(ReadLanguageChoice(Dir(), "none"), std::filesystem::path());
         {
             TfrmMain restarted(m_program->platform.Services());
-            restarted.FormShow(Dir());
+            restarted.FormShow(PortableFolders(Dir()));
             VerifyEnglish(restarted);
+        }
+        QCOMPARE(Shown().size(), 0u);
+    }
+
+    void theInstalledLayoutReadsTheProgramFilesAndKeepsTheChoiceWithThePerson()
+    {
+        test::TempDir person;
+        const ProgramFolders installed{ProgramLayout::Installed, Dir(), person.Path()};
+        m_main->FormShow(installed);
+        VerifyEnglish(*m_main);
+
+        m_program->platform.files.push_back(QString::fromStdU16String(Russian().u16string()));
+        m_main->findChild<QAction*>(QStringLiteral("mLanSelect"))->trigger();
+        VerifyRussian(*m_main);
+        QCOMPARE(ReadLanguageChoice(person.Path(), {}), Russian());
+        QVERIFY(!std::filesystem::exists(Dir() / kLanguageChoiceFileName));
+        {
+            TfrmMain restarted(m_program->platform.Services());
+            restarted.FormShow(installed);
+            VerifyRussian(restarted);
         }
         QCOMPARE(Shown().size(), 0u);
     }
