@@ -20,6 +20,7 @@ const CommandSpec kCommands[] = {
     {"mChangeUser", "Сменить аккаунт", QKeySequence(Qt::CTRL | Qt::Key_U)},
     {"mAcc", "аккаунт", {}},
     {"mFol", "папка", {}},
+    {"mImportForeign", "из другого менеджера паролей…", {}},
     {"mText", "в текстовый файл", {}},
     {"MicrosoftExcel1", "в Microsoft Excel", {}},
     {"MicrosoftWord1", "в Microsoft Word", {}},

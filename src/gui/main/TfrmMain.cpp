@@ -163,6 +163,7 @@ void TfrmMain::BuildMenus()
     QMenu* import = submenu(account, "mImport", QStringLiteral("Импорт"));
     item(import, "mAcc");
     item(import, "mFol");
+    item(import, "mImportForeign");
     QMenu* exportMenu = submenu(account, "mExport", QStringLiteral("Экспорт"));
     item(exportMenu, "mText");
     item(exportMenu, "MicrosoftExcel1");

@@ -1,6 +1,7 @@
 #include "gui/program/DesktopProgram.h"
 
 #include "gui/account/BackupCommands.h"
+#include "gui/account/ForeignImportCommand.h"
 #include "gui/account/SessionControl.h"
 #include "gui/account/TfrmAccountSet.h"
 #include "gui/browser/EditingCommands.h"
@@ -23,6 +24,7 @@ DesktopProgram::DesktopProgram(Platform platform, AutomationService& automation,
     m_record = std::make_unique<TfrmRecord>(*m_main, *m_passGen);
     m_editing = std::make_unique<EditingCommands>(*m_main, *m_folder, *m_record, *m_passGen);
     m_backups = std::make_unique<BackupCommands>(*m_main);
+    m_foreignImport = std::make_unique<ForeignImportCommand>(*m_main);
     m_exports = std::make_unique<ExportCommands>(*m_main, automation);
     m_session = std::make_unique<SessionControl>(*m_main, *m_accountSet, tray);
     m_find = std::make_unique<TfrmFind>(*m_main, *m_record);

@@ -10,6 +10,7 @@ class AutomationService;
 class BackupCommands;
 class EditingCommands;
 class ExportCommands;
+class ForeignImportCommand;
 class SessionControl;
 class TfrmAccountSet;
 class TfrmFind;
@@ -42,6 +43,7 @@ private:
     std::unique_ptr<TfrmRecord> m_record;
     std::unique_ptr<EditingCommands> m_editing;
     std::unique_ptr<BackupCommands> m_backups;
+    std::unique_ptr<ForeignImportCommand> m_foreignImport;
     std::unique_ptr<ExportCommands> m_exports;
     std::unique_ptr<SessionControl> m_session;
     std::unique_ptr<TfrmFind> m_find;
