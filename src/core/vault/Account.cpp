@@ -194,7 +194,11 @@ const TRecType& TFolderType::AppendRecord(TRecType record)
     }
     const RecordId id = NewRecordId();
     record.Key = RecordKey(id);
-    m_ids.reserve(m_ids.size() + 1); // so the push below cannot fail after the record's
+    // Room first, so the push below cannot fail after the record's; doubling, as a push would,
+    // since growing by one each time copies the whole list on every record.
+    if (m_ids.size() == m_ids.capacity()) {
+        m_ids.reserve(std::max<std::size_t>(16, m_ids.capacity() * 2));
+    }
     m_records.push_back(std::move(record));
     m_ids.push_back(id);
     return m_records.back();

@@ -1,6 +1,7 @@
 #include "core/vault/AesNi.h"
 
 #include <atomic>
+#include <cpuid.h>
 #include <cstring>
 #include <immintrin.h>
 #include <openssl/crypto.h>
@@ -42,6 +43,16 @@ __attribute__((target("aes,sse4.1"))) void StoreKey(Aes192RoundKeys& keys, int i
     _mm_store_si128(reinterpret_cast<__m128i*>(keys.bytes.data()) + index, key);
 }
 
+// Not every compiler's __builtin_cpu_supports knows "vaes": read it from CPUID leaf 7 (ECX bit 9).
+bool CpuHasVaes()
+{
+    unsigned eax = 0;
+    unsigned ebx = 0;
+    unsigned ecx = 0;
+    unsigned edx = 0;
+    return __get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx) != 0 && (ecx & (1U << 9)) != 0;
+}
+
 } // namespace
 
 bool CpuHasAesNi()
@@ -62,8 +73,8 @@ void ForcePortableAes(bool portable)
 
 bool WideAesInUse()
 {
-    static const bool has = CpuHasAesNi() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                            __builtin_cpu_supports("vaes");
+    static const bool has =
+        CpuHasAesNi() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && CpuHasVaes();
     return has && !g_forceNarrow.load(std::memory_order_relaxed);
 }
 
