@@ -1,26 +1,22 @@
 #include "gui/settings/TfrmOptions.h"
 
-#include "core/account/AccountDirectory.h"
 #include "gui/main/TfrmMain.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/FormButton.h"
 #include "gui/widgets/Pictures.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShowEvent>
 #include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
-#include <filesystem>
 
 namespace velmora {
 namespace {
