@@ -4,11 +4,12 @@
 //     velmora-screenshot OUTPUT_DIRECTORY
 #include "core/account/AccountDirectory.h"
 #include "gui/account/TfrmAccountSet.h"
+#include "gui/browser/AccountLists.h"
 #include "gui/browser/TfrmFind.h"
 #include "gui/browser/TfrmRecord.h"
+#include "gui/commands/CommandTable.h"
 #include "gui/generator/TfrmPassGen.h"
 #include "gui/main/TfrmMain.h"
-#include "gui/settings/InterfaceLanguage.h"
 #include "gui/settings/TfrmOptions.h"
 #include "gui/widgets/Pictures.h"
 #include "platform/QtPlatform.h"
@@ -72,17 +73,17 @@ public:
         dialog.findChild<QLineEdit*>(QStringLiteral("edPass"))->setText(QStringLiteral("demo password"));
         Save(dialog, m_output + QStringLiteral("/account-dialog.png"));
         dialog.findChild<QPushButton*>(QStringLiteral("butOk"))->click();
-        QTableView* records = m_main->RecordList();
-        m_main->FocusRow(records, 1);
-        m_main->SelectRow(records, 1);
+        QTableView* records = m_main->Lists().RecordList();
+        AccountLists::FocusRow(records, 1);
+        AccountLists::SelectRow(records, 1);
         records->setFocus();
         Save(*m_main, m_output + QStringLiteral("/main-window.png"));
-        m_main->Options().Edit(m_main->Settings());
+        m_main->Options().Edit(m_main->Session().Settings());
         m_main->Options().show();
         Save(m_main->Options(), m_output + QStringLiteral("/options-dialog.png"));
         m_main->Options().hide();
         SaveSearchWindow();
-        m_main->Language().SetLanguageFile(m_main->ProgramFilesDir() / "Languages" / "Russian.lng");
+        m_main->Session().SetLanguageFile(m_main->Session().ProgramFilesDir() / "Languages" / "Russian.lng");
         Save(*m_main, m_output + QStringLiteral("/main-window-russian.png"));
         m_find->mAdvSearchClick();
         Save(*m_find, m_output + QStringLiteral("/search-window-russian.png"));
@@ -155,13 +156,14 @@ int main(int argc, char** argv)
     QtPlatform qt;
     ScreenshotDialogs dialogs(output);
     const Platform services = qt.Services();
-    TfrmMain frmMain(Platform{services.messages, services.input, services.files, services.clipboard, services.shell,
-                              services.counter, dialogs, services.fontColorDialogs});
-    TfrmAccountSet frmAccountSet(frmMain);
+    AccountSession session(Platform{services.messages, services.input, services.files, services.clipboard,
+                                    services.shell, services.counter, dialogs, services.fontColorDialogs});
+    TfrmMain frmMain(session);
+    TfrmAccountSet frmAccountSet(session, frmMain.Lists(), frmMain);
     frmMain.SetAccountDialog(&frmAccountSet);
-    TfrmPassGen frmPassGen(frmMain);
-    TfrmRecord frmRecord(frmMain, frmPassGen);
-    TfrmFind frmFind(frmMain, frmRecord);
+    TfrmPassGen frmPassGen(session, frmMain);
+    TfrmRecord frmRecord(session, frmMain.Lists(), frmMain, frmPassGen);
+    TfrmFind frmFind(session, frmMain.Lists(), frmMain.Commands(), frmMain, frmRecord);
     dialogs.SetMainWindow(&frmMain);
     dialogs.SetSearchWindow(&frmFind);
     SaveIconSheet(output + QStringLiteral("/icons.png"));

@@ -3,9 +3,9 @@
 #include "core/os/AtomicFile.h"
 #include "core/os/ProcessHardening.h"
 #include "gui/account/TfrmAccountSet.h"
-#include "gui/main/EndOnSignal.h"
 #include "gui/main/TfrmMain.h"
 #include "gui/program/DesktopProgram.h"
+#include "gui/session/EndOnSignal.h"
 #include "gui/widgets/Pictures.h"
 #include "platform/AutomationDesktop.h"
 #include "platform/DisplayCheck.h"
@@ -51,7 +51,7 @@ int main(int argc, char** argv)
     DesktopProgram program(platform.Services(), *automation, tray);
     // A locked program may show no window at all; every way out ends the program explicitly.
     QApplication::setQuitOnLastWindowClosed(false);
-    EndOnSignal endOnSignal(program.Main());
+    EndOnSignal endOnSignal(program.Session());
 
     TfrmMain& frmMain = program.Main();
     QObject::connect(&instance, &SingleInstance::RaiseRequested, &frmMain, [&frmMain] {

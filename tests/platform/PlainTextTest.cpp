@@ -124,12 +124,12 @@ private slots:
     {
         Program program;
         TfrmMain& main = *program.main;
-        TfrmPassGen passGen(main);
-        TfrmFolder folder(main);
-        TfrmRecord record(main, passGen);
-        TfrmFind find(main, record);
+        TfrmPassGen passGen(main.Session(), main);
+        TfrmFolder folder(main.Session(), main.Lists(), main);
+        TfrmRecord record(main.Session(), main.Lists(), main, passGen);
+        TfrmFind find(main.Session(), main.Lists(), main.Commands(), main, record);
         ScriptedTray tray;
-        SessionControl session(main, *program.accountSet, tray);
+        SessionControl session(main.Session(), main.Lists(), main.Commands(), main, *program.accountSet, tray);
         program.LoadLanguage();
         QStringList notPlain;
         int labels = 0;

@@ -4,8 +4,9 @@
 #include "core/account/AccountDirectory.h"
 #include "core/os/FileExists.h"
 #include "core/vault/FolderCopy.h"
+#include "gui/browser/AccountLists.h"
 #include "gui/commands/CommandTable.h"
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 
 #include <QAction>
 #include <QTableView>
@@ -21,39 +22,40 @@ std::filesystem::path ToPath(const QString& file)
 
 } // namespace
 
-BackupCommands::BackupCommands(TfrmMain& main) : QObject(&main), m_main(main)
+BackupCommands::BackupCommands(AccountSession& session, AccountLists& lists, CommandTable& commands, QObject* parent)
+    : QObject(parent), m_session(session), m_lists(lists)
 {
-    m_main.Commands().Bind("mSaveAccDisk", *this, [this] { mSaveAccDiskClick(); });
-    m_main.Commands().Bind("mSaveFolder", *this, [this] { mSaveFolderClick(); });
-    m_main.Commands().Bind("mAcc", *this, [this] { mAccClick(); });
-    m_main.Commands().Bind("mFol", *this, [this] { mFolClick(); });
+    commands.Bind("mSaveAccDisk", *this, [this] { mSaveAccDiskClick(); });
+    commands.Bind("mSaveFolder", *this, [this] { mSaveFolderClick(); });
+    commands.Bind("mAcc", *this, [this] { mAccClick(); });
+    commands.Bind("mFol", *this, [this] { mFolClick(); });
 }
 
 void BackupCommands::ShowError(const char* key)
 {
-    m_main.ShowMessageBox(m_main.Message(key), MessageKind::Error);
+    m_session.ShowMessageBox(m_session.Message(key), MessageKind::Error);
 }
 
 void BackupCommands::RefillLists()
 {
-    m_main.FillFolderList(false);
-    m_main.FillRecordList(false);
+    m_lists.FillFolderList(false);
+    m_lists.FillRecordList(false);
 }
 
 void BackupCommands::mSaveAccDiskClick()
 {
-    TAccount& account = m_main.Account();
-    const std::optional<QString> chosen =
-        m_main.Services().files.BrowseFolder(m_main.FormatMessage("const_choose_folder", {account.Name}), QString());
+    TAccount& account = m_session.Account();
+    const std::optional<QString> chosen = m_session.Services().files.BrowseFolder(
+        m_session.FormatMessage("const_choose_folder", {account.Name}), QString());
     if (!chosen) {
         return;
     }
     try {
         // Kept another program's save instead: nothing of ours to copy.
-        if (!m_main.SaveAccount()) {
+        if (!m_session.SaveAccount()) {
             return;
         }
-        CopyAccountFiles(m_main.UserFilesDir(), account.Name, ToPath(*chosen));
+        CopyAccountFiles(m_session.UserFilesDir(), account.Name, ToPath(*chosen));
     } catch (const std::exception&) {
         ShowError("const_err_save");
     }
@@ -61,16 +63,16 @@ void BackupCommands::mSaveAccDiskClick()
 
 void BackupCommands::mSaveFolderClick()
 {
-    const int row = m_main.SelectedRow(m_main.FolderList());
+    const int row = m_lists.SelectedRow(m_lists.FolderList());
     if (row < 0) {
-        m_main.ShowMessageBox(m_main.Message("const_forgot_folder"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_forgot_folder"), MessageKind::Information);
         return;
     }
-    TAccount& account = m_main.Account();
+    TAccount& account = m_session.Account();
     const auto index = static_cast<std::size_t>(row);
     const std::optional<QString> chosen =
-        m_main.Services().files.SaveFile(m_main.FormatMessage("const_exp_folder", {account.Folder(index).Name}),
-                                         QString(), QString(), m_main.Message("const_exp_folder_filter"));
+        m_session.Services().files.SaveFile(m_session.FormatMessage("const_exp_folder", {account.Folder(index).Name}),
+                                            QString(), QString(), m_session.Message("const_exp_folder_filter"));
     if (!chosen) {
         return;
     }
@@ -78,8 +80,8 @@ void BackupCommands::mSaveFolderClick()
     if (!file.has_extension()) {
         file += ".vmf";
     }
-    if (FileExists(file) &&
-        m_main.Services().messages.AskYesNo(QLatin1Char('\r') + m_main.Message("const_overwrite")) != Answer::Yes) {
+    if (FileExists(file) && m_session.Services().messages.AskYesNo(
+                                QLatin1Char('\r') + m_session.Message("const_overwrite")) != Answer::Yes) {
         return;
     }
     try {
@@ -91,34 +93,34 @@ void BackupCommands::mSaveFolderClick()
 
 void BackupCommands::mAccClick()
 {
-    const QString caption = m_main.Message("const_imp_acc");
-    const QString filter = m_main.Message("const_imp_acc_filter");
+    const QString caption = m_session.Message("const_imp_acc");
+    const QString filter = m_session.Message("const_imp_acc_filter");
     try {
         // The import replaces what is open: not without our changes saved first.
-        if (!m_main.SaveAccount()) {
+        if (!m_session.SaveAccount()) {
             return;
         }
     } catch (const std::exception&) {
         ShowError("const_err_imp");
         return;
     }
-    const std::optional<QString> chosen = m_main.Services().files.OpenFile(caption, QString(), filter);
+    const std::optional<QString> chosen = m_session.Services().files.OpenFile(caption, QString(), filter);
     if (!chosen || !FileExists(ToPath(*chosen))) {
         return;
     }
     const std::filesystem::path imported = ToPath(*chosen);
-    if (m_main.Services().messages.AskYesNo(QLatin1Char('\r') + m_main.Message("const_war")) != Answer::Yes) {
+    if (m_session.Services().messages.AskYesNo(QLatin1Char('\r') + m_session.Message("const_war")) != Answer::Yes) {
         return;
     }
     // Without an exact backup the previous account could not be brought back: touch nothing.
     try {
-        MakeImportBackup(m_main.UserFilesDir(), m_main.Account().Name);
+        MakeImportBackup(m_session.UserFilesDir(), m_session.Account().Name);
     } catch (const std::exception&) {
         ShowError("const_err_imp");
         return;
     }
-    const ReadResult result = m_main.Account().LoadFromFile(imported);
-    emit AccountReplaced();
+    const ReadResult result = m_session.Account().LoadFromFile(imported);
+    m_session.AccountCleared(); // nothing found in the account before still stands
     RefillLists();
     switch (result) {
     case ReadResult::Ok:
@@ -141,16 +143,16 @@ void BackupCommands::mAccClick()
 void BackupCommands::KeepOrRestore(const std::filesystem::path& imported)
 {
     try {
-        m_main.SaveAccount();
+        m_session.SaveAccount();
     } catch (const std::exception&) {
         PutBackPrevious();
         return;
     }
-    if (m_main.Account().FolderCount() > 0) {
-        m_main.FocusRow(m_main.FolderList(), 0);
-        m_main.SelectRow(m_main.FolderList(), 0);
+    if (m_session.Account().FolderCount() > 0) {
+        m_lists.FocusRow(m_lists.FolderList(), 0);
+        m_lists.SelectRow(m_lists.FolderList(), 0);
     }
-    if (m_main.Services().messages.AskYesNo(m_main.Message("const_restore")) == Answer::No) {
+    if (m_session.Services().messages.AskYesNo(m_session.Message("const_restore")) == Answer::No) {
         KeepImport(imported);
     } else {
         RestoreBackup();
@@ -160,33 +162,34 @@ void BackupCommands::KeepOrRestore(const std::filesystem::path& imported)
 void BackupCommands::KeepImport(const std::filesystem::path& imported)
 {
     try {
-        RemoveImportBackup(m_main.UserFilesDir(), m_main.Account().Name);
-        if (BringImportCompanions(imported, m_main.UserFilesDir(), m_main.Account().Name)) {
-            m_main.LoadAndApplySettings();
-            m_main.FillFolderList(true);
-            m_main.FillRecordList(true);
+        RemoveImportBackup(m_session.UserFilesDir(), m_session.Account().Name);
+        if (BringImportCompanions(imported, m_session.UserFilesDir(), m_session.Account().Name)) {
+            m_session.LoadAndApplySettings();
+            m_lists.FillFolderList(true);
+            m_lists.FillRecordList(true);
         }
     } catch (const std::exception&) {
         ShowError("const_err_imp");
         return;
     }
-    if (m_main.Services().messages.AskYesNo(QLatin1Char('\r') + m_main.Message("const_delete_files")) == Answer::Yes) {
+    if (m_session.Services().messages.AskYesNo(QLatin1Char('\r') + m_session.Message("const_delete_files")) ==
+        Answer::Yes) {
         DeleteImportSources(imported);
     }
 }
 
 void BackupCommands::RestoreBackup()
 {
-    TAccount& account = m_main.Account();
+    TAccount& account = m_session.Account();
     // A backup that cannot be read back is kept and nothing is saved over the account's file.
-    const ReadResult result = account.LoadFromFile(ImportBackupPath(m_main.UserFilesDir(), account.Name));
+    const ReadResult result = account.LoadFromFile(ImportBackupPath(m_session.UserFilesDir(), account.Name));
     if (result != ReadResult::Ok) {
         RefillLists();
         ShowError("const_err_imp");
         return;
     }
     try {
-        m_main.SaveAccount();
+        m_session.SaveAccount();
     } catch (const std::exception&) {
         RefillLists();
         ShowError("const_err_imp");
@@ -194,44 +197,44 @@ void BackupCommands::RestoreBackup()
     }
     RefillLists();
     try {
-        RemoveImportBackup(m_main.UserFilesDir(), account.Name);
+        RemoveImportBackup(m_session.UserFilesDir(), account.Name);
     } catch (const std::exception&) {
         ShowError("const_err_imp");
         return;
     }
-    m_main.ShowMessageBox(m_main.Message("const_acc_restored"), MessageKind::Warning);
+    m_session.ShowMessageBox(m_session.Message("const_acc_restored"), MessageKind::Warning);
 }
 
 void BackupCommands::PutBackPrevious()
 {
-    TAccount& account = m_main.Account();
+    TAccount& account = m_session.Account();
     bool putBack = true;
     try {
-        PutBackImportBackup(m_main.UserFilesDir(), account.Name);
+        PutBackImportBackup(m_session.UserFilesDir(), account.Name);
     } catch (const std::exception&) {
         putBack = false; // the next start puts it back
     }
     // The previous contents show either way, unmodified: they are what the account file holds.
-    account.LoadFromFile(putBack ? m_main.AccountFile(kAccountExtension)
-                                 : ImportBackupPath(m_main.UserFilesDir(), account.Name));
-    m_main.RememberAccountFile();
+    account.LoadFromFile(putBack ? m_session.AccountFile(kAccountExtension)
+                                 : ImportBackupPath(m_session.UserFilesDir(), account.Name));
+    m_session.RememberAccountFile();
     RefillLists();
     ShowError("const_err_imp");
     if (putBack) {
-        m_main.ShowMessageBox(m_main.Message("const_acc_restored"), MessageKind::Warning);
+        m_session.ShowMessageBox(m_session.Message("const_acc_restored"), MessageKind::Warning);
     }
 }
 
 void BackupCommands::mFolClick()
 {
-    TAccount& account = m_main.Account();
+    TAccount& account = m_session.Account();
     // One folder more would not fit the account file's folder index.
     if (account.FolderCount() >= kMaxFolders) {
-        m_main.ShowMessageBox(m_main.Message("const_many_folders"), MessageKind::Warning);
+        m_session.ShowMessageBox(m_session.Message("const_many_folders"), MessageKind::Warning);
         return;
     }
-    const std::optional<QString> chosen = m_main.Services().files.OpenFile(m_main.Message("const_imp_f"), QString(),
-                                                                           m_main.Message("const_imp_f_filter"));
+    const std::optional<QString> chosen = m_session.Services().files.OpenFile(
+        m_session.Message("const_imp_f"), QString(), m_session.Message("const_imp_f_filter"));
     if (!chosen) {
         return;
     }
@@ -249,7 +252,7 @@ void BackupCommands::mFolClick()
     } catch (const std::exception&) {
         ShowError("const_err_imp_f");
     }
-    m_main.FillFolderList(true);
+    m_lists.FillFolderList(true);
 }
 
 } // namespace velmora

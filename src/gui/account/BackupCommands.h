@@ -5,7 +5,9 @@
 
 namespace velmora {
 
-class TfrmMain;
+class AccountLists;
+class AccountSession;
+class CommandTable;
 
 // The account menu's copies and imports: a copy of the account into a folder the user picks, a
 // copy of the selected folder into a folder copy file, and importing either back. The account
@@ -17,17 +19,12 @@ class BackupCommands final : public QObject
 
 public:
     // Connects and enables the menu items mSaveAccDisk, mSaveFolder, mAcc and mFol.
-    explicit BackupCommands(TfrmMain& main);
+    BackupCommands(AccountSession& session, AccountLists& lists, CommandTable& commands, QObject* parent);
 
     void mSaveAccDiskClick();
     void mSaveFolderClick();
     void mAccClick();
     void mFolClick();
-
-signals:
-    // An import read another file into the open account: what showed its records (the search
-    // results, a record open for viewing) must forget them.
-    void AccountReplaced();
 
 private:
     // After a successful read of the imported file: save it, then keep it or put the backup back.
@@ -39,7 +36,8 @@ private:
     void RefillLists();
     void ShowError(const char* key);
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
+    AccountLists& m_lists;
 };
 
 } // namespace velmora

@@ -5,8 +5,9 @@
 #include "core/migrate/KeePassXmlReader.h"
 #include "core/os/AtomicFile.h"
 #include "core/vault/Secret.h"
+#include "gui/browser/AccountLists.h"
 #include "gui/commands/CommandTable.h"
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 
 #include <QStringList>
 #include <filesystem>
@@ -49,22 +50,23 @@ bool IsCsv(const std::filesystem::path& file)
 
 } // namespace
 
-ForeignImportCommand::ForeignImportCommand(TfrmMain& main) : m_main(main)
+ForeignImportCommand::ForeignImportCommand(AccountSession& session, AccountLists& lists, CommandTable& commands)
+    : m_session(session), m_lists(lists)
 {
-    m_main.Commands().Bind("mImportForeign", *this, [this] { mImportForeignClick(); });
+    commands.Bind("mImportForeign", *this, [this] { mImportForeignClick(); });
 }
 
 void ForeignImportCommand::mImportForeignClick()
 {
-    const std::optional<QString> chosen = m_main.Services().files.OpenFile(
-        m_main.Message("const_foreign_imp"), QString(), m_main.Message("const_foreign_filter"));
+    const std::optional<QString> chosen = m_session.Services().files.OpenFile(
+        m_session.Message("const_foreign_imp"), QString(), m_session.Message("const_foreign_filter"));
     if (!chosen) {
         return;
     }
     const std::filesystem::path file(chosen->toStdU16String());
     std::string text = ReadWholeFile(file);
     const WipeOnExit wipeText(text); // the file holds every password in the clear
-    const std::vector<std::string> idNumberNames = IdNumberFieldNames(m_main.Message("const_cap3").toStdString());
+    const std::vector<std::string> idNumberNames = IdNumberFieldNames(m_session.Message("const_cap3").toStdString());
 
     std::optional<ImportedEntries> imported;
     try {
@@ -72,46 +74,47 @@ void ForeignImportCommand::mImportForeignClick()
         imported.emplace(IsCsv(file) ? ReadKeePassCsv(text, std::string(stem.begin(), stem.end()), idNumberNames)
                                      : ReadKeePassXml(text, idNumberNames));
     } catch (const ImportError& error) {
-        m_main.ShowMessageBox(m_main.Message("const_foreign_bad") + QLatin1Char('\r') + QString::fromUtf8(error.what()),
-                              MessageKind::Error);
+        m_session.ShowMessageBox(m_session.Message("const_foreign_bad") + QLatin1Char('\r') +
+                                     QString::fromUtf8(error.what()),
+                                 MessageKind::Error);
         return;
     }
 
-    TAccount& account = m_main.Account();
+    TAccount& account = m_session.Account();
     ImportSummary summary;
     try {
         summary = AddImportedFolders(*imported, account, false);
     } catch (const UnmappableTextError& error) {
-        m_main.ShowMessageBox(m_main.Message("const_foreign_unmappable") + QLatin1Char('\r') +
-                                  PlacesOf(error.Characters()),
-                              MessageKind::Warning);
+        m_session.ShowMessageBox(m_session.Message("const_foreign_unmappable") + QLatin1Char('\r') +
+                                     PlacesOf(error.Characters()),
+                                 MessageKind::Warning);
         return;
     } catch (const TooManyFoldersError&) {
-        m_main.ShowMessageBox(m_main.Message("const_many_folders"), MessageKind::Warning);
+        m_session.ShowMessageBox(m_session.Message("const_many_folders"), MessageKind::Warning);
         return;
     }
     account.MarkChanged();
-    m_main.FillFolderList(true);
-    m_main.FillRecordList(true);
+    m_lists.FillFolderList(true);
+    m_lists.FillRecordList(true);
 
     const LeftOut& leftOut = imported->leftOut;
     const auto count = [](std::size_t number) { return std::to_string(number); };
-    QString report = m_main.FormatMessage("const_foreign_done", {count(summary.folders), count(summary.records)});
+    QString report = m_session.FormatMessage("const_foreign_done", {count(summary.folders), count(summary.records)});
     if (leftOut.historyEntries + leftOut.attachments + leftOut.otherFields + leftOut.recycleBinEntries > 0) {
         report +=
-            QLatin1Char('\r') + m_main.FormatMessage("const_foreign_left_out",
-                                                     {count(leftOut.historyEntries), count(leftOut.attachments),
-                                                      count(leftOut.otherFields), count(leftOut.recycleBinEntries)});
+            QLatin1Char('\r') + m_session.FormatMessage("const_foreign_left_out",
+                                                        {count(leftOut.historyEntries), count(leftOut.attachments),
+                                                         count(leftOut.otherFields), count(leftOut.recycleBinEntries)});
     }
     if (!leftOut.otherColumns.empty()) {
         QStringList columns;
         for (const std::string& column : leftOut.otherColumns) {
             columns << Utf8(column);
         }
-        report += QLatin1Char('\r') + m_main.Message("const_foreign_left_columns") + QLatin1Char(' ') +
+        report += QLatin1Char('\r') + m_session.Message("const_foreign_left_columns") + QLatin1Char(' ') +
                   columns.join(QStringLiteral(", "));
     }
-    m_main.ShowMessageBox(report, MessageKind::Information);
+    m_session.ShowMessageBox(report, MessageKind::Information);
 }
 
 } // namespace velmora

@@ -4,7 +4,9 @@
 
 namespace velmora {
 
-class TfrmMain;
+class AccountLists;
+class AccountSession;
+class CommandTable;
 
 // Account ▸ Import ▸ From another password manager: a KeePass 2 XML or KeePassXC CSV file's
 // groups join the open account as new folders, saved as any other change.
@@ -14,12 +16,13 @@ class ForeignImportCommand final : public QObject
     Q_DISABLE_COPY_MOVE(ForeignImportCommand)
 
 public:
-    explicit ForeignImportCommand(TfrmMain& main);
+    ForeignImportCommand(AccountSession& session, AccountLists& lists, CommandTable& commands);
 
     void mImportForeignClick();
 
 private:
-    TfrmMain& m_main;
+    AccountSession& m_session;
+    AccountLists& m_lists;
 };
 
 } // namespace velmora

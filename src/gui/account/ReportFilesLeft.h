@@ -5,9 +5,9 @@
 
 namespace velmora {
 
-class TfrmMain;
+class AccountSession;
 
 // Shows which files of an account could not be deleted.
-void ReportFilesLeft(TfrmMain& main, const std::vector<std::filesystem::path>& files);
+void ReportFilesLeft(AccountSession& session, const std::vector<std::filesystem::path>& files);
 
 } // namespace velmora

@@ -6,8 +6,9 @@
 #include "gui/account/TfrmAccountSet.h"
 #include "gui/account/TfrmTray.h"
 #include "gui/account/TfrmUser.h"
+#include "gui/browser/AccountLists.h"
 #include "gui/commands/CommandTable.h"
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 #include "gui/settings/TfrmOptions.h"
 #include "gui/widgets/CodePageText.h"
 #include "platform/TrayIcon.h"
@@ -19,24 +20,26 @@
 
 namespace velmora {
 
-SessionControl::SessionControl(TfrmMain& main, TfrmAccountSet& accountDialog, TrayIcon& tray)
-    : m_main(main), m_accountDialog(accountDialog), m_tray(tray), m_endProgram([] { QCoreApplication::exit(0); })
+SessionControl::SessionControl(AccountSession& session, AccountLists& lists, CommandTable& commands, QWidget& window,
+                               TfrmAccountSet& accountDialog, TrayIcon& tray)
+    : m_session(session), m_lists(lists), m_window(window), m_accountDialog(accountDialog), m_tray(tray),
+      m_endProgram([] { QCoreApplication::exit(0); })
 {
-    m_frmUser = std::make_unique<TfrmUser>(main);
-    m_frmAbout = std::make_unique<TfrmAbout>(main, *accountDialog.findChild<QLabel*>(QStringLiteral("Image1")));
+    m_frmUser = std::make_unique<TfrmUser>(session, window);
+    m_frmAbout = std::make_unique<TfrmAbout>(session, *accountDialog.findChild<QLabel*>(QStringLiteral("Image1")));
     m_frmTray = std::make_unique<TfrmTray>(
-        main, TfrmTray::Actions{[this] { RestoreFromTray(); }, [this] { Relock(); }, [this] { ExitFromTray(); }});
+        session, TfrmTray::Actions{[this] { RestoreFromTray(); }, [this] { Relock(); }, [this] { ExitFromTray(); }});
 
-    m_main.Commands().Bind("mChangeUser", *this, [this] { butChooseUserClick(); });
-    m_main.Commands().Bind("mSaveAcc", *this, [this] { mSaveAccClick(); });
-    m_main.Commands().Bind("mDelAcc", *this, [this] { mDelAccClick(); });
-    m_main.Commands().Bind("mTray", *this, [this] { LockToTray(); });
-    m_main.Commands().Bind("mChangePass", *this, [this] { mChangePassClick(); });
-    m_main.Commands().Bind("mAbout", *this, [this] { mAboutClick(); });
-    m_main.Commands().Bind("mContent", *this, [this] { mContentClick(); });
-    m_main.Commands().Bind("mExit", m_main, [this] { m_main.close(); });
+    commands.Bind("mChangeUser", *this, [this] { butChooseUserClick(); });
+    commands.Bind("mSaveAcc", *this, [this] { mSaveAccClick(); });
+    commands.Bind("mDelAcc", *this, [this] { mDelAccClick(); });
+    commands.Bind("mTray", *this, [this] { LockToTray(); });
+    commands.Bind("mChangePass", *this, [this] { mChangePassClick(); });
+    commands.Bind("mAbout", *this, [this] { mAboutClick(); });
+    commands.Bind("mContent", *this, [this] { mContentClick(); });
+    commands.Bind("mExit", *this, [this] { m_window.close(); });
 
-    m_main.installEventFilter(this);
+    m_window.installEventFilter(this);
     m_tray.SetUsedHandler([this] { ActivateFromTray(); });
 }
 
@@ -48,7 +51,7 @@ SessionControl::~SessionControl()
 
 bool SessionControl::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == &m_main && event->type() == QEvent::Close) {
+    if (watched == &m_window && event->type() == QEvent::Close) {
         if (!FormCloseQuery()) {
             event->ignore();
             return true;
@@ -60,23 +63,23 @@ bool SessionControl::eventFilter(QObject* watched, QEvent* event)
 bool SessionControl::SaveReported()
 {
     try {
-        if (!m_main.SaveAccount()) {
+        if (!m_session.SaveAccount()) {
             return false; // the user kept another program's changes on disk
         }
     } catch (const std::exception& failure) {
-        m_main.ReportFailure(failure);
+        m_session.ReportFailure(failure);
         return false;
     }
-    m_main.AccountChanged(); // the modified mark goes
+    m_session.AccountChanged(); // the modified mark goes
     return true;
 }
 
 bool SessionControl::AskSaveChanges()
 {
-    if (!m_main.Account().Modified) {
+    if (!m_session.Account().Modified) {
         return true;
     }
-    switch (m_main.Services().messages.AskYesNoCancel(QLatin1Char('\r') + m_main.Message("const_do_save"))) {
+    switch (m_session.Services().messages.AskYesNoCancel(QLatin1Char('\r') + m_session.Message("const_do_save"))) {
     case Answer::Yes:
         return SaveReported();
     case Answer::No:
@@ -114,10 +117,10 @@ void SessionControl::SwitchAccount(bool ask)
     }
     try {
         ClearAccount();
-        m_main.hide();
-        m_main.Services().dialogs.RunModal(m_accountDialog);
+        m_window.hide();
+        m_session.Services().dialogs.RunModal(m_accountDialog);
     } catch (const std::exception&) {
-        m_main.ShowMessageBox(m_main.Message("const_err_user"), MessageKind::Error);
+        m_session.ShowMessageBox(m_session.Message("const_err_user"), MessageKind::Error);
         m_endProgram();
     }
 }
@@ -128,43 +131,44 @@ void SessionControl::ClearAccount()
     for (QWidget* window : OtherVisibleWindows()) {
         window->close();
     }
-    emit AccountCleared();
-    m_main.ResetSettings(); // auto-save off before anything else happens
-    TAccount& account = m_main.Account();
+    m_session.AccountCleared();
+    m_session.ResetSettings(); // auto-save off before anything else happens
+    TAccount& account = m_session.Account();
     account.Close();
     account.Modified = false;
-    m_main.FillFolderList(false);
-    m_main.FillRecordList(false);
-    m_main.AccountChanged();
+    m_lists.FillFolderList(false);
+    m_lists.FillRecordList(false);
+    m_session.AccountChanged();
 }
 
 void SessionControl::mDelAccClick()
 {
-    TAccount& account = m_main.Account();
+    TAccount& account = m_session.Account();
     const std::string name = account.Name;
-    if (m_main.Services().messages.AskYesNo(m_main.Message("const_delete_account")) != Answer::Yes) {
+    if (m_session.Services().messages.AskYesNo(m_session.Message("const_delete_account")) != Answer::Yes) {
         return;
     }
     // Masked, and as long as a password can be.
-    const std::optional<QString> typed = m_main.Services().input.InputBox(
-        m_main.Message("const_account") + FromCodePage(name), m_main.Message("const_enter_pass"), QString(), true);
+    const std::optional<QString> typed =
+        m_session.Services().input.InputBox(m_session.Message("const_account") + FromCodePage(name),
+                                            m_session.Message("const_enter_pass"), QString(), true);
     if (!typed) {
-        m_main.ShowMessageBox(m_main.Message("const_break_user"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_break_user"), MessageKind::Information);
         return;
     }
     const CodePageBytes password = ToCodePage(*typed);
     if (password.refused || password.bytes != account.Password) {
-        m_main.ShowMessageBox(m_main.Message("const_acc_wrong_pass") + QLatin1Char('\r') +
-                                  m_main.Message("const_cancelled"),
-                              MessageKind::Warning);
+        m_session.ShowMessageBox(m_session.Message("const_acc_wrong_pass") + QLatin1Char('\r') +
+                                     m_session.Message("const_cancelled"),
+                                 MessageKind::Warning);
         return;
     }
-    const std::vector<std::filesystem::path> left = DeleteAccountFiles(m_main.UserFilesDir(), name);
+    const std::vector<std::filesystem::path> left = DeleteAccountFiles(m_session.UserFilesDir(), name);
     if (!left.empty()) {
-        ReportFilesLeft(m_main, left);
+        ReportFilesLeft(m_session, left);
         return;
     }
-    m_main.ShowMessageBox(m_main.FormatMessage("const_acc_deleted", {name}), MessageKind::Information);
+    m_session.ShowMessageBox(m_session.FormatMessage("const_acc_deleted", {name}), MessageKind::Information);
     SwitchAccount(false);
 }
 
@@ -173,7 +177,7 @@ std::vector<QWidget*> SessionControl::OtherVisibleWindows() const
     std::vector<QWidget*> windows;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         const Qt::WindowType type = widget->windowType();
-        if (widget != &m_main && widget != m_frmTray.get() && widget->isVisible() && type != Qt::ToolTip &&
+        if (widget != &m_window && widget != m_frmTray.get() && widget->isVisible() && type != Qt::ToolTip &&
             type != Qt::Popup) {
             windows.push_back(widget);
         }
@@ -183,7 +187,7 @@ std::vector<QWidget*> SessionControl::OtherVisibleWindows() const
 
 void SessionControl::LockToTray()
 {
-    if (m_main.Settings().cbSaveBeforeTray && !SaveReported()) {
+    if (m_session.Settings().cbSaveBeforeTray && !SaveReported()) {
         return; // not locked: the changes are not on disk yet
     }
     m_locked = true;
@@ -192,9 +196,9 @@ void SessionControl::LockToTray()
         m_hiddenByLock.emplace_back(window);
         window->hide();
     }
-    m_main.hide();
+    m_window.hide();
     if (m_tray.IsAvailable()) {
-        m_tray.ShowIcon(m_main.windowTitle().left(kMaxTrayTooltip));
+        m_tray.ShowIcon(m_window.windowTitle().left(kMaxTrayTooltip));
     } else {
         // No notification area to come back from: the unlock dialog is the way back.
         m_frmTray->showNormal();
@@ -206,7 +210,7 @@ void SessionControl::ActivateFromTray()
     if (!m_locked) {
         return;
     }
-    if (!m_main.Settings().cbTray) {
+    if (!m_session.Settings().cbTray) {
         RestoreFromTray();
         return;
     }
@@ -222,19 +226,19 @@ void SessionControl::RestoreFromTray()
 {
     m_tray.RemoveIcon();
     m_locked = false;
-    m_main.show();
+    m_window.show();
     for (const QPointer<QWidget>& window : m_hiddenByLock) {
         if (window) {
             window->show();
         }
     }
     m_hiddenByLock.clear();
-    m_main.UpdateMainCaption();
+    m_session.AccountOpened();
 }
 
 void SessionControl::Relock()
 {
-    m_main.hide();
+    m_window.hide();
     if (!m_tray.IsAvailable()) {
         // Left on the taskbar rather than hidden, so the program can still be reached.
         m_frmTray->showMinimized();
@@ -249,7 +253,7 @@ void SessionControl::ExitFromTray()
 
 void SessionControl::mChangePassClick()
 {
-    m_main.Services().dialogs.RunModal(*m_frmUser);
+    m_session.Services().dialogs.RunModal(*m_frmUser);
 }
 
 void SessionControl::mAboutClick()
@@ -259,7 +263,7 @@ void SessionControl::mAboutClick()
 
 void SessionControl::mContentClick()
 {
-    m_main.ShowHelp();
+    m_session.ShowHelp();
 }
 
 } // namespace velmora

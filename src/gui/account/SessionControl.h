@@ -9,9 +9,11 @@
 
 namespace velmora {
 
+class AccountLists;
+class AccountSession;
+class CommandTable;
 class TfrmAbout;
 class TfrmAccountSet;
-class TfrmMain;
 class TfrmTray;
 class TfrmUser;
 class TrayIcon;
@@ -26,7 +28,8 @@ class SessionControl final : public QObject
     Q_DISABLE_COPY_MOVE(SessionControl)
 
 public:
-    SessionControl(TfrmMain& main, TfrmAccountSet& accountDialog, TrayIcon& tray);
+    SessionControl(AccountSession& session, AccountLists& lists, CommandTable& commands, QWidget& window,
+                   TfrmAccountSet& accountDialog, TrayIcon& tray);
     ~SessionControl() override;
 
     // What ends the program; by default the application's event loop is left.
@@ -52,11 +55,6 @@ public:
     void mAboutClick();
     void mContentClick();
 
-signals:
-    // The account was emptied for a switch or a delete: windows that show parts of it (the
-    // search window's results) forget them now.
-    void AccountCleared();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -69,7 +67,10 @@ private:
     void Relock();
     void ExitFromTray();
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
+    AccountLists& m_lists;
+    // The main window: hidden by a lock, closed by Exit.
+    QWidget& m_window;
     TfrmAccountSet& m_accountDialog;
     TrayIcon& m_tray;
     std::unique_ptr<TfrmUser> m_frmUser;

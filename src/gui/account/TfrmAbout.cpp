@@ -1,7 +1,7 @@
 #include "gui/account/TfrmAbout.h"
 
 #include "ProgramInfo.h"
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 #include "gui/widgets/Pictures.h"
 
 #include <QEvent>
@@ -47,8 +47,8 @@ private:
 
 } // namespace
 
-TfrmAbout::TfrmAbout(TfrmMain& main, const QLabel& picture)
-    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_main(main), m_picture(picture)
+TfrmAbout::TfrmAbout(AccountSession& session, const QLabel& picture)
+    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_session(session), m_picture(picture)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("О программе"));
@@ -128,24 +128,25 @@ void TfrmAbout::showEvent(QShowEvent* event)
 void TfrmAbout::FormShow()
 {
     m_labName->setText(QLatin1String(kProductName));
-    m_labVer->setText(m_main.Message("const_ver") + QLatin1String(kVersion));
-    const ProgramFolders& folders = m_main.Folders();
+    m_labVer->setText(m_session.Message("const_ver") + QLatin1String(kVersion));
+    const ProgramFolders& folders = m_session.Folders();
     const char* layoutKey =
         folders.layout == ProgramLayout::Portable ? "const_layout_portable" : "const_layout_installed";
-    m_labLayout->setText(m_main.Message(layoutKey) + QLatin1Char('\n') + m_main.Message("const_program_files") +
+    m_labLayout->setText(m_session.Message(layoutKey) + QLatin1Char('\n') + m_session.Message("const_program_files") +
                          QString::fromStdU16String(folders.programFiles.u16string()) + QLatin1Char('\n') +
-                         m_main.Message("const_user_files") + QString::fromStdU16String(folders.userFiles.u16string()));
+                         m_session.Message("const_user_files") +
+                         QString::fromStdU16String(folders.userFiles.u16string()));
     m_image->setPixmap(m_picture.pixmap());
 }
 
 void TfrmAbout::labWebClick()
 {
-    m_main.ShellOpen(m_labWeb->text());
+    m_session.ShellOpen(m_labWeb->text());
 }
 
 void TfrmAbout::labMailClick()
 {
-    m_main.ShellOpen(QStringLiteral("mailto:") + m_labMail->text());
+    m_session.ShellOpen(QStringLiteral("mailto:") + m_labMail->text());
 }
 
 void TfrmAbout::butCloseClick()

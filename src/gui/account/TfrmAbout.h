@@ -7,7 +7,7 @@ class QPushButton;
 
 namespace velmora {
 
-class TfrmMain;
+class AccountSession;
 
 // The About box: product name, version, the layout and folders in use, picture, and the maker's web and mail addresses,
 // which open through the desktop when clicked. Shown without being modal.
@@ -18,7 +18,7 @@ class TfrmAbout final : public QDialog
 
 public:
     // `picture` is the account dialog's picture, copied at every show.
-    TfrmAbout(TfrmMain& main, const QLabel& picture);
+    TfrmAbout(AccountSession& session, const QLabel& picture);
 
     // Shows the box, or brings it to the front when it is up already.
     void ShowOrRaise();
@@ -32,7 +32,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    TfrmMain& m_main;
+    AccountSession& m_session;
     const QLabel& m_picture;
     QLabel* m_image = nullptr;
     QLabel* m_labName = nullptr;

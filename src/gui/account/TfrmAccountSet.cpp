@@ -3,13 +3,15 @@
 #include "core/account/AccountBackup.h"
 #include "core/account/AccountDirectory.h"
 #include "core/os/FileExists.h"
-#include "gui/main/TfrmMain.h"
+#include "gui/browser/AccountLists.h"
+#include "gui/session/AccountSession.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/FieldText.h"
 #include "gui/widgets/FormButton.h"
 #include "gui/widgets/PasswordField.h"
 #include "gui/widgets/PasswordHint.h"
 #include "gui/widgets/Pictures.h"
+#include "gui/widgets/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -25,9 +27,10 @@
 
 namespace velmora {
 
-TfrmAccountSet::TfrmAccountSet(TfrmMain& main)
+TfrmAccountSet::TfrmAccountSet(AccountSession& session, AccountLists& lists, QWidget& window)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_main(main), m_reportRefused([&main](char32_t c) { main.ReportRefusedCharacter(c); }),
+      m_session(session), m_lists(lists), m_window(window),
+      m_reportRefused([&session](char32_t c) { session.ReportRefusedCharacter(c); }),
       m_endProgram([] { QCoreApplication::exit(0); })
 {
     setObjectName(QStringLiteral("frmAccountSet"));
@@ -123,8 +126,8 @@ void TfrmAccountSet::FormShow()
     m_edUser->setEditText(QString());
     m_edPass->clear();
     // An import cut off by a crash left the account only as its backup: bring it back first.
-    RecoverUnfinishedImports(m_main.UserFilesDir());
-    for (const std::string& name : ListAccounts(m_main.UserFilesDir())) {
+    RecoverUnfinishedImports(m_session.UserFilesDir());
+    for (const std::string& name : ListAccounts(m_session.UserFilesDir())) {
         m_edUser->addItem(FromCodePage(name));
     }
     m_edUser->setCurrentIndex(-1); // no name preselected
@@ -136,11 +139,11 @@ void TfrmAccountSet::FormShow()
 bool TfrmAccountSet::CheckCredentials()
 {
     if (IsBlanksOnly(m_edUser->currentText())) {
-        m_main.ShowMessageBox(m_main.Message("const_forgot_name"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_forgot_name"), MessageKind::Information);
         return false;
     }
     if (IsBlanksOnly(m_edPass->text())) {
-        m_main.ShowMessageBox(m_main.Message("const_forgot_pass"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_forgot_pass"), MessageKind::Information);
         return false;
     }
     auto name = FieldBytes(m_edUser->currentText(), m_reportRefused);
@@ -149,9 +152,9 @@ bool TfrmAccountSet::CheckCredentials()
         return false;
     }
     // Both untrimmed: blanks around an accepted name or password are part of it.
-    m_main.Account().Name = std::move(*name);
-    m_main.Account().Password = std::move(*password);
-    m_main.UpdateMainCaption();
+    m_session.Account().Name = std::move(*name);
+    m_session.Account().Password = std::move(*password);
+    m_session.AccountOpened();
     return true;
 }
 
@@ -160,51 +163,51 @@ void TfrmAccountSet::butOkClick()
     if (!CheckCredentials()) {
         return;
     }
-    TAccount& account = m_main.Account();
+    TAccount& account = m_session.Account();
     // Taken before the read, so a save by another program during it is noticed too.
-    m_main.RememberAccountFile();
-    const ReadResult result = account.LoadFromFile(m_main.AccountFile(kAccountExtension));
+    m_session.RememberAccountFile();
+    const ReadResult result = account.LoadFromFile(m_session.AccountFile(kAccountExtension));
     // Centred whatever the outcome; it only appears once an account is open.
-    m_main.CentreOnScreen();
+    CentreOnScreen(m_window);
     switch (result) {
     case ReadResult::Ok:
-        m_main.LoadAndApplySettings();
+        m_session.LoadAndApplySettings();
         ShowOpenedAccount(true);
         break;
     case ReadResult::NoFile:
-        if (m_main.Services().messages.AskYesNo(m_main.FormatMessage("const_new_user", {account.Name, "\r"})) ==
+        if (m_session.Services().messages.AskYesNo(m_session.FormatMessage("const_new_user", {account.Name, "\r"})) ==
             Answer::Yes) {
             butNewClick();
         }
         break;
     case ReadResult::BadCheckLine:
-        m_main.ShowMessageBox(m_main.Message("const_wrong_pass"), MessageKind::Error);
+        m_session.ShowMessageBox(m_session.Message("const_wrong_pass"), MessageKind::Error);
         break;
     case ReadResult::BadFolderBlock:
-        m_main.ShowMessageBox(m_main.Message("const_err"), MessageKind::Error);
+        m_session.ShowMessageBox(m_session.Message("const_err"), MessageKind::Error);
         break;
     case ReadResult::Failed:
-        m_main.ShowMessageBox(m_main.Message("const_failed"), MessageKind::Error);
+        m_session.ShowMessageBox(m_session.Message("const_failed"), MessageKind::Error);
         break;
     }
 }
 
 void TfrmAccountSet::ShowOpenedAccount(bool selectFirstFolder)
 {
-    m_main.FillFolderList(!selectFirstFolder);
+    m_lists.FillFolderList(!selectFirstFolder);
     m_accountOpened = true;
-    if (m_main.Account().FolderCount() > 0) {
+    if (m_session.Account().FolderCount() > 0) {
         if (selectFirstFolder) {
-            m_main.FocusRow(m_main.FolderList(), 0);
+            m_lists.FocusRow(m_lists.FolderList(), 0);
         }
-        m_main.SelectRow(m_main.FolderList(), 0);
+        m_lists.SelectRow(m_lists.FolderList(), 0);
     }
     if (selectFirstFolder) {
         // Also without folders, so no rows of an earlier account stay on the screen.
-        m_main.FillRecordList(false);
+        m_lists.FillRecordList(false);
     }
     accept();
-    m_main.show();
+    m_window.show();
 }
 
 void TfrmAccountSet::butNewClick()
@@ -212,36 +215,37 @@ void TfrmAccountSet::butNewClick()
     if (!CheckCredentials()) {
         return;
     }
-    TAccount& account = m_main.Account();
-    const NameTrouble trouble = FindNameTrouble(m_main.UserFilesDir(), account.Name);
+    TAccount& account = m_session.Account();
+    const NameTrouble trouble = FindNameTrouble(m_session.UserFilesDir(), account.Name);
     // An account in other letter case would be this very account on a disk that ignores case.
-    if (FileExists(m_main.AccountFile(kAccountExtension)) || trouble == NameTrouble::OtherCase) {
-        m_main.ShowMessageBox(m_main.Message("const_is_user") + QLatin1Char('\r') + m_main.Message("const_new_name"),
-                              MessageKind::Information);
+    if (FileExists(m_session.AccountFile(kAccountExtension)) || trouble == NameTrouble::OtherCase) {
+        m_session.ShowMessageBox(m_session.Message("const_is_user") + QLatin1Char('\r') +
+                                     m_session.Message("const_new_name"),
+                                 MessageKind::Information);
         return;
     }
     if (!CheckAccountName(account.Name, kRefusedNameCharacters) || trouble == NameTrouble::NotPortable) {
-        m_main.ShowMessageBox(m_main.Message("const_chars") + FromCodePage(kRefusedNameCharacters),
-                              MessageKind::Warning);
+        m_session.ShowMessageBox(m_session.Message("const_chars") + FromCodePage(kRefusedNameCharacters),
+                                 MessageKind::Warning);
         return;
     }
     if (!AccountNameFits(account.Name)) {
-        m_main.ShowMessageBox(m_main.Message("const_long_name"), MessageKind::Error);
+        m_session.ShowMessageBox(m_session.Message("const_long_name"), MessageKind::Error);
         return;
     }
     // A failed open of another account may have left folders behind.
     account.Clear();
     account.AddFolder("Default folder", 0);
     try {
-        m_main.SaveAccount();
+        m_session.SaveAccount();
     } catch (const std::exception& failure) {
         // Nothing was created: stay here with an empty account.
-        m_main.ReportFailure(failure);
+        m_session.ReportFailure(failure);
         account.Clear();
         account.Modified = false;
-        m_main.FillFolderList(false);
-        m_main.FillRecordList(false);
-        m_main.AccountChanged();
+        m_lists.FillFolderList(false);
+        m_lists.FillRecordList(false);
+        m_session.AccountChanged();
         return;
     }
     ShowOpenedAccount(false);
@@ -255,9 +259,9 @@ void TfrmAccountSet::butHintClick()
     }
     std::string hint;
     try {
-        hint = ReadAccountHint(m_main.UserFilesDir(), *name);
+        hint = ReadAccountHint(m_session.UserFilesDir(), *name);
     } catch (const std::exception& failure) {
-        m_main.ReportFailure(failure);
+        m_session.ReportFailure(failure);
         return;
     }
     if (!hint.empty()) {
@@ -268,13 +272,13 @@ void TfrmAccountSet::butHintClick()
 void TfrmAccountSet::butExitClick()
 {
     m_accountOpened = false;
-    m_main.MoveOffScreen(); // so it cannot flash up while the program ends
+    MoveOffScreen(m_window); // so it cannot flash up while the program ends
     QDialog::reject();
 }
 
 void TfrmAccountSet::butHelpClick()
 {
-    m_main.ShowHelp();
+    m_session.ShowHelp();
 }
 
 void TfrmAccountSet::reject()

@@ -12,7 +12,8 @@ class QToolButton;
 
 namespace velmora {
 
-class TfrmMain;
+class AccountLists;
+class AccountSession;
 
 // The account dialog: choose an account and type its password to open it, or create a new
 // one. Leaving it without an account ends the program.
@@ -22,7 +23,8 @@ class TfrmAccountSet final : public QDialog
     Q_DISABLE_COPY_MOVE(TfrmAccountSet)
 
 public:
-    explicit TfrmAccountSet(TfrmMain& main);
+    // `window` is the main window, shown with the account opened.
+    TfrmAccountSet(AccountSession& session, AccountLists& lists, QWidget& window);
 
     bool AccountOpened() const { return m_accountOpened; }
     // What ends the program; by default the application's event loop is left.
@@ -49,7 +51,9 @@ protected:
 private:
     void ShowOpenedAccount(bool selectFirstFolder);
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
+    AccountLists& m_lists;
+    QWidget& m_window;
     // Tells the user about a typed character the code page cannot hold.
     const std::function<void(char32_t)> m_reportRefused;
     bool m_accountOpened = false;

@@ -1,6 +1,6 @@
 #include "gui/account/TfrmTray.h"
 
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/FormButton.h"
 #include "gui/widgets/PasswordField.h"
@@ -15,10 +15,10 @@
 
 namespace velmora {
 
-TfrmTray::TfrmTray(TfrmMain& main, Actions actions)
+TfrmTray::TfrmTray(AccountSession& session, Actions actions)
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint),
-      m_main(main), m_actions(std::move(actions))
+      m_session(session), m_actions(std::move(actions))
 {
     setObjectName(QStringLiteral("frmTray"));
     setWindowIcon(ApplicationIcon());
@@ -30,7 +30,7 @@ TfrmTray::TfrmTray(TfrmMain& main, Actions actions)
     m_edPass->setMinimumWidth(260);
     MakePasswordField(m_edPass);
     m_labInfo->setBuddy(m_edPass);
-    GuardCodePageInput(m_edPass, [this](char32_t c) { m_main.ReportRefusedCharacter(c); });
+    GuardCodePageInput(m_edPass, [this](char32_t c) { m_session.ReportRefusedCharacter(c); });
 
     m_butOk = FormButton(this, "butOk", QStringLiteral("ОК"));
     m_butOk->setDefault(true);
@@ -68,7 +68,7 @@ void TfrmTray::showEvent(QShowEvent* event)
 
 void TfrmTray::FormShow()
 {
-    setWindowTitle(m_main.Message("const_acc") + FromCodePage(m_main.Account().Name));
+    setWindowTitle(m_session.Message("const_acc") + FromCodePage(m_session.Account().Name));
     m_edPass->clear();
     m_edPass->setFocus();
     m_canCloseTray = false;
@@ -77,8 +77,8 @@ void TfrmTray::FormShow()
 void TfrmTray::butOkClick()
 {
     const CodePageBytes typed = ToCodePage(m_edPass->text());
-    if (typed.refused || typed.bytes != m_main.Account().Password) {
-        m_main.ShowMessageBox(m_main.Message("const_wrong_pass"), MessageKind::Error);
+    if (typed.refused || typed.bytes != m_session.Account().Password) {
+        m_session.ShowMessageBox(m_session.Message("const_wrong_pass"), MessageKind::Error);
         return;
     }
     m_edPass->clear();

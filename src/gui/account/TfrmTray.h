@@ -9,7 +9,7 @@ class QPushButton;
 
 namespace velmora {
 
-class TfrmMain;
+class AccountSession;
 
 // The unlock dialog of a locked program: the account password brings the windows back.
 // It is not modal and closes only through its own buttons.
@@ -26,7 +26,7 @@ public:
         std::function<void()> exit;    // Exit: end the program at once
     };
 
-    TfrmTray(TfrmMain& main, Actions actions);
+    TfrmTray(AccountSession& session, Actions actions);
 
     bool CanCloseTray() const { return m_canCloseTray; }
 
@@ -45,7 +45,7 @@ protected:
 private:
     void CloseByButton();
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
     Actions m_actions;
     bool m_canCloseTray = false;
 

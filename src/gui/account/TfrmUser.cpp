@@ -4,7 +4,7 @@
 #include "core/account/AccountFiles.h"
 #include "core/os/FileExists.h"
 #include "gui/account/ReportFilesLeft.h"
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/FieldText.h"
 #include "gui/widgets/FormButton.h"
@@ -34,9 +34,9 @@ constexpr int kMaxHintLength = 32;
 
 } // namespace
 
-TfrmUser::TfrmUser(TfrmMain& main)
-    : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_main(main),
-      m_reportRefused([&main](char32_t c) { main.ReportRefusedCharacter(c); })
+TfrmUser::TfrmUser(AccountSession& session, QWidget& owner)
+    : QDialog(&owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_session(session),
+      m_reportRefused([&session](char32_t c) { session.ReportRefusedCharacter(c); })
 {
     setObjectName(QStringLiteral("frmUser"));
     setWindowTitle(QStringLiteral("Название и пароль к аккаунту"));
@@ -98,15 +98,15 @@ void TfrmUser::showEvent(QShowEvent* event)
 
 void TfrmUser::FormShow()
 {
-    const TAccount& account = m_main.Account();
+    const TAccount& account = m_session.Account();
     m_edName->setText(FromCodePage(account.Name));
     m_edPass1->setText(FromCodePage(account.Password));
     m_edPass2->setText(m_edPass1->text());
     std::string hint;
     try {
-        hint = ReadAccountHint(m_main.UserFilesDir(), account.Name);
+        hint = ReadAccountHint(m_session.UserFilesDir(), account.Name);
     } catch (const std::exception& failure) {
-        m_main.ReportFailure(failure);
+        m_session.ReportFailure(failure);
     }
     m_edHint->setText(FromCodePage(hint));
     m_edName->setFocus();
@@ -114,22 +114,23 @@ void TfrmUser::FormShow()
 
 bool TfrmUser::CheckFields(const std::string& name)
 {
-    const std::string& oldName = m_main.Account().Name;
-    const NameTrouble trouble = FindNameTrouble(m_main.UserFilesDir(), name, oldName);
+    const std::string& oldName = m_session.Account().Name;
+    const NameTrouble trouble = FindNameTrouble(m_session.UserFilesDir(), name, oldName);
     // An account in other letter case would be this very account on a disk that ignores case.
-    if ((name != oldName && FileExists(AccountFilePath(m_main.UserFilesDir(), name, kAccountExtension))) ||
+    if ((name != oldName && FileExists(AccountFilePath(m_session.UserFilesDir(), name, kAccountExtension))) ||
         trouble == NameTrouble::OtherCase) {
-        m_main.ShowMessageBox(m_main.Message("const_is_user") + QLatin1Char('\r') + m_main.Message("const_new_name"),
-                              MessageKind::Warning);
+        m_session.ShowMessageBox(m_session.Message("const_is_user") + QLatin1Char('\r') +
+                                     m_session.Message("const_new_name"),
+                                 MessageKind::Warning);
         return false;
     }
     if (!CheckAccountName(name, kRefusedNameCharacters) || trouble == NameTrouble::NotPortable) {
-        m_main.ShowMessageBox(m_main.Message("const_chars") + FromCodePage(kRefusedNameCharacters),
-                              MessageKind::Warning);
+        m_session.ShowMessageBox(m_session.Message("const_chars") + FromCodePage(kRefusedNameCharacters),
+                                 MessageKind::Warning);
         return false;
     }
     if (!AccountNameFits(name)) {
-        m_main.ShowMessageBox(m_main.Message("const_long_name"), MessageKind::Warning);
+        m_session.ShowMessageBox(m_session.Message("const_long_name"), MessageKind::Warning);
         return false;
     }
     return true;
@@ -138,15 +139,15 @@ bool TfrmUser::CheckFields(const std::string& name)
 void TfrmUser::butOkClick()
 {
     if (IsBlanksOnly(m_edName->text())) {
-        m_main.ShowMessageBox(m_main.Message("const_forgot_name"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_forgot_name"), MessageKind::Information);
         return;
     }
     if (IsBlanksOnly(m_edPass1->text())) {
-        m_main.ShowMessageBox(m_main.Message("const_forgot_pass"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_forgot_pass"), MessageKind::Information);
         return;
     }
     if (m_edPass1->text() != m_edPass2->text()) {
-        m_main.ShowMessageBox(m_main.Message("const_2pass"), MessageKind::Warning);
+        m_session.ShowMessageBox(m_session.Message("const_2pass"), MessageKind::Warning);
         return;
     }
     auto name = FieldBytes(m_edName->text(), m_reportRefused);
@@ -154,48 +155,48 @@ void TfrmUser::butOkClick()
     if (!password || !CheckFields(*name)) {
         return;
     }
-    const std::string oldName = m_main.Account().Name;
+    const std::string oldName = m_session.Account().Name;
     if (!SaveUnderNewName(*name, std::move(*password))) {
         return;
     }
     // The new files are written; only now do the old ones go, so a failure above never
     // leaves the account without files.
-    if (!SameAccountFiles(m_main.UserFilesDir(), *name, oldName)) {
-        const std::vector<std::filesystem::path> left = DeleteAccountFiles(m_main.UserFilesDir(), oldName);
+    if (!SameAccountFiles(m_session.UserFilesDir(), *name, oldName)) {
+        const std::vector<std::filesystem::path> left = DeleteAccountFiles(m_session.UserFilesDir(), oldName);
         if (!left.empty()) {
-            ReportFilesLeft(m_main, left);
+            ReportFilesLeft(m_session, left);
         }
     }
     if (!StoreHint(*name)) {
         return;
     }
-    m_main.ShowMessageBox(m_main.Message("const_succ"), MessageKind::Information);
+    m_session.ShowMessageBox(m_session.Message("const_succ"), MessageKind::Information);
     accept();
 }
 
 bool TfrmUser::SaveUnderNewName(std::string name, std::string password)
 {
-    TAccount& account = m_main.Account();
+    TAccount& account = m_session.Account();
     std::string oldName = std::exchange(account.Name, std::move(name));
     std::string oldPassword = std::exchange(account.Password, std::move(password));
-    m_main.UpdateMainCaption();
+    m_session.AccountOpened();
     // A new name's files may be half written (the account file without its settings): they go,
     // and the old files, still there, stay in use, so a later save cannot make a second account.
     const auto keepOldName = [&] {
-        if (!SameAccountFiles(m_main.UserFilesDir(), account.Name, oldName)) {
-            DeleteAccountFiles(m_main.UserFilesDir(), account.Name);
+        if (!SameAccountFiles(m_session.UserFilesDir(), account.Name, oldName)) {
+            DeleteAccountFiles(m_session.UserFilesDir(), account.Name);
         }
         account.Name = std::move(oldName);
         account.Password = std::move(oldPassword);
-        m_main.UpdateMainCaption();
+        m_session.AccountOpened();
     };
     try {
-        if (m_main.SaveAccount()) {
+        if (m_session.SaveAccount()) {
             return true;
         }
     } catch (const std::exception& failure) {
         keepOldName();
-        m_main.ReportFailure(failure);
+        m_session.ReportFailure(failure);
         return false;
     }
     keepOldName();
@@ -209,7 +210,7 @@ bool TfrmUser::StoreHint(const std::string& name)
     if (!hint) {
         return false;
     }
-    const std::filesystem::path file = AccountFilePath(m_main.UserFilesDir(), name, kHintExtension);
+    const std::filesystem::path file = AccountFilePath(m_session.UserFilesDir(), name, kHintExtension);
     try {
         if (hint->empty()) {
             std::error_code error;
@@ -220,7 +221,7 @@ bool TfrmUser::StoreHint(const std::string& name)
             WriteAccountHint(file, *hint);
         }
     } catch (const std::exception& failure) {
-        m_main.ReportFailure(failure);
+        m_session.ReportFailure(failure);
         return false;
     }
     return true;
@@ -233,7 +234,7 @@ void TfrmUser::butCancelClick()
 
 void TfrmUser::butHelpClick()
 {
-    m_main.ShowHelp();
+    m_session.ShowHelp();
 }
 
 } // namespace velmora

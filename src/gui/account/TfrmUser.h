@@ -9,7 +9,7 @@ class QPushButton;
 
 namespace velmora {
 
-class TfrmMain;
+class AccountSession;
 
 // The name-and-password dialog: changes the open account's name, password and password hint
 // in one step and writes the account anew under them.
@@ -19,7 +19,7 @@ class TfrmUser final : public QDialog
     Q_DISABLE_COPY_MOVE(TfrmUser)
 
 public:
-    explicit TfrmUser(TfrmMain& main);
+    TfrmUser(AccountSession& session, QWidget& owner);
 
     void FormShow();
     void butOkClick();
@@ -37,7 +37,7 @@ private:
     bool SaveUnderNewName(std::string name, std::string password);
     bool StoreHint(const std::string& name);
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
     // Tells the user about a typed character the code page cannot hold.
     const std::function<void(char32_t)> m_reportRefused;
     QLineEdit* m_edName = nullptr;

@@ -1,32 +1,34 @@
 #include "gui/browser/ClipboardCommands.h"
 
+#include "gui/browser/AccountLists.h"
 #include "gui/browser/CommandSupport.h"
 #include "gui/commands/CommandTable.h"
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 #include "gui/widgets/Clipboard.h"
 #include "gui/widgets/CodePageText.h"
 
 namespace velmora {
 
-ClipboardCommands::ClipboardCommands(TfrmMain& main) : m_main(main)
+ClipboardCommands::ClipboardCommands(AccountSession& session, AccountLists& lists, CommandTable& commands)
+    : m_session(session), m_lists(lists)
 {
-    main.Commands().Bind("mCName", *this, [this] { mCNameClick(); });
-    main.Commands().Bind("mCUrl", *this, [this] { mCUrlClick(); });
-    main.Commands().Bind("mCLogin", *this, [this] { mCLoginClick(); });
-    main.Commands().Bind("mCId", *this, [this] { mCIdClick(); });
-    main.Commands().Bind("mCPass", *this, [this] { mCPassClick(); });
-    main.Commands().Bind("mCl", *this, [this] { mClClick(); });
-    main.Commands().Bind("mClBuf", *this, [this] { mClBufClick(); });
+    commands.Bind("mCName", *this, [this] { mCNameClick(); });
+    commands.Bind("mCUrl", *this, [this] { mCUrlClick(); });
+    commands.Bind("mCLogin", *this, [this] { mCLoginClick(); });
+    commands.Bind("mCId", *this, [this] { mCIdClick(); });
+    commands.Bind("mCPass", *this, [this] { mCPassClick(); });
+    commands.Bind("mCl", *this, [this] { mClClick(); });
+    commands.Bind("mClBuf", *this, [this] { mClBufClick(); });
 }
 
 void ClipboardCommands::CopyField(std::string_view TRecType::*field)
 {
-    const TRecType* record = m_main.SelectedRecord();
+    const TRecType* record = m_lists.SelectedRecord();
     if (record == nullptr) {
-        m_main.ShowMessageBox(m_main.Message("const_forgot_record"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_forgot_record"), MessageKind::Information);
         return;
     }
-    CopyToClipboard(m_main.Services().clipboard, FromCodePage(record->*field));
+    CopyToClipboard(m_session.Services().clipboard, FromCodePage(record->*field));
 }
 
 void ClipboardCommands::mCNameClick()
@@ -56,13 +58,14 @@ void ClipboardCommands::mCPassClick()
 
 void ClipboardCommands::mClClick()
 {
-    m_main.Services().messages.ShowMessage(MessageKind::Information, m_main.Message("const_cl") + QLatin1Char('\r') +
-                                                                         m_main.Services().clipboard.Text());
+    m_session.Services().messages.ShowMessage(MessageKind::Information, m_session.Message("const_cl") +
+                                                                            QLatin1Char('\r') +
+                                                                            m_session.Services().clipboard.Text());
 }
 
 void ClipboardCommands::mClBufClick()
 {
-    CopyToClipboard(m_main.Services().clipboard, QString());
+    CopyToClipboard(m_session.Services().clipboard, QString());
 }
 
 } // namespace velmora

@@ -6,7 +6,9 @@
 
 namespace velmora {
 
-class TfrmMain;
+class AccountLists;
+class AccountSession;
+class CommandTable;
 class TRecType;
 
 // Copies a field of the selected record to the clipboard, and shows or empties the clipboard.
@@ -15,7 +17,7 @@ class ClipboardCommands final : public QObject
     Q_DISABLE_COPY_MOVE(ClipboardCommands)
 
 public:
-    explicit ClipboardCommands(TfrmMain& main);
+    ClipboardCommands(AccountSession& session, AccountLists& lists, CommandTable& commands);
 
     void mCNameClick();
     void mCUrlClick();
@@ -29,7 +31,8 @@ private:
     // Always the record's own value from the account, never the masked text of the list.
     void CopyField(std::string_view TRecType::*field);
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
+    AccountLists& m_lists;
 };
 
 } // namespace velmora

@@ -3,14 +3,15 @@
 #include "gui/browser/CommandSupport.h"
 #include "gui/commands/CommandTable.h"
 #include "gui/generator/TfrmPassGen.h"
-#include "gui/main/TfrmMain.h"
 
 namespace velmora {
 
-EditingCommands::EditingCommands(TfrmMain& main, TfrmFolder& frmFolder, TfrmRecord& frmRecord, TfrmPassGen& frmPassGen)
-    : m_folders(main, frmFolder), m_records(main, frmRecord), m_dragging(main), m_clipboard(main)
+EditingCommands::EditingCommands(AccountSession& session, AccountLists& lists, CommandTable& commands,
+                                 TfrmFolder& frmFolder, TfrmRecord& frmRecord, TfrmPassGen& frmPassGen)
+    : m_folders(session, lists, commands, frmFolder), m_records(session, lists, commands, frmRecord),
+      m_dragging(session, lists), m_clipboard(session, lists, commands)
 {
-    main.Commands().Bind("mPassGen", *this, [&frmPassGen] { frmPassGen.ShowFromMain(); });
+    commands.Bind("mPassGen", *this, [&frmPassGen] { frmPassGen.ShowFromMain(); });
 }
 
 } // namespace velmora

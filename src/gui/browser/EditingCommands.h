@@ -10,7 +10,9 @@
 namespace velmora {
 
 class TfrmFolder;
-class TfrmMain;
+class AccountLists;
+class AccountSession;
+class CommandTable;
 class TfrmPassGen;
 class TfrmRecord;
 
@@ -21,7 +23,8 @@ class EditingCommands final : public QObject
     Q_DISABLE_COPY_MOVE(EditingCommands)
 
 public:
-    EditingCommands(TfrmMain& main, TfrmFolder& frmFolder, TfrmRecord& frmRecord, TfrmPassGen& frmPassGen);
+    EditingCommands(AccountSession& session, AccountLists& lists, CommandTable& commands, TfrmFolder& frmFolder,
+                    TfrmRecord& frmRecord, TfrmPassGen& frmPassGen);
 
     FolderCommands& Folders() { return m_folders; }
     RecordCommands& Records() { return m_records; }

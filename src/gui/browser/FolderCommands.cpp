@@ -1,28 +1,31 @@
 #include "gui/browser/FolderCommands.h"
 
+#include "gui/browser/AccountLists.h"
 #include "gui/browser/CommandSupport.h"
 #include "gui/browser/TfrmFolder.h"
 #include "gui/commands/CommandTable.h"
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 #include "gui/widgets/ListRowModel.h"
 
 namespace velmora {
 
-FolderCommands::FolderCommands(TfrmMain& main, TfrmFolder& frmFolder) : m_main(main), m_frmFolder(frmFolder)
+FolderCommands::FolderCommands(AccountSession& session, AccountLists& lists, CommandTable& commands,
+                               TfrmFolder& frmFolder)
+    : m_session(session), m_lists(lists), m_frmFolder(frmFolder)
 {
-    main.Commands().Bind("mFolderNew", *this, [this] { mFolderNewClick(); });
-    main.Commands().Bind("mFolderEdit", *this, [this] { mFolderEditClick(); });
-    main.Commands().Bind("mFolderDel", *this, [this] { mFolderDelClick(); });
-    main.Commands().Bind("mFolderClear", *this, [this] { mFolderClearClick(); });
-    main.Commands().Bind("mFolderUp", *this, [this] { mFolderUpClick(); });
-    main.Commands().Bind("mFolderDown", *this, [this] { mFolderDownClick(); });
+    commands.Bind("mFolderNew", *this, [this] { mFolderNewClick(); });
+    commands.Bind("mFolderEdit", *this, [this] { mFolderEditClick(); });
+    commands.Bind("mFolderDel", *this, [this] { mFolderDelClick(); });
+    commands.Bind("mFolderClear", *this, [this] { mFolderClearClick(); });
+    commands.Bind("mFolderUp", *this, [this] { mFolderUpClick(); });
+    commands.Bind("mFolderDown", *this, [this] { mFolderDownClick(); });
 }
 
 int FolderCommands::RequireFolder()
 {
-    const int index = SelectedFolderIndex(m_main);
+    const int index = m_lists.SelectedFolderIndex();
     if (index < 0) {
-        m_main.ShowMessageBox(m_main.Message("const_forgot_folder"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_forgot_folder"), MessageKind::Information);
     }
     return index;
 }
@@ -30,7 +33,7 @@ int FolderCommands::RequireFolder()
 void FolderCommands::mFolderNewClick()
 {
     m_frmFolder.FolderIndex = -1;
-    m_main.Services().dialogs.RunModal(m_frmFolder);
+    m_session.Services().dialogs.RunModal(m_frmFolder);
 }
 
 void FolderCommands::mFolderEditClick()
@@ -40,31 +43,31 @@ void FolderCommands::mFolderEditClick()
         return;
     }
     m_frmFolder.FolderIndex = index;
-    m_main.Services().dialogs.RunModal(m_frmFolder);
+    m_session.Services().dialogs.RunModal(m_frmFolder);
 }
 
 void FolderCommands::mFolderDelClick()
 {
     const int index = RequireFolder();
-    if (index < 0 || !ConfirmWithCaption(m_main, "const_del_with",
-                                         m_main.FolderRows().Rows()[static_cast<std::size_t>(index)].Caption)) {
+    if (index < 0 || !ConfirmWithCaption(m_session, "const_del_with",
+                                         m_lists.FolderRows().Rows()[static_cast<std::size_t>(index)].Caption)) {
         return;
     }
-    m_main.Account().DeleteFolder(index);
-    m_main.FillFolderList(false);
-    m_main.FillRecordList(false);
+    m_session.Account().DeleteFolder(index);
+    m_lists.FillFolderList(false);
+    m_lists.FillRecordList(false);
 }
 
 void FolderCommands::mFolderClearClick()
 {
     const int index = RequireFolder();
-    if (index < 0 || !ConfirmWithCaption(m_main, "const_clear",
-                                         m_main.FolderRows().Rows()[static_cast<std::size_t>(index)].Caption)) {
+    if (index < 0 || !ConfirmWithCaption(m_session, "const_clear",
+                                         m_lists.FolderRows().Rows()[static_cast<std::size_t>(index)].Caption)) {
         return;
     }
-    m_main.Account().ClearFolder(index);
-    m_main.FillFolderList(true);
-    m_main.FillRecordList(false);
+    m_session.Account().ClearFolder(index);
+    m_lists.FillFolderList(true);
+    m_lists.FillRecordList(false);
 }
 
 void FolderCommands::mFolderUpClick()
@@ -73,22 +76,22 @@ void FolderCommands::mFolderUpClick()
     if (index <= 0) {
         return;
     }
-    m_main.Account().MoveFolderUp(static_cast<std::size_t>(index));
-    m_main.FillFolderList(false);
-    m_main.FocusRow(m_main.FolderList(), index - 1);
-    m_main.SelectRow(m_main.FolderList(), index - 1);
+    m_session.Account().MoveFolderUp(static_cast<std::size_t>(index));
+    m_lists.FillFolderList(false);
+    m_lists.FocusRow(m_lists.FolderList(), index - 1);
+    m_lists.SelectRow(m_lists.FolderList(), index - 1);
 }
 
 void FolderCommands::mFolderDownClick()
 {
     const int index = RequireFolder();
-    if (index < 0 || index >= m_main.FolderRows().rowCount() - 1) {
+    if (index < 0 || index >= m_lists.FolderRows().rowCount() - 1) {
         return;
     }
-    m_main.Account().MoveFolderDown(static_cast<std::size_t>(index));
-    m_main.FillFolderList(false);
-    m_main.FocusRow(m_main.FolderList(), index + 1);
-    m_main.SelectRow(m_main.FolderList(), index + 1);
+    m_session.Account().MoveFolderDown(static_cast<std::size_t>(index));
+    m_lists.FillFolderList(false);
+    m_lists.FocusRow(m_lists.FolderList(), index + 1);
+    m_lists.SelectRow(m_lists.FolderList(), index + 1);
 }
 
 } // namespace velmora

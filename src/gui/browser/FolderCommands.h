@@ -5,7 +5,9 @@
 namespace velmora {
 
 class TfrmFolder;
-class TfrmMain;
+class AccountLists;
+class AccountSession;
+class CommandTable;
 
 // The main window's folder commands: new, edit, delete, clear, move up and down.
 class FolderCommands final : public QObject
@@ -13,7 +15,7 @@ class FolderCommands final : public QObject
     Q_DISABLE_COPY_MOVE(FolderCommands)
 
 public:
-    FolderCommands(TfrmMain& main, TfrmFolder& frmFolder);
+    FolderCommands(AccountSession& session, AccountLists& lists, CommandTable& commands, TfrmFolder& frmFolder);
 
     void mFolderNewClick();
     void mFolderEditClick();
@@ -26,7 +28,8 @@ private:
     // The selected folder's index; -1 after telling the user that none is selected.
     int RequireFolder();
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
+    AccountLists& m_lists;
     TfrmFolder& m_frmFolder;
 };
 

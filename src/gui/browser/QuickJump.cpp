@@ -1,7 +1,8 @@
 #include "gui/browser/QuickJump.h"
 
 #include "core/search/Search.h"
-#include "gui/main/TfrmMain.h"
+#include "gui/browser/AccountLists.h"
+#include "gui/session/AccountSession.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/ListRowModel.h"
 
@@ -12,12 +13,12 @@ namespace velmora {
 
 void QuickJump::edFolderFindKeyUp(const QString& text)
 {
-    Jump(m_main.FolderList(), m_main.FolderRows(), text, true);
+    Jump(m_lists.FolderList(), m_lists.FolderRows(), text, true);
 }
 
 void QuickJump::edRecFindKeyUp(const QString& text)
 {
-    Jump(m_main.RecordList(), m_main.RecordRows(), text, false);
+    Jump(m_lists.RecordList(), m_lists.RecordRows(), text, false);
 }
 
 void QuickJump::Jump(QTableView* list, const ListRowModel& rows, const QString& text, bool selectFirst)
@@ -28,7 +29,7 @@ void QuickJump::Jump(QTableView* list, const ListRowModel& rows, const QString& 
         return;
     }
     list->selectionModel()->clearSelection();
-    const AccountSettings settings = m_main.Settings();
+    const AccountSettings settings = m_session.Settings();
     const auto& captions = rows.Rows();
     const auto row = FirstMatchingRow(
         captions.size(), [&captions](std::size_t i) { return captions[i].Caption; }, needle,
@@ -39,11 +40,11 @@ void QuickJump::Jump(QTableView* list, const ListRowModel& rows, const QString& 
     // Selecting a folder row shows its records; the focus follows so the keys work from there.
     const int index = static_cast<int>(*row);
     if (selectFirst) {
-        m_main.SelectRow(list, index);
-        m_main.FocusRow(list, index);
+        m_lists.SelectRow(list, index);
+        m_lists.FocusRow(list, index);
     } else {
-        m_main.FocusRow(list, index);
-        m_main.SelectRow(list, index);
+        m_lists.FocusRow(list, index);
+        m_lists.SelectRow(list, index);
     }
 }
 

@@ -6,14 +6,15 @@ class QString;
 namespace velmora {
 
 class ListRowModel;
-class TfrmMain;
+class AccountLists;
+class AccountSession;
 
 // The quick-jump boxes under the main window's lists: on each key release the first row whose
 // caption matches the box text becomes selected and focused; an empty box leaves the list alone.
 class QuickJump final
 {
 public:
-    explicit QuickJump(TfrmMain& main) : m_main(main) {}
+    QuickJump(AccountSession& session, AccountLists& lists) : m_session(session), m_lists(lists) {}
 
     void edFolderFindKeyUp(const QString& text);
     void edRecFindKeyUp(const QString& text);
@@ -21,7 +22,8 @@ public:
 private:
     void Jump(QTableView* list, const ListRowModel& rows, const QString& text, bool selectFirst);
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
+    AccountLists& m_lists;
 };
 
 } // namespace velmora

@@ -1,29 +1,32 @@
 #include "gui/browser/RecordCommands.h"
 
+#include "gui/browser/AccountLists.h"
 #include "gui/browser/CommandSupport.h"
 #include "gui/browser/TfrmRecord.h"
 #include "gui/commands/CommandTable.h"
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/ListRowModel.h"
 
 namespace velmora {
 
-RecordCommands::RecordCommands(TfrmMain& main, TfrmRecord& frmRecord) : m_main(main), m_frmRecord(frmRecord)
+RecordCommands::RecordCommands(AccountSession& session, AccountLists& lists, CommandTable& commands,
+                               TfrmRecord& frmRecord)
+    : m_session(session), m_lists(lists), m_frmRecord(frmRecord)
 {
-    main.Commands().Bind("mRecNew", *this, [this] { mRecNewClick(); });
-    main.Commands().Bind("mRecEdit", *this, [this] { mRecEditClick(); });
-    main.Commands().Bind("mRecDel", *this, [this] { mRecDelClick(); });
-    main.Commands().Bind("mRecUp", *this, [this] { mRecUpClick(); });
-    main.Commands().Bind("mRecDown", *this, [this] { mRecDownClick(); });
-    main.Commands().Bind("mURL", *this, [this] { mURLClick(); });
+    commands.Bind("mRecNew", *this, [this] { mRecNewClick(); });
+    commands.Bind("mRecEdit", *this, [this] { mRecEditClick(); });
+    commands.Bind("mRecDel", *this, [this] { mRecDelClick(); });
+    commands.Bind("mRecUp", *this, [this] { mRecUpClick(); });
+    commands.Bind("mRecDown", *this, [this] { mRecDownClick(); });
+    commands.Bind("mURL", *this, [this] { mURLClick(); });
 }
 
 int RecordCommands::RequireRecordRow()
 {
-    const int row = m_main.SelectedRow(m_main.RecordList());
-    if (SelectedFolderIndex(m_main) < 0 || row < 0) {
-        m_main.ShowMessageBox(m_main.Message("const_forgot_record"), MessageKind::Information);
+    const int row = m_lists.SelectedRow(m_lists.RecordList());
+    if (m_lists.SelectedFolderIndex() < 0 || row < 0) {
+        m_session.ShowMessageBox(m_session.Message("const_forgot_record"), MessageKind::Information);
         return -1;
     }
     return row;
@@ -32,14 +35,14 @@ int RecordCommands::RequireRecordRow()
 const std::string& RecordCommands::KeyOfRow(int row) const
 {
     // The key sub-item the row was built with, whatever the layout is now.
-    return m_main.RecordRows().KeyAt(row);
+    return m_lists.RecordRows().KeyAt(row);
 }
 
 void RecordCommands::mRecNewClick()
 {
-    const int folder = SelectedFolderIndex(m_main);
+    const int folder = m_lists.SelectedFolderIndex();
     if (folder < 0) {
-        m_main.ShowMessageBox(m_main.Message("const_forgot_folder"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_forgot_folder"), MessageKind::Information);
         return;
     }
     m_frmRecord.RunTask(TfrmRecord::NewRecord, static_cast<std::uint16_t>(folder), {});
@@ -51,38 +54,39 @@ void RecordCommands::mRecEditClick()
     if (row < 0) {
         return;
     }
-    m_frmRecord.RunTask(TfrmRecord::EditRecord, static_cast<std::uint16_t>(SelectedFolderIndex(m_main)), KeyOfRow(row));
+    m_frmRecord.RunTask(TfrmRecord::EditRecord, static_cast<std::uint16_t>(m_lists.SelectedFolderIndex()),
+                        KeyOfRow(row));
 }
 
 void RecordCommands::mRecDelClick()
 {
-    const int row = m_main.SelectedRow(m_main.RecordList());
+    const int row = m_lists.SelectedRow(m_lists.RecordList());
     if (row < 0) {
-        m_main.ShowMessageBox(m_main.Message("const_forgot_record"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_forgot_record"), MessageKind::Information);
         return;
     }
-    if (!ConfirmWithCaption(m_main, "const_del_rec",
-                            m_main.RecordRows().Rows()[static_cast<std::size_t>(row)].Caption)) {
+    if (!ConfirmWithCaption(m_session, "const_del_rec",
+                            m_lists.RecordRows().Rows()[static_cast<std::size_t>(row)].Caption)) {
         return;
     }
-    const int folder = SelectedFolderIndex(m_main);
+    const int folder = m_lists.SelectedFolderIndex();
     if (folder < 0) {
         return;
     }
-    TAccount& account = m_main.Account();
+    TAccount& account = m_session.Account();
     account.Folder(static_cast<std::size_t>(folder)).DeleteRecord(KeyOfRow(row));
     account.Modified = true;
-    m_main.AccountChanged();
-    m_main.FillRecordList(false);
+    m_session.AccountChanged();
+    m_lists.FillRecordList(false);
 }
 
 void RecordCommands::FinishMove(int row)
 {
-    m_main.FillRecordList(false);
-    m_main.FocusRow(m_main.RecordList(), row);
-    m_main.SelectRow(m_main.RecordList(), row);
-    m_main.Account().Modified = true;
-    m_main.AccountChanged();
+    m_lists.FillRecordList(false);
+    m_lists.FocusRow(m_lists.RecordList(), row);
+    m_lists.SelectRow(m_lists.RecordList(), row);
+    m_session.Account().Modified = true;
+    m_session.AccountChanged();
 }
 
 void RecordCommands::mRecUpClick()
@@ -91,17 +95,17 @@ void RecordCommands::mRecUpClick()
     if (row < 1) {
         return;
     }
-    m_main.Account().Folder(static_cast<std::size_t>(SelectedFolderIndex(m_main))).MoveRecordUp(KeyOfRow(row));
+    m_session.Account().Folder(static_cast<std::size_t>(m_lists.SelectedFolderIndex())).MoveRecordUp(KeyOfRow(row));
     FinishMove(row - 1);
 }
 
 void RecordCommands::mRecDownClick()
 {
     const int row = RequireRecordRow();
-    if (row < 0 || row >= m_main.RecordRows().rowCount() - 1) {
+    if (row < 0 || row >= m_lists.RecordRows().rowCount() - 1) {
         return;
     }
-    m_main.Account().Folder(static_cast<std::size_t>(SelectedFolderIndex(m_main))).MoveRecordDown(KeyOfRow(row));
+    m_session.Account().Folder(static_cast<std::size_t>(m_lists.SelectedFolderIndex())).MoveRecordDown(KeyOfRow(row));
     FinishMove(row + 1);
 }
 
@@ -110,12 +114,12 @@ void RecordCommands::mURLClick()
     if (RequireRecordRow() < 0) {
         return;
     }
-    const TRecType* record = m_main.SelectedRecord();
+    const TRecType* record = m_lists.SelectedRecord();
     if (record == nullptr || record->URL.empty()) {
-        m_main.ShowMessageBox(m_main.Message("const_forgot_url"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_forgot_url"), MessageKind::Information);
         return;
     }
-    m_main.ShellOpen(FromCodePage(record->URL));
+    m_session.ShellOpen(FromCodePage(record->URL));
 }
 
 } // namespace velmora

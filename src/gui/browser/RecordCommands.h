@@ -5,7 +5,9 @@
 
 namespace velmora {
 
-class TfrmMain;
+class AccountLists;
+class AccountSession;
+class CommandTable;
 class TfrmRecord;
 class TRecType;
 
@@ -15,7 +17,7 @@ class RecordCommands final : public QObject
     Q_DISABLE_COPY_MOVE(RecordCommands)
 
 public:
-    RecordCommands(TfrmMain& main, TfrmRecord& frmRecord);
+    RecordCommands(AccountSession& session, AccountLists& lists, CommandTable& commands, TfrmRecord& frmRecord);
 
     void mRecNewClick();
     void mRecEditClick();
@@ -31,7 +33,8 @@ private:
     // A record moved within its folder: the row it went to is selected.
     void FinishMove(int row);
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
+    AccountLists& m_lists;
     TfrmRecord& m_frmRecord;
 };
 

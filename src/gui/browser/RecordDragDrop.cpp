@@ -1,7 +1,8 @@
 #include "gui/browser/RecordDragDrop.h"
 
+#include "gui/browser/AccountLists.h"
 #include "gui/browser/CommandSupport.h"
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 #include "gui/widgets/ListRowModel.h"
 
 #include <QApplication>
@@ -13,17 +14,17 @@
 
 namespace velmora {
 
-RecordDragDrop::RecordDragDrop(TfrmMain& main) : m_main(main)
+RecordDragDrop::RecordDragDrop(AccountSession& session, AccountLists& lists) : m_session(session), m_lists(lists)
 {
-    main.RecordList()->viewport()->installEventFilter(this);
-    main.FolderList()->viewport()->setAcceptDrops(true);
-    main.FolderList()->viewport()->installEventFilter(this);
+    lists.RecordList()->viewport()->installEventFilter(this);
+    lists.FolderList()->viewport()->setAcceptDrops(true);
+    lists.FolderList()->viewport()->installEventFilter(this);
 }
 
 bool RecordDragDrop::lstFoldersDragOver(const QObject* source, QPoint at) const
 {
     return qobject_cast<const QAbstractItemView*>(source) != nullptr &&
-           source->objectName() == QLatin1String("lstRecords") && m_main.FolderList()->indexAt(at).isValid();
+           source->objectName() == QLatin1String("lstRecords") && m_lists.FolderList()->indexAt(at).isValid();
 }
 
 void RecordDragDrop::lstFoldersDragDrop(const QObject* source, QPoint at)
@@ -31,31 +32,31 @@ void RecordDragDrop::lstFoldersDragDrop(const QObject* source, QPoint at)
     if (!lstFoldersDragOver(source, at)) {
         return;
     }
-    const int target = m_main.FolderList()->indexAt(at).row();
-    const int folder = SelectedFolderIndex(m_main);
-    const int record = m_main.SelectedRow(m_main.RecordList());
+    const int target = m_lists.FolderList()->indexAt(at).row();
+    const int folder = m_lists.SelectedFolderIndex();
+    const int record = m_lists.SelectedRow(m_lists.RecordList());
     if (folder < 0 || record < 0) {
         return;
     }
-    TAccount& account = m_main.Account();
+    TAccount& account = m_session.Account();
     try {
         account.Folder(static_cast<std::size_t>(folder))
-            .MoveRecordToFolder(account, m_main.RecordRows().KeyAt(record), target);
+            .MoveRecordToFolder(account, m_lists.RecordRows().KeyAt(record), target);
     } catch (const VaultLimitError&) {
         // The full target took nothing, and the record is still where it was.
-        m_main.ShowMessageBox(m_main.Message("const_full_folder"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_full_folder"), MessageKind::Information);
     }
-    m_main.FillFolderList(true);
-    m_main.FillRecordList(false);
-    m_main.SelectRow(m_main.FolderList(), folder);
+    m_lists.FillFolderList(true);
+    m_lists.FillRecordList(false);
+    m_lists.SelectRow(m_lists.FolderList(), folder);
 }
 
 bool RecordDragDrop::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_main.RecordList()->viewport()) {
+    if (watched == m_lists.RecordList()->viewport()) {
         return RecordListEvent(event);
     }
-    if (watched == m_main.FolderList()->viewport()) {
+    if (watched == m_lists.FolderList()->viewport()) {
         return FolderListEvent(event);
     }
     return false;
@@ -73,12 +74,12 @@ bool RecordDragDrop::RecordListEvent(QEvent* event)
         const auto* move = static_cast<QMouseEvent*>(event);
         if (!(move->buttons() & Qt::LeftButton) || m_pressedAt.x() < 0 ||
             (move->position().toPoint() - m_pressedAt).manhattanLength() < QApplication::startDragDistance() ||
-            !m_main.RecordList()->indexAt(m_pressedAt).isValid()) {
+            !m_lists.RecordList()->indexAt(m_pressedAt).isValid()) {
             return false;
         }
         m_pressedAt = QPoint(-1, -1);
         // The drop reads the selected record; the drag itself carries nothing.
-        auto* drag = new QDrag(m_main.RecordList());
+        auto* drag = new QDrag(m_lists.RecordList());
         drag->setMimeData(new QMimeData);
         drag->exec(Qt::MoveAction);
         return true;

@@ -5,7 +5,8 @@
 
 namespace velmora {
 
-class TfrmMain;
+class AccountLists;
+class AccountSession;
 
 // Dragging a record from the record list onto a folder row moves it into that folder.
 class RecordDragDrop final : public QObject
@@ -13,7 +14,7 @@ class RecordDragDrop final : public QObject
     Q_DISABLE_COPY_MOVE(RecordDragDrop)
 
 public:
-    explicit RecordDragDrop(TfrmMain& main);
+    RecordDragDrop(AccountSession& session, AccountLists& lists);
 
     // `at` is in the folder list's viewport. Only rows of the record list are taken, and only
     // onto a folder row.
@@ -27,7 +28,8 @@ private:
     bool RecordListEvent(QEvent* event);
     bool FolderListEvent(QEvent* event);
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
+    AccountLists& m_lists;
     QPoint m_pressedAt{-1, -1};
 };
 

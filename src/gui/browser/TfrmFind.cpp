@@ -1,9 +1,10 @@
 #include "gui/browser/TfrmFind.h"
 
+#include "gui/browser/AccountLists.h"
 #include "gui/browser/CommandSupport.h"
 #include "gui/browser/TfrmRecord.h"
 #include "gui/commands/CommandTable.h"
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/FormButton.h"
 #include "gui/widgets/ListRowModel.h"
@@ -69,8 +70,10 @@ QGroupBox* Group(QWidget* parent, const char* name, const QString& caption)
 
 } // namespace
 
-TfrmFind::TfrmFind(TfrmMain& main, TfrmRecord& frmRecord)
-    : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_main(main), m_frmRecord(frmRecord)
+TfrmFind::TfrmFind(AccountSession& session, AccountLists& lists, CommandTable& commands, QWidget& owner,
+                   TfrmRecord& frmRecord)
+    : QDialog(&owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_session(session), m_lists(lists),
+      m_frmRecord(frmRecord)
 {
     setObjectName(QStringLiteral("frmFind"));
     setWindowTitle(QStringLiteral("Расширенный поиск записи"));
@@ -87,7 +90,7 @@ TfrmFind::TfrmFind(TfrmMain& main, TfrmRecord& frmRecord)
     m_edFindText = new QLineEdit(searchPage);
     m_edFindText->setObjectName(QStringLiteral("edFindText"));
     m_edFindText->setMinimumWidth(345);
-    GuardCodePageInput(m_edFindText, [this](char32_t c) { m_main.ReportRefusedCharacter(c); });
+    GuardCodePageInput(m_edFindText, [this](char32_t c) { m_session.ReportRefusedCharacter(c); });
     m_edFindText->installEventFilter(this);
     auto* label1 = new QLabel(QStringLiteral("Текст для поиска:"), searchPage);
     label1->setObjectName(QStringLiteral("Label1"));
@@ -193,7 +196,16 @@ TfrmFind::TfrmFind(TfrmMain& main, TfrmRecord& frmRecord)
     connect(m_list, &QTableView::doubleClicked, this, &TfrmFind::butViewClick);
     connect(butClose, &QPushButton::clicked, this, &TfrmFind::butCloseClick);
     connect(butHelp, &QPushButton::clicked, this, &TfrmFind::butHelpClick);
-    main.Commands().Bind("mAdvSearch", *this, [this] { mAdvSearchClick(); });
+    commands.Bind("mAdvSearch", *this, [this] { mAdvSearchClick(); });
+    // Results name records of the account they were found in.
+    connect(&m_session, &AccountSession::accountCleared, this, &TfrmFind::ForgetResults);
+    connect(&m_session, &AccountSession::languageSwitched, this, &TfrmFind::ShowColumnCaptions);
+}
+
+void TfrmFind::ShowColumnCaptions()
+{
+    m_list->model()->setHeaderData(0, Qt::Horizontal, m_session.Message("const_col1"));
+    m_list->model()->setHeaderData(1, Qt::Horizontal, m_session.Message("const_col2"));
 }
 
 void TfrmFind::mAdvSearchClick()
@@ -252,11 +264,11 @@ bool TfrmFind::CheckSearchInput()
     } else if (!m_cbCaption->isChecked() && !m_cbURL->isChecked() && !m_cbLogin->isChecked() && !m_cbID->isChecked() &&
                !m_cbPass->isChecked()) {
         problem = "const_no_fields";
-    } else if (m_inCurrent->isChecked() && SelectedFolderIndex(m_main) < 0) {
+    } else if (m_inCurrent->isChecked() && m_lists.SelectedFolderIndex() < 0) {
         problem = "const_no_cur_folder";
     }
     if (problem != nullptr) {
-        m_main.ShowMessageBox(m_main.Message(problem), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message(problem), MessageKind::Information);
         return false;
     }
     return true;
@@ -264,7 +276,7 @@ bool TfrmFind::CheckSearchInput()
 
 void TfrmFind::RunSearch()
 {
-    m_labStatus->setText(m_main.Message("const_searching"));
+    m_labStatus->setText(m_session.Message("const_searching"));
     SetResults({});
     m_labStatus->repaint(); // seen while a large vault is searched
 
@@ -277,11 +289,11 @@ void TfrmFind::RunSearch()
     options.idNumber = m_cbID->isChecked();
     options.password = m_cbPass->isChecked();
     if (m_inCurrent->isChecked()) {
-        options.folder = static_cast<std::size_t>(SelectedFolderIndex(m_main));
+        options.folder = static_cast<std::size_t>(m_lists.SelectedFolderIndex());
     }
-    SetResults(velmora::RunSearch(m_main.Account(), options));
+    SetResults(velmora::RunSearch(m_session.Account(), options));
 
-    m_labStatus->setText(m_main.FormatMessage("const_rec_found", {std::to_string(m_hits.size())}));
+    m_labStatus->setText(m_session.FormatMessage("const_rec_found", {std::to_string(m_hits.size())}));
     m_pc->setCurrentIndex(1);
 }
 
@@ -304,11 +316,11 @@ std::optional<SearchHit> TfrmFind::SelectedRecordNow()
     }
     SearchHit hit = m_hits.at(static_cast<std::size_t>(selected.front().row()));
     // The account may have changed since the search: only the same record in the same folder will do.
-    const TAccount& account = m_main.Account();
+    const TAccount& account = m_session.Account();
     const std::optional<std::size_t> position =
         hit.folderIndex < account.FolderCount() ? account.Folder(hit.folderIndex).PositionOf(hit.key) : std::nullopt;
     if (!position) {
-        m_main.ShowMessageBox(m_main.Message("const_forgot_record"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_forgot_record"), MessageKind::Information);
         return std::nullopt;
     }
     hit.position = *position + 1; // where it stands now, should records have moved within the folder
@@ -330,13 +342,13 @@ void TfrmFind::butJumpClick()
     }
     const auto folderRow = static_cast<int>(hit->folderIndex);
     const auto recordRow = static_cast<int>(hit->position) - 1;
-    QTableView* folders = m_main.FolderList();
-    QTableView* records = m_main.RecordList();
-    m_main.FocusRow(folders, folderRow);
-    m_main.SelectRow(folders, folderRow);
-    m_main.FillRecordList(false);
-    m_main.FocusRow(records, recordRow);
-    m_main.SelectRow(records, recordRow);
+    QTableView* folders = m_lists.FolderList();
+    QTableView* records = m_lists.RecordList();
+    m_lists.FocusRow(folders, folderRow);
+    m_lists.SelectRow(folders, folderRow);
+    m_lists.FillRecordList(false);
+    m_lists.FocusRow(records, recordRow);
+    m_lists.SelectRow(records, recordRow);
     ScrollListTo(*folders, folderRow);
     ScrollListTo(*records, recordRow);
     folders->viewport()->update();
@@ -362,7 +374,7 @@ void TfrmFind::butCloseClick()
 
 void TfrmFind::butHelpClick()
 {
-    m_main.ShowHelp();
+    m_session.ShowHelp();
 }
 
 void TfrmFind::ForgetResults()

@@ -16,7 +16,9 @@ class QTableView;
 namespace velmora {
 
 class ListRowModel;
-class TfrmMain;
+class AccountLists;
+class AccountSession;
+class CommandTable;
 class TfrmRecord;
 
 // The search window: finds records of the current folder or of every folder by the text of
@@ -28,7 +30,8 @@ class TfrmFind final : public QDialog
     Q_DISABLE_COPY_MOVE(TfrmFind)
 
 public:
-    TfrmFind(TfrmMain& main, TfrmRecord& frmRecord);
+    TfrmFind(AccountSession& session, AccountLists& lists, CommandTable& commands, QWidget& owner,
+             TfrmRecord& frmRecord);
 
     // The main window's search command: the search page, shown beside the main window.
     void mAdvSearchClick();
@@ -58,12 +61,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ShowColumnCaptions();
     void SetResults(std::vector<SearchHit> hits);
     // The selected result with its record's position now; nothing without a selection, and
     // nothing, after telling the user, when the record has left its folder since the search.
     std::optional<SearchHit> SelectedRecordNow();
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
+    AccountLists& m_lists;
     TfrmRecord& m_frmRecord;
     bool m_placed = false;
     std::vector<SearchHit> m_hits;

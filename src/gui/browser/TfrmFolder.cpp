@@ -1,7 +1,8 @@
 #include "gui/browser/TfrmFolder.h"
 
+#include "gui/browser/AccountLists.h"
 #include "gui/browser/FolderIconTable.h"
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/FormButton.h"
 #include "gui/widgets/Pictures.h"
@@ -16,7 +17,8 @@
 
 namespace velmora {
 
-TfrmFolder::TfrmFolder(TfrmMain& main) : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_main(main)
+TfrmFolder::TfrmFolder(AccountSession& session, AccountLists& lists, QWidget& owner)
+    : QDialog(&owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_session(session), m_lists(lists)
 {
     setObjectName(QStringLiteral("frmFolder"));
     setWindowTitle(QStringLiteral("Новая папка"));
@@ -27,7 +29,7 @@ TfrmFolder::TfrmFolder(TfrmMain& main) : QDialog(&main, Qt::Dialog | Qt::MSWindo
     m_edName = new QLineEdit(this);
     m_edName->setObjectName(QStringLiteral("edName"));
     labName->setBuddy(m_edName);
-    GuardCodePageInput(m_edName, [this](char32_t c) { m_main.ReportRefusedCharacter(c); });
+    GuardCodePageInput(m_edName, [this](char32_t c) { m_session.ReportRefusedCharacter(c); });
 
     auto* labIcon = new QLabel(QStringLiteral("Иконка"), this);
     labIcon->setObjectName(QStringLiteral("labIcon"));
@@ -70,17 +72,17 @@ void TfrmFolder::showEvent(QShowEvent* event)
 
 void TfrmFolder::FormShow()
 {
-    const TAccount& account = m_main.Account();
+    const TAccount& account = m_session.Account();
     if (FolderIndex != -1 && static_cast<std::size_t>(FolderIndex) < account.FolderCount()) {
         const TFolderType& folder = account.Folder(static_cast<std::size_t>(FolderIndex));
-        setWindowTitle(m_main.Message("const_edit_folder"));
-        m_butOk->setText(m_main.Message("const_edit"));
+        setWindowTitle(m_session.Message("const_edit_folder"));
+        m_butOk->setText(m_session.Message("const_edit"));
         m_edName->setText(FromCodePage(folder.Name));
         IconIndex = folder.ImageIndex;
     } else {
         FolderIndex = -1;
-        setWindowTitle(m_main.Message("const_new_folder"));
-        m_butOk->setText(m_main.Message("const_create"));
+        setWindowTitle(m_session.Message("const_new_folder"));
+        m_butOk->setText(m_session.Message("const_create"));
         m_edName->clear();
         IconIndex = 0;
     }
@@ -102,39 +104,39 @@ void TfrmFolder::TableMouseUp(int x, int y)
 void TfrmFolder::butOkClick()
 {
     if (m_edName->text().trimmed().isEmpty()) {
-        m_main.ShowMessageBox(m_main.Message("const_f_caption"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_f_caption"), MessageKind::Information);
         return;
     }
     if (IconIndex < 0 || IconIndex >= m_table->IconCount()) {
-        m_main.ShowMessageBox(m_main.Message("const_forgot_icon"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_forgot_icon"), MessageKind::Information);
         return;
     }
     CodePageBytes name = ToCodePage(m_edName->text());
     if (name.refused) {
-        m_main.ReportRefusedCharacter(*name.refused);
+        m_session.ReportRefusedCharacter(*name.refused);
         return;
     }
-    TAccount& account = m_main.Account();
+    TAccount& account = m_session.Account();
     int row = 0;
     if (FolderIndex != -1) {
-        row = m_main.SelectedRow(m_main.FolderList());
+        row = m_lists.SelectedRow(m_lists.FolderList());
         account.EditFolder(static_cast<std::size_t>(FolderIndex), std::move(name.bytes), IconIndex);
     } else {
         try {
             account.AddFolder(std::move(name.bytes), IconIndex);
         } catch (const VaultLimitError&) {
-            m_main.ShowMessageBox(m_main.Message("const_many_folders"), MessageKind::Information);
+            m_session.ShowMessageBox(m_session.Message("const_many_folders"), MessageKind::Information);
             return;
         }
         row = static_cast<int>(account.FolderCount()) - 1;
     }
     accept();
-    m_main.FillFolderList(false);
+    m_lists.FillFolderList(false);
     if (row >= 0) {
-        m_main.FocusRow(m_main.FolderList(), row);
-        m_main.SelectRow(m_main.FolderList(), row);
+        m_lists.FocusRow(m_lists.FolderList(), row);
+        m_lists.SelectRow(m_lists.FolderList(), row);
     }
-    m_main.FillRecordList(false);
+    m_lists.FillRecordList(false);
 }
 
 void TfrmFolder::butCancelClick()

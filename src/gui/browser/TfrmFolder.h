@@ -10,7 +10,8 @@ class QPushButton;
 namespace velmora {
 
 class FolderIconTable;
-class TfrmMain;
+class AccountLists;
+class AccountSession;
 
 // The folder dialog: a new folder, or a new name and icon for an existing one.
 class TfrmFolder final : public QDialog
@@ -19,7 +20,7 @@ class TfrmFolder final : public QDialog
     Q_DISABLE_COPY_MOVE(TfrmFolder)
 
 public:
-    explicit TfrmFolder(TfrmMain& main);
+    TfrmFolder(AccountSession& session, AccountLists& lists, QWidget& owner);
 
     // Task, set before the dialog is shown: -1 for a new folder, else the folder to edit.
     std::int32_t FolderIndex = -1;
@@ -38,7 +39,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    TfrmMain& m_main;
+    AccountSession& m_session;
+    AccountLists& m_lists;
     QLineEdit* m_edName = nullptr;
     FolderIconTable* m_table = nullptr;
     QPushButton* m_butOk = nullptr;

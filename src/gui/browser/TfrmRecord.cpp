@@ -1,7 +1,8 @@
 #include "gui/browser/TfrmRecord.h"
 
+#include "gui/browser/AccountLists.h"
 #include "gui/generator/TfrmPassGen.h"
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 #include "gui/widgets/Clipboard.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/FieldText.h"
@@ -38,8 +39,9 @@ QString NotesForVault(QString text)
 
 } // namespace
 
-TfrmRecord::TfrmRecord(TfrmMain& main, TfrmPassGen& passGen)
-    : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_main(main), m_passGen(passGen)
+TfrmRecord::TfrmRecord(AccountSession& session, AccountLists& lists, QWidget& owner, TfrmPassGen& passGen)
+    : QDialog(&owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_session(session), m_lists(lists),
+      m_passGen(passGen)
 {
     setObjectName(QStringLiteral("frmRecord"));
 
@@ -52,7 +54,7 @@ TfrmRecord::TfrmRecord(TfrmMain& main, TfrmPassGen& passGen)
     const auto edit = [this](const char* name) {
         auto* field = new QLineEdit(this);
         field->setObjectName(QLatin1String(name));
-        GuardCodePageInput(field, [this](char32_t c) { m_main.ReportRefusedCharacter(c); });
+        GuardCodePageInput(field, [this](char32_t c) { m_session.ReportRefusedCharacter(c); });
         return field;
     };
     const auto speed = [this](const char* name, const QIcon& icon, const QString& hint) {
@@ -173,7 +175,7 @@ void TfrmRecord::RunTask(Mode mode, std::uint16_t folderIndex, std::string recor
 {
     SetTask(mode, folderIndex, std::move(recordKey));
     setModal(true);
-    m_main.Services().dialogs.RunModal(*this);
+    m_session.Services().dialogs.RunModal(*this);
 }
 
 void TfrmRecord::View(std::uint16_t folderIndex, std::string recordKey)
@@ -195,7 +197,7 @@ void TfrmRecord::showEvent(QShowEvent* event)
 
 void TfrmRecord::FormShow()
 {
-    const TAccount& account = m_main.Account();
+    const TAccount& account = m_session.Account();
     const TFolderType* folder = m_folderIndex < account.FolderCount() ? &account.Folder(m_folderIndex) : nullptr;
     // A record that no longer exists shows empty fields.
     const TRecType* record = folder != nullptr && m_dialogMode != NewRecord ? folder->FindRecord(m_recordKey) : nullptr;
@@ -214,15 +216,15 @@ void TfrmRecord::FormShow()
     const char* button = m_dialogMode == NewRecord    ? "const_add"
                          : m_dialogMode == EditRecord ? "const_edit"
                                                       : "const_view";
-    setWindowTitle((folder != nullptr ? FromCodePage(folder->Name) : QString()) + m_main.Message(suffix));
-    m_butOK->setText(m_main.Message(button));
+    setWindowTitle((folder != nullptr ? FromCodePage(folder->Name) : QString()) + m_session.Message(suffix));
+    m_butOK->setText(m_session.Message(button));
     m_edName->setFocus();
 }
 
 bool TfrmRecord::CheckName()
 {
     if (IsBlankField(m_edName->text())) {
-        m_main.ShowMessageBox(m_main.Message("const_f_capt"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_f_capt"), MessageKind::Information);
         return false;
     }
     return true;
@@ -243,13 +245,13 @@ void TfrmRecord::butOKClick()
         ToCodePage(m_edPass->text()),  ToCodePage(NotesForVault(m_edNotes->toPlainText()))};
     for (const CodePageBytes& field : fields) {
         if (field.refused) {
-            m_main.ReportRefusedCharacter(*field.refused);
+            m_session.ReportRefusedCharacter(*field.refused);
             return;
         }
     }
-    TAccount& account = m_main.Account();
+    TAccount& account = m_session.Account();
     if (m_folderIndex >= account.FolderCount()) {
-        m_main.ShowMessageBox(m_main.Message("const_forgot_folder"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_forgot_folder"), MessageKind::Information);
         return;
     }
     TFolderType& folder = account.Folder(m_folderIndex);
@@ -258,25 +260,25 @@ void TfrmRecord::butOKClick()
         folder.EditRecord(m_recordKey, std::move(fields[0].bytes), std::move(fields[1].bytes),
                           std::move(fields[2].bytes), std::move(fields[3].bytes), std::move(fields[4].bytes),
                           std::move(fields[5].bytes));
-        row = m_main.SelectedRow(m_main.RecordList());
+        row = m_lists.SelectedRow(m_lists.RecordList());
     } else {
         try {
             folder.AddRecord(std::move(fields[0].bytes), std::move(fields[1].bytes), std::move(fields[2].bytes),
                              std::move(fields[3].bytes), std::move(fields[4].bytes), std::move(fields[5].bytes));
         } catch (const VaultLimitError&) {
-            m_main.ShowMessageBox(m_main.Message("const_full_folder"), MessageKind::Information);
+            m_session.ShowMessageBox(m_session.Message("const_full_folder"), MessageKind::Information);
             return;
         }
         row = folder.Count() - 1;
     }
     account.Modified = true;
-    m_main.AccountChanged();
+    m_session.AccountChanged();
 
-    QTableView* records = m_main.RecordList();
-    m_main.FillRecordList(false);
+    QTableView* records = m_lists.RecordList();
+    m_lists.FillRecordList(false);
     if (row >= 0) {
-        m_main.SelectRow(records, row);
-        m_main.FocusRow(records, row);
+        m_lists.SelectRow(records, row);
+        m_lists.FocusRow(records, row);
     }
     records->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
     records->viewport()->update();
@@ -290,7 +292,7 @@ void TfrmRecord::butCancelClick()
 
 void TfrmRecord::CopyField(const QLineEdit& field)
 {
-    CopyToClipboard(m_main.Services().clipboard, field.text());
+    CopyToClipboard(m_session.Services().clipboard, field.text());
 }
 
 void TfrmRecord::butCopyLoginClick()
@@ -316,10 +318,10 @@ void TfrmRecord::butCopyURlClick()
 void TfrmRecord::butNavigateClick()
 {
     if (m_edURL->text().isEmpty()) {
-        m_main.ShowMessageBox(m_main.Message("const_forgot_url"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_forgot_url"), MessageKind::Information);
         return;
     }
-    m_main.ShellOpen(m_edURL->text());
+    m_session.ShellOpen(m_edURL->text());
 }
 
 void TfrmRecord::butGenPassClick()

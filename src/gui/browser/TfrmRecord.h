@@ -11,7 +11,8 @@ class QToolButton;
 
 namespace velmora {
 
-class TfrmMain;
+class AccountLists;
+class AccountSession;
 class TfrmPassGen;
 
 // The record dialog: a new record, an existing one to edit, or one to look at.
@@ -28,7 +29,7 @@ public:
         ViewRecord = 2
     };
 
-    TfrmRecord(TfrmMain& main, TfrmPassGen& passGen);
+    TfrmRecord(AccountSession& session, AccountLists& lists, QWidget& owner, TfrmPassGen& passGen);
     ~TfrmRecord() override;
 
     // Gives the dialog a new task. A window still open for viewing is closed first, and the
@@ -64,7 +65,8 @@ protected:
 private:
     void CopyField(const QLineEdit& field);
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
+    AccountLists& m_lists;
     TfrmPassGen& m_passGen;
     Mode m_dialogMode = NewRecord;
     std::uint16_t m_folderIndex = 0;

@@ -5,7 +5,7 @@
 #include "core/export/OfficeExport.h"
 #include "core/os/FileExists.h"
 #include "gui/commands/CommandTable.h"
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 
 #include <QAction>
 #include <openssl/crypto.h>
@@ -20,25 +20,26 @@ std::filesystem::path LocalPath(const QString& file)
 
 } // namespace
 
-ExportCommands::ExportCommands(TfrmMain& main, AutomationService& automation, std::function<std::string()> moment)
-    : m_main(main), m_automation(automation), m_moment(std::move(moment))
+ExportCommands::ExportCommands(AccountSession& session, CommandTable& commands, AutomationService& automation,
+                               std::function<std::string()> moment)
+    : m_session(session), m_automation(automation), m_moment(std::move(moment))
 {
-    m_main.Commands().Bind("mText", *this, [this] { mTextClick(); });
-    m_main.Commands().Bind("MicrosoftExcel1", *this, [this] { MicrosoftExcel1Click(); });
-    m_main.Commands().Bind("MicrosoftWord1", *this, [this] { MicrosoftWord1Click(); });
+    commands.Bind("mText", *this, [this] { mTextClick(); });
+    commands.Bind("MicrosoftExcel1", *this, [this] { MicrosoftExcel1Click(); });
+    commands.Bind("MicrosoftWord1", *this, [this] { MicrosoftWord1Click(); });
 }
 
 TextExportOptions ExportCommands::Options() const
 {
-    const AccountSettings settings = m_main.Settings();
+    const AccountSettings settings = m_session.Settings();
     return {.Heading = settings.cbHat, .FieldLabels = settings.cbExpHeaders, .SkipEmpty = settings.cbSkipEmpty};
 }
 
 void ExportCommands::mTextClick()
 {
-    Platform& platform = m_main.Services();
-    const std::optional<QString> chosen = platform.files.SaveFile(m_main.Message("const_exp_text"), QString(),
-                                                                  QString(), m_main.Message("const_exp_txt_filter"));
+    Platform& platform = m_session.Services();
+    const std::optional<QString> chosen = platform.files.SaveFile(m_session.Message("const_exp_text"), QString(),
+                                                                  QString(), m_session.Message("const_exp_txt_filter"));
     if (!chosen) {
         return;
     }
@@ -47,17 +48,17 @@ void ExportCommands::mTextClick()
         file += ".txt";
     }
     if (FileExists(file) &&
-        platform.messages.AskYesNo(QLatin1Char('\r') + m_main.Message("const_overwrite")) != Answer::Yes) {
+        platform.messages.AskYesNo(QLatin1Char('\r') + m_session.Message("const_overwrite")) != Answer::Yes) {
         return;
     }
     std::string text;
     try {
-        text = TextExport(m_main.Account(), Options(), ExportTexts(m_main.Lang()), m_moment());
-        WriteExportFile(file, text, UsersDirectory(m_main.UserFilesDir()));
+        text = TextExport(m_session.Account(), Options(), ExportTexts(m_session.Lang()), m_moment());
+        WriteExportFile(file, text, UsersDirectory(m_session.UserFilesDir()));
     } catch (const ExportRefused&) {
-        m_main.ShowMessageBox(m_main.Message("const_exp_users"), MessageKind::Error);
+        m_session.ShowMessageBox(m_session.Message("const_exp_users"), MessageKind::Error);
     } catch (const std::exception&) {
-        m_main.ShowMessageBox(m_main.Message("const_err_exp"), MessageKind::Error);
+        m_session.ShowMessageBox(m_session.Message("const_err_exp"), MessageKind::Error);
     }
     OPENSSL_cleanse(text.data(), text.size());
 }
@@ -67,9 +68,9 @@ void ExportCommands::OfficeExport(const char* errorKey,
                                                    const TextExportTexts&, const std::string&))
 {
     try {
-        exportTo(m_automation, m_main.Account(), Options(), ExportTexts(m_main.Lang()), m_moment());
+        exportTo(m_automation, m_session.Account(), Options(), ExportTexts(m_session.Lang()), m_moment());
     } catch (const std::exception&) {
-        m_main.ShowMessageBox(m_main.Message(errorKey), MessageKind::Error);
+        m_session.ShowMessageBox(m_session.Message(errorKey), MessageKind::Error);
     }
 }
 

@@ -9,7 +9,8 @@
 
 namespace velmora {
 
-class TfrmMain;
+class AccountSession;
+class CommandTable;
 
 // The main window's export commands (Account > Export): to a text file, to a spreadsheet and
 // to a word-processor document. Connects itself to the menu items `mText`, `MicrosoftExcel1`
@@ -18,7 +19,7 @@ class ExportCommands final : public QObject
 {
 public:
     // `moment` gives the heading's date and time.
-    ExportCommands(TfrmMain& main, AutomationService& automation,
+    ExportCommands(AccountSession& session, CommandTable& commands, AutomationService& automation,
                    std::function<std::string()> moment = CurrentExportMoment);
     Q_DISABLE_COPY_MOVE(ExportCommands)
 
@@ -33,7 +34,7 @@ private:
                       void (*exportTo)(AutomationService&, const TAccount&, const TextExportOptions&,
                                        const TextExportTexts&, const std::string&));
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
     AutomationService& m_automation;
     std::function<std::string()> m_moment;
 };

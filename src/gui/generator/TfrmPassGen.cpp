@@ -1,6 +1,6 @@
 #include "gui/generator/TfrmPassGen.h"
 
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 #include "gui/widgets/Clipboard.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/FieldText.h"
@@ -18,7 +18,8 @@
 
 namespace velmora {
 
-TfrmPassGen::TfrmPassGen(TfrmMain& main) : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_main(main)
+TfrmPassGen::TfrmPassGen(AccountSession& session, QWidget& window)
+    : QDialog(&window, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_session(session), m_window(window)
 {
     setObjectName(QStringLiteral("frmPassGen"));
     setWindowTitle(QStringLiteral("Генератор паролей"));
@@ -45,7 +46,7 @@ TfrmPassGen::TfrmPassGen(TfrmMain& main) : QDialog(&main, Qt::Dialog | Qt::MSWin
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         return button;
     };
-    const auto report = [this](char32_t c) { m_main.ReportRefusedCharacter(c); };
+    const auto report = [this](char32_t c) { m_session.ReportRefusedCharacter(c); };
 
     QLabel* labUse = bold("labUse", QStringLiteral("Использовать"));
     m_stroch = check("stroch", QStringLiteral("Строчные буквы (абв)"));
@@ -143,12 +144,12 @@ void TfrmPassGen::ShowOver(QWidget* owner)
 
 void TfrmPassGen::ShowFromMain()
 {
-    ShowOver(&m_main);
+    ShowOver(&m_window);
     m_owner = nullptr;
     m_target = nullptr;
     m_butInsert->setEnabled(false);
     setModal(true);
-    m_main.Services().dialogs.RunModal(*this);
+    m_session.Services().dialogs.RunModal(*this);
 }
 
 void TfrmPassGen::ShowForRecord(QDialog& owner, QLineEdit& target)
@@ -174,7 +175,7 @@ void TfrmPassGen::ReleaseOwner(QDialog& owner)
     m_owner = nullptr;
     m_target = nullptr;
     // Back under the main window, so the record dialog never owns (and deletes) the generator.
-    setParent(&m_main, windowFlags());
+    setParent(&m_window, windowFlags());
 }
 
 void TfrmPassGen::showEvent(QShowEvent* event)
@@ -211,10 +212,10 @@ void TfrmPassGen::butGenClick()
 void TfrmPassGen::butCopyClick()
 {
     if (m_edPass->text().isEmpty()) {
-        m_main.ShowMessageBox(m_main.Message("const_gen"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_gen"), MessageKind::Information);
         return;
     }
-    CopyToClipboard(m_main.Services().clipboard, m_edPass->text());
+    CopyToClipboard(m_session.Services().clipboard, m_edPass->text());
 }
 
 void TfrmPassGen::butInsertClick()
@@ -223,14 +224,14 @@ void TfrmPassGen::butInsertClick()
         return;
     }
     if (IsBlankField(m_edPass->text())) {
-        m_main.ShowMessageBox(m_main.Message("const_nopass"), MessageKind::Information);
+        m_session.ShowMessageBox(m_session.Message("const_nopass"), MessageKind::Information);
         return;
     }
     if (!m_target->text().isEmpty()) {
         const QString question =
-            QLatin1Char('\r') + m_main.FormatMessage("const_replace", {ToCodePage(m_target->text()).bytes,
-                                                                       ToCodePage(m_edPass->text()).bytes});
-        if (m_main.Services().messages.AskYesNo(question) != Answer::Yes) {
+            QLatin1Char('\r') + m_session.FormatMessage("const_replace", {ToCodePage(m_target->text()).bytes,
+                                                                          ToCodePage(m_edPass->text()).bytes});
+        if (m_session.Services().messages.AskYesNo(question) != Answer::Yes) {
             return;
         }
     }

@@ -11,7 +11,7 @@ class QToolButton;
 
 namespace velmora {
 
-class TfrmMain;
+class AccountSession;
 
 // The password generator: up to four character classes, a length of 0 to 24, copy, and insert
 // into the record dialog that opened it. Its options keep their values during a run.
@@ -21,7 +21,8 @@ class TfrmPassGen final : public QDialog
     Q_DISABLE_COPY_MOVE(TfrmPassGen)
 
 public:
-    explicit TfrmPassGen(TfrmMain& main);
+    // `window` is the main window: the generator opened from its menu stands over it.
+    TfrmPassGen(AccountSession& session, QWidget& window);
 
     // Where the numbers come from: the system's random source unless a test gives a seeded one.
     void SetRandomSource(RandomSource& random) { m_random = &random; }
@@ -46,7 +47,8 @@ protected:
 private:
     void ShowOver(QWidget* owner);
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
+    QWidget& m_window;
     SystemRandom m_systemRandom;
     RandomSource* m_random = &m_systemRandom;
     QDialog* m_owner = nullptr;

@@ -6,6 +6,7 @@
 
 namespace velmora {
 
+class AccountSession;
 class AutomationService;
 class BackupCommands;
 class EditingCommands;
@@ -30,12 +31,14 @@ public:
     DesktopProgram(const DesktopProgram&) = delete;
     DesktopProgram& operator=(const DesktopProgram&) = delete;
 
+    AccountSession& Session() { return *m_session; }
     TfrmMain& Main() { return *m_main; }
     TfrmAccountSet& AccountDialog() { return *m_accountSet; }
 
 private:
-    // Declared in the order of construction: the windows and commands go before the main window
-    // their commands are bound to.
+    // Declared in the order of construction: the session outlives every window, and the windows
+    // and commands go before the main window their commands are bound to.
+    std::unique_ptr<AccountSession> m_session;
     std::unique_ptr<TfrmMain> m_main;
     std::unique_ptr<TfrmAccountSet> m_accountSet;
     std::unique_ptr<TfrmPassGen> m_passGen;
@@ -45,7 +48,7 @@ private:
     std::unique_ptr<BackupCommands> m_backups;
     std::unique_ptr<ForeignImportCommand> m_foreignImport;
     std::unique_ptr<ExportCommands> m_exports;
-    std::unique_ptr<SessionControl> m_session;
+    std::unique_ptr<SessionControl> m_sessionControl;
     std::unique_ptr<TfrmFind> m_find;
 };
 

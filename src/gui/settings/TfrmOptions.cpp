@@ -1,6 +1,7 @@
 #include "gui/settings/TfrmOptions.h"
 
-#include "gui/main/TfrmMain.h"
+#include "gui/browser/AccountLists.h"
+#include "gui/session/AccountSession.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/FormButton.h"
 #include "gui/widgets/Pictures.h"
@@ -87,7 +88,8 @@ void EndPage(QWidget* page)
 
 } // namespace
 
-TfrmOptions::TfrmOptions(TfrmMain& main) : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_main(main)
+TfrmOptions::TfrmOptions(AccountSession& session, AccountLists& lists)
+    : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), m_session(session), m_lists(lists)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Настройки аккаунта"));
@@ -231,10 +233,10 @@ void TfrmOptions::ShowPanel()
 void TfrmOptions::SaveSettings()
 {
     try {
-        m_main.SaveSettingsFile();
+        m_session.SaveSettingsFile();
     } catch (const FileError& failure) {
         // The account stays marked as modified below, so the next save tries again.
-        m_main.ReportFailure(failure);
+        m_session.ReportFailure(failure);
     }
 }
 
@@ -247,22 +249,22 @@ void TfrmOptions::EnableStarOptions(bool enabled)
 
 void TfrmOptions::butOkClick()
 {
-    m_main.SetSettings(Edited());
+    m_session.SetSettings(Edited());
     try {
-        m_main.ApplySettings();
+        m_session.ApplySettings();
     } catch (const std::exception&) {
         // The lists keep what they showed; nothing to tell the user.
     }
     SaveSettings();
     // The folder refill selects its row again, which empties the record selection: keep it.
-    const int record = m_main.SelectedRow(m_main.RecordList());
-    m_main.FillFolderList(true);
-    m_main.FillRecordList(true);
-    if (record >= 0 && record < m_main.RecordList()->model()->rowCount()) {
-        m_main.FocusRow(m_main.RecordList(), record);
-        m_main.SelectRow(m_main.RecordList(), record);
+    const int record = m_lists.SelectedRow(m_lists.RecordList());
+    m_lists.FillFolderList(true);
+    m_lists.FillRecordList(true);
+    if (record >= 0 && record < m_lists.RecordList()->model()->rowCount()) {
+        m_lists.FocusRow(m_lists.RecordList(), record);
+        m_lists.SelectRow(m_lists.RecordList(), record);
     }
-    m_main.Splitter1Moved();
+    m_lists.SplitterMoved();
     accept();
 }
 
@@ -275,7 +277,7 @@ void TfrmOptions::butColorClick()
 {
     m_edited = Edited();
     const QColor shown = LookOf(m_edited).background;
-    const std::optional<QColor> chosen = m_main.Services().fontColorDialogs.ChooseColor(shown);
+    const std::optional<QColor> chosen = m_session.Services().fontColorDialogs.ChooseColor(shown);
     if (chosen && *chosen != shown) {
         m_edited.BgColor = NumberFromColor(*chosen);
         ShowPanel();
@@ -287,13 +289,13 @@ void TfrmOptions::SpeedButton1Click()
     m_edited = Edited();
     const ListLook look = LookOf(m_edited);
     const std::optional<FontChoice> chosen =
-        m_main.Services().fontColorDialogs.ChooseFont(FontChoice{look.font, look.text});
+        m_session.Services().fontColorDialogs.ChooseFont(FontChoice{look.font, look.text});
     if (!chosen) {
         return;
     }
     const CodePageBytes name = ToCodePage(chosen->font.family());
     if (name.refused) {
-        m_main.ReportRefusedCharacter(*name.refused);
+        m_session.ReportRefusedCharacter(*name.refused);
         return;
     }
     const QFont& font = chosen->font;
@@ -322,7 +324,7 @@ void TfrmOptions::rbFullClick()
 
 void TfrmOptions::butHelpClick()
 {
-    m_main.ShowHelp();
+    m_session.ShowHelp();
 }
 
 } // namespace velmora

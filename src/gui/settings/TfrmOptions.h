@@ -16,7 +16,8 @@ class QToolButton;
 
 namespace velmora {
 
-class TfrmMain;
+class AccountLists;
+class AccountSession;
 
 // The account settings dialog. It edits a copy of the account's settings, shown in its controls
 // and the preview panel `panList`; OK hands the copy to the main window, which applies and saves
@@ -27,7 +28,7 @@ class TfrmOptions final : public QDialog
     Q_DISABLE_COPY_MOVE(TfrmOptions)
 
 public:
-    explicit TfrmOptions(TfrmMain& main);
+    TfrmOptions(AccountSession& session, AccountLists& lists);
 
     // Shows these settings in the controls, to be edited.
     void Edit(const AccountSettings& settings);
@@ -48,7 +49,8 @@ private:
     void ShowPanel();
     void SaveSettings();
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
+    AccountLists& m_lists;
     // The copy being edited; the check boxes and radio buttons hold their part of it.
     AccountSettings m_edited;
 

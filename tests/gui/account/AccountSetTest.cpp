@@ -31,7 +31,7 @@ class AccountSetTest final : public QObject
         Pass()->setText(password);
     }
     const std::vector<ScriptedPlatform::Shown>& Messages() { return m_program->platform.messages; }
-    QString Text(std::string_view key) { return Main().Message(key); }
+    QString Text(std::string_view key) { return Main().Session().Message(key); }
     // The dialog shown by the start-up sequence, answering with `script`.
     void Start(std::function<void()> script)
     {
@@ -62,7 +62,7 @@ class AccountSetTest final : public QObject
     std::vector<std::string> FolderNames()
     {
         std::vector<std::string> names;
-        for (const ListRow& row : Main().FolderRows().Rows()) {
+        for (const ListRow& row : Main().Lists().FolderRows().Rows()) {
             names.push_back(row.Caption);
         }
         return names;
@@ -81,7 +81,8 @@ private slots:
             Type(QStringLiteral("anna"), QStringLiteral(" pw "));
             Click("butOk");
         });
-        QCOMPARE(m_program->platform.questions, QStringList{Main().FormatMessage("const_new_user", {"anna", "\r"})});
+        QCOMPARE(m_program->platform.questions,
+                 QStringList{Main().Session().FormatMessage("const_new_user", {"anna", "\r"})});
         QVERIFY(Dialog().AccountOpened());
         QVERIFY(!Dialog().isVisible());
         QVERIFY(Main().isVisible());
@@ -89,10 +90,10 @@ private slots:
         QVERIFY(std::filesystem::exists(m_program->File("anna", kAccountExtension)));
         QVERIFY(std::filesystem::exists(m_program->File("anna", kSettingsExtension)));
         QCOMPARE(FolderNames(), std::vector<std::string>{"Default folder"});
-        QCOMPARE(Main().SelectedRow(Main().FolderList()), 0);
+        QCOMPARE(Main().Lists().SelectedRow(Main().Lists().FolderList()), 0);
         QCOMPARE(Main().PanelText(1), Text("const_records") + QStringLiteral("0"));
         QCOMPARE(Main().windowTitle(), QStringLiteral("Velmora 3.1 - anna"));
-        QVERIFY(!Main().Account().Modified);
+        QVERIFY(!Main().Session().Account().Modified);
         QVERIFY(Messages().empty());
 
         m_program->main->close();
@@ -106,9 +107,9 @@ private slots:
             Click("butOk");
         });
         QVERIFY(Dialog().AccountOpened());
-        QCOMPARE(Main().Account().Password, std::string(" pw "));
+        QCOMPARE(Main().Session().Account().Password, std::string(" pw "));
         QCOMPARE(FolderNames(), std::vector<std::string>{"Default folder"});
-        QCOMPARE(Main().FocusedRow(Main().FolderList()), 0);
+        QCOMPARE(Main().Lists().FocusedRow(Main().Lists().FolderList()), 0);
         QVERIFY(m_program->platform.questions.isEmpty());
     }
 
@@ -256,7 +257,7 @@ private slots:
         Start([this] {
             Type(QStringLiteral("anna"), QStringLiteral("pw"));
             Click("butOk");
-            QVERIFY(Main().Account().FolderCount() > 0);
+            QVERIFY(Main().Session().Account().FolderCount() > 0);
             Type(QStringLiteral("new"), QStringLiteral("pw"));
             Click("butNew");
         });
@@ -280,9 +281,9 @@ private slots:
         QCOMPARE(Messages()[0].kind, MessageKind::Error);
         QVERIFY(!Dialog().AccountOpened());
         QVERIFY(!Main().isVisible());
-        QCOMPARE(Main().Account().FolderCount(), 0u);
-        QCOMPARE(Main().FolderRows().rowCount(), 0);
-        QVERIFY(!Main().Account().Modified);
+        QCOMPARE(Main().Session().Account().FolderCount(), 0u);
+        QCOMPARE(Main().Lists().FolderRows().rowCount(), 0);
+        QVERIFY(!Main().Session().Account().Modified);
     }
 
     void leavingTheDialogEndsTheProgram_data()

@@ -65,7 +65,7 @@ class BackupCommandsTest final : public QObject
     {
         std::vector<ScriptedPlatform::Shown> shown;
         for (const auto& [kind, key] : keys) {
-            shown.push_back({kind, QLatin1Char('\r') + m_main->Message(key)});
+            shown.push_back({kind, QLatin1Char('\r') + m_main->Session().Message(key)});
         }
         return shown;
     }
@@ -90,8 +90,8 @@ class BackupCommandsTest final : public QObject
 
     void SelectFolder(int row)
     {
-        m_main->FocusRow(m_main->FolderList(), row);
-        m_main->SelectRow(m_main->FolderList(), row);
+        m_main->Lists().FocusRow(m_main->Lists().FolderList(), row);
+        m_main->Lists().SelectRow(m_main->Lists().FolderList(), row);
     }
 
 private slots:
@@ -101,8 +101,8 @@ private slots:
         m_elsewhere = std::make_unique<test::TempDir>();
         m_main = m_program->main.get();
         m_program->LoadLanguage();
-        m_commands = new BackupCommands(*m_main);
-        TAccount& account = m_main->Account();
+        m_commands = new BackupCommands(m_main->Session(), m_main->Lists(), m_main->Commands(), m_main);
+        TAccount& account = m_main->Session().Account();
         account.Name = "anna";
         account.Password = "pw";
         account.AddFolder("Mail", 1);
@@ -110,10 +110,10 @@ private slots:
         account.Folder(0).AddRecord("Work", "", "a.b", "", "", "");
         account.AddFolder("Bank", 2);
         account.Folder(1).AddRecord("Savings", "", "", "", "x", "");
-        m_main->SaveAccount();
+        m_main->Session().SaveAccount();
         WriteFileAtomically(File(kHintExtension), "my hint\r\n");
-        m_main->FillFolderList(false);
-        m_main->FillRecordList(false);
+        m_main->Lists().FillFolderList(false);
+        m_main->Lists().FillRecordList(false);
     }
     void cleanup()
     {
@@ -135,7 +135,7 @@ private slots:
         for (const char* name : {"anna.vmk", "anna.int", "anna.hint"}) {
             WriteFileAtomically(Elsewhere(name), "older copy");
         }
-        m_main->Account().Folder(1).AddRecord("Unsaved", "", "", "", "", "");
+        m_main->Session().Account().Folder(1).AddRecord("Unsaved", "", "", "", "", "");
         Platform().files.push_back(Text(m_elsewhere->Path()));
         m_commands->mSaveAccDiskClick();
         QVERIFY(Platform().messages.empty());
@@ -173,7 +173,7 @@ private slots:
             Platform().files.push_back(Text(copy));
             Platform().answers.push_back(answer);
             m_commands->mSaveFolderClick();
-            QCOMPARE(Platform().questions.back(), QLatin1Char('\r') + m_main->Message("const_overwrite"));
+            QCOMPARE(Platform().questions.back(), QLatin1Char('\r') + m_main->Session().Message("const_overwrite"));
             QCOMPARE(ReadWholeFile(copy) == written, answer == Answer::No);
         }
         QVERIFY(Platform().messages.empty());
@@ -181,9 +181,9 @@ private slots:
         Platform().files.push_back(Text(copy));
         m_commands->mFolClick();
         QVERIFY(Platform().messages.empty());
-        QCOMPARE(Contents(m_main->Account()), (Contents_t{{"Mail", 2}, {"Bank", 1}, {"Bank", 1}}));
-        QCOMPARE(m_main->FolderRows().rowCount(), 3);
-        QVERIFY(m_main->Account().Modified);
+        QCOMPARE(Contents(m_main->Session().Account()), (Contents_t{{"Mail", 2}, {"Bank", 1}, {"Bank", 1}}));
+        QCOMPARE(m_main->Lists().FolderRows().rowCount(), 3);
+        QVERIFY(m_main->Session().Account().Modified);
     }
 
     void aFolderCopyUnderAnotherPasswordOrDamagedIsRefused()
@@ -192,17 +192,17 @@ private slots:
         const auto copy = Elsewhere("mail.vmf");
         Platform().files.push_back(Text(copy));
         m_commands->mSaveFolderClick();
-        m_main->Account().Password = "PW";
+        m_main->Session().Account().Password = "PW";
         Platform().files.push_back(Text(copy));
         m_commands->mFolClick();
         QCOMPARE(Platform().messages, Shown({{MessageKind::Error, "const_err_f_pass"}}));
-        QCOMPARE(Contents(m_main->Account()), kPrevious);
+        QCOMPARE(Contents(m_main->Session().Account()), kPrevious);
 
         Platform().messages.clear();
         Platform().files.push_back(Text(Elsewhere("missing.vmf")));
         m_commands->mFolClick();
         QCOMPARE(Platform().messages, Shown({{MessageKind::Error, "const_err_imp_f"}}));
-        QCOMPARE(Contents(m_main->Account()), kPrevious);
+        QCOMPARE(Contents(m_main->Session().Account()), kPrevious);
     }
 
     void aFolderImportWithImmediateSaveSavesEveryImportedRecord()
@@ -210,7 +210,7 @@ private slots:
         AccountSettings settings;
         settings.cbSaveMod = true;
         QVERIFY(SaveSettings(File(kSettingsExtension), "pw", settings));
-        m_main->LoadAndApplySettings();
+        m_main->Session().LoadAndApplySettings();
         SelectFolder(0);
         Platform().files.push_back(Text(Elsewhere("mail.vmf")));
         m_commands->mSaveFolderClick();
@@ -219,18 +219,18 @@ private slots:
         m_commands->mFolClick();
         QVERIFY(Platform().messages.empty());
         QCOMPARE(FileContents(File(kAccountExtension), "pw"), (Contents_t{{"Mail", 2}, {"Bank", 1}, {"Mail", 2}}));
-        QVERIFY(!m_main->Account().Modified);
+        QVERIFY(!m_main->Session().Account().Modified);
     }
 
     void aFolderImportIntoAFullAccountIsRefusedBeforeTheDialog()
     {
-        TAccount& account = m_main->Account();
+        TAccount& account = m_main->Session().Account();
         while (account.FolderCount() < kMaxFolders) {
             account.AddFolder("f", 0);
         }
         m_commands->mFolClick();
         QCOMPARE(Platform().messages, Shown({{MessageKind::Warning, "const_many_folders"}}));
-        QVERIFY(!m_main->Message("const_many_folders").isEmpty());
+        QVERIFY(!m_main->Session().Message("const_many_folders").isEmpty());
         QCOMPARE(account.FolderCount(), kMaxFolders);
         QCOMPARE(Platform().unscripted, 0); // no file dialog was shown
     }
@@ -244,18 +244,19 @@ private slots:
 
         QVERIFY(Platform().messages.empty());
         QCOMPARE(Platform().questions,
-                 (QStringList{QLatin1Char('\r') + m_main->Message("const_war"), m_main->Message("const_restore"),
-                              QLatin1Char('\r') + m_main->Message("const_delete_files")}));
-        QCOMPARE(Contents(m_main->Account()), kImported);
+                 (QStringList{QLatin1Char('\r') + m_main->Session().Message("const_war"),
+                              m_main->Session().Message("const_restore"),
+                              QLatin1Char('\r') + m_main->Session().Message("const_delete_files")}));
+        QCOMPARE(Contents(m_main->Session().Account()), kImported);
         QCOMPARE(FileContents(File(kAccountExtension), "pw"), kImported);
-        QCOMPARE(m_main->SelectedRow(m_main->FolderList()), 0);
-        QCOMPARE(m_main->RecordRows().rowCount(), 3);
+        QCOMPARE(m_main->Lists().SelectedRow(m_main->Lists().FolderList()), 0);
+        QCOMPARE(m_main->Lists().RecordRows().rowCount(), 3);
         QVERIFY(!std::filesystem::exists(ImportBackupPath(m_program->dir.Path(), "anna")));
         QCOMPARE(ReadWholeFile(File(kHintExtension)), std::string("imported hint\r\n"));
         AccountSettings settings;
         QVERIFY(LoadSettings(File(kSettingsExtension), "pw", settings));
         QCOMPARE(settings.cbGridLines, !AccountSettings().cbGridLines);
-        QCOMPARE(m_main->FolderList()->showGrid(), settings.cbGridLines); // applied at once
+        QCOMPARE(m_main->Lists().FolderList()->showGrid(), settings.cbGridLines); // applied at once
         for (const char* name : {"anna.vmk", "anna.int", "anna.hint"}) {
             QVERIFY2(!std::filesystem::exists(Elsewhere(name)), name);
         }
@@ -287,13 +288,13 @@ private slots:
         std::vector<ScriptedPlatform::Shown> expected;
         for (const QString& key : shown) {
             expected.push_back({key == QLatin1String("const_do_pass") ? MessageKind::Error : MessageKind::Warning,
-                                QLatin1Char('\r') + m_main->Message(key.toStdString())});
+                                QLatin1Char('\r') + m_main->Session().Message(key.toStdString())});
         }
         QCOMPARE(Platform().messages, expected);
         QCOMPARE(Platform().unscripted, 0);
-        QCOMPARE(Contents(m_main->Account()), kPrevious);
+        QCOMPARE(Contents(m_main->Session().Account()), kPrevious);
         QCOMPARE(FileContents(File(kAccountExtension), "pw"), kPrevious);
-        QCOMPARE(m_main->FolderRows().rowCount(), 2);
+        QCOMPARE(m_main->Lists().FolderRows().rowCount(), 2);
         QVERIFY(!std::filesystem::exists(ImportBackupPath(m_program->dir.Path(), "anna")));
         QCOMPARE(ReadWholeFile(File(kSettingsExtension)), settings);
         QCOMPARE(ReadWholeFile(File(kHintExtension)), std::string("my hint\r\n"));
@@ -325,9 +326,9 @@ private slots:
         QCOMPARE(Platform().questions.size(), 1); // nothing asked about keeping an import that is not saved
         QCOMPARE(ReadWholeFile(File(kAccountExtension)), previous);
         QVERIFY(!std::filesystem::exists(backup));
-        QCOMPARE(Contents(m_main->Account()), kPrevious);
-        QVERIFY(!m_main->Account().Modified);
-        QCOMPARE(m_main->FolderRows().rowCount(), 2);
+        QCOMPARE(Contents(m_main->Session().Account()), kPrevious);
+        QVERIFY(!m_main->Session().Account().Modified);
+        QCOMPARE(m_main->Lists().FolderRows().rowCount(), 2);
     }
 
     void anImportWhoseBackupCannotBeMadeTouchesNothing()
@@ -341,7 +342,7 @@ private slots:
         m_commands->mAccClick();
         QCOMPARE(Platform().messages, Shown({{MessageKind::Error, "const_err_imp"}}));
         QCOMPARE(Platform().questions.size(), 1);
-        QCOMPARE(Contents(m_main->Account()), kPrevious);
+        QCOMPARE(Contents(m_main->Session().Account()), kPrevious);
         QCOMPARE(ReadWholeFile(File(kAccountExtension)), account);
     }
 
@@ -356,9 +357,9 @@ private slots:
         WriteFileAtomically(Elsewhere("anna.vmk"), content);
         // While the import is read, the backup goes bad on the disk.
         const auto backup = ImportBackupPath(m_program->dir.Path(), "anna");
-        m_main->Account().OnChange = [this, backup] {
+        m_main->Session().Account().OnChange = [this, backup] {
             WriteFileAtomically(backup, "not an account file\r\n");
-            m_main->AccountChanged();
+            m_main->Session().AccountChanged();
         };
         Platform().files.push_back(Text(Elsewhere("anna.vmk")));
         Platform().answers.push_back(Answer::Yes);
@@ -373,7 +374,7 @@ private slots:
     void theAccountListBringsBackAnAccountLeftAsItsImportBackup()
     {
         MakeImportBackup(m_program->dir.Path(), "anna"); // as if the program ended mid-import
-        m_main->Account().Clear();
+        m_main->Session().Account().Clear();
         QStringList listed;
         m_program->Start([&listed](QDialog& dialog) {
             auto* names = dialog.findChild<QComboBox*>(QStringLiteral("edUser"));

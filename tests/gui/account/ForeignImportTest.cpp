@@ -37,11 +37,11 @@ private slots:
     {
         m_program = std::make_unique<Program>();
         m_program->LoadLanguage();
-        Main().Account().Name = "Anna";
-        Main().Account().Password = "pw";
-        Main().Account().AddFolder("Mine", 0);
-        Main().Account().Modified = false;
-        m_command = std::make_unique<ForeignImportCommand>(Main());
+        Main().Session().Account().Name = "Anna";
+        Main().Session().Account().Password = "pw";
+        Main().Session().Account().AddFolder("Mine", 0);
+        Main().Session().Account().Modified = false;
+        m_command = std::make_unique<ForeignImportCommand>(Main().Session(), Main().Lists(), Main().Commands());
     }
     void cleanup()
     {
@@ -60,18 +60,18 @@ private slots:
     <Entry><String><Key>Title</Key><Value>Home</Value></String>
            <String><Key>UserName</Key><Value>anna</Value></String></Entry></Group>
 </Group></Root></KeePassFile>)"));
-        const TAccount& account = Main().Account();
+        const TAccount& account = Main().Session().Account();
         QCOMPARE(account.FolderCount(), std::size_t{3});
         QCOMPARE(account.Folder(0).Name, std::string("Mine"));
         QCOMPARE(account.Folder(1).Name, std::string("Passwords"));
         QCOMPARE(std::string(account.Folder(1).RecordAt(0).Password), std::string("s3cret"));
         QCOMPARE(std::string(account.Folder(2).RecordAt(0).Login), std::string("anna"));
         QVERIFY(account.Modified);
-        QCOMPARE(Main().FolderRows().rowCount(), 3);
+        QCOMPARE(Main().Lists().FolderRows().rowCount(), 3);
         const ScriptedPlatform::Shown& report = m_program->platform.messages.back();
         QCOMPARE(report.kind, MessageKind::Information);
-        QVERIFY(report.text.contains(Main().FormatMessage("const_foreign_done", {"2", "2"})));
-        QVERIFY(report.text.contains(Main().FormatMessage("const_foreign_left_out", {"1", "0", "0", "0"})));
+        QVERIFY(report.text.contains(Main().Session().FormatMessage("const_foreign_done", {"2", "2"})));
+        QVERIFY(report.text.contains(Main().Session().FormatMessage("const_foreign_left_out", {"1", "0", "0", "0"})));
     }
 
     void whatCannotBeImportedChangesNothing_data()
@@ -92,15 +92,15 @@ private slots:
         QFETCH(QString, fileName);
         QFETCH(QByteArray, messageKey);
         Import(WriteFile(fileName.toUtf8().constData(), content.toStdString()));
-        QCOMPARE(Main().Account().FolderCount(), std::size_t{1});
-        QVERIFY(!Main().Account().Modified);
-        QVERIFY(m_program->platform.messages.back().text.contains(Main().Message(messageKey.constData())));
+        QCOMPARE(Main().Session().Account().FolderCount(), std::size_t{1});
+        QVERIFY(!Main().Session().Account().Modified);
+        QVERIFY(m_program->platform.messages.back().text.contains(Main().Session().Message(messageKey.constData())));
     }
 
     void cancelledDialogDoesNothing()
     {
         Import(QString());
-        QCOMPARE(Main().Account().FolderCount(), std::size_t{1});
+        QCOMPARE(Main().Session().Account().FolderCount(), std::size_t{1});
         QVERIFY(m_program->platform.messages.empty());
     }
 };

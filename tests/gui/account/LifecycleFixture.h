@@ -26,14 +26,15 @@ struct Session
 
     Session()
     {
-        control = std::make_unique<SessionControl>(*program.main, *program.accountSet, tray);
+        control = std::make_unique<SessionControl>(program.main->Session(), program.main->Lists(),
+                                                   program.main->Commands(), *program.main, *program.accountSet, tray);
         control->SetEndProgram([this] { ++endRequests; });
     }
     ~Session() { SetWriteFaultHook({}); }
 
     TfrmMain& Main() { return *program.main; }
     ScriptedPlatform& Platform() { return program.platform; }
-    TAccount& Account() { return program.main->Account(); }
+    TAccount& Account() { return program.main->Session().Account(); }
 
     // A modal script that types into the account dialog and presses one of its buttons.
     static std::function<void(QDialog&)> LogIn(const QString& name, const QString& password,
@@ -60,7 +61,7 @@ struct Session
     void Change()
     {
         Account().AddFolder("Changed", 1);
-        Main().FillFolderList(true);
+        Main().Lists().FillFolderList(true);
     }
 
     std::filesystem::path File(const std::string& name, std::string_view extension) const

@@ -19,7 +19,7 @@ class LifecycleTest final : public QObject
 
     std::unique_ptr<Session> m_session;
     Session& S() { return *m_session; }
-    QString Text(std::string_view key) { return S().Main().Message(key); }
+    QString Text(std::string_view key) { return S().Main().Session().Message(key); }
     bool Exists(const std::string& name, std::string_view extension)
     {
         return std::filesystem::exists(S().File(name, extension));
@@ -159,7 +159,7 @@ private slots:
         QCOMPARE(Session::Content(S().File("anna", kAccountExtension)), before);
 
         S().Platform().messages.clear();
-        S().Main().Options().Edit(S().Main().Settings());
+        S().Main().Options().Edit(S().Main().Session().Settings());
         S().Main().Options().butOkClick(); // the settings dialog's OK writes the file alone
         QCOMPARE(S().Platform().messages.size(), std::size_t(1));
         QCOMPARE(S().Platform().messages.front().kind, MessageKind::Error);
@@ -206,7 +206,7 @@ private slots:
         S().Change();
         QDialog recordWindow; // stands for a record window opened from the search window
         recordWindow.show();
-        QSignalSpy cleared(S().control.get(), &SessionControl::AccountCleared);
+        QSignalSpy cleared(&S().Main().Session(), &AccountSession::accountCleared);
 
         S().Platform().answers.push_back(Answer::No);
         QStringList listed;
@@ -217,13 +217,13 @@ private slots:
                 listed << users->itemText(i);
             }
             mainHidden = !S().Main().isVisible();
-            QCOMPARE(S().Main().FolderRows().rowCount(), 0);
-            QCOMPARE(S().Main().RecordRows().rowCount(), 0);
+            QCOMPARE(S().Main().Lists().FolderRows().rowCount(), 0);
+            QCOMPARE(S().Main().Lists().RecordRows().rowCount(), 0);
             QCOMPARE(S().Main().PanelText(1), QString());
             QCOMPARE(S().Main().PanelText(2), QString());
             QVERIFY(!recordWindow.isVisible());
-            QCOMPARE(S().Main().Settings(), AccountSettings{});
-            QCOMPARE(S().Main().RecordList()->columnWidth(0), AccountSettings{}.R_Column1);
+            QCOMPARE(S().Main().Session().Settings(), AccountSettings{});
+            QCOMPARE(S().Main().Lists().RecordList()->columnWidth(0), AccountSettings{}.R_Column1);
             Session::LogIn(QStringLiteral("bob"), QStringLiteral("pw2"), "butNew")(dialog);
         });
         S().Trigger("mChangeUser");
@@ -233,8 +233,8 @@ private slots:
         // Anna's changes were dropped, and bob (without a settings file of his own until his
         // first save) does not inherit her auto-save.
         QCOMPARE(S().Account().Name, std::string("bob"));
-        QVERIFY(!S().Main().Settings().cbSaveMod);
-        QVERIFY(S().Main().Settings().cbTray);
+        QVERIFY(!S().Main().Session().Settings().cbSaveMod);
+        QVERIFY(S().Main().Session().Settings().cbTray);
         QVERIFY(S().Main().isVisible());
         TAccount anna;
         anna.Password = "pw";
@@ -275,10 +275,10 @@ private slots:
              {kAccountExtension, kSettingsExtension, kHintExtension, kImportBackupExtension}) {
             QVERIFY2(!Exists("anna", extension), extension.data());
         }
-        QCOMPARE(
-            S().Platform().messages.front(),
-            (ScriptedPlatform::Shown{MessageKind::Information,
-                                     QLatin1Char('\r') + S().Main().FormatMessage("const_acc_deleted", {"anna"})}));
+        QCOMPARE(S().Platform().messages.front(),
+                 (ScriptedPlatform::Shown{MessageKind::Information,
+                                          QLatin1Char('\r') +
+                                              S().Main().Session().FormatMessage("const_acc_deleted", {"anna"})}));
         QVERIFY(listed.isEmpty());
         QCOMPARE(S().program.endRequests, 1); // the dialog was left
     }

@@ -15,7 +15,7 @@ class TrayTest final : public QObject
     std::unique_ptr<Session> m_session;
     Session& S() { return *m_session; }
     TfrmTray& Unlock() { return S().control->UnlockDialog(); }
-    QString Text(std::string_view key) { return S().Main().Message(key); }
+    QString Text(std::string_view key) { return S().Main().Session().Message(key); }
     void Type(const QString& password) { Unlock().findChild<QLineEdit*>(QStringLiteral("edPass"))->setText(password); }
     void Click(const char* button) { Unlock().findChild<QPushButton*>(QLatin1String(button))->click(); }
     void Lock()
@@ -67,7 +67,7 @@ private slots:
     void tooltipIsTheCaptionCutTo63Characters()
     {
         S().Account().Name = std::string(80, 'n');
-        S().Main().UpdateMainCaption();
+        S().Main().Session().AccountOpened();
         S().program.ChangeSettings([](AccountSettings& s) { s.cbSaveBeforeTray = false; });
         Lock();
         QCOMPARE(S().tray.tooltip, S().Main().windowTitle().left(63));

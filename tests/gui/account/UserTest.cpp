@@ -16,7 +16,7 @@ class UserTest final : public QObject
     Session& S() { return *m_session; }
     TfrmUser& Dialog() { return S().control->UserDialog(); }
     QLineEdit* Field(const char* name) { return Dialog().findChild<QLineEdit*>(QLatin1String(name)); }
-    QString Text(std::string_view key) { return S().Main().Message(key); }
+    QString Text(std::string_view key) { return S().Main().Session().Message(key); }
     bool Exists(const std::string& name, std::string_view extension)
     {
         return std::filesystem::exists(S().File(name, extension));

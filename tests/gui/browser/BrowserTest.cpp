@@ -16,7 +16,7 @@ class BrowserTest final : public QObject
 
     QPoint FolderRowCentre(int row) const
     {
-        QTableView* list = m_e->main.FolderList();
+        QTableView* list = m_e->main.Lists().FolderList();
         return list->visualRect(list->model()->index(row, 0)).center();
     }
 
@@ -48,22 +48,22 @@ private slots:
         // A record row with its folder row unselected is no selected record.
         e.SelectFolder(0);
         e.SelectRecord(1);
-        e.main.FolderList()->clearSelection();
+        e.main.Lists().FolderList()->clearSelection();
         e.Run("mRecEdit");
         e.Run("mCLogin");
         QCOMPARE(e.LastMessage(), e.Shown("const_forgot_record"));
         QCOMPARE(e.platform.modalRuns, 0);
-        QVERIFY(!e.main.Account().Modified);
+        QVERIFY(!e.main.Session().Account().Modified);
         QCOMPARE(e.platform.clipboardText, QString());
     }
 
     void doubleClickOnAnEmptyListAreaAsksForASelection()
     {
         Editing& e = *m_e;
-        Editing::DoubleClick(e.main.FolderList(), -1);
+        Editing::DoubleClick(e.main.Lists().FolderList(), -1);
         QCOMPARE(e.LastMessage(), e.Shown("const_forgot_folder"));
         e.SelectFolder(1); // "Empty": the record list has no rows at all
-        Editing::DoubleClick(e.main.RecordList(), -1);
+        Editing::DoubleClick(e.main.Lists().RecordList(), -1);
         QCOMPARE(e.LastMessage(), e.Shown("const_forgot_record"));
         QCOMPARE(e.platform.modalRuns, 0);
     }
@@ -74,81 +74,83 @@ private slots:
         // Up from the second row: the moved folder stays selected and shows its records.
         e.SelectFolder(2);
         e.Run("mFolderUp");
-        QCOMPARE(Editing::Captions(e.main.FolderRows()), (QStringList{"Mail", "Bank", "Empty"}));
+        QCOMPARE(Editing::Captions(e.main.Lists().FolderRows()), (QStringList{"Mail", "Bank", "Empty"}));
         QCOMPARE(e.SelectedFolder(), 1);
-        QCOMPARE(Editing::Captions(e.main.RecordRows()), QStringList{"Savings"});
+        QCOMPARE(Editing::Captions(e.main.Lists().RecordRows()), QStringList{"Savings"});
         e.Run("mFolderDown");
         QCOMPARE(e.SelectedFolder(), 2);
         e.Run("mFolderDown"); // the last row: nothing
         e.SelectFolder(0);
         e.Run("mFolderUp"); // the first row: nothing
-        QCOMPARE(Editing::Captions(e.main.FolderRows()), (QStringList{"Mail", "Empty", "Bank"}));
+        QCOMPARE(Editing::Captions(e.main.Lists().FolderRows()), (QStringList{"Mail", "Empty", "Bank"}));
         QVERIFY(e.platform.messages.empty());
 
         // Clear: No keeps everything; Yes empties the folder, which stays selected.
         e.platform.answers = {Answer::No, Answer::Yes};
         e.Run("mFolderClear");
-        QCOMPARE(e.main.Account().Folder(0).Count(), 3);
+        QCOMPARE(e.main.Session().Account().Folder(0).Count(), 3);
         e.Run("mFolderClear");
-        QCOMPARE(e.main.Account().Folder(0).Count(), 0);
+        QCOMPARE(e.main.Session().Account().Folder(0).Count(), 0);
         QCOMPARE(e.SelectedFolder(), 0);
-        QCOMPARE(e.main.PanelText(1), e.main.Message("const_records") + QStringLiteral("0"));
+        QCOMPARE(e.main.PanelText(1), e.main.Session().Message("const_records") + QStringLiteral("0"));
 
         // Delete: no folder is selected afterwards and the record list is empty.
         e.SelectFolder(2);
         e.platform.answers = {Answer::Yes};
         e.Run("mFolderDel");
-        QCOMPARE(Editing::Captions(e.main.FolderRows()), (QStringList{"Mail", "Empty"}));
+        QCOMPARE(Editing::Captions(e.main.Lists().FolderRows()), (QStringList{"Mail", "Empty"}));
         QCOMPARE(e.SelectedFolder(), -1);
-        QCOMPARE(e.main.RecordRows().rowCount(), 0);
+        QCOMPARE(e.main.Lists().RecordRows().rowCount(), 0);
         QCOMPARE(e.main.PanelText(1), QString());
-        QVERIFY(e.main.Account().Modified);
+        QVERIFY(e.main.Session().Account().Modified);
     }
 
     void confirmationsPutTheCaptionInAsPlainText()
     {
         Editing& e = *m_e;
-        e.main.Account().EditFolder(0, "50% %s off", 1);
-        e.main.Account().Folder(0).EditRecord(e.main.Account().Folder(0).RecordAt(0).Key, "100%s", "", "", "", "", "");
-        e.main.FillFolderList(false);
+        e.main.Session().Account().EditFolder(0, "50% %s off", 1);
+        e.main.Session().Account().Folder(0).EditRecord(e.main.Session().Account().Folder(0).RecordAt(0).Key, "100%s",
+                                                        "", "", "", "", "");
+        e.main.Lists().FillFolderList(false);
         e.SelectFolder(0);
         e.SelectRecord(0);
         e.Run("mFolderDel");
         e.Run("mRecDel");
-        QCOMPARE(e.platform.questions,
-                 (QStringList{QLatin1Char('\r') + e.main.Message("const_del_with").replace("%s", "50% %s off"),
-                              QLatin1Char('\r') + e.main.Message("const_del_rec").replace("%s", "100%s")}));
-        QCOMPARE(e.main.Account().FolderCount(), std::size_t{3}); // both answered No
+        QCOMPARE(
+            e.platform.questions,
+            (QStringList{QLatin1Char('\r') + e.main.Session().Message("const_del_with").replace("%s", "50% %s off"),
+                         QLatin1Char('\r') + e.main.Session().Message("const_del_rec").replace("%s", "100%s")}));
+        QCOMPARE(e.main.Session().Account().FolderCount(), std::size_t{3}); // both answered No
     }
 
     void folderDialogAddsAndEdits()
     {
         Editing& e = *m_e;
         e.platform.modalScripts.push_back([&e](QDialog& dialog) {
-            QCOMPARE(dialog.windowTitle(), e.main.Message("const_new_folder"));
-            QCOMPARE(Editing::Child<QPushButton>(dialog, "butOk")->text(), e.main.Message("const_create"));
+            QCOMPARE(dialog.windowTitle(), e.main.Session().Message("const_new_folder"));
+            QCOMPARE(Editing::Child<QPushButton>(dialog, "butOk")->text(), e.main.Session().Message("const_create"));
             QCOMPARE(e.folder.IconIndex, 0);
             Editing::Child<QLineEdit>(dialog, "edName")->setText(QStringLiteral(" Games "));
             QTest::mouseClick(&e.folder.Table(), Qt::LeftButton, {}, QPoint(80, 30)); // row 1, column 3
             Editing::Child<QPushButton>(dialog, "butOk")->click();
         });
         e.Run("mFolderNew");
-        QCOMPARE(e.main.Account().FolderCount(), std::size_t{4});
-        QCOMPARE(e.main.Account().Folder(3).Name, std::string(" Games "));
-        QCOMPARE(e.main.Account().Folder(3).ImageIndex, 13);
+        QCOMPARE(e.main.Session().Account().FolderCount(), std::size_t{4});
+        QCOMPARE(e.main.Session().Account().Folder(3).Name, std::string(" Games "));
+        QCOMPARE(e.main.Session().Account().Folder(3).ImageIndex, 13);
         QCOMPARE(e.SelectedFolder(), 3);
 
         e.SelectFolder(1);
         e.platform.modalScripts.push_back([&e](QDialog& dialog) {
-            QCOMPARE(dialog.windowTitle(), e.main.Message("const_edit_folder"));
+            QCOMPARE(dialog.windowTitle(), e.main.Session().Message("const_edit_folder"));
             QCOMPARE(Editing::Child<QLineEdit>(dialog, "edName")->text(), QStringLiteral("Empty"));
             QCOMPARE(e.folder.IconIndex, 2);
             Editing::Child<QLineEdit>(dialog, "edName")->setText(QStringLiteral("Full"));
             Editing::Child<QPushButton>(dialog, "butOk")->click();
         });
-        Editing::DoubleClick(e.main.FolderList(), 1);
-        QCOMPARE(e.main.Account().Folder(1).Name, std::string("Full"));
-        QCOMPARE(e.main.Account().Folder(1).ImageIndex, 2);
+        Editing::DoubleClick(e.main.Lists().FolderList(), 1);
+        QCOMPARE(e.main.Session().Account().Folder(1).Name, std::string("Full"));
+        QCOMPARE(e.main.Session().Account().Folder(1).ImageIndex, 2);
         QCOMPARE(e.SelectedFolder(), 1);
     }
 
@@ -176,10 +178,11 @@ private slots:
     {
         Editing& e = *m_e;
         // A stored icon outside the image list shows none and is kept until another is chosen.
-        e.main.Account().EditFolder(1, "Empty", 57);
-        e.main.Account().Modified = false;
-        e.main.FillFolderList(false);
-        QVERIFY(!e.main.FolderRows().data(e.main.FolderRows().index(1, 0), Qt::DecorationRole).isValid());
+        e.main.Session().Account().EditFolder(1, "Empty", 57);
+        e.main.Session().Account().Modified = false;
+        e.main.Lists().FillFolderList(false);
+        QVERIFY(
+            !e.main.Lists().FolderRows().data(e.main.Lists().FolderRows().index(1, 0), Qt::DecorationRole).isValid());
         e.SelectFolder(1);
         e.platform.modalScripts.push_back([&e](QDialog& dialog) {
             Editing::Child<QPushButton>(dialog, "butOk")->click();
@@ -190,19 +193,19 @@ private slots:
             QVERIFY(dialog.isVisible());
         });
         e.Run("mFolderEdit");
-        QCOMPARE(e.main.Account().Folder(1).ImageIndex, 57);
-        QCOMPARE(e.main.Account().Folder(1).Name, std::string("Empty"));
-        QVERIFY(!e.main.Account().Modified);
+        QCOMPARE(e.main.Session().Account().Folder(1).ImageIndex, 57);
+        QCOMPARE(e.main.Session().Account().Folder(1).Name, std::string("Empty"));
+        QVERIFY(!e.main.Session().Account().Modified);
     }
 
     void aFolderBeyondTheLimitIsRefused()
     {
         Editing& e = *m_e;
-        TAccount& account = e.main.Account();
+        TAccount& account = e.main.Session().Account();
         while (account.FolderCount() < kMaxFolders) {
             account.AddFolder("f", 0);
         }
-        e.main.FillFolderList(false);
+        e.main.Lists().FillFolderList(false);
         e.platform.modalScripts.push_back([&e](QDialog& dialog) {
             Editing::Child<QLineEdit>(dialog, "edName")->setText(QStringLiteral("one more"));
             Editing::Child<QPushButton>(dialog, "butOk")->click();
@@ -210,7 +213,7 @@ private slots:
         });
         e.Run("mFolderNew");
         QCOMPARE(account.FolderCount(), kMaxFolders);
-        QCOMPARE(e.main.FolderRows().rowCount(), static_cast<int>(kMaxFolders));
+        QCOMPARE(e.main.Lists().FolderRows().rowCount(), static_cast<int>(kMaxFolders));
     }
 
     void recordCommandsLeaveTheirSelection()
@@ -221,7 +224,7 @@ private slots:
         e.Run("mRecUp");
         QCOMPARE(e.RecordNames(0), (QStringList{"Work", "Home", "Shop"}));
         QCOMPARE(e.SelectedRecord(), 0);
-        QVERIFY(e.main.Account().Modified);
+        QVERIFY(e.main.Session().Account().Modified);
         e.Run("mRecUp"); // the first row: nothing
         e.SelectRecord(1);
         e.Run("mRecDown");
@@ -233,7 +236,7 @@ private slots:
         e.platform.answers = {Answer::Yes};
         e.Run("mRecDel");
         QCOMPARE(e.RecordNames(0), (QStringList{"Work", "Shop"}));
-        QCOMPARE(Editing::Captions(e.main.RecordRows()), (QStringList{"Work", "Shop"}));
+        QCOMPARE(Editing::Captions(e.main.Lists().RecordRows()), (QStringList{"Work", "Shop"}));
         QCOMPARE(e.SelectedRecord(), -1);
         QVERIFY(e.platform.messages.empty());
     }
@@ -243,7 +246,7 @@ private slots:
         Editing& e = *m_e;
         e.SelectFolder(0);
         e.platform.modalScripts.push_back([&e](QDialog& dialog) {
-            QCOMPARE(dialog.windowTitle(), QStringLiteral("Mail") + e.main.Message("const_new_rec"));
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("Mail") + e.main.Session().Message("const_new_rec"));
             QCOMPARE(Editing::Child<QLineEdit>(dialog, "edName")->text(), QString());
             Editing::Child<QLineEdit>(dialog, "edName")->setText(QStringLiteral("New one"));
             Editing::Child<QLineEdit>(dialog, "edPass")->setText(QStringLiteral("pw1"));
@@ -252,7 +255,7 @@ private slots:
         e.Run("mRecNew");
         QCOMPARE(e.RecordNames(0), (QStringList{"Home", "Work", "Shop", "New one"}));
         QCOMPARE(e.SelectedRecord(), 3);
-        QVERIFY(e.main.Account().Modified);
+        QVERIFY(e.main.Session().Account().Modified);
 
         e.SelectRecord(1);
         e.platform.modalScripts.push_back([&e](QDialog& dialog) {
@@ -260,8 +263,8 @@ private slots:
             Editing::Child<QLineEdit>(dialog, "edLogin")->setText(QStringLiteral("b.c"));
             Editing::Child<QPushButton>(dialog, "butOK")->click();
         });
-        Editing::DoubleClick(e.main.RecordList(), 1);
-        QCOMPARE(e.main.Account().Folder(0).RecordAt(1).Login, std::string("b.c"));
+        Editing::DoubleClick(e.main.Lists().RecordList(), 1);
+        QCOMPARE(e.main.Session().Account().Folder(0).RecordAt(1).Login, std::string("b.c"));
         QCOMPARE(e.SelectedRecord(), 1);
         QCOMPARE(e.platform.modalRuns, 2);
     }
@@ -279,13 +282,13 @@ private slots:
         QCOMPARE(e.platform.messages.back().kind, MessageKind::Error);
         // The language file's sentence, naming the file that could not be written.
         const QString& text = e.platform.messages.back().text;
-        QVERIFY2(text.contains(e.main.Message("const_file_failed").section(QStringLiteral("%s"), 0, 0)),
+        QVERIFY2(text.contains(e.main.Session().Message("const_file_failed").section(QStringLiteral("%s"), 0, 0)),
                  qPrintable(text));
         QVERIFY2(text.contains(QString::fromStdU16String((e.program.dir / "Users").u16string())), qPrintable(text));
-        QCOMPARE(Editing::Captions(e.main.RecordRows()), (QStringList{"Work", "Shop"}));
+        QCOMPARE(Editing::Captions(e.main.Lists().RecordRows()), (QStringList{"Work", "Shop"}));
         QCOMPARE(e.SelectedRecord(), -1);
-        QVERIFY(e.main.Account().Modified);
-        QCOMPARE(e.main.PanelText(2), e.main.Message("const_mod"));
+        QVERIFY(e.main.Session().Account().Modified);
+        QCOMPARE(e.main.PanelText(2), e.main.Session().Message("const_mod"));
         // A second command works on the fresh rows.
         e.SelectRecord(1);
         e.Run("mCName");
@@ -296,53 +299,53 @@ private slots:
     {
         Editing& e = *m_e;
         RecordDragDrop& drag = e.commands.Dragging();
-        QTableView* records = e.main.RecordList();
+        QTableView* records = e.main.Lists().RecordList();
         e.SelectFolder(0);
         e.SelectRecord(1);
-        const std::string oldKey = e.main.RecordRows().KeyAt(1);
+        const std::string oldKey = e.main.Lists().RecordRows().KeyAt(1);
 
         // Only rows of the record list, and only onto a folder row.
         QVERIFY(drag.lstFoldersDragOver(records, FolderRowCentre(2)));
-        QVERIFY(!drag.lstFoldersDragOver(e.main.FolderList(), FolderRowCentre(2)));
-        QVERIFY(!drag.lstFoldersDragOver(records, QPoint(10, e.main.FolderList()->viewport()->height() - 2)));
+        QVERIFY(!drag.lstFoldersDragOver(e.main.Lists().FolderList(), FolderRowCentre(2)));
+        QVERIFY(!drag.lstFoldersDragOver(records, QPoint(10, e.main.Lists().FolderList()->viewport()->height() - 2)));
         QVERIFY(!drag.lstFoldersDragOver(nullptr, FolderRowCentre(2)));
 
         // Onto its own folder: nothing changes.
         drag.lstFoldersDragDrop(records, FolderRowCentre(0));
         QCOMPARE(e.RecordNames(0), (QStringList{"Home", "Work", "Shop"}));
-        QVERIFY(!e.main.Account().Modified);
+        QVERIFY(!e.main.Session().Account().Modified);
 
         e.SelectRecord(1);
         drag.lstFoldersDragDrop(records, FolderRowCentre(2));
         QCOMPARE(e.RecordNames(0), (QStringList{"Home", "Shop"}));
         QCOMPARE(e.RecordNames(2), (QStringList{"Savings", "Work"}));
-        QCOMPARE(e.main.Account().Folder(2).RecordAt(1).Login, std::string("a.b"));
-        QVERIFY(e.main.Account().Folder(2).RecordAt(1).Key != oldKey);
+        QCOMPARE(e.main.Session().Account().Folder(2).RecordAt(1).Login, std::string("a.b"));
+        QVERIFY(e.main.Session().Account().Folder(2).RecordAt(1).Key != oldKey);
         QCOMPARE(e.SelectedFolder(), 0);
         QCOMPARE(e.SelectedRecord(), -1);
-        QCOMPARE(Editing::Captions(e.main.RecordRows()), (QStringList{"Home", "Shop"}));
-        QVERIFY(e.main.Account().Modified);
+        QCOMPARE(Editing::Captions(e.main.Lists().RecordRows()), (QStringList{"Home", "Shop"}));
+        QVERIFY(e.main.Session().Account().Modified);
 
         // No record selected: the drop is ignored.
         drag.lstFoldersDragDrop(records, FolderRowCentre(1));
-        QCOMPARE(e.main.Account().Folder(1).Count(), 0);
+        QCOMPARE(e.main.Session().Account().Folder(1).Count(), 0);
     }
 
     void aMoveIntoAFullFolderKeepsTheRecord()
     {
         Editing& e = *m_e;
-        TFolderType& full = e.main.Account().Folder(1);
+        TFolderType& full = e.main.Session().Account().Folder(1);
         while (full.Count() < kMaxRecordsPerFolder) {
             full.AddRecord("r", "", "", "", "", "");
         }
-        e.main.Account().Modified = false;
+        e.main.Session().Account().Modified = false;
         e.SelectFolder(0);
         e.SelectRecord(0);
-        e.commands.Dragging().lstFoldersDragDrop(e.main.RecordList(), FolderRowCentre(1));
+        e.commands.Dragging().lstFoldersDragDrop(e.main.Lists().RecordList(), FolderRowCentre(1));
         QCOMPARE(e.LastMessage(), e.Shown("const_full_folder"));
         QCOMPARE(e.RecordNames(0), (QStringList{"Home", "Work", "Shop"}));
         QCOMPARE(full.Count(), kMaxRecordsPerFolder);
-        QVERIFY(!e.main.Account().Modified);
+        QVERIFY(!e.main.Session().Account().Modified);
         QCOMPARE(e.SelectedFolder(), 0);
     }
 
@@ -351,7 +354,7 @@ private slots:
         Editing& e = *m_e;
         e.ChangeSettings([](AccountSettings& settings) { settings.cbPassStars = true; });
         e.SelectFolder(0);
-        e.main.FillRecordList(false);
+        e.main.Lists().FillRecordList(false);
         e.SelectRecord(0);
         const struct
         {
@@ -377,7 +380,7 @@ private slots:
         e.platform.clipboardText = QStringLiteral("something");
         e.Run("mClBuf");
         e.Run("mCl");
-        QCOMPARE(e.LastMessage(), e.main.Message("const_cl") + QLatin1Char('\r'));
+        QCOMPARE(e.LastMessage(), e.main.Session().Message("const_cl") + QLatin1Char('\r'));
         QVERIFY(e.platform.messages.size() == 1);
     }
 

@@ -24,15 +24,17 @@ struct Editing
     Program program;
     TfrmMain& main = *program.main;
     ScriptedPlatform& platform = program.platform;
-    TfrmPassGen passGen{main};
-    TfrmFolder folder{main};
-    TfrmRecord record{main, passGen};
-    EditingCommands commands{main, folder, record, passGen};
+    AccountSession& session = *program.session;
+    AccountLists& lists = main.Lists();
+    TfrmPassGen passGen{session, main};
+    TfrmFolder folder{session, lists, main};
+    TfrmRecord record{session, lists, main, passGen};
+    EditingCommands commands{session, lists, main.Commands(), folder, record, passGen};
 
     Editing()
     {
         program.LoadLanguage();
-        TAccount& account = main.Account();
+        TAccount& account = main.Session().Account();
         account.Name = "Anna";
         account.Password = "pw";
         account.AddFolder("Mail", 1);
@@ -43,9 +45,9 @@ struct Editing
         account.AddFolder("Bank", 3);
         account.Folder(2).AddRecord("Savings", "", "", "", "s", "");
         account.Modified = false;
-        main.AccountChanged();
-        main.FillFolderList(false);
-        main.FillRecordList(false);
+        main.Session().AccountChanged();
+        main.Lists().FillFolderList(false);
+        main.Lists().FillRecordList(false);
         main.show();
     }
 
@@ -53,12 +55,12 @@ struct Editing
     void ChangeSettings(const std::function<void(AccountSettings&)>& change)
     {
         program.ChangeSettings(change);
-        main.ApplySettings();
+        main.Session().ApplySettings();
     }
 
     void Run(const char* action) { main.findChild<QAction*>(QLatin1String(action))->trigger(); }
-    void SelectFolder(int row) { main.SelectRow(main.FolderList(), row); }
-    void SelectRecord(int row) { main.SelectRow(main.RecordList(), row); }
+    void SelectFolder(int row) { main.Lists().SelectRow(main.Lists().FolderList(), row); }
+    void SelectRecord(int row) { main.Lists().SelectRow(main.Lists().RecordList(), row); }
     // A left double-click at a point of a list's area; row -1 is the empty area below the rows.
     static void DoubleClick(QTableView* list, int row)
     {
@@ -66,8 +68,8 @@ struct Editing
                                    : QPoint(list->viewport()->width() / 2, list->viewport()->height() - 2);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
-    int SelectedFolder() const { return main.SelectedRow(main.FolderList()); }
-    int SelectedRecord() const { return main.SelectedRow(main.RecordList()); }
+    int SelectedFolder() const { return main.Lists().SelectedRow(main.Lists().FolderList()); }
+    int SelectedRecord() const { return main.Lists().SelectedRow(main.Lists().RecordList()); }
 
     // The captions of the rows of a list.
     static QStringList Captions(const ListRowModel& rows)
@@ -81,14 +83,14 @@ struct Editing
     QStringList RecordNames(std::size_t folder) const
     {
         QStringList names;
-        const TFolderType& f = main.Account().Folder(folder);
+        const TFolderType& f = main.Session().Account().Folder(folder);
         for (std::size_t i = 0; i < f.Count(); ++i) {
             names << QString::fromStdString(std::string(f.RecordAt(i).Name));
         }
         return names;
     }
     // What the information boxes said, by message key.
-    QString Shown(std::string_view key) const { return QLatin1Char('\r') + main.Message(key); }
+    QString Shown(std::string_view key) const { return QLatin1Char('\r') + main.Session().Message(key); }
     QString LastMessage() const { return platform.messages.empty() ? QString() : platform.messages.back().text; }
 
     template <typename T> static T* Child(QWidget& form, const char* name)

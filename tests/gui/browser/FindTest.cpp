@@ -108,14 +108,14 @@ class FindTest final : public QObject
     void SelectResult(int row) const { ResultList()->selectRow(row); }
     QString FoundText(std::size_t count) const
     {
-        return m_e->main.FormatMessage("const_rec_found", {std::to_string(count)});
+        return m_e->main.Session().FormatMessage("const_rec_found", {std::to_string(count)});
     }
 
 private slots:
     void init()
     {
         m_e = std::make_unique<Editing>();
-        TAccount& account = m_e->main.Account();
+        TAccount& account = m_e->main.Session().Account();
         account.AddFolder("\xD0\xF3\xF1", 4);                                    // "Рус"
         account.Folder(3).AddRecord("\xC4\xEE\xEC", "", "", "", "", "");         // "Дом"
         account.Folder(3).AddRecord("\xCF\xCE\xD7\xD2\xC0", "", "", "", "", ""); // "ПОЧТА"
@@ -128,8 +128,9 @@ private slots:
             account.Folder(kMany).AddRecord((i < 10 ? "Item 0" : "Item ") + std::to_string(i), "", "", "", "", "");
         }
         account.Modified = false;
-        m_e->main.FillFolderList(false);
-        m_find = std::make_unique<TfrmFind>(m_e->main, m_e->record);
+        m_e->main.Lists().FillFolderList(false);
+        m_find = std::make_unique<TfrmFind>(m_e->main.Session(), m_e->main.Lists(), m_e->main.Commands(), m_e->main,
+                                            m_e->record);
     }
     void cleanup()
     {
@@ -158,14 +159,14 @@ private slots:
         m_e->SelectFolder(3);
         Type("edRecFind", QStringLiteral("по"));
         QCOMPARE(m_e->SelectedRecord(), row);
-        QCOMPARE(m_e->main.FocusedRow(m_e->main.RecordList()), row);
+        QCOMPARE(m_e->main.Lists().FocusedRow(m_e->main.Lists().RecordList()), row);
     }
 
     void folderJumpShowsTheFolderRecords()
     {
         Type("edFolderFind", QStringLiteral("BA"));
         QCOMPARE(m_e->SelectedFolder(), 2);
-        QCOMPARE(m_e->Captions(m_e->main.RecordRows()), QStringList{QStringLiteral("Savings")});
+        QCOMPARE(m_e->Captions(m_e->main.Lists().RecordRows()), QStringList{QStringLiteral("Savings")});
     }
 
     void anEmptyBoxKeepsAndANonMatchClearsTheSelection()
@@ -203,7 +204,7 @@ private slots:
         QFETCH(QString, fields);
         QFETCH(bool, allFolders);
         QFETCH(QString, refusal);
-        m_e->main.FolderList()->selectionModel()->clearSelection();
+        m_e->main.Lists().FolderList()->selectionModel()->clearSelection();
         m_find->mAdvSearchClick();
         Search({text, allFolders, false, false, fields});
         if (refusal.isEmpty()) {
@@ -250,7 +251,7 @@ private slots:
         QCOMPARE(Status(), FoundText(static_cast<std::size_t>(found.size())));
         QCOMPARE(Page(), 1);
         QVERIFY(m_e->platform.messages.empty());
-        QVERIFY(!m_e->main.Account().Modified);
+        QVERIFY(!m_e->main.Session().Account().Modified);
     }
 
     void jumpSelectsTheRecordAndStandsItSecondFromTheTop_data()
@@ -266,7 +267,7 @@ private slots:
         QFETCH(int, position);
         QFETCH(int, topRow);
         TfrmMain& main = m_e->main;
-        QTableView* records = main.RecordList();
+        QTableView* records = main.Lists().RecordList();
         // Start from the other end of the long folder, with another folder's record selected.
         m_e->SelectFolder(kMany);
         QCoreApplication::processEvents();
@@ -281,15 +282,15 @@ private slots:
         const SearchHit& hit = m_find->Results().front();
         QCOMPARE(hit.folderIndex, std::size_t(kMany));
         QCOMPARE(hit.position, std::size_t(position));
-        QCOMPARE(hit.key, main.Account().Folder(kMany).RecordAt(position - 1).Key);
+        QCOMPARE(hit.key, main.Session().Account().Folder(kMany).RecordAt(position - 1).Key);
 
         SelectResult(0);
         Click("butJump");
         QCoreApplication::processEvents();
         QCOMPARE(m_e->SelectedFolder(), kMany);
-        QCOMPARE(main.FocusedRow(main.FolderList()), kMany);
+        QCOMPARE(main.Lists().FocusedRow(main.Lists().FolderList()), kMany);
         QCOMPARE(m_e->SelectedRecord(), position - 1);
-        QCOMPARE(main.FocusedRow(records), position - 1);
+        QCOMPARE(main.Lists().FocusedRow(records), position - 1);
         QCOMPARE(records->rowAt(0), topRow);
         QVERIFY(!m_find->isVisible());
     }
@@ -354,7 +355,7 @@ private slots:
         m_e->Run("mRecEdit");
         QVERIFY(viewClosed);
         QVERIFY(!m_e->record.isVisible());
-        QVERIFY(!m_e->main.Account().Modified);
+        QVERIFY(!m_e->main.Session().Account().Modified);
     }
 
     // The account changed after the search: a row whose record is no longer in its folder
@@ -369,7 +370,7 @@ private slots:
     void aResultWhoseRecordIsGoneIsReported()
     {
         QFETCH(QString, change);
-        TAccount& account = m_e->main.Account();
+        TAccount& account = m_e->main.Session().Account();
         m_find->mAdvSearchClick();
         Search({QStringLiteral("Savings")});
         QCOMPARE(Found(), QStringList{"Bank/Savings"});
@@ -381,7 +382,7 @@ private slots:
         } else {
             account.Folder(2).MoveRecordToFolder(account, key, 0);
         }
-        m_e->main.FillFolderList(false);
+        m_e->main.Lists().FillFolderList(false);
         m_e->SelectFolder(0);
         m_e->SelectRecord(1);
 
@@ -401,12 +402,12 @@ private slots:
         m_find->mAdvSearchClick();
         Search({QStringLiteral("Shop")});
         QCOMPARE(m_find->Results().front().position, std::size_t(3));
-        m_e->main.Account().Folder(0).MoveRecordUp(m_find->Results().front().key);
+        m_e->main.Session().Account().Folder(0).MoveRecordUp(m_find->Results().front().key);
         SelectResult(0);
         Click("butJump");
         QCOMPARE(m_e->SelectedFolder(), 0);
         QCOMPARE(m_e->SelectedRecord(), 1);
-        QCOMPARE(m_e->main.SelectedRecord()->Name, std::string("Shop"));
+        QCOMPARE(m_e->main.Lists().SelectedRecord()->Name, std::string("Shop"));
     }
 
     void enterSearchesAndEachShowStartsWithAnEmptyText()
@@ -446,7 +447,8 @@ private slots:
     void lockHidesTheSearchAndItsRecordWindow()
     {
         ScriptedTray tray;
-        SessionControl session(m_e->main, *m_e->program.accountSet, tray);
+        SessionControl session(m_e->main.Session(), m_e->main.Lists(), m_e->main.Commands(), m_e->main,
+                               *m_e->program.accountSet, tray);
         m_e->ChangeSettings([](AccountSettings& s) { s.cbSaveBeforeTray = false; });
         m_find->mAdvSearchClick();
         Search({QStringLiteral("Home")});
@@ -468,8 +470,8 @@ private slots:
     void clearingTheAccountForgetsTheResults()
     {
         ScriptedTray tray;
-        SessionControl session(m_e->main, *m_e->program.accountSet, tray);
-        QObject::connect(&session, &SessionControl::AccountCleared, m_find.get(), &TfrmFind::ForgetResults);
+        SessionControl session(m_e->main.Session(), m_e->main.Lists(), m_e->main.Commands(), m_e->main,
+                               *m_e->program.accountSet, tray);
         m_find->mAdvSearchClick();
         Search({QStringLiteral("a")});
         SelectResult(0);
@@ -486,14 +488,13 @@ private slots:
     // An imported account replaces the contents as a switch does: nothing of the previous ones stays shown.
     void importingAnAccountForgetsTheResults()
     {
-        m_e->main.SaveAccount();
+        m_e->main.Session().SaveAccount();
         const test::TempDir elsewhere;
         TAccount imported;
-        imported.Password = m_e->main.Account().Password;
+        imported.Password = m_e->main.Session().Account().Password;
         imported.AddFolder("Imported", 0);
         imported.SaveToFile(elsewhere / "Anna.vmk");
-        BackupCommands backupCommands(m_e->main);
-        QObject::connect(&backupCommands, &BackupCommands::AccountReplaced, m_find.get(), &TfrmFind::ForgetResults);
+        BackupCommands backupCommands(m_e->main.Session(), m_e->main.Lists(), m_e->main.Commands(), &m_e->main);
         m_find->mAdvSearchClick();
         Search({QStringLiteral("Home")});
         SelectResult(0);
@@ -503,7 +504,7 @@ private slots:
         m_e->platform.files.push_back(QString::fromStdU16String((elsewhere / "Anna.vmk").u16string()));
         m_e->platform.answers = {Answer::Yes, Answer::No, Answer::No}; // import, keep it, keep its file
         backupCommands.mAccClick();
-        QCOMPARE(m_e->main.Account().Folder(0).Name, std::string("Imported"));
+        QCOMPARE(m_e->main.Session().Account().Folder(0).Name, std::string("Imported"));
         QVERIFY(!m_e->record.isVisible());
         QVERIFY(m_find->Results().empty());
         QCOMPARE(ResultList()->model()->rowCount(), 0);

@@ -16,7 +16,7 @@ class RecordDialogTest final : public QObject
     void Click(const char* name) const { Editing::Child<QAbstractButton>(m_e->record, name)->click(); }
     std::string Key(std::size_t folder, std::size_t position) const
     {
-        return m_e->main.Account().Folder(folder).RecordAt(position).Key;
+        return m_e->main.Session().Account().Folder(folder).RecordAt(position).Key;
     }
 
 private slots:
@@ -39,8 +39,8 @@ private slots:
         };
         for (const auto& c : cases) {
             e.record.SetTask(c.mode, 0, Key(0, 1));
-            QCOMPARE(e.record.windowTitle(), QStringLiteral("Mail") + e.main.Message(c.suffix));
-            QCOMPARE(Editing::Child<QPushButton>(e.record, "butOK")->text(), e.main.Message(c.button));
+            QCOMPARE(e.record.windowTitle(), QStringLiteral("Mail") + e.main.Session().Message(c.suffix));
+            QCOMPARE(Editing::Child<QPushButton>(e.record, "butOK")->text(), e.main.Session().Message(c.button));
             QCOMPARE(Field("edName")->text(), c.name);
         }
         // A record that no longer exists shows empty fields.
@@ -58,7 +58,7 @@ private slots:
         Click("butOK");
         QVERIFY(!e.record.isVisible());
         QCOMPARE(e.RecordNames(0), (QStringList{"Home", "Work", "Shop"}));
-        QVERIFY(!e.main.Account().Modified);
+        QVERIFY(!e.main.Session().Account().Modified);
 
         // Still open for viewing when the main window asks for an edit: the view closes, and the
         // edit starts from the record it is for.
@@ -76,8 +76,8 @@ private slots:
         });
         e.Run("mRecEdit");
         QVERIFY(viewClosed);
-        QCOMPARE(e.main.Account().Folder(0).RecordAt(0).Password, std::string("12345"));
-        QCOMPARE(e.main.Account().Folder(0).RecordAt(2).Password, std::string("x"));
+        QCOMPARE(e.main.Session().Account().Folder(0).RecordAt(0).Password, std::string("12345"));
+        QCOMPARE(e.main.Session().Account().Folder(0).RecordAt(2).Password, std::string("x"));
     }
 
     void namesOfBlanksAreRefusedAndSurroundingBlanksKept()
@@ -89,13 +89,13 @@ private slots:
         Click("butOK");
         QCOMPARE(e.LastMessage(), e.Shown("const_f_capt"));
         QVERIFY(e.record.isVisible());
-        QCOMPARE(e.main.Account().Folder(1).Count(), 0);
+        QCOMPARE(e.main.Session().Account().Folder(1).Count(), 0);
 
         Field("edName")->setText(QStringLiteral("  padded  "));
         Editing::Child<QPlainTextEdit>(e.record, "edNotes")->setPlainText(QStringLiteral("line 1\nline 2"));
         Click("butOK");
         QVERIFY(!e.record.isVisible());
-        const TRecType& stored = e.main.Account().Folder(1).RecordAt(0);
+        const TRecType& stored = e.main.Session().Account().Folder(1).RecordAt(0);
         QCOMPARE(stored.Name, std::string("  padded  "));
         QCOMPARE(stored.Notes, std::string("line 1\r\nline 2")); // CR LF in the vault
         e.record.SetTask(TfrmRecord::EditRecord, 1, stored.Key);

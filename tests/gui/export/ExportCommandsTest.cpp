@@ -40,7 +40,7 @@ class ExportCommandsTest final : public QObject
     void Trigger(const char* item) { m_main->findChild<QAction*>(QLatin1String(item))->trigger(); }
     ScriptedPlatform::Shown Error(const char* key) const
     {
-        return {MessageKind::Error, QLatin1Char('\r') + m_main->Message(key)};
+        return {MessageKind::Error, QLatin1Char('\r') + m_main->Session().Message(key)};
     }
     void SetExportSettings(bool heading, bool labels, bool skipEmpty)
     {
@@ -58,9 +58,10 @@ private slots:
         m_main = m_program->main.get();
         m_program->LoadLanguage();
         m_automation = std::make_unique<RecordingAutomation>();
-        m_commands = std::make_unique<ExportCommands>(*m_main, *m_automation, [] { return "01.02.2026 10:00:00"; });
+        m_commands = std::make_unique<ExportCommands>(m_main->Session(), m_main->Commands(), *m_automation,
+                                                      [] { return "01.02.2026 10:00:00"; });
         // The worked example's account: Mail with one record, Bank without.
-        TAccount& account = m_main->Account();
+        TAccount& account = m_main->Session().Account();
         account.Name = "Home";
         account.AddFolder("Mail", 3);
         account.Folder(0).AddRecord("Box", "", "ann", "ID-7", "x1", "");
@@ -120,7 +121,7 @@ private slots:
         Platform().files.push_back(Chosen(file));
         Platform().answers.push_back(Answer::No);
         Trigger("mText");
-        QCOMPARE(Platform().questions, QStringList{QLatin1Char('\r') + m_main->Message("const_overwrite")});
+        QCOMPARE(Platform().questions, QStringList{QLatin1Char('\r') + m_main->Session().Message("const_overwrite")});
         QCOMPARE(ReadWholeFile(file), std::string("old"));
         QCOMPARE(Platform().messages.size(), std::size_t{0});
     }

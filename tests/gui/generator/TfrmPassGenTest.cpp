@@ -94,7 +94,7 @@ private slots:
     {
         Editing& e = *m_e;
         QLineEdit* recordPass = Editing::Child<QLineEdit>(e.record, "edPass");
-        e.record.SetTask(TfrmRecord::EditRecord, 0, e.main.Account().Folder(0).RecordAt(1).Key);
+        e.record.SetTask(TfrmRecord::EditRecord, 0, e.main.Session().Account().Folder(0).RecordAt(1).Key);
         e.record.show();
         QCOMPARE(recordPass->text(), QString()); // "Work" has no password
 
@@ -122,10 +122,10 @@ private slots:
         Click("butInsert");
         QCOMPARE(recordPass->text(), QStringLiteral("second"));
         const QString question =
-            QLatin1Char('\r') + e.main.FormatMessage("const_replace", {std::string_view("first"), "second"});
+            QLatin1Char('\r') + e.main.Session().FormatMessage("const_replace", {std::string_view("first"), "second"});
         QCOMPARE(e.platform.questions, (QStringList{question, question}));
         // Stored only by the record dialog's OK.
-        QCOMPARE(e.main.Account().Folder(0).RecordAt(1).Password, std::string());
+        QCOMPARE(e.main.Session().Account().Folder(0).RecordAt(1).Password, std::string());
 
         // Closing the record dialog closes a generator opened from it.
         Editing::Child<QToolButton>(e.record, "butGenPass")->click();

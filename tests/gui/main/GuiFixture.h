@@ -2,7 +2,10 @@
 
 #include "core/account/AccountDirectory.h"
 #include "gui/account/TfrmAccountSet.h"
+#include "gui/browser/AccountLists.h"
+#include "gui/commands/CommandTable.h"
 #include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 #include "gui/settings/TfrmOptions.h"
 #include "platform/ScriptedPlatform.h"
 #include "support/TempDir.h"
@@ -18,6 +21,7 @@ struct Program
 {
     test::TempDir dir;
     ScriptedPlatform platform;
+    std::unique_ptr<AccountSession> session;
     std::unique_ptr<TfrmMain> main;
     std::unique_ptr<TfrmAccountSet> accountSet;
     int endRequests = 0;
@@ -25,8 +29,9 @@ struct Program
     Program()
     {
         std::filesystem::copy_file(std::filesystem::path(VELMORA_RUNTIME_DIR) / "Default.lng", dir / "Default.lng");
-        main = std::make_unique<TfrmMain>(platform.Services());
-        accountSet = std::make_unique<TfrmAccountSet>(*main);
+        session = std::make_unique<AccountSession>(platform.Services());
+        main = std::make_unique<TfrmMain>(*session);
+        accountSet = std::make_unique<TfrmAccountSet>(*session, main->Lists(), *main);
         accountSet->SetEndProgram([this] { ++endRequests; });
     }
 
@@ -41,9 +46,9 @@ struct Program
     // Changes the account's settings, without showing them on the main window yet.
     void ChangeSettings(const std::function<void(AccountSettings&)>& change)
     {
-        AccountSettings settings = main->Settings();
+        AccountSettings settings = main->Session().Settings();
         change(settings);
-        main->SetSettings(settings);
+        main->Session().SetSettings(settings);
     }
 
     // Only the language, for tests of the main window alone.

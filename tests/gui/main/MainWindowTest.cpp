@@ -31,22 +31,22 @@ class MainWindowTest final : public QObject
     // Folder 0 with three records, folder 1 empty.
     void FillDemo()
     {
-        TAccount& account = m_main->Account();
+        TAccount& account = m_main->Session().Account();
         account.AddFolder("Mail", 1);
         account.Folder(0).AddRecord("Home", "https://a.example", "anna", "17", "12345", "");
         account.Folder(0).AddRecord("Work", "", "a.b", "", "", "");
         account.Folder(0).AddRecord("Bank", "", "", "", "x", "");
         account.AddFolder("Empty", 2);
         account.Modified = false;
-        m_main->AccountChanged();
-        m_main->FillFolderList(false);
-        m_main->FillRecordList(false);
+        m_main->Session().AccountChanged();
+        m_main->Lists().FillFolderList(false);
+        m_main->Lists().FillRecordList(false);
     }
 
     void ChangeSettings(const std::function<void(AccountSettings&)>& change) { m_program->ChangeSettings(change); }
 
-    QString Folders(int count) const { return m_main->Message("const_folders") + QString::number(count); }
-    QString Records(int count) const { return m_main->Message("const_records") + QString::number(count); }
+    QString Folders(int count) const { return m_main->Session().Message("const_folders") + QString::number(count); }
+    QString Records(int count) const { return m_main->Session().Message("const_records") + QString::number(count); }
 
 private slots:
     void init()
@@ -59,9 +59,9 @@ private slots:
 
     void messageBoxPutsAnEmptyLineBeforeOneLineTexts()
     {
-        m_main->ShowMessageBox(QStringLiteral("one line"), MessageKind::Warning);
-        m_main->ShowMessageBox(QStringLiteral("first\rsecond"), MessageKind::Error);
-        m_main->ShowMessageBox(QString(), MessageKind::Information);
+        m_main->Session().ShowMessageBox(QStringLiteral("one line"), MessageKind::Warning);
+        m_main->Session().ShowMessageBox(QStringLiteral("first\rsecond"), MessageKind::Error);
+        m_main->Session().ShowMessageBox(QString(), MessageKind::Information);
         using Shown = ScriptedPlatform::Shown;
         QCOMPARE(m_program->platform.messages,
                  (std::vector<Shown>{{MessageKind::Warning, QStringLiteral("\rone line")},
@@ -71,63 +71,63 @@ private slots:
 
     void statusPanelsOfAnAccountWithoutFolders()
     {
-        m_main->FillFolderList(false);
-        m_main->FillRecordList(false);
+        m_main->Lists().FillFolderList(false);
+        m_main->Lists().FillRecordList(false);
         QCOMPARE(m_main->PanelText(0), Folders(0));
-        QVERIFY(!m_main->Message("const_folders").isEmpty());
+        QVERIFY(!m_main->Session().Message("const_folders").isEmpty());
         QCOMPARE(m_main->PanelText(1), QString());
         QCOMPARE(m_main->PanelText(2), QString());
         QCOMPARE(m_main->PanelText(3), QString());
-        QCOMPARE(m_main->FolderRows().rowCount(), 0);
+        QCOMPARE(m_main->Lists().FolderRows().rowCount(), 0);
     }
 
     void selectingAFolderShowsItsRecordsWithNoneSelected()
     {
         FillDemo();
-        QTableView* folders = m_main->FolderList();
-        QTableView* records = m_main->RecordList();
-        m_main->SelectRow(folders, 0);
-        QCOMPARE(m_main->RecordRows().rowCount(), 3);
+        QTableView* folders = m_main->Lists().FolderList();
+        QTableView* records = m_main->Lists().RecordList();
+        m_main->Lists().SelectRow(folders, 0);
+        QCOMPARE(m_main->Lists().RecordRows().rowCount(), 3);
         QCOMPARE(m_main->PanelText(1), Records(3));
-        m_main->SelectRow(records, 2);
-        QCOMPARE(m_main->FocusedRow(records), 2); // a selected record row becomes the focused one
+        m_main->Lists().SelectRow(records, 2);
+        QCOMPARE(m_main->Lists().FocusedRow(records), 2); // a selected record row becomes the focused one
 
         // By keyboard: the next folder is empty.
         folders->setFocus();
-        m_main->FocusRow(folders, 0);
+        m_main->Lists().FocusRow(folders, 0);
         QTest::keyClick(folders, Qt::Key_Down);
-        QCOMPARE(m_main->SelectedRow(folders), 1);
-        QCOMPARE(m_main->RecordRows().rowCount(), 0);
+        QCOMPARE(m_main->Lists().SelectedRow(folders), 1);
+        QCOMPARE(m_main->Lists().RecordRows().rowCount(), 0);
         QCOMPARE(m_main->PanelText(1), Records(0));
 
         // Back by program: records again, none selected.
-        m_main->SelectRow(folders, 0);
-        QCOMPARE(m_main->RecordRows().rowCount(), 3);
-        QCOMPARE(m_main->SelectedRow(records), -1);
+        m_main->Lists().SelectRow(folders, 0);
+        QCOMPARE(m_main->Lists().RecordRows().rowCount(), 3);
+        QCOMPARE(m_main->Lists().SelectedRow(records), -1);
 
         // Losing the folder selection leaves the records.
         folders->clearSelection();
-        QCOMPARE(m_main->RecordRows().rowCount(), 3);
+        QCOMPARE(m_main->Lists().RecordRows().rowCount(), 3);
         QCOMPARE(m_main->PanelText(1), Records(3));
     }
 
     void keepingTheSelectionOnlyWhereTheRowStillExists()
     {
         FillDemo();
-        m_main->SelectRow(m_main->FolderList(), 1);
-        m_main->FillFolderList(true);
-        QCOMPARE(m_main->SelectedRow(m_main->FolderList()), 1);
-        m_main->Account().DeleteFolder(1);
-        m_main->FillFolderList(true);
-        QCOMPARE(m_main->SelectedRow(m_main->FolderList()), -1);
+        m_main->Lists().SelectRow(m_main->Lists().FolderList(), 1);
+        m_main->Lists().FillFolderList(true);
+        QCOMPARE(m_main->Lists().SelectedRow(m_main->Lists().FolderList()), 1);
+        m_main->Session().Account().DeleteFolder(1);
+        m_main->Lists().FillFolderList(true);
+        QCOMPARE(m_main->Lists().SelectedRow(m_main->Lists().FolderList()), -1);
         QCOMPARE(m_main->PanelText(0), Folders(1));
 
-        m_main->SelectRow(m_main->FolderList(), 0);
-        m_main->SelectRow(m_main->RecordList(), 1);
-        m_main->FillRecordList(true);
-        QCOMPARE(m_main->SelectedRow(m_main->RecordList()), 1);
-        m_main->FillRecordList(false);
-        QCOMPARE(m_main->SelectedRow(m_main->RecordList()), -1);
+        m_main->Lists().SelectRow(m_main->Lists().FolderList(), 0);
+        m_main->Lists().SelectRow(m_main->Lists().RecordList(), 1);
+        m_main->Lists().FillRecordList(true);
+        QCOMPARE(m_main->Lists().SelectedRow(m_main->Lists().RecordList()), 1);
+        m_main->Lists().FillRecordList(false);
+        QCOMPARE(m_main->Lists().SelectedRow(m_main->Lists().RecordList()), -1);
     }
 
     void recordRowsFollowTheLayoutAndKeepTheirKey()
@@ -148,25 +148,26 @@ private slots:
                 settings.rbFull = !layout.brief;
                 settings.cbPassStars = layout.passStars;
             });
-            m_main->ApplySettings();
-            m_main->SelectRow(m_main->FolderList(), 0);
-            m_main->FillRecordList(false);
-            const ListRowModel& rows = m_main->RecordRows();
+            m_main->Session().ApplySettings();
+            m_main->Lists().SelectRow(m_main->Lists().FolderList(), 0);
+            m_main->Lists().FillRecordList(false);
+            const ListRowModel& rows = m_main->Lists().RecordRows();
             QStringList shown;
             for (int column = 0; column < 4; ++column) {
                 shown << rows.data(rows.index(0, column), Qt::DisplayRole).toString();
             }
             QCOMPARE(shown, layout.row0);
             QCOMPARE(rows.Rows()[0].SubItems.size(), layout.brief ? 1u : 4u);
-            QCOMPARE(rows.Rows()[1].SubItems[layout.brief ? 0 : 3], m_main->Account().Folder(0).RecordAt(1).Key);
-            QCOMPARE(m_main->RecordList()->isColumnHidden(3), layout.brief);
+            QCOMPARE(rows.Rows()[1].SubItems[layout.brief ? 0 : 3],
+                     m_main->Session().Account().Folder(0).RecordAt(1).Key);
+            QCOMPARE(m_main->Lists().RecordList()->isColumnHidden(3), layout.brief);
 
             // The selected record is found through the key the row was built with, even after
             // the layout setting changed without a refill.
-            m_main->SelectRow(m_main->RecordList(), 2);
+            m_main->Lists().SelectRow(m_main->Lists().RecordList(), 2);
             ChangeSettings([&layout](AccountSettings& settings) { settings.rbFull = layout.brief; });
-            QVERIFY(m_main->SelectedRecord() != nullptr);
-            QCOMPARE(m_main->SelectedRecord()->Name, std::string("Bank"));
+            QVERIFY(m_main->Lists().SelectedRecord() != nullptr);
+            QCOMPARE(m_main->Lists().SelectedRecord()->Name, std::string("Bank"));
         }
         // An empty password masked stays empty.
         QCOMPARE(MaskText("", true), std::string());
@@ -175,7 +176,7 @@ private slots:
     void immediateSaveWritesAtOnceAndClearsTheMark()
     {
         FillDemo();
-        TAccount& account = m_main->Account();
+        TAccount& account = m_main->Session().Account();
         account.Name = "anna";
         account.Password = "pw";
         ChangeSettings([](AccountSettings& settings) { settings.cbSaveMod = true; });
@@ -196,21 +197,21 @@ private slots:
     void failingImmediateSaveIsReportedAndKeepsTheMark()
     {
         FillDemo();
-        TAccount& account = m_main->Account();
+        TAccount& account = m_main->Session().Account();
         account.Name = "anna";
         account.Password = "pw";
         ChangeSettings([](AccountSettings& settings) { settings.cbSaveMod = true; });
         Touch(m_program->dir / "Users"); // a file where the account directory belongs
-        m_main->SelectRow(m_main->FolderList(), 0);
+        m_main->Lists().SelectRow(m_main->Lists().FolderList(), 0);
         account.DeleteFolder(1); // returns normally although the save failed
-        m_main->FillFolderList(true);
+        m_main->Lists().FillFolderList(true);
         QCOMPARE(m_program->platform.messages.size(), 1u);
         QCOMPARE(m_program->platform.messages[0].kind, MessageKind::Error);
         QVERIFY(!m_program->platform.messages[0].text.isEmpty());
         QVERIFY(account.Modified);
-        QCOMPARE(m_main->PanelText(2), m_main->Message("const_mod"));
-        QCOMPARE(m_main->FolderRows().rowCount(), 1);
-        QCOMPARE(m_main->SelectedRow(m_main->FolderList()), 0);
+        QCOMPARE(m_main->PanelText(2), m_main->Session().Message("const_mod"));
+        QCOMPARE(m_main->Lists().FolderRows().rowCount(), 1);
+        QCOMPARE(m_main->Lists().SelectedRow(m_main->Lists().FolderList()), 0);
     }
 
     void draggingTheSplitterMarksTheAccountModifiedOnce()
@@ -222,8 +223,8 @@ private slots:
         m_main->resize(1100, 500); // room for both lists to give and take width
         splitter->setSizes({400, 600});
         int changes = 0;
-        const std::function<void()> previous = m_main->Account().OnChange;
-        m_main->Account().OnChange = [&] {
+        const std::function<void()> previous = m_main->Session().Account().OnChange;
+        m_main->Session().Account().OnChange = [&] {
             ++changes;
             previous();
         };
@@ -237,35 +238,35 @@ private slots:
             QMouseEvent move(QEvent::MouseMove, at, handle->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, {});
             QApplication::sendEvent(handle, &move);
         }
-        QVERIFY(!m_main->Account().Modified);
+        QVERIFY(!m_main->Session().Account().Modified);
         QCOMPARE(changes, 0);
         QTest::mouseRelease(handle, Qt::LeftButton, {}, grip + QPoint(50, 0));
         QTRY_COMPARE(changes, 1);
-        QVERIFY(m_main->Account().Modified);
-        QCOMPARE(m_main->PanelText(2), m_main->Message("const_mod"));
+        QVERIFY(m_main->Session().Account().Modified);
+        QCOMPARE(m_main->PanelText(2), m_main->Session().Message("const_mod"));
         QCOMPARE(m_main->findChild<QWidget*>(QStringLiteral("panFindLeft"))->width(),
-                 m_main->FolderList()->width() + 2);
+                 m_main->Lists().FolderList()->width() + 2);
     }
 
     void keyReleaseGivesTheFocusedListASelection()
     {
-        QTableView* records = m_main->RecordList();
+        QTableView* records = m_main->Lists().RecordList();
         records->setFocus();
         QTest::keyRelease(records, Qt::Key_Shift); // empty list: nothing happens
-        QCOMPARE(m_main->SelectedRow(records), -1);
-        QCOMPARE(m_main->FocusedRow(records), -1);
+        QCOMPARE(m_main->Lists().SelectedRow(records), -1);
+        QCOMPARE(m_main->Lists().FocusedRow(records), -1);
 
         FillDemo();
-        m_main->SelectRow(m_main->FolderList(), 0);
+        m_main->Lists().SelectRow(m_main->Lists().FolderList(), 0);
         records->setFocus();
         QTest::keyRelease(records, Qt::Key_Control);
-        QCOMPARE(m_main->SelectedRow(records), 0);
-        QCOMPARE(m_main->FocusedRow(records), 0);
+        QCOMPARE(m_main->Lists().SelectedRow(records), 0);
+        QCOMPARE(m_main->Lists().FocusedRow(records), 0);
 
         records->clearSelection();
-        m_main->FocusRow(records, 2);
+        m_main->Lists().FocusRow(records, 2);
         QTest::keyRelease(records, Qt::Key_Shift);
-        QCOMPARE(m_main->SelectedRow(records), 2);
+        QCOMPARE(m_main->Lists().SelectedRow(records), 2);
     }
 
     void popupMenusCopyTheMainMenuItems()
@@ -321,7 +322,7 @@ private slots:
         QTRY_COMPARE(m_program->platform.messages.size(), 1u);
         QCOMPARE(m_program->platform.messages[0].kind, MessageKind::Warning);
         QVERIFY(m_program->platform.messages[0].text.endsWith(QStringLiteral("☃")));
-        QVERIFY(m_program->platform.messages[0].text.contains(m_main->Message("const_bad_char")));
+        QVERIFY(m_program->platform.messages[0].text.contains(m_main->Session().Message("const_bad_char")));
     }
 };
 

@@ -8,7 +8,6 @@
 #include "gui/browser/TfrmRecord.h"
 #include "gui/generator/TfrmPassGen.h"
 #include "gui/main/GuiFixture.h"
-#include "gui/settings/InterfaceLanguage.h"
 #include "gui/settings/TfrmOptions.h"
 #include "platform/ScriptedTray.h"
 
@@ -99,28 +98,28 @@ class FormTranslationTest final : public QObject
     }
 
     // The English texts of the main window, its lists and its messages.
-    void VerifyEnglish(const TfrmMain& main)
+    void VerifyEnglish(TfrmMain& main)
     {
         QCOMPARE(ActionText(main, "mFolderNew"), QStringLiteral("New"));
         QCOMPARE(main.findChild<QMenu*>(QStringLiteral("mMisc"))->title(), QStringLiteral(" Tools"));
         QCOMPARE(LabelText(main, "labFolder"), QStringLiteral("Go to folder"));
         QCOMPARE(main.findChild<QToolButton*>(QStringLiteral("butSave"))->toolTip(),
                  QStringLiteral("Save the account changes"));
-        QCOMPARE(Header(main.FolderList(), 0), QStringLiteral("Folders"));
-        QCOMPARE(Header(main.RecordList(), 0), QStringLiteral("Name"));
-        QCOMPARE(main.Message("const_mod"), QStringLiteral("Modified"));
+        QCOMPARE(Header(main.Lists().FolderList(), 0), QStringLiteral("Folders"));
+        QCOMPARE(Header(main.Lists().RecordList(), 0), QStringLiteral("Name"));
+        QCOMPARE(main.Session().Message("const_mod"), QStringLiteral("Modified"));
         QCOMPARE(main.PanelText(0), QStringLiteral("Folders: 0")); // shown at once, not at the next refill
     }
-    void VerifyRussian(const TfrmMain& main)
+    void VerifyRussian(TfrmMain& main)
     {
         QCOMPARE(ActionText(main, "mFolderNew"), QStringLiteral("Новая"));
         QCOMPARE(main.findChild<QMenu*>(QStringLiteral("mMisc"))->title(), QStringLiteral(" Разное"));
         QCOMPARE(LabelText(main, "labFolder"), QStringLiteral("Переход к папке"));
         QCOMPARE(main.findChild<QToolButton*>(QStringLiteral("butSave"))->toolTip(),
                  QStringLiteral("Сохранить изменения в аккаунте"));
-        QCOMPARE(Header(main.FolderList(), 0), QStringLiteral("Папки"));
-        QCOMPARE(Header(main.RecordList(), 0), QStringLiteral("Название"));
-        QCOMPARE(main.Message("const_mod"), QStringLiteral("Модифицировано"));
+        QCOMPARE(Header(main.Lists().FolderList(), 0), QStringLiteral("Папки"));
+        QCOMPARE(Header(main.Lists().RecordList(), 0), QStringLiteral("Название"));
+        QCOMPARE(main.Session().Message("const_mod"), QStringLiteral("Модифицировано"));
         QCOMPARE(main.PanelText(0), QStringLiteral("Папок: 0"));
     }
 
@@ -139,13 +138,14 @@ private slots:
     void languageFilesAndFormsAgreeOnNames()
     {
         // Every form the program builds, as the program builds them.
-        TfrmPassGen passGen(*m_main);
-        TfrmFolder folder(*m_main);
-        TfrmRecord record(*m_main, passGen);
-        TfrmUser user(*m_main);
-        TfrmFind find(*m_main, record);
+        TfrmPassGen passGen(m_main->Session(), *m_main);
+        TfrmFolder folder(m_main->Session(), m_main->Lists(), *m_main);
+        TfrmRecord record(m_main->Session(), m_main->Lists(), *m_main, passGen);
+        TfrmUser user(m_main->Session(), *m_main);
+        TfrmFind find(m_main->Session(), m_main->Lists(), m_main->Commands(), *m_main, record);
         ScriptedTray tray;
-        SessionControl session(*m_main, *m_program->accountSet, tray);
+        SessionControl session(m_main->Session(), m_main->Lists(), m_main->Commands(), *m_main, *m_program->accountSet,
+                               tray);
         m_program->LoadLanguage();
         const QList<QWidget*> forms = ExistingForms();
         QVERIFY(forms.contains(m_main));
@@ -324,7 +324,8 @@ private slots:
         QCOMPARE(m_program->accountSet->windowTitle(), QStringLiteral("Выбор аккаунта"));
         QCOMPARE(ReadLanguageChoice(Dir(), {}), Russian());
         {
-            TfrmMain restarted(m_program->platform.Services());
+            AccountSession session(m_program->platform.Services());
+            TfrmMain restarted(session);
             restarted.FormShow(PortableFolders(Dir()));
             VerifyRussian(restarted);
         }
@@ -334,7 +335,8 @@ private slots:
         QCOMPARE(m_program->accountSet->windowTitle(), QStringLiteral("Choose account"));
         QCOMPARE(ReadLanguageChoice(Dir(), "none"), std::filesystem::path());
         {
-            TfrmMain restarted(m_program->platform.Services());
+            AccountSession session(m_program->platform.Services());
+            TfrmMain restarted(session);
             restarted.FormShow(PortableFolders(Dir()));
             VerifyEnglish(restarted);
         }
@@ -354,7 +356,8 @@ private slots:
         QCOMPARE(ReadLanguageChoice(person.Path(), {}), Russian());
         QVERIFY(!std::filesystem::exists(Dir() / kLanguageChoiceFileName));
         {
-            TfrmMain restarted(m_program->platform.Services());
+            AccountSession session(m_program->platform.Services());
+            TfrmMain restarted(session);
             restarted.FormShow(installed);
             VerifyRussian(restarted);
         }
@@ -366,13 +369,13 @@ private slots:
         WriteFile(Dir() / "Part.lng", "[frmMain]\nlabFolder.Caption=Folder?\n[Misc]\nconst_mod:string=Changed\n");
         WriteLanguageChoice(Dir(), Dir() / "Part.lng");
         m_program->LoadLanguage();
-        QCOMPARE(m_main->Language().LanFile(), Dir() / "Part.lng");
+        QCOMPARE(m_main->Session().LanFile(), Dir() / "Part.lng");
         QCOMPARE(LabelText(*m_main, "labFolder"), QStringLiteral("Folder?"));
         QCOMPARE(LabelText(*m_main, "labRecord"), QStringLiteral("Go to record")); // kept from Default.lng
-        QCOMPARE(m_main->Message("const_mod"), QStringLiteral("Changed"));
+        QCOMPARE(m_main->Session().Message("const_mod"), QStringLiteral("Changed"));
         // Messages come from the last file alone.
-        QCOMPARE(m_main->Message("const_folders_cap"), QString());
-        QCOMPARE(Header(m_main->FolderList(), 0), QString());
+        QCOMPARE(m_main->Session().Message("const_folders_cap"), QString());
+        QCOMPARE(Header(m_main->Lists().FolderList(), 0), QString());
     }
 
     // A remembered file that was deleted keeps the whole default document, messages included.
@@ -380,9 +383,9 @@ private slots:
     {
         WriteLanguageChoice(Dir(), Dir() / "Gone.lng");
         m_program->LoadLanguage();
-        QCOMPARE(m_main->Language().LanFile(), Dir() / "Gone.lng");
+        QCOMPARE(m_main->Session().LanFile(), Dir() / "Gone.lng");
         VerifyEnglish(*m_main);
-        QCOMPARE(Header(m_main->RecordList(), 3), QStringLiteral("Password"));
+        QCOMPARE(Header(m_main->Lists().RecordList(), 3), QStringLiteral("Password"));
         QCOMPARE(Shown().size(), 0u);
     }
 
@@ -402,9 +405,9 @@ private slots:
             m_program->LoadLanguage();
         } else {
             m_program->LoadLanguage();
-            m_main->Language().SetLanguageFile(broken);
+            m_main->Session().SetLanguageFile(broken);
             // The choice that failed is neither kept nor remembered.
-            QCOMPARE(m_main->Language().LanFile(), std::filesystem::path());
+            QCOMPARE(m_main->Session().LanFile(), std::filesystem::path());
             QCOMPARE(ReadLanguageChoice(Dir(), "none"), std::filesystem::path("none"));
         }
         using Message = ScriptedPlatform::Shown;
@@ -416,7 +419,7 @@ private slots:
     void recordColumnCaptionsFollowTheLayout()
     {
         m_program->LoadLanguage();
-        QTableView* records = m_main->RecordList();
+        QTableView* records = m_main->Lists().RecordList();
         const QStringList full = {QStringLiteral("Name"), QStringLiteral("Login"), QStringLiteral("ID number"),
                                   QStringLiteral("Password")};
         for (int column = 0; column < 4; ++column) {
@@ -424,25 +427,24 @@ private slots:
         }
         records->model()->setHeaderData(1, Qt::Horizontal, QStringLiteral("untouched"));
         SetFullLayout(false);
-        m_main->ApplySettings();
+        m_main->Session().ApplySettings();
         QCOMPARE(Header(records, 0), QStringLiteral("Records"));
         QCOMPARE(Header(records, 1), QStringLiteral("untouched"));
         SetFullLayout(true);
-        m_main->ApplySettings();
+        m_main->Session().ApplySettings();
         QCOMPARE(Header(records, 0), QStringLiteral("Name"));
         QCOMPARE(Header(records, 1), QStringLiteral("Login"));
     }
 
     void searchResultCaptionsComeFromMessages()
     {
-        QDialog find;
-        find.setObjectName(QStringLiteral("frmFind"));
-        auto* list = new QTreeWidget(&find);
-        list->setObjectName(QStringLiteral("list"));
-        list->setHeaderLabels({QStringLiteral("1"), QStringLiteral("2")});
+        TfrmPassGen passGen(m_main->Session(), *m_main);
+        TfrmRecord record(m_main->Session(), m_main->Lists(), *m_main, passGen);
+        TfrmFind find(m_main->Session(), m_main->Lists(), m_main->Commands(), *m_main, record);
         m_program->LoadLanguage();
-        QCOMPARE(list->headerItem()->text(0), QStringLiteral("Folder"));
-        QCOMPARE(list->headerItem()->text(1), QStringLiteral("Record name"));
+        const QAbstractItemModel* results = find.findChild<QTableView*>(QStringLiteral("list"))->model();
+        QCOMPARE(results->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Folder"));
+        QCOMPARE(results->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Record name"));
     }
 
     // Each application reads the file again, so an edited file shows at the next settings apply.
@@ -450,7 +452,7 @@ private slots:
     {
         m_program->LoadLanguage();
         WriteFile(Dir() / "Default.lng", "[frmMain]\nlabFolder.Caption=Edited\n");
-        m_main->ApplySettings();
+        m_main->Session().ApplySettings();
         QCOMPARE(LabelText(*m_main, "labFolder"), QStringLiteral("Edited"));
         QCOMPARE(m_main->windowTitle(), QStringLiteral("Velmora 3.1 - "));
     }
@@ -467,22 +469,22 @@ private slots:
     {
         QFETCH(bool, builtBrief);
         m_program->LoadLanguage();
-        TAccount& account = m_main->Account();
+        TAccount& account = m_main->Session().Account();
         account.AddFolder("Mail", 1);
         for (const char* name : {"Home", "Work", "Bank"}) {
             account.Folder(0).AddRecord(name, "", "login", "id", "secret", "");
         }
         SetFullLayout(!builtBrief);
-        m_main->FillFolderList(false);
-        m_main->SelectRow(m_main->FolderList(), 0);
-        m_main->FillRecordList(false);
-        m_main->SelectRow(m_main->RecordList(), 1);
+        m_main->Lists().FillFolderList(false);
+        m_main->Lists().SelectRow(m_main->Lists().FolderList(), 0);
+        m_main->Lists().FillRecordList(false);
+        m_main->Lists().SelectRow(m_main->Lists().RecordList(), 1);
 
         std::filesystem::create_directory(Dir() / "Broken.lng");
         SetFullLayout(builtBrief);
-        m_main->Language().SetLanguageFile(Dir() / "Broken.lng");
+        m_main->Session().SetLanguageFile(Dir() / "Broken.lng");
         QCOMPARE(Shown().size(), 1u);
-        const TRecType* record = m_main->SelectedRecord();
+        const TRecType* record = m_main->Lists().SelectedRecord();
         QVERIFY(record != nullptr);
         QCOMPARE(record->Name, std::string("Work"));
     }

@@ -37,7 +37,7 @@ class OptionsTest final : public QObject
     // second record selected.
     void OpenAccount()
     {
-        TAccount& account = m_main->Account();
+        TAccount& account = m_main->Session().Account();
         account.Name = "anna";
         account.Password = "pw";
         account.AddFolder("Mail", 1);
@@ -47,10 +47,10 @@ class OptionsTest final : public QObject
         account.AddFolder("Empty", 2);
         std::filesystem::create_directories(UsersDirectory(m_program->dir.Path()));
         account.Modified = false;
-        m_main->AccountChanged();
-        m_main->FillFolderList(false);
-        m_main->SelectRow(m_main->FolderList(), 0);
-        m_main->SelectRow(m_main->RecordList(), 1);
+        m_main->Session().AccountChanged();
+        m_main->Lists().FillFolderList(false);
+        m_main->Lists().SelectRow(m_main->Lists().FolderList(), 0);
+        m_main->Lists().SelectRow(m_main->Lists().RecordList(), 1);
     }
 
     // A settings file for "anna" as `change` leaves the design defaults.
@@ -89,7 +89,7 @@ private slots:
 
     void designStateIsTheDefaultSettings()
     {
-        QVERIFY(m_main->Settings() == AccountSettings{});
+        QVERIFY(m_main->Session().Settings() == AccountSettings{});
         QVERIFY(Control<QRadioButton>("rbFull")->isChecked());
         QVERIFY(!Control<QRadioButton>("rbBrief")->isChecked());
         QCOMPARE(Control<QPushButton>("butOk")->isDefault(), true);
@@ -110,14 +110,14 @@ private slots:
             Control<QPushButton>("butOk")->click();
         });
         QCOMPARE(result, int(QDialog::Accepted));
-        QVERIFY(m_main->FolderList()->horizontalHeader()->isHidden());
-        QVERIFY(m_main->RecordList()->isColumnHidden(1));
+        QVERIFY(m_main->Lists().FolderList()->horizontalHeader()->isHidden());
+        QVERIFY(m_main->Lists().RecordList()->isColumnHidden(1));
         QVERIFY(m_main->findChild<QWidget*>(QStringLiteral("panFind"))->isHidden());
-        QCOMPARE(m_main->RecordRows().Rows()[0].SubItems.size(), 1u); // refilled in the brief layout
-        QCOMPARE(m_main->SelectedRow(m_main->FolderList()), 0);
-        QCOMPARE(m_main->SelectedRow(m_main->RecordList()), 1);
-        QVERIFY(m_main->Account().Modified);
-        QCOMPARE(m_main->PanelText(2), m_main->Message("const_mod"));
+        QCOMPARE(m_main->Lists().RecordRows().Rows()[0].SubItems.size(), 1u); // refilled in the brief layout
+        QCOMPARE(m_main->Lists().SelectedRow(m_main->Lists().FolderList()), 0);
+        QCOMPARE(m_main->Lists().SelectedRow(m_main->Lists().RecordList()), 1);
+        QVERIFY(m_main->Session().Account().Modified);
+        QCOMPARE(m_main->PanelText(2), m_main->Session().Message("const_mod"));
 
         const AccountSettings stored = StoredSettings();
         QVERIFY(!stored.cbHeaders);
@@ -130,7 +130,7 @@ private slots:
             Control<QPushButton>("butOk")->click();
         });
         QVERIFY(std::filesystem::exists(m_program->File("anna", kAccountExtension)));
-        QVERIFY(!m_main->Account().Modified);
+        QVERIFY(!m_main->Session().Account().Modified);
         QCOMPARE(m_main->PanelText(2), QString());
         QVERIFY(StoredSettings().cbSaveMod);
         QVERIFY(m_program->platform.messages.empty());
@@ -154,13 +154,13 @@ private slots:
         OpenAccount();
         if (settingsFile) {
             WriteSettings([](AccountSettings& settings) { settings.cbStrict = true; });
-            m_main->LoadAndApplySettings();
+            m_main->Session().LoadAndApplySettings();
         } else {
-            AccountSettings before = m_main->Settings();
+            AccountSettings before = m_main->Session().Settings();
             before.cbStrict = true;
-            m_main->SetSettings(before);
+            m_main->Session().SetSettings(before);
         }
-        const AccountSettings opened = m_main->Settings();
+        const AccountSettings opened = m_main->Session().Settings();
         const int result = RunDialog([this, how](TfrmOptions& dialog) {
             Control("cbGridLines")->setChecked(false);
             Control("cbStrict")->setChecked(false);
@@ -174,7 +174,7 @@ private slots:
             }
         });
         QCOMPARE(result, int(QDialog::Rejected));
-        QVERIFY(m_main->Settings() == opened);
+        QVERIFY(m_main->Session().Settings() == opened);
         // Opened again, the dialog shows the settings, not the dropped edits.
         RunDialog([this](TfrmOptions& dialog) {
             QVERIFY(Control("cbPassStars")->isEnabled());
@@ -183,9 +183,9 @@ private slots:
             dialog.reject();
         });
         // Nothing applied, nothing saved.
-        QVERIFY(m_main->FolderList()->showGrid());
-        QVERIFY(!m_main->RecordList()->isColumnHidden(1));
-        QVERIFY(!m_main->Account().Modified);
+        QVERIFY(m_main->Lists().FolderList()->showGrid());
+        QVERIFY(!m_main->Lists().RecordList()->isColumnHidden(1));
+        QVERIFY(!m_main->Session().Account().Modified);
         QCOMPARE(std::filesystem::exists(SettingsFile()), settingsFile);
     }
 
@@ -202,34 +202,34 @@ private slots:
             Control<QPushButton>("butCancel")->click();
         });
         QCOMPARE(m_program->platform.fontsOffered.size(), 1u);
-        QCOMPARE(m_program->platform.fontsOffered[0].font, m_main->FolderList()->font());
-        QVERIFY(!m_main->FolderList()->font().bold());
-        QCOMPARE(m_main->Settings().FontColor, AccountSettings::kWindowTextColor);
+        QCOMPARE(m_program->platform.fontsOffered[0].font, m_main->Lists().FolderList()->font());
+        QVERIFY(!m_main->Lists().FolderList()->font().bold());
+        QCOMPARE(m_main->Session().Settings().FontColor, AccountSettings::kWindowTextColor);
 
         // OK without a change keeps the font as it was.
         RunDialog([this](TfrmOptions&) {
             QVERIFY(!Panel()->font().bold());
             Control<QPushButton>("butOk")->click();
         });
-        QVERIFY(!m_main->FolderList()->font().bold());
+        QVERIFY(!m_main->Lists().FolderList()->font().bold());
         QVERIFY(!StoredSettings().FontBold);
     }
 
     void theListsFontIsBuiltFromTheSettingsAlone()
     {
         OpenAccount();
-        AccountSettings styled = m_main->Settings();
+        AccountSettings styled = m_main->Session().Settings();
         styled.FontBold = styled.FontItalic = styled.FontUnderline = true;
-        m_main->SetSettings(styled);
-        m_main->ApplySettings();
-        QVERIFY(m_main->RecordList()->font().bold() && m_main->RecordList()->font().italic());
+        m_main->Session().SetSettings(styled);
+        m_main->Session().ApplySettings();
+        QVERIFY(m_main->Lists().RecordList()->font().bold() && m_main->Lists().RecordList()->font().italic());
 
         // The next account's file clears every style explicitly.
         WriteSettings([](AccountSettings& settings) {
             settings.FontBold = settings.FontItalic = settings.FontUnderline = false;
         });
-        m_main->LoadAndApplySettings();
-        for (QTableView* list : {m_main->FolderList(), m_main->RecordList()}) {
+        m_main->Session().LoadAndApplySettings();
+        for (QTableView* list : {m_main->Lists().FolderList(), m_main->Lists().RecordList()}) {
             QVERIFY(!list->font().bold());
             QVERIFY(!list->font().italic());
             QVERIFY(!list->font().underline());
@@ -281,48 +281,48 @@ private slots:
             settings.R_Column2 = width; // stops the load when it is no width
             settings.R_Column3 = 77;
         });
-        QCOMPARE(m_main->LoadSettings(), loaded);
-        AccountSettings now = m_main->Settings();
+        QCOMPARE(m_main->Session().LoadSettings(), loaded);
+        AccountSettings now = m_main->Session().Settings();
         QVERIFY(!now.cbGridLines); // the keys before the fault are in
         QCOMPARE(now.R_Column1, 99);
         QCOMPARE(now.R_Column2, loaded ? width : AccountSettings{}.R_Column2);
         QCOMPARE(now.R_Column3, loaded ? 77 : AccountSettings{}.R_Column3);
 
         // A load that stopped still shows what it read.
-        m_main->SetSettings(AccountSettings{});
-        m_main->ApplySettings();
-        m_main->LoadAndApplySettings();
-        QVERIFY(!m_main->FolderList()->showGrid());
+        m_main->Session().SetSettings(AccountSettings{});
+        m_main->Session().ApplySettings();
+        m_main->Session().LoadAndApplySettings();
+        QVERIFY(!m_main->Lists().FolderList()->showGrid());
     }
 
     void recordKeyComesFromTheRowAfterAStoppedLoad()
     {
         OpenAccount();
-        m_main->FillRecordList(false);
-        m_main->SelectRow(m_main->RecordList(), 2);
+        m_main->Lists().FillRecordList(false);
+        m_main->Lists().SelectRow(m_main->Lists().RecordList(), 2);
         // The load stops at the width; the layout read before it is applied, the rows stay.
         WriteSettings([](AccountSettings& settings) {
             settings.rbFull = false;
             settings.L_Column1 = -3;
         });
-        m_main->LoadAndApplySettings();
-        QVERIFY(m_main->Settings().rbBrief());
-        QVERIFY(m_main->RecordList()->isColumnHidden(1));
-        QCOMPARE(m_main->RecordRows().Rows()[2].SubItems.size(), 4u);
-        QVERIFY(m_main->SelectedRecord() != nullptr);
-        QCOMPARE(m_main->SelectedRecord()->Name, std::string("Bank"));
+        m_main->Session().LoadAndApplySettings();
+        QVERIFY(m_main->Session().Settings().rbBrief());
+        QVERIFY(m_main->Lists().RecordList()->isColumnHidden(1));
+        QCOMPARE(m_main->Lists().RecordRows().Rows()[2].SubItems.size(), 4u);
+        QVERIFY(m_main->Lists().SelectedRecord() != nullptr);
+        QCOMPARE(m_main->Lists().SelectedRecord()->Name, std::string("Bank"));
     }
 
     void aNewAccountsFirstSaveWritesTheCurrentSettings()
     {
         OpenAccount();
-        AccountSettings current = m_main->Settings();
+        AccountSettings current = m_main->Session().Settings();
         current.cbFP = false;
         current.cbTray = false;
         current.R_Column4 = 66;
-        m_main->SetSettings(current);
+        m_main->Session().SetSettings(current);
         QVERIFY(!std::filesystem::exists(SettingsFile()));
-        m_main->SaveAccount();
+        m_main->Session().SaveAccount();
         const AccountSettings stored = StoredSettings();
         QVERIFY(!stored.cbFP);
         QVERIFY(!stored.cbTray);
@@ -342,20 +342,20 @@ private slots:
         previous.L_Column1 = 50;
         previous.R_Column3 = 10;
         previous.L_Width = 300;
-        m_main->SetSettings(previous);
-        m_main->ApplySettings();
+        m_main->Session().SetSettings(previous);
+        m_main->Session().ApplySettings();
 
-        m_main->ResetSettings();
-        QVERIFY(m_main->Settings() == AccountSettings{});
+        m_main->Session().ResetSettings();
+        QVERIFY(m_main->Session().Settings() == AccountSettings{});
         QVERIFY(!Panel()->font().bold());
-        QVERIFY(!m_main->FolderList()->horizontalHeader()->isHidden());
-        QVERIFY(!m_main->RecordList()->isColumnHidden(3));
-        QCOMPARE(m_main->FolderList()->columnWidth(0), AccountSettings{}.L_Column1);
+        QVERIFY(!m_main->Lists().FolderList()->horizontalHeader()->isHidden());
+        QVERIFY(!m_main->Lists().RecordList()->isColumnHidden(3));
+        QCOMPARE(m_main->Lists().FolderList()->columnWidth(0), AccountSettings{}.L_Column1);
 
         // The next account's first save writes the defaults; a Cancel keeps them.
-        m_main->Account().Name = "anna";
+        m_main->Session().Account().Name = "anna";
         RunDialog([](TfrmOptions& dialog) { dialog.reject(); });
-        m_main->SaveAccount();
+        m_main->Session().SaveAccount();
         QVERIFY(StoredSettings() == AccountSettings{});
     }
 
@@ -395,15 +395,15 @@ private slots:
                 Control<QToolButton>("butColor")->click();
                 // A cancelled dialog or the same colour keeps the system colour number.
                 QCOMPARE(dialog.Edited().BgColor, i < 2 ? AccountSettings::kWindowColor : 0x0000FF00);
-                QCOMPARE(m_main->Settings().BgColor, AccountSettings::kWindowColor); // not before OK
+                QCOMPARE(m_main->Session().Settings().BgColor, AccountSettings::kWindowColor); // not before OK
             }
             QCOMPARE(Panel()->palette().color(QPalette::Window), QColor(0, 255, 0));
-            QCOMPARE(m_main->FolderList()->palette().color(QPalette::Base), window); // not before OK
+            QCOMPARE(m_main->Lists().FolderList()->palette().color(QPalette::Base), window); // not before OK
             Control<QPushButton>("butOk")->click();
         });
         QCOMPARE(m_program->platform.colorsOffered.front(), window);
-        QCOMPARE(m_main->FolderList()->palette().color(QPalette::Base), QColor(0, 255, 0));
-        QCOMPARE(m_main->RecordList()->palette().color(QPalette::Base), QColor(0, 255, 0));
+        QCOMPARE(m_main->Lists().FolderList()->palette().color(QPalette::Base), QColor(0, 255, 0));
+        QCOMPARE(m_main->Lists().RecordList()->palette().color(QPalette::Base), QColor(0, 255, 0));
         QCOMPARE(StoredSettings().BgColor, 0x0000FF00);
     }
 
@@ -417,7 +417,7 @@ private slots:
         QCOMPARE(Panel()->font(), before);
         QCOMPARE(m_program->platform.messages.size(), 1u);
         QCOMPARE(m_program->platform.messages[0].kind, MessageKind::Warning);
-        QVERIFY(m_program->platform.messages[0].text.contains(m_main->Message("const_bad_char")));
+        QVERIFY(m_program->platform.messages[0].text.contains(m_main->Session().Message("const_bad_char")));
     }
 
     void helpOpensTheHelpPage()

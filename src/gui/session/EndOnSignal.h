@@ -4,7 +4,7 @@
 
 namespace velmora {
 
-class TfrmMain;
+class AccountSession;
 
 // Ends the program when the desktop or the user terminates it (SIGTERM, SIGINT, SIGHUP).
 // Nobody is there to answer the save question and a logout must not lose edits, so unsaved
@@ -13,13 +13,13 @@ class TfrmMain;
 class EndOnSignal final
 {
 public:
-    explicit EndOnSignal(TfrmMain& main);
+    explicit EndOnSignal(AccountSession& session);
     Q_DISABLE_COPY_MOVE(EndOnSignal)
 
 private:
     void End();
 
-    TfrmMain& m_main;
+    AccountSession& m_session;
     TerminationSignals m_signals;
 };
 

@@ -1,6 +1,6 @@
-#include "gui/main/EndOnSignal.h"
+#include "gui/session/EndOnSignal.h"
 
-#include "gui/main/TfrmMain.h"
+#include "gui/session/AccountSession.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -8,15 +8,15 @@
 
 namespace velmora {
 
-EndOnSignal::EndOnSignal(TfrmMain& main) : m_main(main), m_signals([this] { End(); }) {}
+EndOnSignal::EndOnSignal(AccountSession& session) : m_session(session), m_signals([this] { End(); }) {}
 
 void EndOnSignal::End()
 {
     int exitCode = 0;
-    if (m_main.Account().Modified) {
+    if (m_session.Account().Modified) {
         try {
             // Another program's completed save wins over changes nobody asked to save.
-            if (!m_main.SaveAccount(TfrmMain::ForeignSave::Keep)) {
+            if (!m_session.SaveAccount(AccountSession::ForeignSave::Keep)) {
                 std::fputs("velmora: another program saved the account since it was opened here; its file was kept "
                            "and the changes made here were not saved\n",
                            stderr);

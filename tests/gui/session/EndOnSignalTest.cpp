@@ -1,4 +1,4 @@
-#include "gui/main/EndOnSignal.h"
+#include "gui/session/EndOnSignal.h"
 
 #include "core/export/OfficeExport.h"
 #include "gui/main/GuiFixture.h"
@@ -45,7 +45,7 @@ private slots:
         program.LoadLanguage();
         program.WriteAccount("Home", "pw", 1);
         const std::filesystem::path file = program.File("Home", kAccountExtension);
-        TAccount& account = program.main->Account();
+        TAccount& account = program.main->Session().Account();
         account.Name = "Home";
         account.Password = "pw";
         QCOMPARE(account.LoadFromFile(file), ReadResult::Ok);
@@ -58,7 +58,7 @@ private slots:
             ExportToSpreadsheet(automation, account, {}, kEnglish, "01.02.2026");
             QVERIFY(!std::filesystem::is_empty(automation.Files().Directory()));
 
-            EndOnSignal endOnSignal(*program.main);
+            EndOnSignal endOnSignal(program.main->Session());
             // The program's own event loop, as main runs it.
             QTimer::singleShot(0, [] { raise(SIGTERM); });
             QTimer timeout;

@@ -1,0 +1,231 @@
+#include "gui/session/AccountSession.h"
+
+#include "core/account/AccountDirectory.h"
+#include "core/account/AccountFilesWriter.h"
+#include "core/os/FileExists.h"
+#include "core/settings/LanguageChoice.h"
+#include "gui/widgets/CodePageText.h"
+#include "gui/widgets/DesktopLook.h"
+
+#include <QStringList>
+
+namespace velmora {
+
+AccountSession::AccountSession(Platform platform, QObject* parent) : QObject(parent), m_platform(platform)
+{
+    m_account.OnChange = [this] { AccountChanged(); };
+}
+
+AccountSession::~AccountSession()
+{
+    m_account.OnChange = nullptr;
+}
+
+std::filesystem::path AccountSession::AccountFile(std::string_view extension) const
+{
+    return AccountFilePath(m_folders.userFiles, m_account.Name, extension);
+}
+
+QString AccountSession::Message(std::string_view key) const
+{
+    return FromCodePage(m_lang.GetMessageText(key));
+}
+
+QString AccountSession::FormatMessage(std::string_view key, std::initializer_list<std::string_view> arguments) const
+{
+    return FromCodePage(m_lang.FormatMessage(key, arguments));
+}
+
+void AccountSession::ShowMessageBox(const QString& text, MessageKind kind)
+{
+    // A one-line message stands below an empty first line.
+    m_platform.messages.ShowMessage(kind, text.contains(QLatin1Char('\r')) ? text : QLatin1Char('\r') + text);
+}
+
+void AccountSession::ReportFailure(const std::exception& failure)
+{
+    // The language file's sentence, with the file and the system's reason as they came.
+    const auto* fileError = dynamic_cast<const FileError*>(&failure);
+    QString text;
+    QStringList arguments;
+    if (fileError != nullptr && !fileError->FileText().empty()) {
+        text = Message("const_file_failed");
+        arguments = {QString::fromStdString(fileError->FileText()), QString::fromStdString(fileError->Reason())};
+    } else {
+        text = Message("const_command_failed");
+        arguments = {QString::fromUtf8(failure.what())};
+    }
+    for (const QString& argument : arguments) {
+        const qsizetype at = text.indexOf(QLatin1String("%s"));
+        if (at < 0) {
+            break;
+        }
+        text.replace(at, 2, argument);
+    }
+    ShowMessageBox(text, MessageKind::Error);
+}
+
+void AccountSession::ReportRefusedCharacter(char32_t character)
+{
+    ShowMessageBox(Message("const_bad_char") + CharacterText(character), MessageKind::Warning);
+}
+
+bool AccountSession::ApplyLanguage()
+{
+    try {
+        // A chosen file that was deleted since falls back to Default.lng, so no message is
+        // ever shown without its text.
+        m_lang.SetDocument(OpenChosenLanguageFile(m_folders.programFiles, m_lanFile));
+    } catch (const std::exception&) {
+        ShowMessageBox(Message("const_err_lan"), MessageKind::Error);
+        return false;
+    }
+    emit languageSwitched();
+    return true;
+}
+
+void AccountSession::SetLanguageFile(const std::filesystem::path& path)
+{
+    const std::filesystem::path previous = m_lanFile;
+    m_lanFile = path;
+    if (!ApplyLanguage()) {
+        m_lanFile = previous;
+        return;
+    }
+    WriteLanguageChoice(m_folders.userFiles, m_lanFile); // a failed write keeps the earlier choice
+}
+
+void AccountSession::StartLanguage()
+{
+    m_lanFile.clear();
+    ApplyLanguage();
+    m_lanFile = ReadLanguageChoice(m_folders.userFiles, m_lanFile);
+    ApplyLanguage();
+}
+
+AccountSettings AccountSession::Settings() const
+{
+    AccountSettings settings = m_settings;
+    if (m_widthView != nullptr) {
+        m_widthView->ReadListWidths(settings);
+    }
+    return settings;
+}
+
+void AccountSession::SetSettings(const AccountSettings& settings)
+{
+    m_settings = settings;
+    if (m_widthView != nullptr) {
+        m_widthView->SetListWidths(settings);
+    }
+}
+
+void AccountSession::ApplySettings()
+{
+    // The language file is read again, so an edited file shows without a restart; before the
+    // start-up sequence there is none to read.
+    if (!m_folders.programFiles.empty()) {
+        ApplyLanguage();
+    }
+    emit settingsApplied();
+}
+
+bool AccountSession::LoadSettings()
+{
+    const std::filesystem::path file = AccountFile(kSettingsExtension);
+    if (!FileExists(file)) {
+        return false;
+    }
+    AccountSettings settings = Settings();
+    const bool complete = ::velmora::LoadSettings(file, m_account.Password, settings);
+    // A font the lists cannot take leaves that part of the font as it was.
+    if (settings.FontName.empty()) {
+        settings.FontName = m_settings.FontName;
+    }
+    if (settings.FontSize < kMinFontPoints || settings.FontSize > kMaxFontPoints) {
+        settings.FontSize = m_settings.FontSize;
+    }
+    SetSettings(settings);
+    return complete;
+}
+
+void AccountSession::LoadAndApplySettings()
+{
+    const bool complete = LoadSettings();
+    const bool exists = FileExists(AccountFile(kSettingsExtension));
+    if (exists) {
+        ApplySettings();
+    }
+    if (exists && !complete) {
+        // Silently using the defaults would hide that the file no longer matches the account.
+        ShowMessageBox(Message("const_settings_unreadable"), MessageKind::Warning);
+    }
+}
+
+void AccountSession::ResetSettings()
+{
+    SetSettings(AccountSettings{});
+    ApplySettings();
+}
+
+bool AccountSession::SaveAccount(ForeignSave foreignSave)
+{
+    AccountFilesWriter writer(m_folders.userFiles, m_account.Name);
+    const std::optional<FileIdentity> onDisk = writer.AccountFileIdentity();
+    if (onDisk && m_accountFileIdentity && *onDisk != *m_accountFileIdentity &&
+        (foreignSave == ForeignSave::Keep ||
+         m_platform.messages.AskYesNo(Message("const_file_changed")) != Answer::Yes)) {
+        return false;
+    }
+    writer.StageAccount(m_account.FileContent());
+    writer.StageSettings(SettingsFileText(Settings(), m_account.Password));
+    m_accountFileIdentity = writer.Commit();
+    m_account.MarkSaved();
+    return true;
+}
+
+void AccountSession::SaveSettingsFile()
+{
+    AccountFilesWriter writer(m_folders.userFiles, m_account.Name);
+    writer.StageSettings(SettingsFileText(Settings(), m_account.Password));
+    writer.Commit();
+}
+
+void AccountSession::RememberAccountFile()
+{
+    m_accountFileIdentity = IdentityOf(AccountFile(kAccountExtension));
+}
+
+void AccountSession::AccountChanged()
+{
+    emit accountChanged();
+    if (!m_account.Modified) {
+        return;
+    }
+    if (m_settings.cbSaveMod && !m_account.IsReading()) {
+        // A failed save is reported here, so the command that made the change still finishes
+        // refilling its lists; the account stays modified and marked.
+        try {
+            SaveAccount();
+        } catch (const std::exception& error) {
+            ReportFailure(error);
+        }
+    }
+}
+
+void AccountSession::AccountOpened()
+{
+    emit accountOpened();
+}
+
+void AccountSession::ShellOpen(const QString& target)
+{
+    m_platform.shell.Open(target.trimmed());
+}
+
+void AccountSession::ShowHelp()
+{
+    ShellOpen(QString::fromStdU16String((m_folders.programFiles / "Help" / "Help.eng.htm").u16string()));
+}
+
+} // namespace velmora
