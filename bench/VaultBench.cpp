@@ -2,6 +2,7 @@
 // over one 16-byte block per enciphered byte, in one bulk call.
 
 #include "AesBound.h"
+#include "HeapCounter.h"
 #include "RatioReporter.h"
 #include "core/vault/Account.h"
 #include "core/vault/AesEcb.h"
@@ -218,6 +219,32 @@ void BM_DecipherText(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 
+// Looking up every record of a folder by its key, row by row, as the lists and the record window
+// do; with the heap a record takes in the folder, its values and the key index included.
+void BM_FindEveryRecord(benchmark::State& state)
+{
+    const auto count = static_cast<std::size_t>(state.range(0));
+    TAccount account;
+    account.AddFolder("lookups", 0);
+    TFolderType& folder = account.Folder(0);
+    const std::size_t before = bench::HeapInUse();
+    for (std::size_t i = 0; i < count; ++i) {
+        folder.AddRecord("name", "url", "login", "id", "password", "");
+    }
+    const std::size_t heap = bench::HeapInUse() - before;
+    std::vector<std::string> keys;
+    for (std::size_t i = 0; i < count; ++i) {
+        keys.emplace_back(folder.RecordAt(i).Key);
+    }
+    for (auto _ : state) {
+        for (const std::string& key : keys) {
+            benchmark::DoNotOptimize(folder.FindRecord(key));
+        }
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * count));
+    state.counters["heap_per_record"] = static_cast<double>(heap) / static_cast<double>(count);
+}
+
 BENCHMARK(BM_Bound_Aes192Ecb)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Reference_PerValueEvpCfb8)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Cfb8, Encrypt, true, false)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -231,6 +258,7 @@ BENCHMARK_CAPTURE(BM_EncipherAllValues, Portable, true)->Unit(benchmark::kMillis
 BENCHMARK_CAPTURE(BM_DecipherAllValues, Portable, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_EncipherText)->Arg(8)->Arg(32)->Arg(256);
 BENCHMARK(BM_DecipherText)->Arg(8)->Arg(32)->Arg(256);
+BENCHMARK(BM_FindEveryRecord)->Arg(1'000)->Arg(10'000)->Arg(static_cast<std::int64_t>(kMaxRecordsPerFolder));
 
 } // namespace
 } // namespace velmora
