@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <immintrin.h>
 
 namespace velmora {
 namespace {
@@ -54,6 +55,53 @@ std::uint32_t QuartetBits(const char* in)
 
 constexpr std::uint32_t kForeignInQuartet = std::uint32_t{kForeign} << 24;
 
+bool CpuHasSse41()
+{
+    static const bool has = __builtin_cpu_supports("sse4.1");
+    return has;
+}
+
+// Decodes 16 characters at a time into 12 bytes while they lie before `last` and all belong to
+// the alphabet; the first chunk with any other character is left to the caller's quartet loop,
+// which knows what such a character means. After "Faster Base64 Encoding and Decoding using AVX2
+// Instructions" (Mula, Lemire): a character's high nibble picks the offset to its 6-bit value,
+// and its two nibbles together a bit that tells whether it belongs to the alphabet.
+__attribute__((target("ssse3,sse4.1"))) void DecodeChunks(const char*& in, const char* last, char*& out)
+{
+    const __m128i nibble = _mm_set1_epi8(0x0F);
+    const __m128i offsets = _mm_setr_epi8(0, 0, 19, 4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0);
+    // By low nibble, the high nibbles (as bits 0 to 7) that make a character of the alphabet.
+    const __m128i allowed = _mm_setr_epi8(
+        static_cast<char>(0xA8), static_cast<char>(0xF8), static_cast<char>(0xF8), static_cast<char>(0xF8),
+        static_cast<char>(0xF8), static_cast<char>(0xF8), static_cast<char>(0xF8), static_cast<char>(0xF8),
+        static_cast<char>(0xF8), static_cast<char>(0xF8), static_cast<char>(0xF0), 0x54, 0x50, 0x50, 0x50, 0x54);
+    const __m128i highBit =
+        _mm_setr_epi8(0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, static_cast<char>(0x80), 0, 0, 0, 0, 0, 0, 0, 0);
+    const __m128i slash = _mm_set1_epi8('/');
+    const __m128i slashOffset = _mm_set1_epi8(63 - '/');
+    const __m128i pairs = _mm_set1_epi32(0x01400140);  // a << 6 | b and c << 6 | d
+    const __m128i groups = _mm_set1_epi32(0x00011000); // (ab << 12) | cd
+    const __m128i order = _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
+    for (; last - in >= 16; in += 16, out += 12) {
+        const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        const __m128i high = _mm_and_si128(_mm_srli_epi32(text, 4), nibble);
+        const __m128i low = _mm_and_si128(text, nibble);
+        const __m128i member = _mm_and_si128(_mm_shuffle_epi8(allowed, low), _mm_shuffle_epi8(highBit, high));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(member, _mm_setzero_si128())) != 0) {
+            return;
+        }
+        const __m128i offset =
+            _mm_blendv_epi8(_mm_shuffle_epi8(offsets, high), slashOffset, _mm_cmpeq_epi8(text, slash));
+        const __m128i values = _mm_add_epi8(text, offset);
+        const __m128i bits = _mm_madd_epi16(_mm_maddubs_epi16(values, pairs), groups);
+        const __m128i bytes = _mm_shuffle_epi8(bits, order);
+        // Exactly 12 bytes: the output ends where the value does.
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), bytes);
+        const std::uint32_t rest = static_cast<std::uint32_t>(_mm_extract_epi32(bytes, 2));
+        std::memcpy(out + 8, &rest, 4);
+    }
+}
+
 } // namespace
 
 void EncodeBase64(std::string_view bytes, char* out)
@@ -89,6 +137,9 @@ bool DecodeBase64Into(std::string_view text, char* out)
     const char* const begin = out;
     const char* in = text.data();
     const char* const last = in + text.size() - 4;
+    if (CpuHasSse41()) {
+        DecodeChunks(in, last, out);
+    }
     std::uint32_t foreign = 0;
     for (; in < last; in += 4, out += 3) {
         const std::uint32_t bits = QuartetBits(in);
