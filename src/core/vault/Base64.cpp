@@ -123,16 +123,13 @@ __attribute__((target("ssse3,sse4.1"))) void DecodeChunks(const char* text, cons
 // The quartet of a short final group of `rest` bytes at `in`. The group buffer still holds the
 // previous group's bytes (if there is one) where the short group ends, so the fill bits come
 // from the byte three positions before the end.
-void EncodeShortGroup(const std::uint8_t* in, std::size_t rest, bool afterGroup, char* out)
+inline void EncodeShortGroup(const std::uint8_t* in, std::size_t rest, bool afterGroup, char* out)
 {
-    std::array<std::uint8_t, 3> group{};
-    if (afterGroup) {
-        std::copy(in - 3, in, group.begin());
-    }
-    std::copy(in, in + rest, group.begin());
-    out[0] = kAlphabet[group[0] >> 2];
-    out[1] = kAlphabet[((group[0] & 0x03) << 4) | (group[1] >> 4)];
-    out[2] = rest == 2 ? kAlphabet[((group[1] & 0x0F) << 2) | (group[2] >> 6)] : '=';
+    const std::uint8_t second = rest == 2 ? in[1] : afterGroup ? in[-2] : 0;
+    const std::uint8_t third = afterGroup ? in[-1] : 0;
+    out[0] = kAlphabet[in[0] >> 2];
+    out[1] = kAlphabet[((in[0] & 0x03) << 4) | (second >> 4)];
+    out[2] = rest == 2 ? kAlphabet[((second & 0x0F) << 2) | (third >> 6)] : '=';
     out[3] = '=';
 }
 
