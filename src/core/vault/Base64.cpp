@@ -1,6 +1,5 @@
 #include "core/vault/Base64.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
