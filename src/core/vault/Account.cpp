@@ -61,8 +61,9 @@ TRecType TRecType::WithSizes(const Sizes& sizes)
     TRecType record;
     record.m_bytes = std::make_unique_for_overwrite<char[]>(valueBytes + LineBlockSize(sizes));
     char* next = record.m_bytes.get();
+    const auto fields = record.FileOrder();
     for (std::size_t field = 0; field < kFields; ++field) {
-        *record.FileOrder()[field] = std::string_view(next, sizes[field]);
+        *fields[field] = std::string_view(next, sizes[field]);
         next += sizes[field];
     }
     for (std::size_t field = 0; field < kFields; ++field) {
@@ -79,8 +80,9 @@ TRecType TRecType::WithValues(const std::array<std::string_view, kFields>& value
         sizes[field] = values[field].size();
     }
     TRecType record = WithSizes(sizes);
+    const auto places = record.ValuePlaces();
     for (std::size_t field = 0; field < kFields; ++field) {
-        std::copy(values[field].begin(), values[field].end(), record.Value(field));
+        std::copy(values[field].begin(), values[field].end(), places[field]);
     }
     return record;
 }
@@ -98,25 +100,33 @@ std::array<const std::string_view*, TRecType::kFields> TRecType::FileOrder() con
 TRecType::Sizes TRecType::ValueSizes() const
 {
     Sizes sizes{};
+    const auto fields = FileOrder();
     for (std::size_t field = 0; field < kFields; ++field) {
-        sizes[field] = FileOrder()[field]->size();
+        sizes[field] = fields[field]->size();
     }
     return sizes;
 }
 
-char* TRecType::Value(std::size_t field)
+std::array<char*, TRecType::kFields> TRecType::ValuePlaces()
 {
-    // The views point into m_bytes, which this record owns and may write.
-    return const_cast<char*>(FileOrder()[field]->data());
+    std::array<char*, kFields> places{};
+    const auto fields = FileOrder();
+    for (std::size_t field = 0; field < kFields; ++field) {
+        // The views point into m_bytes, which this record owns and may write.
+        places[field] = const_cast<char*>(fields[field]->data());
+    }
+    return places;
 }
 
 std::array<char*, TRecType::kFields> TRecType::LinePlaces()
 {
     std::array<char*, kFields> lines{};
-    char* next = Notes.size() + Value(kFields - 1); // the lines follow the last value
+    const auto fields = FileOrder();
+    // The lines follow the last value.
+    char* next = const_cast<char*>(fields[kFields - 1]->data()) + fields[kFields - 1]->size();
     for (std::size_t field = 0; field < kFields; ++field) {
         lines[field] = next;
-        next += Base64Length(FileOrder()[field]->size()) + kLineEnd.size();
+        next += Base64Length(fields[field]->size()) + kLineEnd.size();
     }
     return lines;
 }

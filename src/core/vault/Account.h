@@ -80,7 +80,8 @@ private:
     std::array<std::string_view*, kFields> FileOrder();
     std::array<const std::string_view*, kFields> FileOrder() const;
     Sizes ValueSizes() const;
-    char* Value(std::size_t field);
+    // Where the value of each field goes, in file order.
+    std::array<char*, kFields> ValuePlaces();
     // Where the line of each field goes, in file order; each line is followed by CR LF.
     std::array<char*, kFields> LinePlaces();
     // The lines of all fields with their line ends, as the file holds them; empty without a buffer.

@@ -186,9 +186,9 @@ void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder)
                 sizes[field] = size.value_or(0);
             }
             folder.AppendRecord(TRecType::WithSizes(sizes));
-            TRecType& record = folder.m_records.back();
+            const auto places = folder.m_records.back().ValuePlaces();
             for (std::size_t field = 0; field < TRecType::kFields; ++field) {
-                items.push_back({lines[start + field], record.Value(field)});
+                items.push_back({lines[start + field], places[field]});
             }
         }
         m_cipher.DecipherInto(m_keyText, items);
