@@ -5,6 +5,7 @@
 #include "AesBound.h"
 #include "BenchAccount.h"
 #include "HeapCounter.h"
+#include "RatioReporter.h"
 #include "core/account/AccountFilesWriter.h"
 #include "core/settings/AccountSettings.h"
 #include "core/vault/Account.h"
@@ -12,11 +13,8 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
-#include <thread>
-#include <vector>
 
 namespace velmora {
 namespace {
@@ -132,84 +130,16 @@ BENCHMARK(BM_SaveAfterPasswordChange)->Apply(bench::EverySize);
 BENCHMARK_CAPTURE(BM_SaveAfterOneEdit, Memory, false)->Apply(bench::EverySize);
 BENCHMARK_CAPTURE(BM_SaveAfterOneEdit, Disk, true)->Apply(bench::EverySize);
 
-// Prints the usual table, then each figure as a ratio to the bound of the same run.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
-                const Key key{run.run_name.function_name, std::stoll(run.run_name.args)};
-                // With --benchmark_repetitions, the quietest run counts: others only add waiting.
-                const Times times{run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-                const auto [it, added] = m_times.emplace(key, times);
-                if (!added) {
-                    it->second = {std::min(it->second.real, times.real), std::min(it->second.cpu, times.cpu)};
-                }
-                for (const auto& [name, counter] : run.counters) {
-                    m_heap[key][name] = counter.value;
-                }
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        std::printf("\n%u cores, every figure on one thread (pin it with taskset -c 0)\n",
-                    std::thread::hardware_concurrency());
-        for (const std::int64_t size : bench::kSizes) {
-            PrintRatios(size);
-        }
-    }
-
-private:
-    using Key = std::pair<std::string, std::int64_t>; // benchmark and record count
-    struct Times
-    {
-        double real;
-        double cpu;
-    };
-
-    void PrintRatios(std::int64_t size)
-    {
-        const auto bound = m_times.find({"BM_Bound_Aes192Ecb", size});
-        if (bound == m_times.end()) {
-            return;
-        }
-        std::printf("\nAccount of %lld records, %zu enciphered bytes\n", static_cast<long long>(size),
-                    GeneratedAccount(size).encipheredBytes);
-        std::printf("%-34s %9.2f ms wall %9.2f ms CPU\n", "bound (AES-192-ECB, 1 call)", bound->second.real,
-                    bound->second.cpu);
-        for (const char* name : {"BM_LoadFromFile", "BM_SaveAfterPasswordChange", "BM_SaveAfterOneEdit/Memory",
-                                 "BM_SaveAfterOneEdit/Disk"}) {
-            const auto it = m_times.find({name, size});
-            if (it == m_times.end()) {
-                continue;
-            }
-            std::printf("%-34s %9.2f ms wall %5.2fx bound, CPU %5.2fx", name, it->second.real,
-                        it->second.real / bound->second.real, it->second.cpu / bound->second.cpu);
-            for (const auto& [counter, value] : m_heap[{name, size}]) {
-                std::printf("  %s %.1f", counter.c_str(), value);
-            }
-            std::printf("\n");
-        }
-    }
-
-    std::map<Key, Times> m_times;
-    std::map<Key, std::map<std::string, double>> m_heap;
-};
-
 } // namespace
 } // namespace velmora
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    velmora::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return velmora::bench::RunWithRatios(
+        argc, argv,
+        [](std::int64_t size) {
+            std::printf("Account of %lld records, %zu enciphered bytes\n", static_cast<long long>(size),
+                        velmora::bench::GeneratedAccount(size).encipheredBytes);
+        },
+        {"BM_LoadFromFile", "BM_SaveAfterPasswordChange", "BM_SaveAfterOneEdit/Memory", "BM_SaveAfterOneEdit/Disk"});
 }

@@ -5,6 +5,7 @@
 #include "AesBound.h"
 #include "BenchAccount.h"
 #include "HeapCounter.h"
+#include "RatioReporter.h"
 #include "cli/AccountJson.h"
 #include "core/export/ExportFile.h"
 #include "core/export/TextExport.h"
@@ -15,18 +16,13 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
-#include <thread>
-#include <utility>
-#include <vector>
 
 namespace velmora {
 namespace {
 
 constexpr std::int64_t kReferenceSize = 100'000; // the former exports take minutes on a million
 using bench::kBenchPassword;
-using bench::kSizes;
 
 using BenchFiles = bench::BenchAccount;
 
@@ -160,74 +156,17 @@ BENCHMARK(BM_ExportLoaded<ExportText>)->Name("BM_ExportText_Loaded")->Apply(Ever
 BENCHMARK(BM_Export<TreeJson>)->Name("BM_Reference_TreeJson")->Apply(ReferenceSize);
 BENCHMARK(BM_Export<WholeText>)->Name("BM_Reference_WholeText")->Apply(ReferenceSize);
 
-// Prints the usual table, then each figure as a ratio to the bound of the same run.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
-                const Key key{run.run_name.function_name, std::stoll(run.run_name.args)};
-                m_realTime[key] = run.GetAdjustedRealTime();
-                for (const char* counter : {"peak_heap_MiB", "export_heap_MiB"}) {
-                    if (const auto it = run.counters.find(counter); it != run.counters.end()) {
-                        m_heap[key][counter] = it->second.value;
-                    }
-                }
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        std::printf("\n%u cores\n", std::thread::hardware_concurrency());
-        for (const std::int64_t size : kSizes) {
-            PrintRatios(size);
-        }
-    }
-
-private:
-    using Key = std::pair<std::string, std::int64_t>; // benchmark and record count
-
-    void PrintRatios(std::int64_t size)
-    {
-        const auto bound = m_realTime.find({"BM_Bound_Aes192Ecb", size});
-        if (bound == m_realTime.end()) {
-            return;
-        }
-        std::printf("\nAccount of %lld records, %zu enciphered bytes\n", static_cast<long long>(size),
-                    Files(size).encipheredBytes);
-        std::printf("%-28s %10.2f ms\n", "bound (AES-192-ECB, 1 call)", bound->second);
-        for (const char* name : {"BM_LoadOnly", "BM_ExportJson", "BM_ExportText", "BM_ExportJson_Loaded",
-                                 "BM_ExportText_Loaded", "BM_Reference_TreeJson", "BM_Reference_WholeText"}) {
-            const auto it = m_realTime.find({name, size});
-            if (it == m_realTime.end()) {
-                continue;
-            }
-            std::printf("%-28s %10.2f ms  %5.2fx bound", name, it->second, it->second / bound->second);
-            if (const auto heap = m_heap.find({name, size}); heap != m_heap.end()) {
-                std::printf("  peak heap %7.1f MiB, export adds %5.1f MiB", heap->second["peak_heap_MiB"],
-                            heap->second["export_heap_MiB"]);
-            }
-            std::printf("\n");
-        }
-    }
-
-    std::map<Key, double> m_realTime;
-    std::map<Key, std::map<std::string, double>> m_heap;
-};
-
 } // namespace
 } // namespace velmora
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    velmora::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return velmora::bench::RunWithRatios(argc, argv,
+                                         [](std::int64_t size) {
+                                             std::printf("Account of %lld records, %zu enciphered bytes\n",
+                                                         static_cast<long long>(size),
+                                                         velmora::Files(size).encipheredBytes);
+                                         },
+                                         {"BM_LoadOnly", "BM_ExportJson", "BM_ExportText", "BM_ExportJson_Loaded",
+                                          "BM_ExportText_Loaded", "BM_Reference_TreeJson", "BM_Reference_WholeText"});
 }

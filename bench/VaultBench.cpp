@@ -2,6 +2,8 @@
 // over one 16-byte block per enciphered byte, in one bulk call.
 
 #include "AesBound.h"
+#include "HeapCounter.h"
+#include "RatioReporter.h"
 #include "core/vault/Account.h"
 #include "core/vault/AesEcb.h"
 #include "core/vault/AesNi.h"
@@ -10,11 +12,9 @@
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <map>
 #include <openssl/evp.h>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace velmora {
@@ -219,6 +219,32 @@ void BM_DecipherText(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * state.range(0));
 }
 
+// Looking up every record of a folder by its key, row by row, as the lists and the record window
+// do; with the heap a record takes in the folder, its values and the key index included.
+void BM_FindEveryRecord(benchmark::State& state)
+{
+    const auto count = static_cast<std::size_t>(state.range(0));
+    TAccount account;
+    account.AddFolder("lookups", 0);
+    TFolderType& folder = account.Folder(0);
+    const std::size_t before = bench::HeapInUse();
+    for (std::size_t i = 0; i < count; ++i) {
+        folder.AddRecord("name", "url", "login", "id", "password", "");
+    }
+    const std::size_t heap = bench::HeapInUse() - before;
+    std::vector<std::string> keys;
+    for (std::size_t i = 0; i < count; ++i) {
+        keys.emplace_back(folder.RecordAt(i).Key);
+    }
+    for (auto _ : state) {
+        for (const std::string& key : keys) {
+            benchmark::DoNotOptimize(folder.FindRecord(key));
+        }
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * count));
+    state.counters["heap_per_record"] = static_cast<double>(heap) / static_cast<double>(count);
+}
+
 BENCHMARK(BM_Bound_Aes192Ecb)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Reference_PerValueEvpCfb8)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_Cfb8, Encrypt, true, false)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -232,64 +258,22 @@ BENCHMARK_CAPTURE(BM_EncipherAllValues, Portable, true)->Unit(benchmark::kMillis
 BENCHMARK_CAPTURE(BM_DecipherAllValues, Portable, true)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_EncipherText)->Arg(8)->Arg(32)->Arg(256);
 BENCHMARK(BM_DecipherText)->Arg(8)->Arg(32)->Arg(256);
-
-// Prints the usual table, then the vault figures as ratios to the bound of the same run.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            if (!run.error_occurred && run.run_type == Run::RT_Iteration) {
-                m_times[run.run_name.function_name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const auto bound = m_times.find("BM_Bound_Aes192Ecb");
-        if (bound == m_times.end()) {
-            return;
-        }
-        std::printf("\nVault of %d records, %zu enciphered bytes; %u cores, every figure on one thread (pin it "
-                    "with taskset -c 0)\n",
-                    kFolders * kRecordsPerFolder, EncipheredBytes(), std::thread::hardware_concurrency());
-        // On a shared machine the wall clock also counts other processes' turns on the core; the
-        // thread's CPU time does not.
-        std::printf("%-32s %10.2f ms wall %10.2f ms CPU\n", "bound (AES-192-ECB, 1 call)", bound->second.real,
-                    bound->second.cpu);
-        std::printf("AES instructions %s\n", CpuHasAesNi() ? "in use (Native figures)" : "missing: Native = Portable");
-        for (const char* name :
-             {"BM_DecipherAllValues/Native", "BM_EncipherAllValues/Native", "BM_Cfb8/Decrypt", "BM_Cfb8_DecryptNarrow",
-              "BM_Cfb8/Encrypt", "BM_DecipherAllValues/Portable", "BM_EncipherAllValues/Portable",
-              "BM_Cfb8/DecryptPortable", "BM_Cfb8/EncryptPortable", "BM_Reference_PerValueEvpCfb8"}) {
-            if (const auto it = m_times.find(name); it != m_times.end()) {
-                std::printf("%-32s %10.2f ms  %5.2fx bound wall %5.2fx bound CPU\n", name, it->second.real,
-                            it->second.real / bound->second.real, it->second.cpu / bound->second.cpu);
-            }
-        }
-    }
-
-private:
-    struct Times
-    {
-        double real;
-        double cpu;
-    };
-    std::map<std::string, Times> m_times;
-};
+BENCHMARK(BM_FindEveryRecord)->Arg(1'000)->Arg(10'000)->Arg(static_cast<std::int64_t>(kMaxRecordsPerFolder));
 
 } // namespace
 } // namespace velmora
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    velmora::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return velmora::bench::RunWithRatios(
+        argc, argv,
+        [](std::int64_t) {
+            std::printf("Vault of %d records, %zu enciphered bytes\n", velmora::kFolders * velmora::kRecordsPerFolder,
+                        velmora::EncipheredBytes());
+            std::printf("AES instructions %s\n",
+                        velmora::CpuHasAesNi() ? "in use (Native figures)" : "missing: Native = Portable");
+        },
+        {"BM_DecipherAllValues/Native", "BM_EncipherAllValues/Native", "BM_Cfb8/Decrypt", "BM_Cfb8_DecryptNarrow",
+         "BM_Cfb8/Encrypt", "BM_DecipherAllValues/Portable", "BM_EncipherAllValues/Portable", "BM_Cfb8/DecryptPortable",
+         "BM_Cfb8/EncryptPortable", "BM_Reference_PerValueEvpCfb8"});
 }

@@ -4,6 +4,7 @@
 #include "core/vault/Secret.h"
 
 #include <algorithm>
+#include <limits>
 #include <openssl/crypto.h>
 #include <utility>
 
@@ -36,6 +37,18 @@ std::size_t Sum(const std::array<std::size_t, 6>& sizes)
     return bytes;
 }
 
+// Room for one more element, doubling, as a push would: reserved first, the pushes that follow
+// cannot fail, and growing by one each time would copy the whole list on every record.
+template <typename T> void MakeRoomForOne(std::vector<T>& list)
+{
+    if (list.size() == list.capacity()) {
+        list.reserve(std::max<std::size_t>(16, list.capacity() * 2));
+    }
+}
+
+static_assert(kMaxRecordsPerFolder - 1 <= std::numeric_limits<std::uint16_t>::max(),
+              "a folder's positions are kept in 16 bits");
+
 } // namespace
 
 VaultLimitError::VaultLimitError(Limit limit) : std::runtime_error(LimitMessage(limit)), m_limit(limit) {}
@@ -48,8 +61,9 @@ TRecType TRecType::WithSizes(const Sizes& sizes)
     TRecType record;
     record.m_bytes = std::make_unique_for_overwrite<char[]>(valueBytes + LineBlockSize(sizes));
     char* next = record.m_bytes.get();
+    const auto fields = record.FileOrder();
     for (std::size_t field = 0; field < kFields; ++field) {
-        *record.FileOrder()[field] = std::string_view(next, sizes[field]);
+        *fields[field] = std::string_view(next, sizes[field]);
         next += sizes[field];
     }
     for (std::size_t field = 0; field < kFields; ++field) {
@@ -66,8 +80,9 @@ TRecType TRecType::WithValues(const std::array<std::string_view, kFields>& value
         sizes[field] = values[field].size();
     }
     TRecType record = WithSizes(sizes);
+    const auto places = record.ValuePlaces();
     for (std::size_t field = 0; field < kFields; ++field) {
-        std::copy(values[field].begin(), values[field].end(), record.Value(field));
+        std::copy(values[field].begin(), values[field].end(), places[field]);
     }
     return record;
 }
@@ -85,25 +100,33 @@ std::array<const std::string_view*, TRecType::kFields> TRecType::FileOrder() con
 TRecType::Sizes TRecType::ValueSizes() const
 {
     Sizes sizes{};
+    const auto fields = FileOrder();
     for (std::size_t field = 0; field < kFields; ++field) {
-        sizes[field] = FileOrder()[field]->size();
+        sizes[field] = fields[field]->size();
     }
     return sizes;
 }
 
-char* TRecType::Value(std::size_t field)
+std::array<char*, TRecType::kFields> TRecType::ValuePlaces()
 {
-    // The views point into m_bytes, which this record owns and may write.
-    return const_cast<char*>(FileOrder()[field]->data());
+    std::array<char*, kFields> places{};
+    const auto fields = FileOrder();
+    for (std::size_t field = 0; field < kFields; ++field) {
+        // The views point into m_bytes, which this record owns and may write.
+        places[field] = const_cast<char*>(fields[field]->data());
+    }
+    return places;
 }
 
 std::array<char*, TRecType::kFields> TRecType::LinePlaces()
 {
     std::array<char*, kFields> lines{};
-    char* next = Notes.size() + Value(kFields - 1); // the lines follow the last value
+    const auto fields = FileOrder();
+    // The lines follow the last value.
+    char* next = const_cast<char*>(fields[kFields - 1]->data()) + fields[kFields - 1]->size();
     for (std::size_t field = 0; field < kFields; ++field) {
         lines[field] = next;
-        next += Base64Length(FileOrder()[field]->size()) + kLineEnd.size();
+        next += Base64Length(fields[field]->size()) + kLineEnd.size();
     }
     return lines;
 }
@@ -194,13 +217,12 @@ const TRecType& TFolderType::AppendRecord(TRecType record)
     }
     const RecordId id = NewRecordId();
     record.Key = RecordKey(id);
-    // Room first, so the push below cannot fail after the record's; doubling, as a push would,
-    // since growing by one each time copies the whole list on every record.
-    if (m_ids.size() == m_ids.capacity()) {
-        m_ids.reserve(std::max<std::size_t>(16, m_ids.capacity() * 2));
-    }
+    MakeRoomForOne(m_ids);
+    MakeRoomForOne(m_byId);
+    const auto position = static_cast<std::uint16_t>(m_records.size());
     m_records.push_back(std::move(record));
     m_ids.push_back(id);
+    m_byId.push_back(position);
     return m_records.back();
 }
 
@@ -208,19 +230,30 @@ void TFolderType::Reserve(std::size_t count)
 {
     m_records.reserve(m_records.size() + count);
     m_ids.reserve(m_ids.size() + count);
+    m_byId.reserve(m_byId.size() + count);
+}
+
+std::optional<std::size_t> TFolderType::EntryOf(RecordId id) const
+{
+    const auto entry =
+        std::lower_bound(m_byId.begin(), m_byId.end(), id,
+                         [this](std::uint16_t position, RecordId wanted) { return m_ids[position] < wanted; });
+    if (entry == m_byId.end() || m_ids[*entry] != id) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(entry - m_byId.begin());
+}
+
+std::optional<std::size_t> TFolderType::EntryOf(std::string_view key) const
+{
+    const auto id = RecordKey::IdOf(key);
+    return id ? EntryOf(*id) : std::nullopt;
 }
 
 std::optional<std::size_t> TFolderType::PositionOf(std::string_view key) const
 {
-    const auto id = RecordKey::IdOf(key);
-    if (!id) {
-        return std::nullopt;
-    }
-    const auto found = std::find(m_ids.begin(), m_ids.end(), *id);
-    if (found == m_ids.end()) {
-        return std::nullopt;
-    }
-    return static_cast<std::size_t>(found - m_ids.begin());
+    const auto entry = EntryOf(key);
+    return entry ? std::optional<std::size_t>(m_byId[*entry]) : std::nullopt;
 }
 
 const TRecType* TFolderType::FindRecord(std::string_view key) const
@@ -245,29 +278,42 @@ void TFolderType::EditRecord(std::string_view key, std::string_view name, std::s
 
 void TFolderType::DeleteRecord(std::string_view key)
 {
-    const auto position = PositionOf(key);
-    if (!position) {
+    const auto entry = EntryOf(key);
+    if (!entry) {
         return;
     }
-    m_records.erase(m_records.begin() + static_cast<std::ptrdiff_t>(*position));
-    m_ids.erase(m_ids.begin() + static_cast<std::ptrdiff_t>(*position));
+    const std::uint16_t position = m_byId[*entry];
+    m_byId.erase(m_byId.begin() + static_cast<std::ptrdiff_t>(*entry));
+    for (std::uint16_t& later : m_byId) {
+        later = static_cast<std::uint16_t>(later - (later > position ? 1 : 0));
+    }
+    m_records.erase(m_records.begin() + position);
+    m_ids.erase(m_ids.begin() + position);
+}
+
+void TFolderType::SwapWithNeighbour(std::size_t entry, std::size_t neighbour)
+{
+    const std::uint16_t position = m_byId[entry];
+    const std::size_t neighbourEntry = *EntryOf(m_ids[neighbour]);
+    std::swap(m_records[position], m_records[neighbour]);
+    std::swap(m_ids[position], m_ids[neighbour]);
+    m_byId[entry] = static_cast<std::uint16_t>(neighbour);
+    m_byId[neighbourEntry] = position;
 }
 
 void TFolderType::MoveRecordUp(std::string_view key)
 {
-    const auto position = PositionOf(key);
-    if (position && *position > 0) {
-        std::swap(m_records[*position], m_records[*position - 1]);
-        std::swap(m_ids[*position], m_ids[*position - 1]);
+    const auto entry = EntryOf(key);
+    if (entry && m_byId[*entry] > 0) {
+        SwapWithNeighbour(*entry, m_byId[*entry] - 1u);
     }
 }
 
 void TFolderType::MoveRecordDown(std::string_view key)
 {
-    const auto position = PositionOf(key);
-    if (position && *position + 1 < m_records.size()) {
-        std::swap(m_records[*position], m_records[*position + 1]);
-        std::swap(m_ids[*position], m_ids[*position + 1]);
+    const auto entry = EntryOf(key);
+    if (entry && m_byId[*entry] + 1u < m_records.size()) {
+        SwapWithNeighbour(*entry, m_byId[*entry] + 1u);
     }
 }
 
@@ -296,6 +342,7 @@ void TFolderType::ClearRecords()
 {
     m_records.clear();
     m_ids.clear();
+    m_byId.clear();
 }
 
 void TFolderType::SwapContents(TFolderType& other) noexcept
@@ -304,6 +351,7 @@ void TFolderType::SwapContents(TFolderType& other) noexcept
     std::swap(ImageIndex, other.ImageIndex);
     std::swap(m_records, other.m_records);
     std::swap(m_ids, other.m_ids);
+    std::swap(m_byId, other.m_byId);
 }
 
 // ---- TAccount ----

@@ -80,7 +80,8 @@ private:
     std::array<std::string_view*, kFields> FileOrder();
     std::array<const std::string_view*, kFields> FileOrder() const;
     Sizes ValueSizes() const;
-    char* Value(std::size_t field);
+    // Where the value of each field goes, in file order.
+    std::array<char*, kFields> ValuePlaces();
     // Where the line of each field goes, in file order; each line is followed by CR LF.
     std::array<char*, kFields> LinePlaces();
     // The lines of all fields with their line ends, as the file holds them; empty without a buffer.
@@ -157,9 +158,18 @@ private:
     void SwapContents(TFolderType& other) noexcept;
     // Gives the record a new key and appends it; throws VaultLimitError as AddRecord does.
     const TRecType& AppendRecord(TRecType record);
+    // Where m_byId lists the record with this id or key, if the folder holds it.
+    std::optional<std::size_t> EntryOf(RecordId id) const;
+    std::optional<std::size_t> EntryOf(std::string_view key) const;
+    // Exchanges the record that m_byId lists at `entry` with the record at a neighbouring position.
+    void SwapWithNeighbour(std::size_t entry, std::size_t neighbour);
 
     std::vector<TRecType> m_records;
-    std::vector<RecordId> m_ids; // the records' ids in the same order: a key is found by a scan of these
+    std::vector<RecordId> m_ids; // the records' ids in the same order
+    // The positions of the records ordered by their ids, so a key is found by binary search. Ids
+    // are issued in increasing order, so an appended record's position simply goes last; two
+    // bytes a record, as any position of a full folder fits in 16 bits.
+    std::vector<std::uint16_t> m_byId;
     int m_index;
 };
 

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstring>
 #include <deque>
+#include <emmintrin.h>
 #include <span>
 
 namespace velmora {
@@ -47,6 +48,25 @@ constexpr std::size_t kReadPiece = 1 << 20;
 // Records deciphered together: enough for the cipher to work in bulk.
 constexpr std::size_t kRecordBatch = 1024;
 
+// The first CR or LF in [begin, end), or end; sixteen bytes at a time, as lines are short and
+// nearly all of them end in CR LF with no other CR in them.
+const char* FirstLineBreak(const char* begin, const char* end)
+{
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; end - begin >= 16; begin += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin));
+        const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf)));
+        if (found != 0) {
+            return begin + __builtin_ctz(static_cast<unsigned>(found));
+        }
+    }
+    while (begin != end && *begin != '\r' && *begin != '\n') {
+        ++begin;
+    }
+    return begin;
+}
+
 } // namespace
 
 AccountFileReader::AccountFileReader(std::string content, StringCipher& cipher, std::string_view keyText)
@@ -63,6 +83,14 @@ std::optional<std::string_view> AccountFileReader::BufferedLine()
 {
     char* const start = m_buffer.data() + m_begin;
     const std::size_t available = m_end - m_begin;
+    // A line that ends in LF or CR LF and holds no other CR is taken as it is.
+    const char* const stop = start + available;
+    const char* const lineBreak = FirstLineBreak(start, stop);
+    if (lineBreak != stop && (*lineBreak == '\n' || (lineBreak + 1 != stop && lineBreak[1] == '\n'))) {
+        const auto length = static_cast<std::size_t>(lineBreak - start);
+        m_begin += length + (*lineBreak == '\n' ? 1 : 2);
+        return std::string_view(start, length);
+    }
     const auto* lf = static_cast<char*>(std::memchr(start, '\n', available));
     if (lf == nullptr && (!m_fileEnded || available == 0)) {
         return std::nullopt;
@@ -158,9 +186,9 @@ void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder)
                 sizes[field] = size.value_or(0);
             }
             folder.AppendRecord(TRecType::WithSizes(sizes));
-            TRecType& record = folder.m_records.back();
+            const auto places = folder.m_records.back().ValuePlaces();
             for (std::size_t field = 0; field < TRecType::kFields; ++field) {
-                items.push_back({lines[start + field], record.Value(field)});
+                items.push_back({lines[start + field], places[field]});
             }
         }
         m_cipher.DecipherInto(m_keyText, items);

@@ -1,9 +1,9 @@
 #include "core/vault/Base64.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <immintrin.h>
 
 namespace velmora {
 namespace {
@@ -54,6 +54,84 @@ std::uint32_t QuartetBits(const char* in)
 
 constexpr std::uint32_t kForeignInQuartet = std::uint32_t{kForeign} << 24;
 
+bool CpuHasSse41()
+{
+    static const bool has = __builtin_cpu_supports("sse4.1");
+    return has;
+}
+
+// Decodes 16 characters at `in` into 12 bytes at `out` when they all belong to the alphabet; else
+// writes nothing and returns false. After "Faster Base64 Encoding and Decoding using AVX2
+// Instructions" (Mula, Lemire): a character's high nibble picks the offset to its 6-bit value,
+// and its two nibbles together a bit that tells whether it belongs to the alphabet.
+__attribute__((target("ssse3,sse4.1"))) inline bool DecodeChunk(const char* in, char* out)
+{
+    const __m128i nibble = _mm_set1_epi8(0x0F);
+    const __m128i offsets = _mm_setr_epi8(0, 0, 19, 4, -65, -65, -71, -71, 0, 0, 0, 0, 0, 0, 0, 0);
+    // By low nibble, the high nibbles (as bits 0 to 7) that make a character of the alphabet.
+    const __m128i allowed = _mm_setr_epi8(
+        static_cast<char>(0xA8), static_cast<char>(0xF8), static_cast<char>(0xF8), static_cast<char>(0xF8),
+        static_cast<char>(0xF8), static_cast<char>(0xF8), static_cast<char>(0xF8), static_cast<char>(0xF8),
+        static_cast<char>(0xF8), static_cast<char>(0xF8), static_cast<char>(0xF0), 0x54, 0x50, 0x50, 0x50, 0x54);
+    const __m128i highBit =
+        _mm_setr_epi8(0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, static_cast<char>(0x80), 0, 0, 0, 0, 0, 0, 0, 0);
+    const __m128i pairs = _mm_set1_epi32(0x01400140);  // a << 6 | b and c << 6 | d
+    const __m128i groups = _mm_set1_epi32(0x00011000); // (ab << 12) | cd
+    const __m128i order = _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
+
+    const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const __m128i high = _mm_and_si128(_mm_srli_epi32(text, 4), nibble);
+    const __m128i low = _mm_and_si128(text, nibble);
+    const __m128i member = _mm_and_si128(_mm_shuffle_epi8(allowed, low), _mm_shuffle_epi8(highBit, high));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(member, _mm_setzero_si128())) != 0) {
+        return false;
+    }
+    const __m128i offset = _mm_blendv_epi8(_mm_shuffle_epi8(offsets, high), _mm_set1_epi8(63 - '/'),
+                                           _mm_cmpeq_epi8(text, _mm_set1_epi8('/')));
+    const __m128i values = _mm_add_epi8(text, offset);
+    const __m128i bits = _mm_madd_epi16(_mm_maddubs_epi16(values, pairs), groups);
+    const __m128i bytes = _mm_shuffle_epi8(bits, order);
+    // Exactly 12 bytes: the output ends where the value does.
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), bytes);
+    const auto rest = static_cast<std::uint32_t>(_mm_extract_epi32(bytes, 2));
+    std::memcpy(out + 8, &rest, 4);
+    return true;
+}
+
+// Decodes the characters from `in` up to `last` (the last quartet, which the caller decodes) in
+// chunks of 16 while they belong to the alphabet; the first chunk with any other character is
+// left to the caller's quartet loop, which knows what such a character means. The line begins at
+// `text`.
+__attribute__((target("ssse3,sse4.1"))) void DecodeChunks(const char* text, const char*& in, const char* last,
+                                                          char*& out)
+{
+    for (; last - in >= 16; in += 16, out += 12) {
+        if (!DecodeChunk(in, out)) {
+            return;
+        }
+    }
+    // What is left as one more chunk that ends at the last quartet: it decodes a few characters
+    // again and writes their bytes once more.
+    const std::ptrdiff_t left = last - in;
+    if (left > 0 && last - text >= 16 && DecodeChunk(last - 16, out - (16 - left) / 4 * 3)) {
+        in = last;
+        out += left / 4 * 3;
+    }
+}
+
+// The quartet of a short final group of `rest` bytes at `in`. The group buffer still holds the
+// previous group's bytes (if there is one) where the short group ends, so the fill bits come
+// from the byte three positions before the end.
+inline void EncodeShortGroup(const std::uint8_t* in, std::size_t rest, bool afterGroup, char* out)
+{
+    const std::uint8_t second = rest == 2 ? in[1] : afterGroup ? in[-2] : 0;
+    const std::uint8_t third = afterGroup ? in[-1] : 0;
+    out[0] = kAlphabet[in[0] >> 2];
+    out[1] = kAlphabet[((in[0] & 0x03) << 4) | (second >> 4)];
+    out[2] = rest == 2 ? kAlphabet[((second & 0x0F) << 2) | (third >> 6)] : '=';
+    out[3] = '=';
+}
+
 } // namespace
 
 void EncodeBase64(std::string_view bytes, char* out)
@@ -66,19 +144,9 @@ void EncodeBase64(std::string_view bytes, char* out)
         std::memcpy(out + 2, kPairs[bits & 0xFFF].data(), 2);
     }
     const std::size_t rest = bytes.size() % 3;
-    if (rest == 0) {
-        return;
+    if (rest > 0) {
+        EncodeShortGroup(in, rest, full > 0, out);
     }
-    // The group buffer still holds the previous group's bytes where the short group ends.
-    std::array<std::uint8_t, 3> group{};
-    if (full > 0) {
-        std::copy(in - 3, in, group.begin());
-    }
-    std::copy(in, in + rest, group.begin());
-    *out++ = kAlphabet[group[0] >> 2];
-    *out++ = kAlphabet[((group[0] & 0x03) << 4) | (group[1] >> 4)];
-    *out++ = rest == 2 ? kAlphabet[((group[1] & 0x0F) << 2) | (group[2] >> 6)] : '=';
-    *out++ = '=';
 }
 
 bool DecodeBase64Into(std::string_view text, char* out)
@@ -89,6 +157,9 @@ bool DecodeBase64Into(std::string_view text, char* out)
     const char* const begin = out;
     const char* in = text.data();
     const char* const last = in + text.size() - 4;
+    if (CpuHasSse41()) {
+        DecodeChunks(text.data(), in, last, out);
+    }
     std::uint32_t foreign = 0;
     for (; in < last; in += 4, out += 3) {
         const std::uint32_t bits = QuartetBits(in);
@@ -106,13 +177,13 @@ bool DecodeBase64Into(std::string_view text, char* out)
     if ((foreign & kForeignInQuartet) != 0) {
         return false;
     }
-    // The last quartet's fill bits depend on the group before it: encode both again and compare.
-    const char* const end = out + produced;
-    const char* const tailStart = std::max(begin, end - static_cast<std::ptrdiff_t>(produced + 3));
-    std::array<char, 8> encoded{};
-    const std::size_t tailSize = static_cast<std::size_t>(end - tailStart);
-    EncodeBase64(std::string_view(tailStart, tailSize), encoded.data());
-    return std::memcmp(encoded.data() + Base64Length(tailSize) - 4, last, 4) == 0;
+    if (produced == 3) {
+        return (bits & kForeignInQuartet) == 0;
+    }
+    // A short group's fill bits depend on the group before it: encode it again and compare.
+    std::array<char, 4> encoded{};
+    EncodeShortGroup(reinterpret_cast<const std::uint8_t*>(out), produced, out != begin, encoded.data());
+    return std::memcmp(encoded.data(), last, 4) == 0;
 }
 
 std::optional<std::string> DecodeBase64(std::string_view text)

@@ -305,25 +305,36 @@ TEST_F(AccountFileTest, TheLoadCountsTheLinesItReadAsEmpty)
 
 TEST_F(AccountFileTest, LineEndingsLfAndStrayCarriageReturns)
 {
-    std::string content = Enciphered({"account_check_line", "1", "folder_check_line", "Name", "0", "0"});
-    std::string lf;
-    for (const char c : content) {
-        if (c != '\r') {
-            lf += c;
+    // Names short and long, so that line ends and stray CRs fall before and after 16 bytes.
+    for (const std::string folderName : {"Name", "A folder name long enough for a line of several chunks"}) {
+        SCOPED_TRACE(folderName);
+        std::string content = Enciphered({"account_check_line", "1", "folder_check_line", folderName, "0", "0"});
+        std::string lf;
+        for (const char c : content) {
+            if (c != '\r') {
+                lf += c;
+            }
         }
-    }
-    WriteBytes(file, lf);
-    ASSERT_EQ(account.LoadFromFile(file), ReadResult::Ok);
-    EXPECT_EQ(account.Folder(0).Name, "Name");
+        WriteBytes(file, lf);
+        ASSERT_EQ(account.LoadFromFile(file), ReadResult::Ok);
+        EXPECT_EQ(account.Folder(0).Name, folderName);
 
-    // A CR not followed by LF is dropped from the line; the last line may lack its end.
-    const std::string name = StringCipher().EncipherText(account.Password, "Name");
-    std::string stray = Enciphered({"account_check_line", "1", "folder_check_line"});
-    stray += name.substr(0, 2) + "\r" + name.substr(2) + "\r\n" + Enciphered({"0"}) +
-             StringCipher().EncipherText(account.Password, "0") + "\r";
-    WriteBytes(file, stray);
-    ASSERT_EQ(account.LoadFromFile(file), ReadResult::Ok);
-    EXPECT_EQ(account.Folder(0).Name, "Name");
+        // A CR not followed by LF is dropped from the line; the last line may lack its end.
+        const std::string name = StringCipher().EncipherText(account.Password, folderName);
+        std::string stray = Enciphered({"account_check_line", "1", "folder_check_line"});
+        stray += name.substr(0, 2) + "\r" + name.substr(2, 4) + "\r\r" + name.substr(6) + "\r\n" + Enciphered({"0"}) +
+                 StringCipher().EncipherText(account.Password, "0") + "\r";
+        WriteBytes(file, stray);
+        ASSERT_EQ(account.LoadFromFile(file), ReadResult::Ok);
+        EXPECT_EQ(account.Folder(0).Name, folderName);
+
+        std::string late = Enciphered({"account_check_line", "1", "folder_check_line"});
+        late +=
+            name.substr(0, name.size() - 4) + "\r" + name.substr(name.size() - 4) + "\r\r\n" + Enciphered({"0", "0"});
+        WriteBytes(file, late);
+        ASSERT_EQ(account.LoadFromFile(file), ReadResult::Ok);
+        EXPECT_EQ(account.Folder(0).Name, folderName);
+    }
 }
 
 TEST_F(AccountFileTest, ReadFolderReportsItsOwnCodes)

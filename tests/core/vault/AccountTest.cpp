@@ -1,9 +1,11 @@
 #include "core/vault/Account.h"
 
 #include "core/vault/ListRows.h"
+#include "support/TempDir.h"
 
 #include <functional>
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,53 @@ protected:
             names.emplace_back(folder.RecordAt(i).Name);
         }
         return names;
+    }
+
+    static std::string KeyOf(const TFolderType& folder, const std::string& name)
+    {
+        for (std::size_t i = 0; i < folder.Count(); ++i) {
+            if (folder.RecordAt(i).Name == name) {
+                return folder.RecordAt(i).Key;
+            }
+        }
+        ADD_FAILURE() << "no record named " << name;
+        return {};
+    }
+
+    // Every record is found by its key, in either case, at its position; a key in `seen` that a
+    // folder does not hold is not found there.
+    static void ExpectKeysFindTheirRecords(const TAccount& account, const std::set<std::string>& seen)
+    {
+        for (std::size_t f = 0; f < account.FolderCount(); ++f) {
+            const TFolderType& folder = account.Folder(f);
+            std::set<std::string> held;
+            for (std::size_t i = 0; i < folder.Count(); ++i) {
+                const TRecType& record = folder.RecordAt(i);
+                std::string lower(record.Key);
+                for (char& c : lower) {
+                    c = static_cast<char>(c - 'A' + 'a');
+                }
+                held.insert(std::string(record.Key));
+                ASSERT_EQ(folder.FindRecord(record.Key), &record) << "folder " << f << ", position " << i;
+                ASSERT_EQ(folder.FindRecord(lower), &record) << "folder " << f << ", position " << i;
+                ASSERT_EQ(folder.PositionOf(record.Key), i) << "folder " << f;
+            }
+            for (const std::string& key : seen) {
+                if (!held.contains(key)) {
+                    ASSERT_EQ(folder.FindRecord(key), nullptr) << "folder " << f << " still finds " << key;
+                    ASSERT_EQ(folder.PositionOf(key), std::nullopt) << "folder " << f << " still finds " << key;
+                }
+            }
+        }
+    }
+
+    static void AddKeys(const TAccount& account, std::set<std::string>& seen)
+    {
+        for (std::size_t f = 0; f < account.FolderCount(); ++f) {
+            for (std::size_t i = 0; i < account.Folder(f).Count(); ++i) {
+                seen.insert(std::string(account.Folder(f).RecordAt(i).Key));
+            }
+        }
     }
 
     TAccount account;
@@ -172,6 +221,106 @@ TEST_F(AccountTest, MoveRecordToFolderAppendsWithANewKeyAndMarksTheAccount)
     EXPECT_EQ(target.Last()->Key.size(), 20u);
     EXPECT_TRUE(account.Modified);
     EXPECT_EQ(changes, 1);
+}
+
+// Each step changes the folders, then every key, old and new, is looked up in every folder.
+TEST_F(AccountTest, KeysFindTheirRecordsAfterEveryKindOfChange)
+{
+    const test::TempDir dir;
+    account.Password = "index";
+    FolderWith({"a", "b", "c", "d", "e"}, "A");
+    FolderWith({"x"}, "B");
+    struct Step
+    {
+        const char* name;
+        std::function<void(TAccount&)> operation;
+        std::vector<std::string> first;
+        std::vector<std::string> second;
+    };
+    using List = std::vector<std::string>;
+    const auto folderA = [](TAccount& a) -> TFolderType& { return a.Folder(0); };
+    const std::vector<Step> steps = {
+        {"delete in the middle", [&](TAccount& a) { folderA(a).DeleteRecord(KeyOf(folderA(a), "c")); },
+         List{"a", "b", "d", "e"}, List{"x"}},
+        {"move the last up", [&](TAccount& a) { folderA(a).MoveRecordUp(KeyOf(folderA(a), "e")); },
+         List{"a", "b", "e", "d"}, List{"x"}},
+        {"move the first down", [&](TAccount& a) { folderA(a).MoveRecordDown(KeyOf(folderA(a), "a")); },
+         List{"b", "a", "e", "d"}, List{"x"}},
+        {"move the first up", [&](TAccount& a) { folderA(a).MoveRecordUp(KeyOf(folderA(a), "b")); },
+         List{"b", "a", "e", "d"}, List{"x"}},
+        {"move the last down", [&](TAccount& a) { folderA(a).MoveRecordDown(KeyOf(folderA(a), "d")); },
+         List{"b", "a", "e", "d"}, List{"x"}},
+        {"move to the other folder", [&](TAccount& a) { folderA(a).MoveRecordToFolder(a, KeyOf(folderA(a), "a"), 1); },
+         List{"b", "e", "d"}, List{"x", "a"}},
+        {"add after a delete", [&](TAccount& a) { folderA(a).AddRecord("f", "", "", "", "", ""); },
+         List{"b", "e", "d", "f"}, List{"x", "a"}},
+        {"delete the first", [&](TAccount& a) { folderA(a).DeleteRecord(KeyOf(folderA(a), "b")); }, List{"e", "d", "f"},
+         List{"x", "a"}},
+        {"edit", [&](TAccount& a) { folderA(a).EditRecord(KeyOf(folderA(a), "d"), "D", "", "", "", "", ""); },
+         List{"e", "D", "f"}, List{"x", "a"}},
+        {"exchange the folders", [](TAccount& a) { a.MoveFolderDown(0); }, List{"x", "a"}, List{"e", "D", "f"}},
+        {"move back into the emptied folder",
+         [&](TAccount& a) { a.Folder(1).MoveRecordToFolder(a, KeyOf(a.Folder(1), "D"), 0); }, List{"x", "a", "D"},
+         List{"e", "f"}},
+        {"clear a folder", [](TAccount& a) { a.ClearFolder(0); }, List{}, List{"e", "f"}},
+        {"add to the cleared folder", [&](TAccount& a) { folderA(a).AddRecord("g", "", "", "", "", ""); }, List{"g"},
+         List{"e", "f"}},
+        {"save and load",
+         [&](TAccount& a) {
+             a.SaveToFile(dir / "index.vmk");
+             a.Clear();
+             ASSERT_EQ(a.LoadFromFile(dir / "index.vmk"), ReadResult::Ok);
+         },
+         List{"g"}, List{"e", "f"}},
+        {"add after the load", [&](TAccount& a) { a.Folder(1).AddRecord("h", "", "", "", "", ""); }, List{"g"},
+         List{"e", "f", "h"}},
+    };
+    std::set<std::string> seen;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        AddKeys(account, seen);
+        step.operation(account);
+        ASSERT_EQ(account.FolderCount(), 2u);
+        EXPECT_EQ(Names(account.Folder(0)), step.first);
+        EXPECT_EQ(Names(account.Folder(1)), step.second);
+        ExpectKeysFindTheirRecords(account, seen);
+    }
+}
+
+// A full folder, whose last position needs all 16 bits, thinned out and shuffled by moves.
+TEST_F(AccountTest, KeysFindTheirRecordsInAFullFolder)
+{
+    TFolderType& folder = FolderWith({}, "many");
+    TFolderType& other = FolderWith({}, "other");
+    for (std::size_t i = 0; i < kMaxRecordsPerFolder; ++i) {
+        folder.AddRecord(std::to_string(i), "", "", "", "", "");
+    }
+    std::set<std::string> seen;
+    AddKeys(account, seen);
+    ExpectKeysFindTheirRecords(account, seen);
+
+    std::vector<std::string> keys;
+    for (std::size_t i = 0; i < folder.Count(); ++i) {
+        keys.emplace_back(folder.RecordAt(i).Key);
+    }
+    std::size_t deleted = 0;
+    for (std::size_t i = 0; i < keys.size(); i += 331) {
+        folder.DeleteRecord(keys[i]);
+        ++deleted;
+    }
+    std::size_t moved = 0;
+    for (std::size_t i = 1; i < keys.size(); i += 313) {
+        folder.MoveRecordToFolder(account, keys[i], other.Index());
+        moved += i % 331 != 0 ? 1 : 0; // a deleted key moves nothing
+    }
+    for (std::size_t i = 3; i + 1 < keys.size(); i += 97) {
+        folder.MoveRecordUp(keys[i]);
+        folder.MoveRecordDown(keys[i + 1]);
+    }
+    EXPECT_EQ(other.Count(), moved);
+    EXPECT_EQ(folder.Count(), kMaxRecordsPerFolder - deleted - moved);
+    AddKeys(account, seen);
+    ExpectKeysFindTheirRecords(account, seen);
 }
 
 TEST_F(AccountTest, AFullFolderRefusesRecordsAndAMoveIntoItKeepsTheRecord)

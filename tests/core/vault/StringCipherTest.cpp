@@ -291,6 +291,55 @@ TEST(StringCipher, DecodingIsLenientExceptForTheLength)
     EXPECT_EQ(cipher.DecipherText("key", "ab=dAAAA"), cipher.DecipherText("key", "ab/dAAAA"));
 }
 
+// Decoding by the rule itself: six bits a character, 63 for one outside the alphabet, and "=" in
+// the last quartet ending the bytes.
+std::string DecodedByRule(const std::string& text)
+{
+    std::string bytes;
+    for (std::size_t q = 0; q < text.size(); q += 4) {
+        std::uint32_t bits = 0;
+        for (std::size_t i = 0; i < 4; ++i) {
+            const int value = Base64Value(text[q + i]);
+            bits = bits << 6 | static_cast<std::uint32_t>(value < 0 ? 63 : value);
+        }
+        const bool lastQuartet = q + 4 == text.size();
+        const std::size_t produced = !lastQuartet ? 3 : text[q + 2] == '=' ? 1 : text[q + 3] == '=' ? 2 : 3;
+        for (std::size_t i = 0; i < produced; ++i) {
+            bytes.push_back(static_cast<char>(bits >> (16 - 8 * i)));
+        }
+    }
+    return bytes;
+}
+
+// Lines of every length up to several 16-character chunks, as written and with a character outside
+// the alphabet in each place: the bytes are the rule's, and a line counts as canonical exactly
+// when encoding its bytes gives it back.
+TEST(Base64, DecodesEveryLengthAndStrayCharacterAsTheRuleSays)
+{
+    std::mt19937 random(11);
+    for (std::size_t size = 0; size <= 80; ++size) {
+        std::string line(Base64Length(size), ' ');
+        EncodeBase64(RandomBytes(random, size), line.data());
+        std::vector<std::string> texts{line};
+        for (std::size_t at = 0; at < line.size(); ++at) {
+            for (const char stray : {'=', '-', ' ', '\0', '@', '[', '`', '{', ':', '\x7F', '\xC0', '\xFF'}) {
+                texts.push_back(line);
+                texts.back()[at] = stray;
+            }
+        }
+        for (const std::string& text : texts) {
+            const auto length = DecodedBase64Length(text);
+            ASSERT_TRUE(length.has_value()) << text;
+            std::string decoded(*length, '\0');
+            const bool canonical = DecodeBase64Into(text, decoded.data());
+            ASSERT_EQ(decoded, DecodedByRule(text)) << text;
+            std::string again(Base64Length(decoded.size()), ' ');
+            EncodeBase64(decoded, again.data());
+            ASSERT_EQ(canonical, again == text) << text;
+        }
+    }
+}
+
 TEST(StringCipher, KeysAreExactBytes)
 {
     StringCipher cipher;
