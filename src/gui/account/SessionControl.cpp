@@ -240,8 +240,10 @@ void SessionControl::Relock()
 {
     m_window.hide();
     if (!m_tray.IsAvailable()) {
-        // Left on the taskbar rather than hidden, so the program can still be reached.
-        m_frmTray->showMinimized();
+        // With no notification area to come back from, and perhaps no taskbar either, the
+        // unlock dialog stays on screen as the one way back.
+        m_frmTray->showNormal();
+        m_frmTray->raise();
     }
 }
 

@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -208,6 +209,8 @@ void TfrmAccountSet::ShowOpenedAccount(bool selectFirstFolder)
     }
     accept();
     m_window.show();
+    // Arrow keys and typing go to the folders, not to a tool bar button.
+    m_lists.FolderList()->setFocus();
 }
 
 void TfrmAccountSet::butNewClick()

@@ -7,6 +7,7 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSplitter>
 #include <QTableView>
@@ -76,6 +77,7 @@ AccountLists::AccountLists(AccountSession& session, QWidget* parent)
     connect(m_splitter, &QSplitter::splitterMoved, this, [this] { m_splitterDragged = true; });
     m_splitter->handle(1)->installEventFilter(this);
     m_lstFolders->installEventFilter(this);
+    m_lstRecords->installEventFilter(this);
     m_lstFolders->viewport()->installEventFilter(this);
     m_lstRecords->viewport()->installEventFilter(this);
 
@@ -222,7 +224,38 @@ bool AccountLists::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
+    if (event->type() == QEvent::KeyPress && (watched == m_lstFolders || watched == m_lstRecords)) {
+        return ListKeyPressed(watched == m_lstFolders, *static_cast<QKeyEvent*>(event));
+    }
     return QObject::eventFilter(watched, event);
+}
+
+bool AccountLists::ListKeyPressed(bool folderList, const QKeyEvent& key)
+{
+    if (key.matches(QKeySequence::Copy)) {
+        // The view would copy the cell as shown, asterisks included; the folder list has nothing to copy.
+        if (!folderList) {
+            emit recordCopyRequested();
+        }
+        return true;
+    }
+    if (key.modifiers() != Qt::NoModifier && key.modifiers() != Qt::KeypadModifier) {
+        return false;
+    }
+    switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (folderList) {
+            return false;
+        }
+        emit recordListActivated();
+        return true;
+    case Qt::Key_Delete:
+        folderList ? emit folderDeleteRequested() : emit recordDeleteRequested();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void AccountLists::ShowSettings()

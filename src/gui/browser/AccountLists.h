@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 
+class QKeyEvent;
 class QSplitter;
 class QTableView;
 class QWidget;
@@ -70,11 +71,18 @@ signals:
     // The rows were filled again.
     void filled();
     void folderListWidthChanged();
-    // A double-click anywhere in a list, on an empty area too.
+    // A double-click anywhere in a list, on an empty area too; in the record list also Enter.
     void folderListActivated();
     void recordListActivated();
+    // Delete in a list.
+    void folderDeleteRequested();
+    void recordDeleteRequested();
+    // The copy key in the record list: the record's password, never the cell as shown.
+    void recordCopyRequested();
 
 private:
+    // Enter, Delete and the copy key in a list; true when the key was taken.
+    bool ListKeyPressed(bool folderList, const QKeyEvent& key);
     void ShowSettings();
     void ShowColumnCaptions();
     RecordRowLayout Layout() const;

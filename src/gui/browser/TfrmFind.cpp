@@ -213,6 +213,7 @@ void TfrmFind::mAdvSearchClick()
     m_pc->setCurrentIndex(0);
     if (!isVisible()) {
         show();
+        FormShow(); // only when opened: a window shown again after a lock keeps its text and results
     }
     raise();
     activateWindow();
@@ -229,7 +230,6 @@ void TfrmFind::showEvent(QShowEvent* event)
         move(screen.center() - rect().center());
         m_placed = true;
     }
-    FormShow();
 }
 
 void TfrmFind::FormShow()
@@ -240,10 +240,12 @@ void TfrmFind::FormShow()
 
 bool TfrmFind::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_edFindText && event->type() == QEvent::KeyRelease) {
+    // On the press: the release of an Enter that closed a message box must not search again.
+    if (watched == m_edFindText && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             butStartClick();
+            return true;
         }
     }
     return QDialog::eventFilter(watched, event);

@@ -47,7 +47,6 @@ void CopyMenuItems(const QMenu& source, QMenu& target, const QString& prefix, co
         copy->setObjectName(prefix + item->objectName() + suffix);
         if (item->isSeparator()) {
             copy->setSeparator(true);
-            copy->setText(QStringLiteral("-"));
         } else {
             copy->setText(item->text());
             copy->setEnabled(item->isEnabled());
@@ -58,6 +57,22 @@ void CopyMenuItems(const QMenu& source, QMenu& target, const QString& prefix, co
             QObject::connect(item, &QAction::enabledChanged, copy, &QAction::setEnabled);
         }
         target.addAction(copy);
+    }
+}
+
+bool IsModifierKey(const QKeyEvent& key)
+{
+    switch (key.key()) {
+    case Qt::Key_Control:
+    case Qt::Key_Shift:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -94,14 +109,21 @@ TfrmMain::TfrmMain(AccountSession& session, QWidget* parent) : QMainWindow(paren
     layout->addWidget(m_lists->Splitter(), 1);
     layout->addWidget(m_panFind);
     setCentralWidget(central);
+    QTableView* folderList = m_lists->FolderList();
+    QTableView* recordList = m_lists->RecordList();
+    // Tab walks the lists and the quick-jump boxes, never into a list's cells.
+    setTabOrder(folderList, recordList);
+    setTabOrder(recordList, m_edFolderFind);
+    setTabOrder(m_edFolderFind, m_edRecFind);
     m_languageCommands = std::make_unique<LanguageCommands>(m_session, *m_commands, *this);
 
     connect(m_lists, &AccountLists::filled, this, &TfrmMain::UpdateStatusBar);
     connect(m_lists, &AccountLists::folderListWidthChanged, this, &TfrmMain::AlignToFolderList);
     connect(m_lists, &AccountLists::folderListActivated, Action("mFolderEdit"), &QAction::trigger);
     connect(m_lists, &AccountLists::recordListActivated, Action("mRecEdit"), &QAction::trigger);
-    QTableView* folderList = m_lists->FolderList();
-    QTableView* recordList = m_lists->RecordList();
+    connect(m_lists, &AccountLists::folderDeleteRequested, Action("mFolderDel"), &QAction::trigger);
+    connect(m_lists, &AccountLists::recordDeleteRequested, Action("mRecDel"), &QAction::trigger);
+    connect(m_lists, &AccountLists::recordCopyRequested, Action("mCPass"), &QAction::trigger);
     connect(folderList, &QWidget::customContextMenuRequested, this,
             [this, folderList](QPoint at) { m_cmFolder->popup(folderList->viewport()->mapToGlobal(at)); });
     connect(recordList, &QWidget::customContextMenuRequested, this,
@@ -240,6 +262,7 @@ void TfrmMain::BuildToolBar()
         tool->setIcon(ToolbarGlyph(glyph));
         tool->setToolTip(hint);
         tool->setAutoRaise(true);
+        tool->setFocusPolicy(Qt::NoFocus); // Tab walks the lists and the quick-jump boxes
         tool->setFixedSize(width, 39);
         if (command != nullptr) {
             // The button runs its menu item's command and is enabled with it.
@@ -373,10 +396,14 @@ void TfrmMain::AlignToFolderList()
     m_panFindLeft->setFixedWidth(width + kFindLeftExtra);
 }
 
-void TfrmMain::FormKeyUp()
+void TfrmMain::FormKeyUp(const QKeyEvent& key)
 {
     QWidget* active = focusWidget();
     if (active == nullptr) {
+        return;
+    }
+    // A modifier alone is no move in the list: Ctrl+click deselects, and Ctrl's release must not select again.
+    if (IsModifierKey(key)) {
         return;
     }
     if (active == m_lists->FolderList() || active == m_lists->RecordList()) {
@@ -389,7 +416,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
     // Seen once per release: at the focused control, before it handles the key.
     if (event->type() == QEvent::KeyRelease && watched == focusWidget() && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
-        FormKeyUp();
+        FormKeyUp(*static_cast<QKeyEvent*>(event));
         if (watched == m_edFolderFind) {
             QuickJump(m_session, *m_lists).edFolderFindKeyUp(m_edFolderFind->text());
         } else if (watched == m_edRecFind) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 class QAction;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -65,7 +66,7 @@ private:
     void ShowSettings();
     void ShowLanguage();
     void mOptionsClick();
-    void FormKeyUp();
+    void FormKeyUp(const QKeyEvent& key);
 
     AccountSession& m_session;
     std::unique_ptr<CommandTable> m_commands;

@@ -114,6 +114,7 @@ QTableView* MakeReportList(QWidget* parent, const char* name, QAbstractItemModel
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setWordWrap(false);
+    list->setTabKeyNavigation(false); // Tab leaves the list, as in any dialog
     list->setTextElideMode(Qt::ElideRight);
     list->setIconSize(QSize(16, 16));
     list->verticalHeader()->hide();

@@ -384,6 +384,51 @@ private slots:
         QVERIFY(e.platform.messages.size() == 1);
     }
 
+    // The lists' own keys: the copy key copies the password (never the asterisks shown) and does
+    // nothing in the folder list, Delete asks before deleting, Enter opens the record.
+    void listKeysRunTheirCommands()
+    {
+        Editing e;
+        e.ChangeSettings([](AccountSettings& s) { s.cbPassStars = true; });
+        e.SelectFolder(0);
+        e.SelectRecord(0);
+        QTableView* folders = e.main.Lists().FolderList();
+        QTableView* records = e.main.Lists().RecordList();
+
+        QTest::keyClick(records, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(e.platform.clipboardText, QStringLiteral("12345"));
+        QVERIFY(e.platform.clipboardSecret);
+        e.platform.clipboardText.clear();
+        QTest::keyClick(folders, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(e.platform.clipboardText, QString());
+
+        e.platform.answers = {Answer::No, Answer::No};
+        QTest::keyClick(records, Qt::Key_Delete);
+        QTest::keyClick(folders, Qt::Key_Delete);
+        QCOMPARE(e.platform.questions.size(), qsizetype(2));
+        QCOMPARE(e.main.Session().Account().FolderCount(), std::size_t(3));
+        QCOMPARE(int(e.main.Session().Account().Folder(0).Count()), 3);
+
+        QString opened;
+        e.platform.modalScripts.push_back([&opened](QDialog& dialog) { opened = dialog.objectName(); });
+        QTest::keyClick(records, Qt::Key_Return);
+        QCOMPARE(opened, QStringLiteral("frmRecord"));
+    }
+
+    // Ctrl+click takes the selection away, and letting go of Ctrl does not bring it back.
+    void ctrlClickDeselects()
+    {
+        Editing e;
+        e.SelectFolder(0);
+        e.SelectRecord(1);
+        QTableView* records = e.main.Lists().RecordList();
+        records->setFocus();
+        const QPoint at = records->visualRect(records->model()->index(1, 0)).center();
+        QTest::mouseClick(records->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+        QTest::keyRelease(records, Qt::Key_Control);
+        QCOMPARE(e.SelectedRecord(), -1);
+    }
+
     void openingTheUrlOfTheSelectedRecord()
     {
         Editing& e = *m_e;
