@@ -18,7 +18,8 @@ enum class MessageKind
     Warning,
     Error,
     Information,
-    Confirmation
+    Confirmation,
+    Plain // no icon: a text shown as it is
 };
 
 enum class Answer
@@ -36,6 +37,8 @@ public:
     virtual void ShowMessage(MessageKind kind, const QString& text) = 0;
     // A modal question with the buttons Yes and No; closing the box answers No.
     virtual Answer AskYesNo(const QString& text) = 0;
+    // The same with the warning icon, for what cannot be undone (a deletion, an overwrite).
+    virtual Answer AskYesNoWarning(const QString& text) = 0;
     // A modal question with the buttons Yes, No and Cancel; closing the box answers Cancel.
     virtual Answer AskYesNoCancel(const QString& text) = 0;
 };

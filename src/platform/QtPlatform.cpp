@@ -39,15 +39,16 @@ QMessageBox::Icon IconOf(MessageKind kind)
         return QMessageBox::Information;
     case MessageKind::Confirmation:
         return QMessageBox::Question;
+    case MessageKind::Plain:
+        return QMessageBox::NoIcon;
     }
     return QMessageBox::NoIcon;
 }
 
 QMessageBox::StandardButton Ask(const QString& text, QMessageBox::StandardButtons buttons,
-                                QMessageBox::StandardButton escape)
+                                QMessageBox::StandardButton escape, QMessageBox::Icon icon = QMessageBox::Question)
 {
-    QMessageBox box(QMessageBox::Question, QApplication::applicationName(), WithQtLineBreaks(text), buttons,
-                    ActiveParent());
+    QMessageBox box(icon, QApplication::applicationName(), WithQtLineBreaks(text), buttons, ActiveParent());
     box.setTextFormat(Qt::PlainText);
     box.setEscapeButton(escape);
     const int result = box.exec();
@@ -152,6 +153,13 @@ Answer QtPlatform::AskYesNo(const QString& text)
 {
     return Ask(text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes ? Answer::Yes
                                                                                               : Answer::No;
+}
+
+Answer QtPlatform::AskYesNoWarning(const QString& text)
+{
+    return Ask(text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, QMessageBox::Warning) == QMessageBox::Yes
+               ? Answer::Yes
+               : Answer::No;
 }
 
 Answer QtPlatform::AskYesNoCancel(const QString& text)

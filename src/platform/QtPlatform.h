@@ -25,6 +25,7 @@ public:
 
     void ShowMessage(MessageKind kind, const QString& text) override;
     Answer AskYesNo(const QString& text) override;
+    Answer AskYesNoWarning(const QString& text) override;
     Answer AskYesNoCancel(const QString& text) override;
 
     std::optional<QString> InputBox(const QString& caption, const QString& prompt, const QString& value,

@@ -26,6 +26,12 @@ Answer ScriptedPlatform::AskYesNo(const QString& text)
     return NextAnswer(text, Answer::No);
 }
 
+Answer ScriptedPlatform::AskYesNoWarning(const QString& text)
+{
+    warnings << text;
+    return NextAnswer(text, Answer::No);
+}
+
 Answer ScriptedPlatform::AskYesNoCancel(const QString& text)
 {
     return NextAnswer(text, Answer::Cancel);

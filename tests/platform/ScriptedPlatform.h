@@ -46,6 +46,8 @@ public:
     // What happened.
     std::vector<Shown> messages;
     QStringList questions;
+    // The questions asked with the warning icon, also in `questions`.
+    QStringList warnings;
     bool inputSecret = false; // the last input box hid what was typed
     int unscripted = 0;
     QStringList opened;
@@ -58,6 +60,7 @@ public:
 
     void ShowMessage(MessageKind kind, const QString& text) override;
     Answer AskYesNo(const QString& text) override;
+    Answer AskYesNoWarning(const QString& text) override;
     Answer AskYesNoCancel(const QString& text) override;
     std::optional<QString> InputBox(const QString& caption, const QString& prompt, const QString& value,
                                     bool secret) override;
@@ -76,8 +79,7 @@ public:
 
 private:
     Answer NextAnswer(const QString& text, Answer unanswered);
-    template <typename T>
-    std::optional<T> Next(std::deque<std::optional<T>>& script)
+    template <typename T> std::optional<T> Next(std::deque<std::optional<T>>& script)
     {
         if (script.empty()) {
             ++unscripted;

@@ -80,7 +80,7 @@ void BackupCommands::mSaveFolderClick()
     if (!file.has_extension()) {
         file += ".vmf";
     }
-    if (FileExists(file) && m_session.Services().messages.AskYesNo(
+    if (FileExists(file) && m_session.Services().messages.AskYesNoWarning(
                                 QLatin1Char('\r') + m_session.Message("const_overwrite")) != Answer::Yes) {
         return;
     }
@@ -109,7 +109,8 @@ void BackupCommands::mAccClick()
         return;
     }
     const std::filesystem::path imported = ToPath(*chosen);
-    if (m_session.Services().messages.AskYesNo(QLatin1Char('\r') + m_session.Message("const_war")) != Answer::Yes) {
+    if (m_session.Services().messages.AskYesNoWarning(QLatin1Char('\r') + m_session.Message("const_war")) !=
+        Answer::Yes) {
         return;
     }
     // Without an exact backup the previous account could not be brought back: touch nothing.
@@ -172,7 +173,7 @@ void BackupCommands::KeepImport(const std::filesystem::path& imported)
         ShowError("const_err_imp");
         return;
     }
-    if (m_session.Services().messages.AskYesNo(QLatin1Char('\r') + m_session.Message("const_delete_files")) ==
+    if (m_session.Services().messages.AskYesNoWarning(QLatin1Char('\r') + m_session.Message("const_delete_files")) ==
         Answer::Yes) {
         DeleteImportSources(imported);
     }

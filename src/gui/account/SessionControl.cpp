@@ -145,7 +145,7 @@ void SessionControl::mDelAccClick()
 {
     TAccount& account = m_session.Account();
     const std::string name = account.Name;
-    if (m_session.Services().messages.AskYesNo(m_session.Message("const_delete_account")) != Answer::Yes) {
+    if (m_session.Services().messages.AskYesNoWarning(m_session.Message("const_delete_account")) != Answer::Yes) {
         return;
     }
     // Masked, and as long as a password can be.

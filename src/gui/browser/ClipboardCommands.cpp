@@ -58,9 +58,8 @@ void ClipboardCommands::mCPassClick()
 
 void ClipboardCommands::mClClick()
 {
-    m_session.Services().messages.ShowMessage(MessageKind::Information, m_session.Message("const_cl") +
-                                                                            QLatin1Char('\r') +
-                                                                            m_session.Services().clipboard.Text());
+    m_session.Services().messages.ShowMessage(MessageKind::Plain, m_session.Message("const_cl") + QLatin1Char('\r') +
+                                                                      m_session.Services().clipboard.Text());
 }
 
 void ClipboardCommands::mClBufClick()

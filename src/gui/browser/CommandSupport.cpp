@@ -7,7 +7,7 @@ namespace velmora {
 bool ConfirmWithCaption(AccountSession& session, std::string_view key, const std::string& caption)
 {
     const QString text = QLatin1Char('\r') + session.FormatMessage(key, {caption});
-    return session.Services().messages.AskYesNo(text) == Answer::Yes;
+    return session.Services().messages.AskYesNoWarning(text) == Answer::Yes;
 }
 
 } // namespace velmora

@@ -48,7 +48,7 @@ void ExportCommands::mTextClick()
         file += ".txt";
     }
     if (FileExists(file) &&
-        platform.messages.AskYesNo(QLatin1Char('\r') + m_session.Message("const_overwrite")) != Answer::Yes) {
+        platform.messages.AskYesNoWarning(QLatin1Char('\r') + m_session.Message("const_overwrite")) != Answer::Yes) {
         return;
     }
     std::string text;

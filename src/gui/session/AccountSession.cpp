@@ -174,7 +174,7 @@ bool AccountSession::SaveAccount(ForeignSave foreignSave)
     const std::optional<FileIdentity> onDisk = writer.AccountFileIdentity();
     if (onDisk && m_accountFileIdentity && *onDisk != *m_accountFileIdentity &&
         (foreignSave == ForeignSave::Keep ||
-         m_platform.messages.AskYesNo(Message("const_file_changed")) != Answer::Yes)) {
+         m_platform.messages.AskYesNoWarning(Message("const_file_changed")) != Answer::Yes)) {
         return false;
     }
     writer.StageAccount(m_account.FileContent());

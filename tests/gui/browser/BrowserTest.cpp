@@ -382,6 +382,7 @@ private slots:
         e.Run("mCl");
         QCOMPARE(e.LastMessage(), e.main.Session().Message("const_cl") + QLatin1Char('\r'));
         QVERIFY(e.platform.messages.size() == 1);
+        QCOMPARE(e.platform.messages.back().kind, MessageKind::Plain); // a text to read, no alarm
     }
 
     // The lists' own keys: the copy key copies the password (never the asterisks shown) and does
@@ -406,6 +407,7 @@ private slots:
         QTest::keyClick(records, Qt::Key_Delete);
         QTest::keyClick(folders, Qt::Key_Delete);
         QCOMPARE(e.platform.questions.size(), qsizetype(2));
+        QCOMPARE(e.platform.warnings, e.platform.questions); // deletions ask with the warning icon
         QCOMPARE(e.main.Session().Account().FolderCount(), std::size_t(3));
         QCOMPARE(int(e.main.Session().Account().Folder(0).Count()), 3);
 
