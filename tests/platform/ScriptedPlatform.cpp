@@ -58,18 +58,22 @@ std::optional<QString> ScriptedPlatform::InputBox(const QString&, const QString&
     return Next(inputs);
 }
 
-std::optional<QString> ScriptedPlatform::OpenFile(const QString&, const QString&, const QString&)
+std::optional<QString> ScriptedPlatform::OpenFile(const QString&, const QString& directory, const QString&)
 {
+    dialogFolders << directory;
     return Next(files);
 }
 
-std::optional<QString> ScriptedPlatform::SaveFile(const QString&, const QString&, const QString&, const QString&)
+std::optional<QString> ScriptedPlatform::SaveFile(const QString&, const QString& directory, const QString&,
+                                                  const QString&)
 {
+    dialogFolders << directory;
     return Next(files);
 }
 
-std::optional<QString> ScriptedPlatform::BrowseFolder(const QString&, const QString&)
+std::optional<QString> ScriptedPlatform::BrowseFolder(const QString&, const QString& directory)
 {
+    dialogFolders << directory;
     return Next(files);
 }
 

@@ -37,6 +37,8 @@ public:
     // Input box texts and chosen files; a null QString is a Cancel.
     std::deque<QString> inputs;
     std::deque<QString> files;
+    // The folder each file dialog started in.
+    QStringList dialogFolders;
     // Runs inside RunModal while the form is shown; without one the form closes at once.
     std::deque<std::function<void(QDialog&)>> modalScripts;
     // Answers of the font and colour dialogs; nothing is a Cancel.

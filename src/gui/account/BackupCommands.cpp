@@ -45,11 +45,13 @@ void BackupCommands::RefillLists()
 void BackupCommands::mSaveAccDiskClick()
 {
     TAccount& account = m_session.Account();
+    RecentFolders& folders = m_session.FileFolders();
     const std::optional<QString> chosen = m_session.Services().files.BrowseFolder(
-        m_session.FormatMessage("const_choose_folder", {account.Name}), QString());
+        m_session.FormatMessage("const_choose_folder", {account.Name}), folders.StartFolder(FileKind::AccountCopy));
     if (!chosen) {
         return;
     }
+    folders.RememberFolder(FileKind::AccountCopy, *chosen);
     try {
         // Kept another program's save instead: nothing of ours to copy.
         if (!m_session.SaveAccount()) {
@@ -70,12 +72,14 @@ void BackupCommands::mSaveFolderClick()
     }
     TAccount& account = m_session.Account();
     const auto index = static_cast<std::size_t>(row);
-    const std::optional<QString> chosen =
-        m_session.Services().files.SaveFile(m_session.FormatMessage("const_exp_folder", {account.Folder(index).Name}),
-                                            QString(), QString(), m_session.Message("const_exp_folder_filter"));
+    RecentFolders& folders = m_session.FileFolders();
+    const std::optional<QString> chosen = m_session.Services().files.SaveFile(
+        m_session.FormatMessage("const_exp_folder", {account.Folder(index).Name}),
+        folders.StartFolder(FileKind::FolderFile), QString(), m_session.Message("const_exp_folder_filter"));
     if (!chosen) {
         return;
     }
+    folders.RememberFile(FileKind::FolderFile, *chosen);
     std::filesystem::path file = ToPath(*chosen);
     if (!file.has_extension()) {
         file += ".vmf";
@@ -104,10 +108,13 @@ void BackupCommands::mAccClick()
         ShowError("const_err_imp");
         return;
     }
-    const std::optional<QString> chosen = m_session.Services().files.OpenFile(caption, QString(), filter);
+    RecentFolders& folders = m_session.FileFolders();
+    const std::optional<QString> chosen =
+        m_session.Services().files.OpenFile(caption, folders.StartFolder(FileKind::AccountCopy), filter);
     if (!chosen || !FileExists(ToPath(*chosen))) {
         return;
     }
+    folders.RememberFile(FileKind::AccountCopy, *chosen);
     const std::filesystem::path imported = ToPath(*chosen);
     if (m_session.Services().messages.AskYesNoWarning(QLatin1Char('\r') + m_session.Message("const_war")) !=
         Answer::Yes) {
@@ -234,11 +241,14 @@ void BackupCommands::mFolClick()
         m_session.ShowMessageBox(m_session.Message("const_many_folders"), MessageKind::Warning);
         return;
     }
-    const std::optional<QString> chosen = m_session.Services().files.OpenFile(
-        m_session.Message("const_imp_f"), QString(), m_session.Message("const_imp_f_filter"));
+    RecentFolders& folders = m_session.FileFolders();
+    const std::optional<QString> chosen =
+        m_session.Services().files.OpenFile(m_session.Message("const_imp_f"), folders.StartFolder(FileKind::FolderFile),
+                                            m_session.Message("const_imp_f_filter"));
     if (!chosen) {
         return;
     }
+    folders.RememberFile(FileKind::FolderFile, *chosen);
     try {
         switch (ReadFolderCopy(account, ToPath(*chosen))) {
         case ReadResult::BadCheckLine:

@@ -58,11 +58,14 @@ ForeignImportCommand::ForeignImportCommand(AccountSession& session, AccountLists
 
 void ForeignImportCommand::mImportForeignClick()
 {
+    RecentFolders& folders = m_session.FileFolders();
     const std::optional<QString> chosen = m_session.Services().files.OpenFile(
-        m_session.Message("const_foreign_imp"), QString(), m_session.Message("const_foreign_filter"));
+        m_session.Message("const_foreign_imp"), folders.StartFolder(FileKind::ForeignImport),
+        m_session.Message("const_foreign_filter"));
     if (!chosen) {
         return;
     }
+    folders.RememberFile(FileKind::ForeignImport, *chosen);
     const std::filesystem::path file(chosen->toStdU16String());
     std::string text = ReadWholeFile(file);
     const WipeOnExit wipeText(text); // the file holds every password in the clear

@@ -38,11 +38,14 @@ TextExportOptions ExportCommands::Options() const
 void ExportCommands::mTextClick()
 {
     Platform& platform = m_session.Services();
-    const std::optional<QString> chosen = platform.files.SaveFile(m_session.Message("const_exp_text"), QString(),
-                                                                  QString(), m_session.Message("const_exp_txt_filter"));
+    RecentFolders& folders = m_session.FileFolders();
+    const std::optional<QString> chosen =
+        platform.files.SaveFile(m_session.Message("const_exp_text"), folders.StartFolder(FileKind::TextExport),
+                                QString(), m_session.Message("const_exp_txt_filter"));
     if (!chosen) {
         return;
     }
+    folders.RememberFile(FileKind::TextExport, *chosen);
     std::filesystem::path file = LocalPath(*chosen);
     if (!file.has_extension()) {
         file += ".txt";

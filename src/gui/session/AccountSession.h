@@ -5,6 +5,7 @@
 #include "core/settings/AccountSettings.h"
 #include "core/settings/IniLang.h"
 #include "core/vault/Account.h"
+#include "gui/session/RecentFolders.h"
 #include "platform/Platform.h"
 
 #include <QObject>
@@ -118,6 +119,9 @@ public:
     // Tells the windows that the account was emptied.
     void AccountCleared() { emit accountCleared(); }
 
+    // Where the file dialogs start, by the kind of file they choose.
+    RecentFolders& FileFolders() { return m_fileFolders; }
+
     // Opens a file, folder or address with the desktop (blanks around it trimmed).
     void ShellOpen(const QString& target);
     void ShowHelp();
@@ -140,6 +144,7 @@ private:
     IniLang m_lang;
     std::filesystem::path m_lanFile;
     ProgramFolders m_folders{};
+    RecentFolders m_fileFolders;
 };
 
 } // namespace velmora

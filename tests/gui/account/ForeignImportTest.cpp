@@ -4,6 +4,7 @@
 #include "gui/widgets/ListRowModel.h"
 
 #include <QAction>
+#include <QDir>
 #include <QTest>
 #include <fstream>
 
@@ -95,6 +96,15 @@ private slots:
         QCOMPARE(Main().Session().Account().FolderCount(), std::size_t{1});
         QVERIFY(!Main().Session().Account().Modified);
         QVERIFY(m_program->platform.messages.back().text.contains(Main().Session().Message(messageKey.constData())));
+    }
+
+    // The file dialog starts in the home folder, then where the last import came from.
+    void theDialogStartsWhereTheLastFileCameFrom()
+    {
+        Import(WriteFile("export.csv", "Title,Password\r\nBank,pw\r\n"));
+        Import(QString());
+        const QString dir = QString::fromStdU16String(m_program->dir.Path().u16string());
+        QCOMPARE(m_program->platform.dialogFolders, (QStringList{QDir::homePath(), dir}));
     }
 
     void cancelledDialogDoesNothing()
