@@ -18,6 +18,8 @@ packages=(
     xvfb xauth
     # the desktop program: Qt's window system plugins and a font to draw with
     qt6-qpa-plugins fonts-dejavu-core
+    # Qt's own buttons and dialogs in the interface language
+    qt6-translations-l10n
     # the installed layout: icon pictures, the tool's manual page, the Debian package and its checks
     librsvg2-bin help2man dpkg-dev file lintian desktop-file-utils appstream
 )

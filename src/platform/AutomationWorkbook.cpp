@@ -1,6 +1,7 @@
 #include "platform/AutomationWorkbook.h"
 
 #include "platform/AutomationMembers.h"
+#include "platform/WorksheetLayout.h"
 
 #include <memory>
 #include <vector>
@@ -144,17 +145,39 @@ void Workbook::WriteXlsx(const std::filesystem::path& file, const std::filesyste
         throw AutomationError("Cannot create \"" + file.string() + "\".");
     }
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
-    // The cells hold text, whatever it looks like.
-    lxw_format* text = workbook_add_format(book);
-    format_set_num_format(text, "@");
-    lxw_format* bold = workbook_add_format(book);
-    format_set_num_format(bold, "@");
-    format_set_bold(bold);
+    // By [bold][wraps]. The cells hold text, whatever it looks like, from their top, so a label
+    // stands beside the first line of a value of several lines.
+    lxw_format* formats[2][2] = {};
+    for (const bool bold : {false, true}) {
+        for (const bool wraps : {false, true}) {
+            lxw_format* format = workbook_add_format(book);
+            format_set_num_format(format, "@");
+            format_set_align(format, LXW_ALIGN_VERTICAL_TOP);
+            if (bold) {
+                format_set_bold(format);
+            }
+            if (wraps) {
+                format_set_text_wrap(format);
+            }
+            formats[bold][wraps] = format;
+        }
+    }
+    const WorksheetLayout layout(m_cells);
     lxw_error error = sheet == nullptr ? LXW_ERROR_MEMORY_MALLOC_FAILED : LXW_NO_ERROR;
     for (auto cell = m_cells.begin(); cell != m_cells.end() && error == LXW_NO_ERROR; ++cell) {
         const auto row = static_cast<lxw_row_t>(cell->first.first - 1);
         const auto column = static_cast<lxw_col_t>(cell->first.second - 1);
-        error = worksheet_write_string(sheet, row, column, cell->second.text.c_str(), cell->second.bold ? bold : text);
+        error = worksheet_write_string(sheet, row, column, cell->second.text.c_str(),
+                                       formats[cell->second.bold][WorksheetLayout::Wraps(cell->second)]);
+    }
+    for (auto width = layout.ColumnWidths().begin(); width != layout.ColumnWidths().end() && error == LXW_NO_ERROR;
+         ++width) {
+        const auto column = static_cast<lxw_col_t>(width->first - 1);
+        error = worksheet_set_column(sheet, column, column, width->second, nullptr);
+    }
+    for (auto height = layout.RowHeights().begin(); height != layout.RowHeights().end() && error == LXW_NO_ERROR;
+         ++height) {
+        error = worksheet_set_row(sheet, static_cast<lxw_row_t>(height->first - 1), height->second, nullptr);
     }
     const lxw_error closed = workbook_close(book);
     if (error != LXW_NO_ERROR || closed != LXW_NO_ERROR) {

@@ -38,7 +38,7 @@ public:
     const std::map<CellRef, Cell>& Cells() const { return m_cells; }
 
     // Writes the sheet as an .xlsx file, every cell as text (nothing turns into a formula or a
-    // number). Throws AutomationError.
+    // number), laid out as WorksheetLayout says. Throws AutomationError.
     void WriteXlsx(const std::filesystem::path& file, const std::filesystem::path& workDirectory) const;
 
 private:

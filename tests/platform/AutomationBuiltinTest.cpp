@@ -10,6 +10,7 @@
 #include <QXmlStreamReader>
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
 #include <sys/stat.h>
 #include <zip.h>
 
@@ -112,6 +113,49 @@ std::map<std::string, ReadCell> ReadXlsx(const std::filesystem::path& file)
     return cells;
 }
 
+// How the first worksheet shows its cells: column widths and row heights that were set, and the
+// cells whose style wraps their text.
+struct ReadLayout
+{
+    std::map<int, double> columnWidths; // by column number, from 1
+    std::map<int, double> rowHeights;   // by row number, from 1
+    std::set<std::string> wrapped;      // cell names
+};
+
+ReadLayout ReadXlsxLayout(const std::filesystem::path& file)
+{
+    std::vector<bool> wrapStyles;
+    bool inCellStyles = false;
+    ForEachElement(ZipEntry(file, "xl/styles.xml"), [&](QXmlStreamReader& reader) {
+        if (reader.name() == QLatin1String("cellXfs")) {
+            inCellStyles = true;
+        } else if (reader.name() == QLatin1String("xf") && inCellStyles) {
+            wrapStyles.push_back(false);
+        } else if (reader.name() == QLatin1String("alignment") && inCellStyles) {
+            wrapStyles.back() = reader.attributes().value(QLatin1String("wrapText")) == QLatin1String("1");
+        }
+    });
+    ReadLayout layout;
+    ForEachElement(ZipEntry(file, "xl/worksheets/sheet1.xml"), [&](QXmlStreamReader& reader) {
+        const QXmlStreamAttributes attributes = reader.attributes();
+        const auto number = [&attributes](const char* name) {
+            return attributes.value(QLatin1String(name)).toDouble();
+        };
+        if (reader.name() == QLatin1String("col")) {
+            for (int column = static_cast<int>(number("min")); column <= static_cast<int>(number("max")); ++column) {
+                layout.columnWidths[column] = number("width");
+            }
+        } else if (reader.name() == QLatin1String("row") &&
+                   attributes.value(QLatin1String("customHeight")) == QLatin1String("1")) {
+            layout.rowHeights[static_cast<int>(number("r"))] = number("ht");
+        } else if (reader.name() == QLatin1String("c") &&
+                   wrapStyles.at(attributes.value(QLatin1String("s")).toUInt())) {
+            layout.wrapped.insert(attributes.value(QLatin1String("r")).toString().toStdString());
+        }
+    });
+    return layout;
+}
+
 using ReadParagraph = std::vector<ReadCell>; // runs
 
 std::vector<ReadParagraph> ReadDocx(const std::filesystem::path& file)
@@ -205,6 +249,70 @@ TEST_F(BuiltinAutomationTest, SpreadsheetFileHoldsEveryRowAsText)
     }
     // Heading, 2 folder rows, 80 records of 4 labelled fields, the last record's 3.
     EXPECT_EQ(cells.size(), 1U + 2U + 80U * 8U + 6U);
+}
+
+// Notes of several lines must not run over the rows around them, and labels must not touch their
+// values: cells with line breaks wrap in rows tall enough for their lines, and columns are as wide
+// as their longest line up to a cap, with every text kept whole.
+TEST(SpreadsheetLayout, WrapsLinesAndSizesColumns)
+{
+    const std::string longUrl = "https://mail.example.com/" + std::string(120, 'x');
+    const std::string cyrillicLine(30, '\xE0'); // 30 letters, 60 bytes in UTF-8
+    TAccount account;
+    account.Name = "Home";
+    account.AddFolder("Mail and everything that comes with it", 0);
+    account.Folder(0).AddRecord("Post", longUrl, "someone", "", "pw", "line one\r\nline two\r\nthree");
+    account.Folder(0).AddRecord("Bank", "", "", "", "", cyrillicLine + "\n" + cyrillicLine + cyrillicLine);
+
+    struct Case
+    {
+        TextExportOptions options;
+        std::map<int, std::pair<double, double>> widths; // column: at least, at most
+        std::map<std::string, double> wrappedLines;      // cell: lines its row holds
+        std::string urlCell;
+        std::string notesCell;
+    };
+    const Case cases[] = {
+        // Labels in A (the longest is "Password: "); the heading and folder row run on beside them.
+        // The URL caps the values' column, where the second notes' long line takes two lines.
+        {{}, {{1, {10, 14}}, {2, {60, 62}}}, {{"B8", 3}, {"B11", 3}}, "B5", "B8"},
+        // Values alone in A.
+        {{.Heading = false, .FieldLabels = false}, {{1, {60, 62}}}, {{"A8", 3}, {"A11", 3}}, "A5", "A8"},
+    };
+    for (const Case& c : cases) {
+        test::TempDir parent;
+        std::vector<std::filesystem::path> opened;
+        BuiltinAutomation automation(parent.Path(), [&opened](const std::filesystem::path& file) {
+            opened.push_back(file);
+            return true;
+        });
+        ExportToSpreadsheet(automation, account, c.options, kEnglish, "10.12.2026 20:52:00");
+        ASSERT_EQ(opened.size(), 1U);
+
+        const ReadLayout layout = ReadXlsxLayout(opened[0]);
+        ASSERT_EQ(layout.columnWidths.size(), c.widths.size());
+        for (const auto& [column, range] : c.widths) {
+            ASSERT_TRUE(layout.columnWidths.contains(column)) << column;
+            EXPECT_GE(layout.columnWidths.at(column), range.first) << column;
+            EXPECT_LE(layout.columnWidths.at(column), range.second) << column;
+        }
+        std::set<std::string> wrapped;
+        std::set<int> tallRows;
+        for (const auto& [name, lines] : c.wrappedLines) {
+            wrapped.insert(name);
+            const int row = Workbook::Ref(name).first;
+            tallRows.insert(row);
+            ASSERT_TRUE(layout.rowHeights.contains(row)) << name;
+            EXPECT_GE(layout.rowHeights.at(row), lines * 15) << name;
+            EXPECT_LT(layout.rowHeights.at(row), (lines + 1) * 15) << name;
+        }
+        EXPECT_EQ(layout.wrapped, wrapped);
+        EXPECT_EQ(layout.rowHeights.size(), tallRows.size());
+
+        const std::map<std::string, ReadCell> cells = ReadXlsx(opened[0]);
+        EXPECT_EQ(cells.at(c.urlCell).text, longUrl);
+        EXPECT_EQ(cells.at(c.notesCell).text, "line one\r\nline two\r\nthree");
+    }
 }
 
 TEST_F(BuiltinAutomationTest, DocumentFileHoldsEveryParagraph)

@@ -13,6 +13,12 @@ namespace velmora {
 inline constexpr std::string_view kDefaultLanguageFileName = "Default.lng";
 inline constexpr std::string_view kLanguagesDirectoryName = "Languages";
 inline constexpr std::string_view kMiscSection = "Misc";
+// Facts about the language file itself rather than texts. Readers that know only the form
+// sections and "Misc" pass it by.
+inline constexpr std::string_view kLanguageSection = "Language";
+// Entry of kLanguageSection: the language of Qt's own texts (standard buttons, file, colour and
+// font dialogs), as Qt names its translations ("ru" for qtbase_ru.qm); empty for Qt's English.
+inline constexpr std::string_view kQtTranslationEntry = "QtTranslation";
 
 // Language files larger than this are refused as unreadable.
 inline constexpr std::uintmax_t kMaxLanguageFileBytes = 8u << 20;

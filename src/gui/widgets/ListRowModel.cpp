@@ -3,6 +3,7 @@
 #include "gui/widgets/CodePageText.h"
 
 #include <QHeaderView>
+#include <QPixmap>
 #include <QTableView>
 #include <algorithm>
 
@@ -19,8 +20,28 @@ void ListRowModel::SetRows(std::vector<ListRow> rows)
     endResetModel();
 }
 
+namespace {
+
+// A transparent picture in every size the first image has, so a row without its image keeps the
+// indent of the rows that have one.
+QIcon BlankLike(const QList<QIcon>& images)
+{
+    QIcon blank;
+    if (!images.isEmpty()) {
+        for (const QSize& size : images.front().availableSizes()) {
+            QPixmap pixmap(size);
+            pixmap.fill(Qt::transparent);
+            blank.addPixmap(pixmap);
+        }
+    }
+    return blank;
+}
+
+} // namespace
+
 void ListRowModel::SetImages(QList<QIcon> images, bool shown)
 {
+    m_blankImage = BlankLike(images);
     m_images = std::move(images);
     m_imagesShown = shown;
     if (!m_rows.empty()) {
@@ -60,6 +81,9 @@ QVariant ListRowModel::Decoration(const ListRow& row) const
     }
     if (m_stateImagesShown && row.StateIndex >= 0 && row.StateIndex < m_stateImages.size()) {
         return m_stateImages[row.StateIndex];
+    }
+    if (m_imagesShown && !m_blankImage.isNull()) {
+        return m_blankImage;
     }
     return {};
 }

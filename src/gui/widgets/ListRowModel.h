@@ -31,7 +31,8 @@ public:
     // The last sub-item of a row: what the row was built for, whatever the layout was.
     const std::string& KeyAt(int row) const { return m_rows.at(static_cast<std::size_t>(row)).SubItems.back(); }
 
-    // `images` for ImageIndex, `stateImages` for StateIndex; an index outside a list shows none.
+    // `images` for ImageIndex, `stateImages` for StateIndex. A row whose indices are both outside
+    // their lists shows a blank of the images' size while the images are shown, else none.
     void SetImages(QList<QIcon> images, bool shown);
     void SetStateImages(QList<QIcon> images, bool shown);
     void SetHeaders(QStringList headers);
@@ -49,6 +50,7 @@ private:
     QStringList m_headers;
     std::vector<ListRow> m_rows;
     QList<QIcon> m_images;
+    QIcon m_blankImage;
     QList<QIcon> m_stateImages;
     bool m_imagesShown = false;
     bool m_stateImagesShown = false;

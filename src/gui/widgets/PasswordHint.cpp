@@ -26,10 +26,10 @@ QLabel* ShowPasswordHint(QWidget* control, const QString& text)
     hint->setAutoFillBackground(true);
     hint->setMargin(3);
     const QRect measured = hint->fontMetrics().boundingRect(QRect(0, 0, 300, 10000), Qt::TextWordWrap, text);
-    const QWidget* dialog = control->window();
-    const QPoint inDialog = control->mapTo(dialog, QPoint(0, 0));
-    hint->setGeometry(inDialog.x() + dialog->x() + 5, inDialog.y() + dialog->y() + 30,
-                      measured.width() + 2 * hint->margin() + 2, measured.height() + 2 * hint->margin());
+    // Placed from the control itself, below it: from the window frame, whose title bar differs
+    // between desktops, it could land on the control and hide what is typed there.
+    hint->setGeometry(QRect(control->mapToGlobal(QPoint(5, control->height())),
+                            QSize(measured.width() + 2 * hint->margin() + 2, measured.height() + 2 * hint->margin())));
     hint->show();
     QTimer::singleShot(milliseconds, hint, [hint] { hint->deleteLater(); });
     return hint;

@@ -11,7 +11,7 @@ namespace velmora {
 // fewer than one pass.
 int PasswordHintMilliseconds(qsizetype length);
 
-// Shows `text` in a tooltip-style window by `control` (5 pixels right of it, 30 below its top)
+// Shows `text` in a tooltip-style window just below `control` (5 pixels in from its left edge)
 // for PasswordHintMilliseconds; the window is owned by the control. The window stays responsive
 // meanwhile. Returns the hint window, or nullptr when its time was over at once.
 QLabel* ShowPasswordHint(QWidget* control, const QString& text);

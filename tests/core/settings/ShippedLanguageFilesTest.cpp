@@ -74,6 +74,16 @@ TEST(ShippedLanguageFiles, BothGiveTheSameEntriesAndBlanksAtTheEnds)
     }
 }
 
+// Qt's own buttons and dialogs follow the interface language: English needs no translation,
+// Russian names Qt's.
+TEST(ShippedLanguageFiles, NameQtsTranslationOfTheirLanguage)
+{
+    const IniDocument english = OpenLanguageFile(kProgramDir, {});
+    const IniDocument russian = OpenLanguageFile(kProgramDir, kRussian);
+    EXPECT_EQ(english.Find(kLanguageSection, kQtTranslationEntry), std::optional<std::string_view>(""));
+    EXPECT_EQ(russian.Find(kLanguageSection, kQtTranslationEntry), std::optional<std::string_view>("ru"));
+}
+
 TEST(ShippedLanguageFiles, RussianIsInTheCodePage)
 {
     IniLang lang;

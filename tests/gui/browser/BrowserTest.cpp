@@ -177,12 +177,16 @@ private slots:
     void folderDialogChecksNameAndIcon()
     {
         Editing& e = *m_e;
-        // A stored icon outside the image list shows none and is kept until another is chosen.
+        // A stored icon outside the image list shows a blank of the icons' size, so the name keeps
+        // its indent, and is kept until another is chosen.
         e.main.Session().Account().EditFolder(1, "Empty", 57);
         e.main.Session().Account().Modified = false;
         e.main.Lists().FillFolderList(false);
-        QVERIFY(
-            !e.main.Lists().FolderRows().data(e.main.Lists().FolderRows().index(1, 0), Qt::DecorationRole).isValid());
+        const ListRowModel& rows = e.main.Lists().FolderRows();
+        const auto blank = rows.data(rows.index(1, 0), Qt::DecorationRole).value<QIcon>();
+        QVERIFY(!blank.isNull());
+        QCOMPARE(blank.availableSizes(),
+                 rows.data(rows.index(0, 0), Qt::DecorationRole).value<QIcon>().availableSizes());
         e.SelectFolder(1);
         e.platform.modalScripts.push_back([&e](QDialog& dialog) {
             Editing::Child<QPushButton>(dialog, "butOk")->click();
