@@ -116,6 +116,12 @@ void BackupCommands::mAccClick()
     }
     folders.RememberFile(FileKind::AccountCopy, *chosen);
     const std::filesystem::path imported = ToPath(*chosen);
+    std::error_code notSame;
+    if (std::filesystem::equivalent(imported, m_session.AccountFile(kAccountExtension), notSame)) {
+        // Its backup would take the very file away before it is read.
+        m_session.ShowMessageBox(m_session.Message("const_imp_own"), MessageKind::Warning);
+        return;
+    }
     if (m_session.Services().messages.AskYesNoWarning(QLatin1Char('\r') + m_session.Message("const_war")) !=
         Answer::Yes) {
         return;

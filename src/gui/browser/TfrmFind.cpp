@@ -322,7 +322,8 @@ std::optional<SearchHit> TfrmFind::SelectedRecordNow()
     const std::optional<std::size_t> position =
         hit.folderIndex < account.FolderCount() ? account.Folder(hit.folderIndex).PositionOf(hit.key) : std::nullopt;
     if (!position) {
-        m_session.ShowMessageBox(m_session.Message("const_forgot_record"), MessageKind::Information);
+        // The row is still selected here, so "select a record" would make no sense.
+        m_session.ShowMessageBox(m_session.Message("const_record_gone"), MessageKind::Information);
         return std::nullopt;
     }
     hit.position = *position + 1; // where it stands now, should records have moved within the folder

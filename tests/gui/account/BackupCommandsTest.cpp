@@ -346,6 +346,19 @@ private slots:
         QCOMPARE(ReadWholeFile(File(kAccountExtension)), account);
     }
 
+    // The open account's own file is nothing to import: nothing is asked, moved or changed.
+    void importingTheAccountsOwnFileIsRefused()
+    {
+        const std::string account = ReadWholeFile(File(kAccountExtension));
+        Platform().files.push_back(Text(File(kAccountExtension)));
+        m_commands->mAccClick();
+        QCOMPARE(Platform().messages, Shown({{MessageKind::Warning, "const_imp_own"}}));
+        QVERIFY(Platform().questions.isEmpty());
+        QCOMPARE(Contents(m_main->Session().Account()), kPrevious);
+        QCOMPARE(ReadWholeFile(File(kAccountExtension)), account);
+        QVERIFY(!std::filesystem::exists(ImportBackupPath(m_program->dir.Path(), "anna")));
+    }
+
     void aBackupThatCannotBeReadBackIsKeptAndNothingIsSaved()
     {
         // An import file whose second folder block is damaged: it adds one folder, then fails.

@@ -389,7 +389,7 @@ private slots:
         SelectResult(0);
         Click("butView");
         Click("butJump");
-        const ScriptedPlatform::Shown forgot{MessageKind::Information, m_e->Shown("const_forgot_record")};
+        const ScriptedPlatform::Shown forgot{MessageKind::Information, m_e->Shown("const_record_gone")};
         QCOMPARE(m_e->platform.messages, (std::vector<ScriptedPlatform::Shown>{forgot, forgot}));
         QVERIFY(!m_e->record.isVisible());
         QVERIFY(m_find->isVisible());
