@@ -119,7 +119,7 @@ void RecordCommands::mURLClick()
         m_session.ShowMessageBox(m_session.Message("const_forgot_url"), MessageKind::Information);
         return;
     }
-    m_session.ShellOpen(FromCodePage(record->URL));
+    m_session.OpenStoredUrl(FromCodePage(record->URL));
 }
 
 } // namespace velmora

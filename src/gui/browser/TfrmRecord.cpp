@@ -321,7 +321,7 @@ void TfrmRecord::butNavigateClick()
         m_session.ShowMessageBox(m_session.Message("const_forgot_url"), MessageKind::Information);
         return;
     }
-    m_session.ShellOpen(m_edURL->text());
+    m_session.OpenStoredUrl(m_edURL->text());
 }
 
 void TfrmRecord::butGenPassClick()

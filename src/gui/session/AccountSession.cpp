@@ -3,6 +3,7 @@
 #include "core/account/AccountDirectory.h"
 #include "core/account/AccountFilesWriter.h"
 #include "core/os/FileExists.h"
+#include "core/os/UrlToOpen.h"
 #include "core/settings/LanguageChoice.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/DesktopLook.h"
@@ -80,6 +81,7 @@ bool AccountSession::ApplyLanguage()
         ShowMessageBox(Message("const_err_lan"), MessageKind::Error);
         return false;
     }
+    m_qtTranslation.Apply(m_lang);
     emit languageSwitched();
     return true;
 }
@@ -221,6 +223,14 @@ void AccountSession::AccountOpened()
 void AccountSession::ShellOpen(const QString& target)
 {
     m_platform.shell.Open(target.trimmed());
+}
+
+void AccountSession::OpenStoredUrl(const QString& stored)
+{
+    const QUrl url = UrlToOpen(stored);
+    if (!url.isEmpty()) {
+        m_platform.shell.Open(url.toString());
+    }
 }
 
 void AccountSession::ShowHelp()

@@ -6,6 +6,7 @@
 #include "core/settings/IniLang.h"
 #include "core/vault/Account.h"
 #include "gui/session/RecentFolders.h"
+#include "gui/widgets/QtTranslation.h"
 #include "platform/Platform.h"
 
 #include <QObject>
@@ -125,6 +126,8 @@ public:
     // Opens a file, folder or address with the desktop (blanks around it trimmed).
     void ShellOpen(const QString& target);
     void ShowHelp();
+    // Opens a record's URL as stored: an address without a scheme is a web address, not a file.
+    void OpenStoredUrl(const QString& stored);
 
 signals:
     void accountOpened();
@@ -143,6 +146,8 @@ private:
     ListWidthView* m_widthView = nullptr;
     IniLang m_lang;
     std::filesystem::path m_lanFile;
+    // Qt's own texts (standard buttons, file, colour and font dialogs) in the same language.
+    QtTranslation m_qtTranslation;
     ProgramFolders m_folders{};
     RecentFolders m_fileFolders;
 };

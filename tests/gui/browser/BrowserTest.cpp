@@ -445,6 +445,14 @@ private slots:
         e.SelectRecord(0);
         e.Run("mURL");
         QCOMPARE(e.platform.opened, QStringList{"https://a.example"});
+
+        // Stored without a scheme: a web address, never a file in the working folder.
+        e.main.Session().Account().Folder(0).EditRecord(e.main.Lists().RecordRows().KeyAt(1), "Work", "www.example.com",
+                                                        "a.b", "", "", "");
+        e.main.Lists().FillRecordList(false);
+        e.SelectRecord(1);
+        e.Run("mURL");
+        QCOMPARE(e.platform.opened.back(), QStringLiteral("https://www.example.com"));
     }
 };
 

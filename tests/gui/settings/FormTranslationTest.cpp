@@ -322,6 +322,8 @@ private slots:
         m_main->findChild<QAction*>(QStringLiteral("mLanSelect"))->trigger();
         VerifyRussian(*m_main);
         QCOMPARE(m_program->accountSet->windowTitle(), QStringLiteral("Выбор аккаунта"));
+        // Qt's own buttons follow (the bootstrap installs Qt's translations).
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Да"));
         QCOMPARE(ReadLanguageChoice(Dir(), {}), Russian());
         {
             AccountSession session(m_program->platform.Services());
@@ -332,6 +334,7 @@ private slots:
 
         m_main->findChild<QAction*>(QStringLiteral("mEng"))->trigger();
         VerifyEnglish(*m_main);
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Yes"));
         QCOMPARE(m_program->accountSet->windowTitle(), QStringLiteral("Choose account"));
         QCOMPARE(ReadLanguageChoice(Dir(), "none"), std::filesystem::path());
         {
