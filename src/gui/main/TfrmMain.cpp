@@ -298,7 +298,7 @@ void TfrmMain::BuildToolBar()
     gap->setFixedWidth(21);
     m_toolBar->addWidget(gap);
     button("butChooseUser", Glyph::ChooseUser, QStringLiteral("Сменить аккаунт"), "mChangeUser");
-    button("butTray", Glyph::Tray, QStringLiteral("Свернуть в трей (к часам Windows)"), "mTray");
+    button("butTray", Glyph::Tray, QStringLiteral("Свернуть в область уведомлений"), "mTray");
     button("butExit", Glyph::Exit, QStringLiteral("Выйти из программы"), "mExit");
 }
 

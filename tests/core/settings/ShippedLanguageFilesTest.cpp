@@ -91,7 +91,7 @@ TEST(ShippedLanguageFiles, RussianIsInTheCodePage)
     // "      Дата: " and "Папки" in Windows-1251.
     EXPECT_EQ(lang.GetMessageText("const_date"), "      \xC4\xE0\xF2\xE0: ");
     EXPECT_EQ(lang.GetMessageText("const_folders_cap"), "\xCF\xE0\xEF\xEA\xE8");
-    EXPECT_EQ(lang.ReadFormText("frmMain", "mMisc.Caption"), " \xD0\xE0\xE7\xED\xEE\xE5");
+    EXPECT_EQ(lang.ReadFormText("frmMain", "mMisc.Caption"), " &\xD0\xE0\xE7\xED\xEE\xE5"); // " &Разное"
 }
 
 } // namespace

@@ -18,7 +18,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QRadioButton>
+#include <QSet>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -97,11 +99,33 @@ class FormTranslationTest final : public QObject
         m_program->ChangeSettings([full](AccountSettings& settings) { settings.rbFull = full; });
     }
 
+    // Every item of every menu, and every menu of the menu bar, has an Alt+letter of its own.
+    static void VerifyMnemonics(TfrmMain& main)
+    {
+        QList<QList<QAction*>> menus{main.menuBar()->actions()};
+        for (const QMenu* menu : main.findChildren<QMenu*>()) {
+            menus << menu->actions();
+        }
+        for (const QList<QAction*>& items : menus) {
+            QSet<QChar> letters;
+            for (const QAction* item : items) {
+                if (item->isSeparator()) {
+                    continue;
+                }
+                const qsizetype at = item->text().indexOf(QLatin1Char('&'));
+                QVERIFY2(at >= 0 && at + 1 < item->text().size(), qPrintable(item->text()));
+                const QChar letter = item->text().at(at + 1).toLower();
+                QVERIFY2(!letters.contains(letter), qPrintable(item->text()));
+                letters << letter;
+            }
+        }
+    }
+
     // The English texts of the main window, its lists and its messages.
     void VerifyEnglish(TfrmMain& main)
     {
-        QCOMPARE(ActionText(main, "mFolderNew"), QStringLiteral("New"));
-        QCOMPARE(main.findChild<QMenu*>(QStringLiteral("mMisc"))->title(), QStringLiteral(" Tools"));
+        QCOMPARE(ActionText(main, "mFolderNew"), QStringLiteral("&New"));
+        QCOMPARE(main.findChild<QMenu*>(QStringLiteral("mMisc"))->title(), QStringLiteral(" &Tools"));
         QCOMPARE(LabelText(main, "labFolder"), QStringLiteral("Go to folder"));
         QCOMPARE(main.findChild<QToolButton*>(QStringLiteral("butSave"))->toolTip(),
                  QStringLiteral("Save the account changes"));
@@ -109,11 +133,12 @@ class FormTranslationTest final : public QObject
         QCOMPARE(Header(main.Lists().RecordList(), 0), QStringLiteral("Name"));
         QCOMPARE(main.Session().Message("const_mod"), QStringLiteral("Modified"));
         QCOMPARE(main.PanelText(0), QStringLiteral("Folders: 0")); // shown at once, not at the next refill
+        VerifyMnemonics(main);
     }
     void VerifyRussian(TfrmMain& main)
     {
-        QCOMPARE(ActionText(main, "mFolderNew"), QStringLiteral("Новая"));
-        QCOMPARE(main.findChild<QMenu*>(QStringLiteral("mMisc"))->title(), QStringLiteral(" Разное"));
+        QCOMPARE(ActionText(main, "mFolderNew"), QStringLiteral("&Новая"));
+        QCOMPARE(main.findChild<QMenu*>(QStringLiteral("mMisc"))->title(), QStringLiteral(" &Разное"));
         QCOMPARE(LabelText(main, "labFolder"), QStringLiteral("Переход к папке"));
         QCOMPARE(main.findChild<QToolButton*>(QStringLiteral("butSave"))->toolTip(),
                  QStringLiteral("Сохранить изменения в аккаунте"));
@@ -121,6 +146,7 @@ class FormTranslationTest final : public QObject
         QCOMPARE(Header(main.Lists().RecordList(), 0), QStringLiteral("Название"));
         QCOMPARE(main.Session().Message("const_mod"), QStringLiteral("Модифицировано"));
         QCOMPARE(main.PanelText(0), QStringLiteral("Папок: 0"));
+        VerifyMnemonics(main);
     }
 
 private slots:
