@@ -6,13 +6,13 @@
 #include "gui/account/TfrmAccountSet.h"
 #include "gui/browser/AccountLists.h"
 #include "gui/browser/TfrmFind.h"
-#include "gui/browser/TfrmRecord.h"
-#include "gui/commands/CommandTable.h"
-#include "gui/generator/TfrmPassGen.h"
 #include "gui/main/TfrmMain.h"
+#include "gui/program/DesktopProgram.h"
 #include "gui/settings/TfrmOptions.h"
 #include "gui/widgets/Pictures.h"
+#include "platform/AutomationDesktop.h"
 #include "platform/QtPlatform.h"
+#include "platform/TrayIconQt.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -156,17 +156,15 @@ int main(int argc, char** argv)
     QtPlatform qt;
     ScreenshotDialogs dialogs(output);
     const Platform services = qt.Services();
-    AccountSession session(Platform{services.messages, services.input, services.files, services.clipboard,
-                                    services.shell, services.counter, dialogs, services.fontColorDialogs});
-    TfrmMain frmMain(session);
-    TfrmAccountSet frmAccountSet(session, frmMain.Lists(), frmMain);
-    frmMain.SetAccountDialog(&frmAccountSet);
-    TfrmPassGen frmPassGen(session, frmMain);
-    TfrmRecord frmRecord(session, frmMain.Lists(), frmMain, frmPassGen);
-    TfrmFind frmFind(session, frmMain.Lists(), frmMain.Commands(), frmMain, frmRecord);
-    dialogs.SetMainWindow(&frmMain);
-    dialogs.SetSearchWindow(&frmFind);
+    // The whole program, so the tool bar shows its commands enabled as a person sees them.
+    const std::unique_ptr<AutomationService> automation = DesktopAutomation();
+    TrayIconQt tray(ApplicationIcon());
+    DesktopProgram program(Platform{services.messages, services.input, services.files, services.clipboard,
+                                    services.shell, services.counter, dialogs, services.fontColorDialogs},
+                           *automation, tray);
+    dialogs.SetMainWindow(&program.Main());
+    dialogs.SetSearchWindow(&program.SearchWindow());
     SaveIconSheet(output + QStringLiteral("/icons.png"));
-    frmMain.FormShow(PortableFolders(dir));
-    return frmAccountSet.AccountOpened() ? 0 : 1;
+    program.Main().FormShow(PortableFolders(dir));
+    return program.AccountDialog().AccountOpened() ? 0 : 1;
 }

@@ -34,6 +34,7 @@ public:
     AccountSession& Session() { return *m_session; }
     TfrmMain& Main() { return *m_main; }
     TfrmAccountSet& AccountDialog() { return *m_accountSet; }
+    TfrmFind& SearchWindow() { return *m_find; }
 
 private:
     // Declared in the order of construction: the session outlives every window, and the windows
