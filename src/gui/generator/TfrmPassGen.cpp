@@ -156,6 +156,8 @@ void TfrmPassGen::ShowForRecord(QDialog& owner, QLineEdit& target)
 {
     ShowOver(&owner);
     m_owner = &owner;
+    // Window managers may raise a modal record dialog over its own transient windows.
+    owner.installEventFilter(this);
     m_target = &target;
     m_butInsert->setEnabled(true);
     setModal(false);
@@ -172,10 +174,19 @@ void TfrmPassGen::ReleaseOwner(QDialog& owner)
     if (isVisible()) {
         reject();
     }
+    owner.removeEventFilter(this);
     m_owner = nullptr;
     m_target = nullptr;
     // Back under the main window, so the record dialog never owns (and deletes) the generator.
     setParent(&m_window, windowFlags());
+}
+
+bool TfrmPassGen::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_owner && event->type() == QEvent::WindowActivate && isVisible()) {
+        raise();
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmPassGen::showEvent(QShowEvent* event)

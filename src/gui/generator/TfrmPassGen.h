@@ -43,6 +43,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Keeps the generator above the record dialog it serves when that dialog is clicked.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ShowOver(QWidget* owner);
