@@ -12,7 +12,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QToolBar;
-class QToolButton;
 
 namespace velmora {
 
