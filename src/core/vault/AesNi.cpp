@@ -73,8 +73,8 @@ void ForcePortableAes(bool portable)
 
 bool WideAesInUse()
 {
-    static const bool has =
-        CpuHasAesNi() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && CpuHasVaes();
+    static const bool has = CpuHasAesNi() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                            __builtin_cpu_supports("bmi2") && CpuHasVaes();
     return has && !g_forceNarrow.load(std::memory_order_relaxed);
 }
 

@@ -38,4 +38,9 @@ constexpr std::optional<std::size_t> DecodedBase64Length(std::string_view text)
 // what EncodeBase64 makes of the decoded bytes, so the line can be written again as it is.
 bool DecodeBase64Into(std::string_view text, char* out);
 
+// Whether decoding uses the 512-bit instructions: the processor has them and they are not turned
+// off, which lets tests run the 128-bit path on such a machine too.
+bool WideBase64InUse();
+void ForceNarrowBase64(bool narrow);
+
 } // namespace velmora

@@ -34,8 +34,8 @@ std::string RandomBytes(std::mt19937& random, std::size_t size)
 }
 
 // The ciphers run on the processor's AES instructions where it has them, else on the library;
-// every byte-identity test runs on each path. Decryption has a wide path where the processor has
-// the 512-bit AES instructions; Narrow forces the 128-bit one there.
+// every byte-identity test runs on each path. Decryption and Base64 decoding have wide paths where
+// the processor has the 512-bit instructions; Narrow forces the 128-bit ones there.
 enum class Path
 {
     Portable,
@@ -60,12 +60,14 @@ void UsePath(Path path)
     }
     ForcePortableAes(path == Path::Portable);
     ForceNarrowAes(path == Path::Narrow);
+    ForceNarrowBase64(path == Path::Narrow);
 }
 
 void UseDefaultPath()
 {
     ForcePortableAes(false);
     ForceNarrowAes(false);
+    ForceNarrowBase64(false);
 }
 
 class OnEveryPath : public ::testing::TestWithParam<Path>
@@ -148,10 +150,11 @@ std::vector<unsigned char> ByteAtATime(const AesEcb& aes, const AesBlock& iv, co
 }
 
 // Both directions work on several values at once: the library path in buffers sized to the work,
-// up to a limit; the native paths eight values side by side, 16 bytes at a time, grouped by size,
-// the wide one four steps at a time.
-// Values ending before, at and past those limits, a batch boundary inside a value, and groups
-// whose values end at different steps must not change a byte, nor must enciphering in place.
+// up to a limit; the native paths eight values side by side, 16 bytes at a time, grouped by size;
+// the wide decryption on values laid out one after another in a buffer of 16 KB, 64 bytes at a time.
+// Values ending before, at and past those limits, a batch boundary inside a value, a value longer
+// than the buffer, and groups whose values end at different steps must not change a byte, nor
+// must enciphering in place.
 TEST_P(OnEveryPath, BatchesOfAnySizeMatchOneByteAtATime)
 {
     std::vector<std::vector<std::size_t>> batches = {
@@ -173,6 +176,7 @@ TEST_P(OnEveryPath, BatchesOfAnySizeMatchOneByteAtATime)
         {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17},
         {5, 40, 5, 40, 5, 40, 5, 40, 0, 33},
         {255, 256, 257, 300, 1, 16, 31, 32, 33, 600, 299},
+        {16000, 400, 20000, 3, 16368, 16369, 63, 64, 65},
     };
     // More values than the native path sorts by size at a time.
     std::vector<std::size_t> many;
@@ -314,7 +318,7 @@ std::string DecodedByRule(const std::string& text)
 // Lines of every length up to several 16-character chunks, as written and with a character outside
 // the alphabet in each place: the bytes are the rule's, and a line counts as canonical exactly
 // when encoding its bytes gives it back.
-TEST(Base64, DecodesEveryLengthAndStrayCharacterAsTheRuleSays)
+void DecodeEveryLengthAndStrayCharacter()
 {
     std::mt19937 random(11);
     for (std::size_t size = 0; size <= 80; ++size) {
@@ -338,6 +342,17 @@ TEST(Base64, DecodesEveryLengthAndStrayCharacterAsTheRuleSays)
             ASSERT_EQ(canonical, again == text) << text;
         }
     }
+}
+
+// On the 512-bit path (where the processor has it) and on the 128-bit one.
+TEST(Base64, DecodesEveryLengthAndStrayCharacterAsTheRuleSays)
+{
+    for (const bool narrow : {false, true}) {
+        SCOPED_TRACE(narrow ? "narrow" : "wide");
+        ForceNarrowBase64(narrow);
+        DecodeEveryLengthAndStrayCharacter();
+    }
+    ForceNarrowBase64(false);
 }
 
 TEST(StringCipher, KeysAreExactBytes)
