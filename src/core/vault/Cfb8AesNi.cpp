@@ -82,17 +82,22 @@ void RunGroup(std::span<const Cfb8Job> jobs, const std::vector<std::size_t>& ord
     kernel(group);
 }
 
-// The groups of one window, in order of size.
-template <typename Kernel> void ForEachGroupOfWindow(std::span<const Cfb8Job> jobs, Kernel kernel)
+// The groups of one window, in order of size: of `Wide` lanes while more than half of them have a
+// value, then of kLanes or fewer.
+template <std::size_t Wide, typename Kernel> void ForEachGroupOfWindow(std::span<const Cfb8Job> jobs, Kernel kernel)
 {
     const std::vector<std::size_t> order = BySize(jobs);
-    for (std::size_t first = 0; first < order.size(); first += kLanes) {
+    std::size_t first = 0;
+    while (first < order.size()) {
+        const std::size_t left = order.size() - first;
+        const std::size_t lanes = Wide > kLanes && left > Wide / 2 ? Wide : kLanes;
         // The values lie scattered in memory: fetch the next group's while this one is worked on.
-        for (std::size_t l = first + kLanes; l < std::min(first + 2 * kLanes, order.size()); ++l) {
+        for (std::size_t l = first + lanes; l < std::min(first + 2 * lanes, order.size()); ++l) {
             __builtin_prefetch(jobs[order[l]].in);
         }
-        const std::size_t left = order.size() - first;
-        if (left > 4) {
+        if (lanes == Wide) {
+            RunGroup<Wide>(jobs, order, first, kernel);
+        } else if (left > 4) {
             RunGroup<kLanes>(jobs, order, first, kernel);
         } else if (left > 2) {
             RunGroup<4>(jobs, order, first, kernel);
@@ -101,16 +106,17 @@ template <typename Kernel> void ForEachGroupOfWindow(std::span<const Cfb8Job> jo
         } else {
             RunGroup<1>(jobs, order, first, kernel);
         }
+        first += lanes;
     }
 }
 
-// Runs `kernel` on the values in groups of kLanes of about equal size, taken from windows of
-// consecutive values: enough for groups of close sizes, few enough that their bytes stay in the caches.
-template <typename Kernel> void ForEachGroup(std::span<const Cfb8Job> jobs, Kernel kernel)
+// Runs `kernel` on the values in groups of about equal size, taken from windows of consecutive
+// values: enough for groups of close sizes, few enough that their bytes stay in the caches.
+template <std::size_t Wide = kLanes, typename Kernel> void ForEachGroup(std::span<const Cfb8Job> jobs, Kernel kernel)
 {
     constexpr std::size_t kWindow = 2048;
     for (std::size_t first = 0; first < jobs.size(); first += kWindow) {
-        ForEachGroupOfWindow(jobs.subspan(first, std::min(kWindow, jobs.size() - first)), kernel);
+        ForEachGroupOfWindow<Wide>(jobs.subspan(first, std::min(kWindow, jobs.size() - first)), kernel);
     }
 }
 
@@ -270,6 +276,87 @@ VELMORA_AESNI void DecryptGroup(const RoundKeys& keys, __m128i iv, const Group<N
     }
 }
 
+// Encryption with the wide AES instructions: four lanes share a 512-bit register, and eight such
+// registers keep 32 values advancing side by side.
+constexpr std::size_t kWideLanes = 32;
+
+struct WideScratch
+{
+    alignas(64) unsigned char chunk[kWideLanes][kBlock];
+};
+
+template <std::size_t N>
+VELMORA_WIDE_AES void WideEncryptGroup(const __m512i (&keys)[13], const __m512i& iv, const Group<N>& group,
+                                       WideScratch& scratch)
+{
+    constexpr std::size_t kRegisters = N / 4;
+    __m512i shift[kRegisters];
+    __m512i state[kRegisters];
+    for (std::size_t h = 0; h < kRegisters; ++h) {
+        shift[h] = iv;
+        state[h] = _mm512_xor_si512(iv, keys[0]);
+    }
+    for (std::size_t offset = 0; offset < group.longest; offset += kBlock) {
+        const std::size_t steps = std::min(kBlock, group.longest - offset);
+        for (std::size_t l = 0; l < N; ++l) {
+            LoadChunk(group, l, offset, scratch.chunk[l]);
+        }
+        // Each lane's next plaintext byte is the lowest of its part of `plain`.
+        __m512i plain[kRegisters];
+        for (std::size_t h = 0; h < kRegisters; ++h) {
+            plain[h] = _mm512_load_si512(scratch.chunk[4 * h]);
+        }
+        for (std::size_t j = 0; j < steps; ++j) {
+#pragma GCC unroll 8
+            for (std::size_t h = 0; h < kRegisters; ++h) {
+                const __m512i last = _mm512_xor_si512(keys[12], plain[h]);
+                plain[h] = _mm512_bsrli_epi128(plain[h], 1);
+#pragma GCC unroll 11
+                for (std::size_t r = 1; r < 12; ++r) {
+                    state[h] = _mm512_aesenc_epi128(state[h], keys[r]);
+                }
+                state[h] = _mm512_aesenclast_epi128(state[h], last);
+                shift[h] = _mm512_alignr_epi8(state[h], shift[h], 1);
+                state[h] = _mm512_xor_si512(shift[h], keys[0]);
+            }
+        }
+        for (std::size_t h = 0; h < kRegisters; ++h) {
+            _mm512_store_si512(scratch.chunk[4 * h], shift[h]);
+        }
+        for (std::size_t l = 0; l < N; ++l) {
+            const std::size_t count = std::min(steps, Remaining(group, l, offset));
+            if (count > 0) {
+                CopyUpToBlock(group.out[l] + offset, scratch.chunk[l] + kBlock - steps, count);
+            }
+        }
+    }
+}
+
+VELMORA_WIDE_AES void WideCfb8Encrypt(const Aes192RoundKeys& keys, const AesBlock& iv, std::span<const Cfb8Job> jobs)
+{
+    const RoundKeys roundKeys(keys);
+    const __m128i start = _mm_loadu_si128(reinterpret_cast<const __m128i*>(iv.data()));
+    // The masked broadcast: the plain one reads an undefined register that the compiler warns about.
+    constexpr __mmask16 kAll = 0xFFFF;
+    __m512i wideKeys[13];
+    for (std::size_t r = 0; r < 13; ++r) {
+        wideKeys[r] = _mm512_maskz_broadcast_i32x4(kAll, roundKeys.k[r]);
+    }
+    const __m512i wideStart = _mm512_maskz_broadcast_i32x4(kAll, start);
+    WideScratch wide{};
+    Scratch scratch{};
+    ForEachGroup<kWideLanes>(jobs, [&](const auto& group) {
+        if constexpr (std::extent_v<decltype(group.size)> == kWideLanes) {
+            WideEncryptGroup(wideKeys, wideStart, group, wide);
+        } else {
+            EncryptGroup(roundKeys, start, group, scratch);
+        }
+    });
+    OPENSSL_cleanse(wideKeys, sizeof wideKeys);
+    OPENSSL_cleanse(&wide, sizeof wide);
+    OPENSSL_cleanse(&scratch, sizeof scratch);
+}
+
 // Decryption with the wide AES instructions works on frames: each value's ciphertext laid out
 // behind the IV, one value after another, so the register of every byte is simply the 16 bytes
 // before it. Four registers share a 512-bit register, and a run of 64 bytes needs no per-value
@@ -417,6 +504,10 @@ private:
 
 VELMORA_AESNI void AesNiCfb8Encrypt(const Aes192RoundKeys& keys, const AesBlock& iv, std::span<const Cfb8Job> jobs)
 {
+    if (WideAesInUse()) {
+        WideCfb8Encrypt(keys, iv, jobs);
+        return;
+    }
     const RoundKeys roundKeys(keys);
     const __m128i start = _mm_loadu_si128(reinterpret_cast<const __m128i*>(iv.data()));
     Scratch scratch{};

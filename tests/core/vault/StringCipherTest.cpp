@@ -150,8 +150,9 @@ std::vector<unsigned char> ByteAtATime(const AesEcb& aes, const AesBlock& iv, co
 }
 
 // Both directions work on several values at once: the library path in buffers sized to the work,
-// up to a limit; the native paths eight values side by side, 16 bytes at a time, grouped by size;
-// the wide decryption on values laid out one after another in a buffer of 16 KB, 64 bytes at a time.
+// up to a limit; the native paths eight values side by side (the wide encryption 32), 16 bytes at a
+// time, grouped by size; the wide decryption on values laid out one after another in a buffer of
+// 16 KB, 64 bytes at a time.
 // Values ending before, at and past those limits, a batch boundary inside a value, a value longer
 // than the buffer, and groups whose values end at different steps must not change a byte, nor
 // must enciphering in place.
