@@ -133,49 +133,6 @@ constexpr std::uint8_t kOutside = 0x80;
 
 #define VELMORA_WIDE_BASE64 __attribute__((target("avx512f,avx512bw,avx512vbmi,bmi2")))
 
-// Decodes up to 64 characters at a time, as DecodeChunks does 16: a byte permutation looks every
-// character up in a table of the 128 ASCII values, and masked moves take a line's short rest
-// without reading or writing past it.
-VELMORA_WIDE_BASE64 void DecodeWideChunks(const char*& in, const char* last, char*& out)
-{
-    alignas(64) static constexpr std::array<std::uint8_t, 128> kTable = [] {
-        std::array<std::uint8_t, 128> table{};
-        table.fill(kOutside);
-        for (std::size_t i = 0; i < kAlphabet.size(); ++i) {
-            table[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
-        }
-        return table;
-    }();
-    // Byte j of the output is byte 2 - j % 3 of the 24 bits in dword j / 3.
-    alignas(64) static constexpr std::array<std::uint8_t, 64> kOrder = [] {
-        std::array<std::uint8_t, 64> order{};
-        for (std::size_t j = 0; j < 48; ++j) {
-            order[j] = static_cast<std::uint8_t>(4 * (j / 3) + 2 - j % 3);
-        }
-        return order;
-    }();
-    const __m512i lowTable = _mm512_load_si512(kTable.data());
-    const __m512i highTable = _mm512_load_si512(kTable.data() + 64);
-    const __m512i order = _mm512_load_si512(kOrder.data());
-    const __m512i pairs = _mm512_set1_epi32(0x01400140);
-    const __m512i groups = _mm512_set1_epi32(0x00011000);
-    const __m512i outside = _mm512_set1_epi8(static_cast<char>(kOutside));
-    while (in < last) {
-        const auto count = static_cast<unsigned>(std::min<std::ptrdiff_t>(last - in, 64));
-        const __mmask64 taken = _bzhi_u64(~std::uint64_t{0}, count);
-        const __m512i text = _mm512_maskz_loadu_epi8(taken, in);
-        const __m512i values = _mm512_permutex2var_epi8(lowTable, text, highTable);
-        if (_mm512_test_epi8_mask(_mm512_or_si512(values, text), outside) != 0) {
-            return; // the quartet loop decodes a character outside the alphabet as it should
-        }
-        const __m512i bits = _mm512_madd_epi16(_mm512_maddubs_epi16(values, pairs), groups);
-        const __m512i bytes = _mm512_maskz_permutexvar_epi8(~__mmask64{0}, order, bits);
-        _mm512_mask_storeu_epi8(out, _bzhi_u64(~std::uint64_t{0}, count / 4 * 3), bytes);
-        in += count;
-        out += count / 4 * 3;
-    }
-}
-
 // Encodes the `groups` whole groups of three bytes at `in`, up to 16 at a time: a byte permutation
 // puts each group's bytes where one multishift takes its four 6-bit values out, and another looks
 // them up in the alphabet (after Mula and Lemire). Masked moves take a line's short rest.
@@ -214,6 +171,72 @@ inline void EncodeShortGroup(const std::uint8_t* in, std::size_t rest, bool afte
     out[3] = '=';
 }
 
+// Whether the last quartet `last` of a line is how the short group of `produced` bytes at `bytes`
+// is encoded: its fill bits depend on the group before it (`afterGroup`), so encode it again.
+bool ShortGroupIsCanonical(const char* last, const char* bytes, std::size_t produced, bool afterGroup)
+{
+    std::array<char, 4> encoded{};
+    EncodeShortGroup(reinterpret_cast<const std::uint8_t*>(bytes), produced, afterGroup, encoded.data());
+    return std::memcmp(encoded.data(), last, 4) == 0;
+}
+
+// Decodes a whole line, 64 characters at a time, when all its characters belong to the alphabet
+// but those after the last group's bytes; then returns whether the line is canonical, else nothing
+// and the quartet loop decodes the line as the rule says. A byte permutation looks each character up
+// in a table of the 128 ASCII values; masked moves take a line's short rest without reading or
+// writing past it.
+VELMORA_WIDE_BASE64 std::optional<bool> DecodeWideLine(std::string_view text, char* out)
+{
+    alignas(64) static constexpr std::array<std::uint8_t, 128> kTable = [] {
+        std::array<std::uint8_t, 128> table{};
+        table.fill(kOutside | 63);
+        for (std::size_t i = 0; i < kAlphabet.size(); ++i) {
+            table[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
+        }
+        return table;
+    }();
+    // Byte j of the output is byte 2 - j % 3 of the 24 bits in dword j / 3.
+    alignas(64) static constexpr std::array<std::uint8_t, 64> kOrder = [] {
+        std::array<std::uint8_t, 64> order{};
+        for (std::size_t j = 0; j < 48; ++j) {
+            order[j] = static_cast<std::uint8_t>(4 * (j / 3) + 2 - j % 3);
+        }
+        return order;
+    }();
+    constexpr __mmask64 kAll = ~__mmask64{0};
+    const __m512i lowTable = _mm512_load_si512(kTable.data());
+    const __m512i highTable = _mm512_load_si512(kTable.data() + 64);
+    const __m512i order = _mm512_load_si512(kOrder.data());
+    const __m512i pairs = _mm512_set1_epi32(0x01400140);
+    const __m512i groups = _mm512_set1_epi32(0x00011000);
+    const __m512i outside = _mm512_set1_epi8(static_cast<char>(kOutside));
+    const __m512i sixBits = _mm512_set1_epi8(0x3F);
+
+    const std::size_t produced = *DecodedBase64Length(text.substr(text.size() - 4));
+    const char* in = text.data();
+    char* to = out;
+    for (std::size_t left = text.size();; left -= 64, in += 64, to += 48) {
+        const auto count = static_cast<unsigned>(std::min<std::size_t>(left, 64));
+        const bool lastChunk = count == left;
+        const __mmask64 taken = _bzhi_u64(kAll, count);
+        const __m512i chars = _mm512_maskz_loadu_epi8(taken, in);
+        const __m512i values = _mm512_permutex2var_epi8(lowTable, chars, highTable);
+        // A short last group's bytes do not depend on the characters after them.
+        const unsigned counted = lastChunk ? count - 3 + static_cast<unsigned>(produced) : count;
+        if (_mm512_mask_test_epi8_mask(_bzhi_u64(kAll, counted), _mm512_or_si512(values, chars), outside) != 0) {
+            return std::nullopt;
+        }
+        const __m512i bits = _mm512_madd_epi16(_mm512_maddubs_epi16(_mm512_and_si512(values, sixBits), pairs), groups);
+        const __m512i bytes = _mm512_maskz_permutexvar_epi8(kAll, order, bits);
+        const unsigned written = count / 4 * 3 - (lastChunk ? 3 - static_cast<unsigned>(produced) : 0);
+        _mm512_mask_storeu_epi8(to, _bzhi_u64(kAll, written), bytes);
+        if (lastChunk) {
+            const char* const group = to + written - produced;
+            return produced == 3 || ShortGroupIsCanonical(in + count - 4, group, produced, group != out);
+        }
+    }
+}
+
 } // namespace
 
 bool WideBase64InUse()
@@ -250,12 +273,15 @@ bool DecodeBase64Into(std::string_view text, char* out)
     if (text.empty()) {
         return true;
     }
+    if (WideBase64InUse()) {
+        if (const auto canonical = DecodeWideLine(text, out)) {
+            return *canonical;
+        }
+    }
     const char* const begin = out;
     const char* in = text.data();
     const char* const last = in + text.size() - 4;
-    if (WideBase64InUse()) {
-        DecodeWideChunks(in, last, out);
-    } else if (CpuHasSse41()) {
+    if (!WideBase64InUse() && CpuHasSse41()) {
         DecodeChunks(text.data(), in, last, out);
     }
     std::uint32_t foreign = 0;
@@ -278,10 +304,7 @@ bool DecodeBase64Into(std::string_view text, char* out)
     if (produced == 3) {
         return (bits & kForeignInQuartet) == 0;
     }
-    // A short group's fill bits depend on the group before it: encode it again and compare.
-    std::array<char, 4> encoded{};
-    EncodeShortGroup(reinterpret_cast<const std::uint8_t*>(out), produced, out != begin, encoded.data());
-    return std::memcmp(encoded.data(), last, 4) == 0;
+    return ShortGroupIsCanonical(last, out, produced, out != begin);
 }
 
 std::optional<std::string> DecodeBase64(std::string_view text)

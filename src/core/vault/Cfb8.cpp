@@ -31,10 +31,82 @@ struct Registers
     }
 };
 
+bool WideFramesInUse(const AesEcb& aes)
+{
+    return aes.NativeRoundKeys() != nullptr && AesNiInUse() && WideAesInUse();
+}
+
+// Values given apart are copied into frames a few kilobytes at a time, which stay in the caches.
+void DecryptAsFrames(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job> jobs)
+{
+    constexpr std::size_t kFrameBytes = 16 * 1024;
+    Cfb8Frames frames(iv);
+    for (const Cfb8Job& job : jobs) {
+        if (job.size == 0) {
+            continue; // an empty value may have no buffer at all
+        }
+        if (frames.Size() > 0 && frames.Size() + kBlock + job.size > kFrameBytes) {
+            frames.Decrypt(aes);
+        }
+        std::memcpy(frames.Add(job.size, job.out), job.in, job.size);
+    }
+    frames.Decrypt(aes);
+}
+
 } // namespace
+
+Cfb8Frames::Cfb8Frames(const AesBlock& iv) : m_iv(iv) {}
+
+Cfb8Frames::~Cfb8Frames()
+{
+    OPENSSL_cleanse(m_plain.data(), m_plain.size());
+}
+
+unsigned char* Cfb8Frames::Add(std::size_t size, unsigned char* out)
+{
+    if (size == 0) {
+        return nullptr;
+    }
+    const std::size_t start = m_used + kBlock;
+    // The last run of the wide path reads and writes up to kRun bytes past the frames.
+    if (m_frames.size() < start + size + kRun) {
+        m_frames.resize(std::max(2 * m_frames.size(), start + size + kRun));
+    }
+    std::memcpy(&m_frames[m_used], m_iv.data(), kBlock);
+    m_values.push_back({start, out, size});
+    m_used = start + size;
+    return &m_frames[start];
+}
+
+void Cfb8Frames::Decrypt(const AesEcb& aes)
+{
+    const bool wide = WideFramesInUse(aes);
+    if (wide && m_plain.size() < m_frames.size()) {
+        OPENSSL_cleanse(m_plain.data(), m_plain.size());
+        m_plain.assign(m_frames.size(), 0);
+    }
+    // The wide path deciphers the frames into `m_plain` at the same places and copies each value
+    // from there; the others decipher each value from the frames.
+    const unsigned char* const source = wide ? m_plain.data() : m_frames.data();
+    m_jobs.clear();
+    for (const Value& value : m_values) {
+        m_jobs.push_back({source + value.offset, value.out, value.size});
+    }
+    if (wide) {
+        AesNiCfb8DecryptFrames(*aes.NativeRoundKeys(), m_frames.data(), m_used, m_plain.data(), m_jobs);
+    } else {
+        Cfb8Decrypt(aes, m_iv, m_jobs);
+    }
+    m_values.clear();
+    m_used = 0;
+}
 
 void Cfb8Decrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job> jobs)
 {
+    if (WideFramesInUse(aes)) {
+        DecryptAsFrames(aes, iv, jobs);
+        return;
+    }
     if (const Aes192RoundKeys* keys = aes.NativeRoundKeys(); keys != nullptr && AesNiInUse()) {
         AesNiCfb8Decrypt(*keys, iv, jobs);
         return;

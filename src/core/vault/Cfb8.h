@@ -3,6 +3,7 @@
 #include "core/vault/AesEcb.h"
 
 #include <span>
+#include <vector>
 
 namespace velmora {
 
@@ -23,5 +24,46 @@ struct Cfb8Job
 // so many values advance side by side and each step enciphers one block of each in a single call.
 void Cfb8Encrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job> jobs);
 void Cfb8Decrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job> jobs);
+
+// Values laid out for deciphering: each value's ciphertext right behind a copy of the IV, one
+// value after another, so the feedback register of every byte is simply the 16 bytes before it and
+// the wide AES instructions decipher 64 bytes at a time without regard to where values begin.
+class Cfb8Frames
+{
+public:
+    // The wide path works on runs of this many bytes.
+    static constexpr std::size_t kRun = 64;
+
+    explicit Cfb8Frames(const AesBlock& iv);
+    ~Cfb8Frames();
+    Cfb8Frames(const Cfb8Frames&) = delete;
+    Cfb8Frames& operator=(const Cfb8Frames&) = delete;
+
+    // Room for the next value's `size` bytes of ciphertext, to be deciphered into `out`; valid
+    // until the next call. Nothing for an empty value.
+    unsigned char* Add(std::size_t size, unsigned char* out);
+
+    // The bytes laid out so far.
+    std::size_t Size() const { return m_used; }
+
+    // Deciphers every value added into its `out`, then starts empty.
+    void Decrypt(const AesEcb& aes);
+
+private:
+    // Where a value's ciphertext begins in the frames, and where it goes.
+    struct Value
+    {
+        std::size_t offset;
+        unsigned char* out;
+        std::size_t size;
+    };
+
+    AesBlock m_iv;
+    std::vector<unsigned char> m_frames;
+    std::vector<unsigned char> m_plain;
+    std::size_t m_used = 0;
+    std::vector<Value> m_values;
+    std::vector<Cfb8Job> m_jobs;
+};
 
 } // namespace velmora

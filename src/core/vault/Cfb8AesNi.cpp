@@ -357,148 +357,55 @@ VELMORA_WIDE_AES void WideCfb8Encrypt(const Aes192RoundKeys& keys, const AesBloc
     OPENSSL_cleanse(&scratch, sizeof scratch);
 }
 
-// Decryption with the wide AES instructions works on frames: each value's ciphertext laid out
-// behind the IV, one value after another, so the register of every byte is simply the 16 bytes
-// before it. Four registers share a 512-bit register, and a run of 64 bytes needs no per-value
-// work at all: the keystream bytes before a value's first byte belong to its IV and are not used.
-class WideFrames
+// Deciphering frames with the wide AES instructions: four registers share a 512-bit register, and
+// a run of 64 bytes needs no per-value work at all.
+template <int Step> VELMORA_WIDE_AES inline __m512i Window(__m512i current, __m512i previous)
 {
-public:
-    VELMORA_WIDE_AES WideFrames(const Aes192RoundKeys& keys, const AesBlock& iv) : m_iv(iv)
-    {
-        const RoundKeys roundKeys(keys);
-        // The masked broadcast: the plain one reads an undefined register that the compiler warns about.
-        constexpr __mmask16 kAll = 0xFFFF;
-        for (std::size_t r = 0; r < 13; ++r) {
-            m_keys[r] = _mm512_maskz_broadcast_i32x4(kAll, roundKeys.k[r]);
-        }
+    if constexpr (Step == 0) {
+        return previous;
+    } else {
+        return _mm512_alignr_epi8(current, previous, Step);
     }
+}
 
-    ~WideFrames()
-    {
-        OPENSSL_cleanse(m_keys, sizeof m_keys);
-        OPENSSL_cleanse(m_frames.data(), m_frames.size());
-        OPENSSL_cleanse(m_plain.data(), m_plain.size());
-    }
-
-    WideFrames(const WideFrames&) = delete;
-    WideFrames& operator=(const WideFrames&) = delete;
-
-    VELMORA_WIDE_AES void Decrypt(std::span<const Cfb8Job> jobs)
-    {
-        for (const Cfb8Job& job : jobs) {
-            if (job.size == 0) {
-                continue; // an empty value may have no buffer at all
-            }
-            if (m_used > 0 && m_used + kBlock + job.size > kFrameBytes) {
-                Flush();
-            }
-            Reserve(m_used + kBlock + job.size);
-            std::memcpy(&m_frames[m_used], m_iv.data(), kBlock);
-            m_used += kBlock;
-            Copy(&m_frames[m_used], job.in, job.size);
-            m_pending.push_back({&m_plain[m_used], job.out, job.size});
-            m_used += job.size;
-        }
-        Flush();
-    }
-
-private:
-    // Small enough for the first-level cache, large enough that the values of a record share a run.
-    static constexpr std::size_t kFrameBytes = 16 * 1024;
-    // The last run of 64 bytes reads and writes past the frames.
-    static constexpr std::size_t kRun = 64;
-
-    // Room for `bytes` of frames, more than kFrameBytes only for a value that is longer on its own.
-    // It grows only when nothing is pending, so no value's plaintext moves.
-    void Reserve(std::size_t bytes)
-    {
-        if (m_frames.size() < bytes + kRun) {
-            const std::size_t size = std::max(bytes, kFrameBytes) + kRun;
-            OPENSSL_cleanse(m_frames.data(), m_frames.size());
-            OPENSSL_cleanse(m_plain.data(), m_plain.size());
-            m_frames.assign(size, 0);
-            m_plain.assign(size, 0);
-        }
-    }
-
-    // Most values are shorter than 64 bytes: masked moves instead of a library call for each.
-    VELMORA_WIDE_AES static void Copy(unsigned char* target, const unsigned char* source, std::size_t count)
-    {
-        for (; count >= kRun; count -= kRun, source += kRun, target += kRun) {
-            _mm512_storeu_si512(target, _mm512_loadu_si512(source));
-        }
-        const __mmask64 rest = _bzhi_u64(~std::uint64_t{0}, static_cast<unsigned>(count));
-        _mm512_mask_storeu_epi8(target, rest, _mm512_maskz_loadu_epi8(rest, source));
-    }
-
-    // Deciphers the frames so far and hands each value its plaintext.
-    VELMORA_WIDE_AES void Flush()
-    {
-        for (std::size_t p = kBlock; p < m_used; p += kRun) {
-            DecryptRun(p);
-        }
-        for (const Cfb8Job& pending : m_pending) {
-            Copy(pending.out, pending.in, pending.size);
-        }
-        m_pending.clear();
-        m_used = 0;
-    }
-
-    // The 64 bytes from `p`: lane l of step s holds the register of byte p + 16 l + s.
-    VELMORA_WIDE_AES void DecryptRun(std::size_t p)
-    {
-        const __m512i previous = _mm512_loadu_si512(&m_frames[p - kBlock]);
-        const __m512i current = _mm512_loadu_si512(&m_frames[p]);
-        __m512i stream = _mm512_setzero_si512();
-        Steps<0>(previous, current, stream);
-        Steps<8>(previous, current, stream);
-        _mm512_storeu_si512(&m_plain[p], _mm512_xor_si512(stream, current));
-    }
-
-    // Eight steps from `First` on, their rounds interleaved; each keystream byte is shifted into
-    // `stream`, which after 16 steps holds the keystream of the run.
-    template <int First> VELMORA_WIDE_AES inline void Steps(__m512i previous, __m512i current, __m512i& stream) const
-    {
-        __m512i state[8];
-        state[0] = _mm512_xor_si512(Window<First>(current, previous), m_keys[0]);
-        state[1] = _mm512_xor_si512(Window<First + 1>(current, previous), m_keys[0]);
-        state[2] = _mm512_xor_si512(Window<First + 2>(current, previous), m_keys[0]);
-        state[3] = _mm512_xor_si512(Window<First + 3>(current, previous), m_keys[0]);
-        state[4] = _mm512_xor_si512(Window<First + 4>(current, previous), m_keys[0]);
-        state[5] = _mm512_xor_si512(Window<First + 5>(current, previous), m_keys[0]);
-        state[6] = _mm512_xor_si512(Window<First + 6>(current, previous), m_keys[0]);
-        state[7] = _mm512_xor_si512(Window<First + 7>(current, previous), m_keys[0]);
+// Eight steps from `First` on, their rounds interleaved; lane l of step s holds the register of
+// byte 16 l + s of the run. Each keystream byte is shifted into `stream`, which after 16 steps
+// holds the keystream of the run.
+template <int First>
+VELMORA_WIDE_AES inline void WideSteps(const __m512i (&keys)[13], __m512i previous, __m512i current, __m512i& stream)
+{
+    __m512i state[8];
+    state[0] = _mm512_xor_si512(Window<First>(current, previous), keys[0]);
+    state[1] = _mm512_xor_si512(Window<First + 1>(current, previous), keys[0]);
+    state[2] = _mm512_xor_si512(Window<First + 2>(current, previous), keys[0]);
+    state[3] = _mm512_xor_si512(Window<First + 3>(current, previous), keys[0]);
+    state[4] = _mm512_xor_si512(Window<First + 4>(current, previous), keys[0]);
+    state[5] = _mm512_xor_si512(Window<First + 5>(current, previous), keys[0]);
+    state[6] = _mm512_xor_si512(Window<First + 6>(current, previous), keys[0]);
+    state[7] = _mm512_xor_si512(Window<First + 7>(current, previous), keys[0]);
 #pragma GCC unroll 11
-        for (std::size_t r = 1; r < 12; ++r) {
-#pragma GCC unroll 8
-            for (std::size_t s = 0; s < 8; ++s) {
-                state[s] = _mm512_aesenc_epi128(state[s], m_keys[r]);
-            }
-        }
+    for (std::size_t r = 1; r < 12; ++r) {
 #pragma GCC unroll 8
         for (std::size_t s = 0; s < 8; ++s) {
-            stream = _mm512_alignr_epi8(_mm512_aesenclast_epi128(state[s], m_keys[12]), stream, 1);
+            state[s] = _mm512_aesenc_epi128(state[s], keys[r]);
         }
     }
-
-    template <int Step> VELMORA_WIDE_AES static inline __m512i Window(__m512i current, __m512i previous)
-    {
-        if constexpr (Step == 0) {
-            return previous;
-        } else {
-            return _mm512_alignr_epi8(current, previous, Step);
-        }
+#pragma GCC unroll 8
+    for (std::size_t s = 0; s < 8; ++s) {
+        stream = _mm512_alignr_epi8(_mm512_aesenclast_epi128(state[s], keys[12]), stream, 1);
     }
+}
 
-    __m512i m_keys[13];
-    AesBlock m_iv;
-    std::vector<unsigned char> m_frames;
-    std::vector<unsigned char> m_plain;
-    std::size_t m_used = 0;
-    // Where each value's plaintext will be (in) and where it goes (out).
-    std::vector<Cfb8Job> m_pending;
-};
+// Most values are shorter than 64 bytes: masked moves instead of a library call for each.
+VELMORA_WIDE_AES inline void CopyWide(unsigned char* target, const unsigned char* source, std::size_t count)
+{
+    constexpr std::size_t kRun = 64;
+    for (; count >= kRun; count -= kRun, source += kRun, target += kRun) {
+        _mm512_storeu_si512(target, _mm512_loadu_si512(source));
+    }
+    const __mmask64 rest = _bzhi_u64(~std::uint64_t{0}, static_cast<unsigned>(count));
+    _mm512_mask_storeu_epi8(target, rest, _mm512_maskz_loadu_epi8(rest, source));
+}
 
 } // namespace
 
@@ -515,12 +422,33 @@ VELMORA_AESNI void AesNiCfb8Encrypt(const Aes192RoundKeys& keys, const AesBlock&
     OPENSSL_cleanse(&scratch, sizeof scratch);
 }
 
+VELMORA_WIDE_AES void AesNiCfb8DecryptFrames(const Aes192RoundKeys& keys, const unsigned char* frames, std::size_t size,
+                                             unsigned char* plain, std::span<const Cfb8Job> values)
+{
+    const RoundKeys roundKeys(keys);
+    // The masked broadcast: the plain one reads an undefined register that the compiler warns about.
+    constexpr __mmask16 kAll = 0xFFFF;
+    __m512i wideKeys[13];
+    for (std::size_t r = 0; r < 13; ++r) {
+        wideKeys[r] = _mm512_maskz_broadcast_i32x4(kAll, roundKeys.k[r]);
+    }
+    // The first value starts behind the first IV.
+    for (std::size_t p = kBlock; p < size; p += Cfb8Frames::kRun) {
+        const __m512i previous = _mm512_loadu_si512(frames + p - kBlock);
+        const __m512i current = _mm512_loadu_si512(frames + p);
+        __m512i stream = _mm512_setzero_si512();
+        WideSteps<0>(wideKeys, previous, current, stream);
+        WideSteps<8>(wideKeys, previous, current, stream);
+        _mm512_storeu_si512(plain + p, _mm512_xor_si512(stream, current));
+    }
+    for (const Cfb8Job& value : values) {
+        CopyWide(value.out, value.in, value.size);
+    }
+    OPENSSL_cleanse(wideKeys, sizeof wideKeys);
+}
+
 VELMORA_AESNI void AesNiCfb8Decrypt(const Aes192RoundKeys& keys, const AesBlock& iv, std::span<const Cfb8Job> jobs)
 {
-    if (WideAesInUse()) {
-        WideFrames(keys, iv).Decrypt(jobs);
-        return;
-    }
     const RoundKeys roundKeys(keys);
     const __m128i start = _mm_loadu_si128(reinterpret_cast<const __m128i*>(iv.data()));
     Scratch scratch{};

@@ -17,6 +17,7 @@ namespace {
 // stay in the processor's caches, so a large batch neither clears nor faults in memory of its size.
 constexpr std::size_t kSliceBytes = 1 << 16;
 
+// Enciphering stages the ciphertext of a slice before its Base64 text is written.
 struct Staging
 {
     std::vector<unsigned char> ciphertext;
@@ -40,6 +41,17 @@ template <typename Size, typename Work> void ForEachSlice(std::size_t count, Siz
     }
 }
 
+// Deciphers every line into its item's value; each line is decoded straight into its frame.
+void DecipherSlice(const AesEcb& aes, std::span<StringCipher::LineToValue> items, Cfb8Frames& frames)
+{
+    for (StringCipher::LineToValue& item : items) {
+        unsigned char* const ciphertext =
+            frames.Add(*DecodedBase64Length(item.line), reinterpret_cast<unsigned char*>(item.value));
+        item.canonical = DecodeBase64Into(item.line, reinterpret_cast<char*>(ciphertext));
+    }
+    frames.Decrypt(aes);
+}
+
 // Writes each value's line where the item says.
 void EncipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<const StringCipher::ValueToLine> items,
                    Staging& staging)
@@ -60,25 +72,6 @@ void EncipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<const String
         const Cfb8Job& job = staging.jobs[i];
         EncodeBase64(std::string_view(reinterpret_cast<const char*>(job.out), job.size), items[i].line);
     }
-}
-
-// Deciphers every line into its item's value.
-void DecipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<StringCipher::LineToValue> items, Staging& staging)
-{
-    std::size_t bytes = 0;
-    for (const StringCipher::LineToValue& item : items) {
-        bytes += item.line.size() / 4 * 3;
-    }
-    staging.ciphertext.resize(bytes);
-    staging.jobs.clear();
-    unsigned char* next = staging.ciphertext.data();
-    for (StringCipher::LineToValue& item : items) {
-        const std::size_t size = *DecodedBase64Length(item.line);
-        item.canonical = DecodeBase64Into(item.line, reinterpret_cast<char*>(next));
-        staging.jobs.push_back({next, reinterpret_cast<unsigned char*>(item.value), size});
-        next += size;
-    }
-    Cfb8Decrypt(aes, iv, staging.jobs);
 }
 
 } // namespace
@@ -214,11 +207,11 @@ void StringCipher::EncipherInto(std::string_view keyText, std::span<const ValueT
 void StringCipher::DecipherInto(std::string_view keyText, std::span<LineToValue> items)
 {
     const Key& key = KeyFor(keyText);
-    Staging staging;
+    Cfb8Frames frames(key.Iv());
     ForEachSlice(
         items.size(), [&](std::size_t i) { return items[i].line.size(); },
         [&](std::size_t begin, std::size_t end) {
-            DecipherSlice(key.Aes(), key.Iv(), items.subspan(begin, end - begin), staging);
+            DecipherSlice(key.Aes(), items.subspan(begin, end - begin), frames);
         });
 }
 
