@@ -305,7 +305,7 @@ TEST_F(AccountFileTest, TheLoadCountsTheLinesItReadAsEmpty)
 
 TEST_F(AccountFileTest, LineEndingsLfAndStrayCarriageReturns)
 {
-    // Names short and long, so that line ends and stray CRs fall before and after 16 bytes.
+    // Names short and long, so that line ends and stray CRs fall before and after 16 and 64 bytes.
     for (const std::string folderName : {"Name", "A folder name long enough for a line of several chunks"}) {
         SCOPED_TRACE(folderName);
         std::string content = Enciphered({"account_check_line", "1", "folder_check_line", folderName, "0", "0"});
