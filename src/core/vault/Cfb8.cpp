@@ -94,6 +94,7 @@ void Cfb8Frames::Decrypt(const AesEcb& aes)
     }
     if (wide) {
         AesNiCfb8DecryptFrames(*aes.NativeRoundKeys(), m_frames.data(), m_used, m_plain.data(), m_jobs);
+        OPENSSL_cleanse(m_plain.data(), m_used + kRun);
     } else {
         Cfb8Decrypt(aes, m_iv, m_jobs);
     }

@@ -79,12 +79,7 @@ void EncipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<const String
 class StringCipher::Key
 {
 public:
-    explicit Key(std::string_view keyText) : m_keyText(keyText), m_aes(DeriveKey(keyText))
-    {
-        AesBlock allOnes;
-        allOnes.fill(0xFF);
-        m_iv = m_aes.EncryptBlock(allOnes);
-    }
+    explicit Key(std::string_view keyText) : m_keyText(keyText), m_aes(DeriveKey(keyText)) {}
 
     ~Key()
     {
@@ -98,6 +93,8 @@ public:
     bool IsFor(std::string_view keyText) const { return m_keyText == keyText; }
     const AesEcb& Aes() const { return m_aes; }
     const AesBlock& Iv() const { return m_iv; }
+    // Kept from one batch of lines to the next, so its buffers are not made again for each.
+    Cfb8Frames& Frames() { return m_frames; }
 
 private:
     // The 20-byte digest fills a 24-byte key area that starts zeroed: AES-192.
@@ -119,15 +116,24 @@ private:
 
     static AesEcb DeriveKey(std::string_view keyText) { return AesEcb(DerivedKey(keyText).Bytes()); }
 
+    // The register every value starts from: the key's encryption of sixteen 0xFF bytes.
+    static AesBlock StartRegister(const AesEcb& aes)
+    {
+        AesBlock allOnes;
+        allOnes.fill(0xFF);
+        return aes.EncryptBlock(allOnes);
+    }
+
     std::string m_keyText;
     AesEcb m_aes;
-    AesBlock m_iv{};
+    AesBlock m_iv = StartRegister(m_aes);
+    Cfb8Frames m_frames{m_iv};
 };
 
 StringCipher::StringCipher() = default;
 StringCipher::~StringCipher() = default;
 
-const StringCipher::Key& StringCipher::KeyFor(std::string_view keyText)
+StringCipher::Key& StringCipher::KeyFor(std::string_view keyText)
 {
     if (!m_key || !m_key->IsFor(keyText)) {
         m_key.reset();

@@ -64,7 +64,7 @@ public:
 
 private:
     class Key;
-    const Key& KeyFor(std::string_view keyText);
+    Key& KeyFor(std::string_view keyText);
 
     std::unique_ptr<Key> m_key;
     std::uint64_t m_generation = 0;
