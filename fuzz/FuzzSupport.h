@@ -15,15 +15,35 @@ namespace velmora::fuzz {
 // The password that enciphered the seed corpora, so mutations reach past the check lines.
 inline constexpr const char* kSeedPassword = "fuzz seed";
 
-// A file of this process that each input is written to, as the readers work on files.
-inline const std::filesystem::path& InputFile(const char* name)
+// A file of this process that each input is written to, as the readers work on files; removed
+// when the process ends normally, so runs leave nothing behind in the memory file system.
+class InputFileOwner
 {
-    static const std::filesystem::path path = [name] {
+public:
+    explicit InputFileOwner(const char* name)
+    {
         const std::filesystem::path base =
             std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-        return base / ("velmora-fuzz-" + std::to_string(getpid()) + "-" + name);
-    }();
-    return path;
+        m_path = base / ("velmora-fuzz-" + std::to_string(getpid()) + "-" + name);
+    }
+    ~InputFileOwner()
+    {
+        std::error_code ignored;
+        std::filesystem::remove(m_path, ignored);
+    }
+    InputFileOwner(const InputFileOwner&) = delete;
+    InputFileOwner& operator=(const InputFileOwner&) = delete;
+
+    const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline const std::filesystem::path& InputFile(const char* name)
+{
+    static const InputFileOwner file(name);
+    return file.Path();
 }
 
 inline void WriteInput(const std::filesystem::path& path, const std::uint8_t* data, std::size_t size)

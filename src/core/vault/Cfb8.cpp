@@ -80,6 +80,9 @@ unsigned char* Cfb8Frames::Add(std::size_t size, unsigned char* out)
 
 void Cfb8Frames::Decrypt(const AesEcb& aes)
 {
+    if (m_values.empty()) {
+        return; // nothing laid out, perhaps no buffer at all
+    }
     const bool wide = WideFramesInUse(aes);
     if (wide && m_plain.size() < m_frames.size()) {
         OPENSSL_cleanse(m_plain.data(), m_plain.size());
