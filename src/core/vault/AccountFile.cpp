@@ -178,46 +178,40 @@ std::string AccountFileReader::NextValue()
 void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder)
 {
     std::vector<std::string_view> lines;
-    std::vector<StringCipher::LineToValue> items;
     const std::size_t batchLines = kRecordBatch * TRecType::kFields;
     lines.reserve(batchLines);
-    items.reserve(batchLines);
+    StringCipher::LineDecipherer decipherer(m_cipher, m_keyText);
 
     // Lines of a record that is not whole yet when the buffer is refilled: kept here meanwhile.
     std::deque<std::string> carried;
 
-    // Builds the records whose lines were taken so far, while the buffer still holds them.
-    const std::function<void()> decipher = [&] {
-        const std::size_t first = folder.m_records.size();
+    // Builds the records whose lines were taken so far, while the buffer still holds them; their
+    // values are deciphered in bulk, by the end at the latest.
+    const std::function<void()> build = [&] {
         const std::size_t whole = lines.size() - lines.size() % TRecType::kFields;
-        items.clear();
         for (std::size_t start = 0; start < whole; start += TRecType::kFields) {
+            const auto recordLines = std::span(lines).subspan(start, TRecType::kFields);
             TRecType::Sizes sizes{};
             for (std::size_t field = 0; field < TRecType::kFields; ++field) {
-                std::string_view& line = lines[start + field];
-                const auto size = DecodedBase64Length(line);
+                const auto size = DecodedBase64Length(recordLines[field]);
                 if (!size) {
                     ++m_damage.undecipheredLines;
-                    line = {}; // read as the empty value, whose line is empty too
+                    recordLines[field] = {}; // read as the empty value, whose line is empty too
                 }
                 sizes[field] = size.value_or(0);
             }
             folder.AppendRecord(TRecType::WithSizes(sizes));
-            const auto places = folder.m_records.back().ValuePlaces();
+            TRecType& record = folder.m_records.back();
+            const auto values = record.ValuePlaces();
+            bool canonical = true;
             for (std::size_t field = 0; field < TRecType::kFields; ++field) {
-                items.push_back({lines[start + field], places[field]});
+                canonical &= decipherer.Add(recordLines[field], values[field]);
             }
-        }
-        m_cipher.DecipherInto(m_keyText, items);
-        for (std::size_t r = first; r < folder.m_records.size(); ++r) {
-            const auto fields = std::span(items).subspan((r - first) * TRecType::kFields, TRecType::kFields);
-            TRecType& record = folder.m_records[r];
-            record.m_hasLines =
-                std::all_of(fields.begin(), fields.end(), [](const auto& item) { return item.canonical; });
-            if (record.m_hasLines) {
+            record.m_hasLines = canonical;
+            if (canonical) {
                 const auto places = record.LinePlaces();
                 for (std::size_t field = 0; field < TRecType::kFields; ++field) {
-                    std::copy(fields[field].line.begin(), fields[field].line.end(), places[field]);
+                    std::copy(recordLines[field].begin(), recordLines[field].end(), places[field]);
                 }
             }
         }
@@ -230,16 +224,17 @@ void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder)
     };
 
     for (std::size_t i = 0; i < count * TRecType::kFields; ++i) {
-        const auto line = NextLine(decipher);
+        const auto line = NextLine(build);
         if (!line) {
             ++m_damage.missingLines;
         }
         lines.push_back(line.value_or(std::string_view()));
         if (lines.size() == batchLines) {
-            decipher();
+            build();
         }
     }
-    decipher();
+    build();
+    decipherer.Finish();
 }
 
 std::optional<std::int32_t> ParseFileInteger(std::string_view text)

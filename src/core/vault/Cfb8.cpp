@@ -40,7 +40,7 @@ bool WideFramesInUse(const AesEcb& aes)
 void DecryptAsFrames(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job> jobs)
 {
     constexpr std::size_t kFrameBytes = 16 * 1024;
-    Cfb8Frames frames(iv);
+    Cfb8Frames frames(iv, kFrameBytes);
     for (const Cfb8Job& job : jobs) {
         if (job.size == 0) {
             continue; // an empty value may have no buffer at all
@@ -55,11 +55,28 @@ void DecryptAsFrames(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8
 
 } // namespace
 
-Cfb8Frames::Cfb8Frames(const AesBlock& iv) : m_iv(iv) {}
+Cfb8Frames::Cfb8Frames(const AesBlock& iv, std::size_t capacity) : m_iv(iv)
+{
+    Grow(capacity);
+}
 
 Cfb8Frames::~Cfb8Frames()
 {
-    OPENSSL_cleanse(m_plain.data(), m_plain.size());
+    OPENSSL_cleanse(m_plain.get(), m_capacity);
+}
+
+void Cfb8Frames::Grow(std::size_t bytes)
+{
+    // The last run of the wide path reads and writes up to kRun bytes past the frames.
+    const std::size_t capacity = bytes + kRun;
+    auto frames = std::make_unique_for_overwrite<unsigned char[]>(capacity);
+    if (m_used > 0) {
+        std::memcpy(frames.get(), m_frames.get(), m_used);
+    }
+    OPENSSL_cleanse(m_plain.get(), m_capacity);
+    m_frames = std::move(frames);
+    m_plain = std::make_unique_for_overwrite<unsigned char[]>(capacity);
+    m_capacity = capacity;
 }
 
 unsigned char* Cfb8Frames::Add(std::size_t size, unsigned char* out)
@@ -68,9 +85,8 @@ unsigned char* Cfb8Frames::Add(std::size_t size, unsigned char* out)
         return nullptr;
     }
     const std::size_t start = m_used + kBlock;
-    // The last run of the wide path reads and writes up to kRun bytes past the frames.
-    if (m_frames.size() < start + size + kRun) {
-        m_frames.resize(std::max(2 * m_frames.size(), start + size + kRun));
+    if (start + size + kRun > m_capacity) {
+        Grow(std::max(2 * m_capacity, start + size));
     }
     std::memcpy(&m_frames[m_used], m_iv.data(), kBlock);
     m_values.push_back({start, out, size});
@@ -81,23 +97,20 @@ unsigned char* Cfb8Frames::Add(std::size_t size, unsigned char* out)
 void Cfb8Frames::Decrypt(const AesEcb& aes)
 {
     if (m_values.empty()) {
-        return; // nothing laid out, perhaps no buffer at all
+        return;
     }
     const bool wide = WideFramesInUse(aes);
-    if (wide && m_plain.size() < m_frames.size()) {
-        OPENSSL_cleanse(m_plain.data(), m_plain.size());
-        m_plain.assign(m_frames.size(), 0);
-    }
     // The wide path deciphers the frames into `m_plain` at the same places and copies each value
     // from there; the others decipher each value from the frames.
-    const unsigned char* const source = wide ? m_plain.data() : m_frames.data();
+    const unsigned char* const source = wide ? m_plain.get() : m_frames.get();
     m_jobs.clear();
     for (const Value& value : m_values) {
         m_jobs.push_back({source + value.offset, value.out, value.size});
     }
     if (wide) {
-        AesNiCfb8DecryptFrames(*aes.NativeRoundKeys(), m_frames.data(), m_used, m_plain.data(), m_jobs);
-        OPENSSL_cleanse(m_plain.data(), m_used + kRun);
+        std::memset(&m_frames[m_used], 0, kRun);
+        AesNiCfb8DecryptFrames(*aes.NativeRoundKeys(), m_frames.get(), m_used, m_plain.get(), m_jobs);
+        OPENSSL_cleanse(m_plain.get(), m_used + kRun);
     } else {
         Cfb8Decrypt(aes, m_iv, m_jobs);
     }

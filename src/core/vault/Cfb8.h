@@ -2,6 +2,7 @@
 
 #include "core/vault/AesEcb.h"
 
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -34,7 +35,8 @@ public:
     // The wide path works on runs of this many bytes.
     static constexpr std::size_t kRun = 64;
 
-    explicit Cfb8Frames(const AesBlock& iv);
+    // `capacity`: the bytes of frames expected before each Decrypt (it grows for a longer value).
+    Cfb8Frames(const AesBlock& iv, std::size_t capacity);
     ~Cfb8Frames();
     Cfb8Frames(const Cfb8Frames&) = delete;
     Cfb8Frames& operator=(const Cfb8Frames&) = delete;
@@ -58,9 +60,14 @@ private:
         std::size_t size;
     };
 
+    void Grow(std::size_t bytes);
+
     AesBlock m_iv;
-    std::vector<unsigned char> m_frames;
-    std::vector<unsigned char> m_plain;
+    // Neither buffer is cleared when made: only what was laid out is read, and the frames' last
+    // run is padded before it is deciphered.
+    std::size_t m_capacity = 0;
+    std::unique_ptr<unsigned char[]> m_frames;
+    std::unique_ptr<unsigned char[]> m_plain;
     std::size_t m_used = 0;
     std::vector<Value> m_values;
     std::vector<Cfb8Job> m_jobs;

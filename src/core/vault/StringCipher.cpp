@@ -41,17 +41,6 @@ template <typename Size, typename Work> void ForEachSlice(std::size_t count, Siz
     }
 }
 
-// Deciphers every line into its item's value; each line is decoded straight into its frame.
-void DecipherSlice(const AesEcb& aes, std::span<StringCipher::LineToValue> items, Cfb8Frames& frames)
-{
-    for (StringCipher::LineToValue& item : items) {
-        unsigned char* const ciphertext =
-            frames.Add(*DecodedBase64Length(item.line), reinterpret_cast<unsigned char*>(item.value));
-        item.canonical = DecodeBase64Into(item.line, reinterpret_cast<char*>(ciphertext));
-    }
-    frames.Decrypt(aes);
-}
-
 // Writes each value's line where the item says.
 void EncipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<const StringCipher::ValueToLine> items,
                    Staging& staging)
@@ -93,8 +82,6 @@ public:
     bool IsFor(std::string_view keyText) const { return m_keyText == keyText; }
     const AesEcb& Aes() const { return m_aes; }
     const AesBlock& Iv() const { return m_iv; }
-    // Kept from one batch of lines to the next, so its buffers are not made again for each.
-    Cfb8Frames& Frames() { return m_frames; }
 
 private:
     // The 20-byte digest fills a 24-byte key area that starts zeroed: AES-192.
@@ -127,13 +114,12 @@ private:
     std::string m_keyText;
     AesEcb m_aes;
     AesBlock m_iv = StartRegister(m_aes);
-    Cfb8Frames m_frames{m_iv};
 };
 
 StringCipher::StringCipher() = default;
 StringCipher::~StringCipher() = default;
 
-StringCipher::Key& StringCipher::KeyFor(std::string_view keyText)
+const StringCipher::Key& StringCipher::KeyFor(std::string_view keyText)
 {
     if (!m_key || !m_key->IsFor(keyText)) {
         m_key.reset();
@@ -187,15 +173,14 @@ std::vector<std::optional<std::string>> StringCipher::DecipherLines(std::string_
                                                                     std::span<const std::string_view> lines)
 {
     std::vector<std::optional<std::string>> values(lines.size());
-    std::vector<LineToValue> items;
-    items.reserve(lines.size());
+    LineDecipherer decipherer(*this, keyText);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (const auto length = DecodedBase64Length(lines[i])) {
             values[i].emplace(*length, '\0');
-            items.push_back({lines[i], values[i]->data()});
+            decipherer.Add(lines[i], values[i]->data());
         }
     }
-    DecipherInto(keyText, items);
+    decipherer.Finish();
     return values;
 }
 
@@ -210,15 +195,29 @@ void StringCipher::EncipherInto(std::string_view keyText, std::span<const ValueT
         });
 }
 
-void StringCipher::DecipherInto(std::string_view keyText, std::span<LineToValue> items)
+StringCipher::LineDecipherer::LineDecipherer(StringCipher& cipher, std::string_view keyText)
 {
-    const Key& key = KeyFor(keyText);
-    Cfb8Frames frames(key.Iv());
-    ForEachSlice(
-        items.size(), [&](std::size_t i) { return items[i].line.size(); },
-        [&](std::size_t begin, std::size_t end) {
-            DecipherSlice(key.Aes(), items.subspan(begin, end - begin), frames);
-        });
+    const Key& key = cipher.KeyFor(keyText);
+    m_aes = &key.Aes();
+    m_frames = std::make_unique<Cfb8Frames>(key.Iv(), kSliceBytes);
+}
+
+StringCipher::LineDecipherer::~LineDecipherer() = default;
+
+bool StringCipher::LineDecipherer::Add(std::string_view line, char* value)
+{
+    unsigned char* const ciphertext =
+        m_frames->Add(*DecodedBase64Length(line), reinterpret_cast<unsigned char*>(value));
+    const bool canonical = DecodeBase64Into(line, reinterpret_cast<char*>(ciphertext));
+    if (m_frames->Size() >= kSliceBytes) {
+        m_frames->Decrypt(*m_aes);
+    }
+    return canonical;
+}
+
+void StringCipher::LineDecipherer::Finish()
+{
+    m_frames->Decrypt(*m_aes);
 }
 
 } // namespace velmora

@@ -10,6 +10,9 @@
 
 namespace velmora {
 
+class AesEcb;
+class Cfb8Frames;
+
 // Turns one value into one line of Base64 text and back. The key is the SHA-1 digest of the key
 // text, zero-padded to an AES-192 key; every value is enciphered alone in CFB mode with 8-bit
 // feedback, starting from the same register, so equal values give equal lines.
@@ -44,17 +47,28 @@ public:
     // The bulk path of writers that keep the lines in storage of their own.
     void EncipherInto(std::string_view keyText, std::span<const ValueToLine> items);
 
-    // A line and where its value goes: DecodedBase64Length(line) bytes. `canonical` tells
-    // afterwards whether the line is exactly the one EncipherText makes of the value, so that
-    // it may be written again unchanged.
-    struct LineToValue
+    // Deciphers many lines into values where they go, in bulk: each line is decoded when it is
+    // added, so it need not outlive the call, and its value is written by Finish() at the latest.
+    // Values not yet written when it is destroyed without Finish() are left as they are. The
+    // cipher must not be used with another key text meanwhile.
+    class LineDecipherer
     {
-        std::string_view line;
-        char* value;
-        bool canonical = false;
+    public:
+        LineDecipherer(StringCipher& cipher, std::string_view keyText);
+        ~LineDecipherer();
+        LineDecipherer(const LineDecipherer&) = delete;
+        LineDecipherer& operator=(const LineDecipherer&) = delete;
+
+        // `line` must be decodable and `value` hold DecodedBase64Length(line) bytes. True when the
+        // line is exactly the one EncipherText makes of the value, so that it may be written again
+        // unchanged.
+        bool Add(std::string_view line, char* value);
+        void Finish();
+
+    private:
+        const AesEcb* m_aes;
+        std::unique_ptr<Cfb8Frames> m_frames;
     };
-    // Every line must be decodable.
-    void DecipherInto(std::string_view keyText, std::span<LineToValue> items);
 
     // Sets up the key of `keyText` and returns a number that changes whenever the key in use
     // changes: lines kept under another number were made with another key.
@@ -64,7 +78,7 @@ public:
 
 private:
     class Key;
-    Key& KeyFor(std::string_view keyText);
+    const Key& KeyFor(std::string_view keyText);
 
     std::unique_ptr<Key> m_key;
     std::uint64_t m_generation = 0;
