@@ -212,10 +212,14 @@ const TRecType& TFolderType::AddRecord(std::string_view name, std::string_view u
 
 const TRecType& TFolderType::AppendRecord(TRecType record)
 {
+    return AppendRecord(std::move(record), NewRecordId());
+}
+
+TRecType& TFolderType::AppendRecord(TRecType record, RecordId id)
+{
     if (m_records.size() >= kMaxRecordsPerFolder) {
         throw VaultLimitError(VaultLimitError::Limit::RecordsPerFolder);
     }
-    const RecordId id = NewRecordId();
     record.Key = RecordKey(id);
     MakeRoomForOne(m_ids);
     MakeRoomForOne(m_byId);

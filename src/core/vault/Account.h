@@ -156,8 +156,10 @@ private:
     // Room for `count` more records, so reading a large folder does not regrow its storage.
     void Reserve(std::size_t count);
     void SwapContents(TFolderType& other) noexcept;
-    // Gives the record a new key and appends it; throws VaultLimitError as AddRecord does.
+    // Gives the record a new key (or the key of `id`, a new id no other record has) and appends it;
+    // throws VaultLimitError as AddRecord does.
     const TRecType& AppendRecord(TRecType record);
+    TRecType& AppendRecord(TRecType record, RecordId id);
     // Where m_byId lists the record with this id or key, if the folder holds it.
     std::optional<std::size_t> EntryOf(RecordId id) const;
     std::optional<std::size_t> EntryOf(std::string_view key) const;

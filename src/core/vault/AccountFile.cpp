@@ -189,6 +189,7 @@ void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder)
     // values are deciphered in bulk, by the end at the latest.
     const std::function<void()> build = [&] {
         const std::size_t whole = lines.size() - lines.size() % TRecType::kFields;
+        RecordId id = NewRecordIds(whole / TRecType::kFields);
         for (std::size_t start = 0; start < whole; start += TRecType::kFields) {
             const auto recordLines = std::span(lines).subspan(start, TRecType::kFields);
             TRecType::Sizes sizes{};
@@ -200,8 +201,7 @@ void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder)
                 }
                 sizes[field] = size.value_or(0);
             }
-            folder.AppendRecord(TRecType::WithSizes(sizes));
-            TRecType& record = folder.m_records.back();
+            TRecType& record = folder.AppendRecord(TRecType::WithSizes(sizes), id++);
             const auto values = record.ValuePlaces();
             bool canonical = true;
             for (std::size_t field = 0; field < TRecType::kFields; ++field) {

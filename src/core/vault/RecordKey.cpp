@@ -4,10 +4,15 @@
 
 namespace velmora {
 
-RecordId NewRecordId()
+RecordId NewRecordIds(std::size_t count)
 {
     static std::atomic<RecordId> next{0};
-    return next.fetch_add(1, std::memory_order_relaxed);
+    return next.fetch_add(count, std::memory_order_relaxed);
+}
+
+RecordId NewRecordId()
+{
+    return NewRecordIds(1);
 }
 
 // Four bits a letter, "A" to "P": 20 letters hold any 64-bit id.

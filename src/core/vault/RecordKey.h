@@ -14,6 +14,9 @@ namespace velmora {
 using RecordId = std::uint64_t;
 
 RecordId NewRecordId();
+// The first of `count` consecutive new ids: a reader of many records takes them at once, as each
+// locked step of the shared counter waits for the writes before it.
+RecordId NewRecordIds(std::size_t count);
 
 // A record's key: 20 letters from "A" to "Y" that spell its id (so far only "A" to "P" are used),
 // held in place, without a buffer of its own, and read as a text.
