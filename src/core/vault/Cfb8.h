@@ -18,7 +18,8 @@ struct Cfb8Job
 };
 
 // Every job restarts its feedback register at `iv`. With a 192-bit key on a processor with AES
-// instructions, both run on those (Cfb8AesNi.h); otherwise on the library's block cipher:
+// instructions, both run on those (Cfb8AesNi.h; with the 512-bit ones, decryption goes through
+// Cfb8Frames); otherwise on the library's block cipher:
 //
 // Decryption knows every register in advance (they are windows of the ciphertext), so all
 // keystream blocks go to the block cipher in large batches. Encryption is serial inside a value,
@@ -28,7 +29,8 @@ void Cfb8Decrypt(const AesEcb& aes, const AesBlock& iv, std::span<const Cfb8Job>
 
 // Values laid out for deciphering: each value's ciphertext right behind a copy of the IV, one
 // value after another, so the feedback register of every byte is simply the 16 bytes before it and
-// the wide AES instructions decipher 64 bytes at a time without regard to where values begin.
+// the wide AES instructions decipher 64 bytes at a time without regard to where values begin (the
+// keystream of the IV's own bytes is not used). Without them, each value is deciphered as a job.
 class Cfb8Frames
 {
 public:
