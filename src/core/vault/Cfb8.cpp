@@ -62,6 +62,10 @@ Cfb8Frames::Cfb8Frames(const AesBlock& iv, std::size_t capacity) : m_iv(iv)
 
 Cfb8Frames::~Cfb8Frames()
 {
+    // A value never deciphered (the caller was cut short) must not keep what its memory held.
+    for (const Value& value : m_values) {
+        std::memset(value.out, 0, value.size);
+    }
     OPENSSL_cleanse(m_plain.get(), m_capacity);
 }
 

@@ -39,6 +39,7 @@ public:
 
     // `capacity`: the bytes of frames expected before each Decrypt (it grows for a longer value).
     Cfb8Frames(const AesBlock& iv, std::size_t capacity);
+    // Values added but not deciphered are cleared.
     ~Cfb8Frames();
     Cfb8Frames(const Cfb8Frames&) = delete;
     Cfb8Frames& operator=(const Cfb8Frames&) = delete;

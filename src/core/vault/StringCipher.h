@@ -49,8 +49,8 @@ public:
 
     // Deciphers many lines into values where they go, in bulk: each line is decoded when it is
     // added, so it need not outlive the call, and its value is written by Finish() at the latest.
-    // Values not yet written when it is destroyed without Finish() are left as they are. The
-    // cipher must not be used with another key text meanwhile.
+    // Values not yet written when it is destroyed without Finish() are cleared. The cipher must
+    // not be used with another key text meanwhile.
     class LineDecipherer
     {
     public:

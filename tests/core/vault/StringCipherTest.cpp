@@ -356,6 +356,20 @@ TEST(Base64, DecodesEveryLengthAndStrayCharacterAsTheRuleSays)
     ForceNarrowBase64(false);
 }
 
+// A reader cut short (a damaged file, a limit reached) must not leave a value holding whatever
+// its memory held before.
+TEST(StringCipher, ValuesNeverDecipheredAreCleared)
+{
+    StringCipher cipher;
+    const std::string line = cipher.EncipherText("key", "a secret value");
+    std::string value(14, 'x');
+    {
+        StringCipher::LineDecipherer decipherer(cipher, "key");
+        EXPECT_TRUE(decipherer.Add(line, value.data()));
+    }
+    EXPECT_EQ(value, std::string(14, '\0'));
+}
+
 TEST(StringCipher, KeysAreExactBytes)
 {
     StringCipher cipher;
