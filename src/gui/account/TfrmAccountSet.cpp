@@ -203,8 +203,9 @@ void TfrmAccountSet::ShowOpenedAccount(bool selectFirstFolder)
         }
         m_lists.SelectRow(m_lists.FolderList(), 0);
     }
-    if (selectFirstFolder) {
-        // Also without folders, so no rows of an earlier account stay on the screen.
+    if (selectFirstFolder && m_session.Account().FolderCount() == 0) {
+        // Selecting the first folder lists its records; without folders, the list is emptied
+        // here, so no rows of an earlier account stay on the screen.
         m_lists.FillRecordList(false);
     }
     accept();

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -111,6 +112,21 @@ private slots:
         QCOMPARE(FolderNames(), std::vector<std::string>{"Default folder"});
         QCOMPARE(Main().Lists().FocusedRow(Main().Lists().FolderList()), 0);
         QVERIFY(m_program->platform.questions.isEmpty());
+    }
+
+    // Opening an account lists its folders once and the records of the first folder once, so a
+    // large folder is not listed twice.
+    void openingFillsEachListOnce()
+    {
+        m_program->WriteAccount("anna", "pw", 2);
+        QSignalSpy fills(&Main().Lists(), &AccountLists::filled);
+        Start([this] {
+            Type(QStringLiteral("anna"), QStringLiteral("pw"));
+            Click("butOk");
+        });
+        QVERIFY(Dialog().AccountOpened());
+        QCOMPARE(fills.count(), 2);
+        QCOMPARE(Main().Lists().RecordRows().Rows().size(), Main().Session().Account().Folder(0).Count());
     }
 
     void openFailuresKeepTheDialog_data()
