@@ -1,5 +1,7 @@
 #include "RatioReporter.h"
 
+#include "ConsoleOptions.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <thread>
@@ -12,7 +14,7 @@ constexpr const char* kBound = "BM_Bound_Aes192Ecb";
 } // namespace
 
 RatioReporter::RatioReporter(std::function<void(std::int64_t)> heading, std::vector<std::string> figures)
-    : m_heading(std::move(heading)), m_figures(std::move(figures))
+    : ConsoleReporter(ConsoleOptions()), m_heading(std::move(heading)), m_figures(std::move(figures))
 {}
 
 void RatioReporter::ReportRuns(const std::vector<Run>& runs)

@@ -2,6 +2,7 @@
 // all folders, a needle that 1% of the records hold. Reported as a ratio to the 30 ms the search
 // may take, in wall and CPU time (the search runs on one thread; run it pinned to one core).
 
+#include "ConsoleOptions.h"
 #include "core/search/Search.h"
 #include "core/vault/Account.h"
 
@@ -81,6 +82,8 @@ BENCHMARK_CAPTURE(BM_RunSearch, letter_first, "hIT")->Unit(benchmark::kMilliseco
 class BoundReporter : public benchmark::ConsoleReporter
 {
 public:
+    BoundReporter() : ConsoleReporter(bench::ConsoleOptions()) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
