@@ -276,6 +276,25 @@ VELMORA_AESNI void DecryptGroup(const RoundKeys& keys, __m128i iv, const Group<N
     }
 }
 
+// The round keys in each 128-bit part of a 512-bit register, wiped when done.
+struct WideRoundKeys
+{
+    __m512i k[13];
+
+    VELMORA_WIDE_AES explicit WideRoundKeys(const RoundKeys& keys)
+    {
+        for (std::size_t r = 0; r < 13; ++r) {
+            k[r] = Broadcast(keys.k[r]);
+        }
+    }
+    ~WideRoundKeys() { OPENSSL_cleanse(k, sizeof k); }
+    WideRoundKeys(const WideRoundKeys&) = delete;
+    WideRoundKeys& operator=(const WideRoundKeys&) = delete;
+
+    // The masked broadcast: the plain one reads an undefined register that the compiler warns about.
+    VELMORA_WIDE_AES static __m512i Broadcast(__m128i block) { return _mm512_maskz_broadcast_i32x4(0xFFFF, block); }
+};
+
 // Encryption with the wide AES instructions: four lanes share a 512-bit register, and eight such
 // registers keep 32 values advancing side by side.
 constexpr std::size_t kWideLanes = 32;
@@ -336,29 +355,23 @@ VELMORA_WIDE_AES void WideCfb8Encrypt(const Aes192RoundKeys& keys, const AesBloc
 {
     const RoundKeys roundKeys(keys);
     const __m128i start = _mm_loadu_si128(reinterpret_cast<const __m128i*>(iv.data()));
-    // The masked broadcast: the plain one reads an undefined register that the compiler warns about.
-    constexpr __mmask16 kAll = 0xFFFF;
-    __m512i wideKeys[13];
-    for (std::size_t r = 0; r < 13; ++r) {
-        wideKeys[r] = _mm512_maskz_broadcast_i32x4(kAll, roundKeys.k[r]);
-    }
-    const __m512i wideStart = _mm512_maskz_broadcast_i32x4(kAll, start);
+    const WideRoundKeys wideKeys(roundKeys);
+    const __m512i wideStart = WideRoundKeys::Broadcast(start);
     WideScratch wide{};
     Scratch scratch{};
     ForEachGroup<kWideLanes>(jobs, [&](const auto& group) {
         if constexpr (std::extent_v<decltype(group.size)> == kWideLanes) {
-            WideEncryptGroup(wideKeys, wideStart, group, wide);
+            WideEncryptGroup(wideKeys.k, wideStart, group, wide);
         } else {
             EncryptGroup(roundKeys, start, group, scratch);
         }
     });
-    OPENSSL_cleanse(wideKeys, sizeof wideKeys);
     OPENSSL_cleanse(&wide, sizeof wide);
     OPENSSL_cleanse(&scratch, sizeof scratch);
 }
 
-// Deciphering frames with the wide AES instructions: four registers share a 512-bit register, and
-// a run of 64 bytes needs no per-value work at all.
+// Deciphering frames with the wide AES instructions: four feedback registers share a 512-bit
+// register, and a run of 64 bytes needs no per-value work at all.
 template <int Step> VELMORA_WIDE_AES inline __m512i Window(__m512i current, __m512i previous)
 {
     if constexpr (Step == 0) {
@@ -425,26 +438,19 @@ VELMORA_AESNI void AesNiCfb8Encrypt(const Aes192RoundKeys& keys, const AesBlock&
 VELMORA_WIDE_AES void AesNiCfb8DecryptFrames(const Aes192RoundKeys& keys, const unsigned char* frames, std::size_t size,
                                              unsigned char* plain, std::span<const Cfb8Job> values)
 {
-    const RoundKeys roundKeys(keys);
-    // The masked broadcast: the plain one reads an undefined register that the compiler warns about.
-    constexpr __mmask16 kAll = 0xFFFF;
-    __m512i wideKeys[13];
-    for (std::size_t r = 0; r < 13; ++r) {
-        wideKeys[r] = _mm512_maskz_broadcast_i32x4(kAll, roundKeys.k[r]);
-    }
+    const WideRoundKeys wideKeys{RoundKeys(keys)};
     // The first value starts behind the first IV.
     for (std::size_t p = kBlock; p < size; p += Cfb8Frames::kRun) {
         const __m512i previous = _mm512_loadu_si512(frames + p - kBlock);
         const __m512i current = _mm512_loadu_si512(frames + p);
         __m512i stream = _mm512_setzero_si512();
-        WideSteps<0>(wideKeys, previous, current, stream);
-        WideSteps<8>(wideKeys, previous, current, stream);
+        WideSteps<0>(wideKeys.k, previous, current, stream);
+        WideSteps<8>(wideKeys.k, previous, current, stream);
         _mm512_storeu_si512(plain + p, _mm512_xor_si512(stream, current));
     }
     for (const Cfb8Job& value : values) {
         CopyWide(value.out, value.in, value.size);
     }
-    OPENSSL_cleanse(wideKeys, sizeof wideKeys);
 }
 
 VELMORA_AESNI void AesNiCfb8Decrypt(const Aes192RoundKeys& keys, const AesBlock& iv, std::span<const Cfb8Job> jobs)
