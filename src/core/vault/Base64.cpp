@@ -187,11 +187,11 @@ bool ShortGroupIsCanonical(const char* last, const char* bytes, std::size_t prod
 // writing past it.
 VELMORA_WIDE_BASE64 std::optional<bool> DecodeWideLine(std::string_view text, char* out)
 {
+    // kValues with the mark of a foreign character in the bit the permutation leaves alone.
     alignas(64) static constexpr std::array<std::uint8_t, 128> kTable = [] {
         std::array<std::uint8_t, 128> table{};
-        table.fill(kOutside | 63);
-        for (std::size_t i = 0; i < kAlphabet.size(); ++i) {
-            table[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            table[i] = (kValues[i] & kForeign) != 0 ? kOutside | 63 : kValues[i];
         }
         return table;
     }();
@@ -273,7 +273,10 @@ bool DecodeBase64Into(std::string_view text, char* out)
     if (text.empty()) {
         return true;
     }
-    if (WideBase64InUse()) {
+    // A line the wide decoder leaves holds a character outside the alphabet: the quartet loop
+    // takes all of it.
+    const bool wide = WideBase64InUse();
+    if (wide) {
         if (const auto canonical = DecodeWideLine(text, out)) {
             return *canonical;
         }
@@ -281,7 +284,7 @@ bool DecodeBase64Into(std::string_view text, char* out)
     const char* const begin = out;
     const char* in = text.data();
     const char* const last = in + text.size() - 4;
-    if (!WideBase64InUse() && CpuHasSse41()) {
+    if (!wide && CpuHasSse41()) {
         DecodeChunks(text.data(), in, last, out);
     }
     std::uint32_t foreign = 0;
