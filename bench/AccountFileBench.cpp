@@ -111,8 +111,8 @@ void BM_SaveAfterOneEdit(benchmark::State& state, bool onDisk)
         [&](TAccount& account) {
             TFolderType& folder = account.Folder(account.FolderCount() / 2);
             const TRecType& record = folder.RecordAt(folder.Count() / 2);
-            folder.EditRecord(record.Key, record.Name, record.URL, record.Login, record.IDNumber,
-                              "edit " + std::to_string(++edits), record.Notes);
+            folder.EditRecord(record.Key, record.Name(), record.URL(), record.Login(), record.IDNumber(),
+                              "edit " + std::to_string(++edits), record.Notes());
             account.MarkChanged();
         },
         [&](TAccount& account, const bench::BenchAccount&) {

@@ -45,8 +45,8 @@ BenchAccount MakeAccount(std::int64_t records)
             const TRecType& record =
                 folder.AddRecord(RandomText(random, 5, 40), RandomText(random, 5, 40), RandomText(random, 5, 40),
                                  RandomText(random, 5, 40), RandomText(random, 5, 40), RandomText(random, 0, 200));
-            made.encipheredBytes += record.Name.size() + record.URL.size() + record.Login.size() +
-                                    record.IDNumber.size() + record.Password.size() + record.Notes.size();
+            made.encipheredBytes += record.Name().size() + record.URL().size() + record.Login().size() +
+                                    record.IDNumber().size() + record.Password().size() + record.Notes().size();
         }
     }
     account.SaveToFile(made.file);

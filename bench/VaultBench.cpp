@@ -68,8 +68,8 @@ const std::vector<std::string>& VaultValues()
                                    std::to_string(folder.Count())});
             for (std::size_t r = 0; r < folder.Count(); ++r) {
                 const TRecType& record = folder.RecordAt(r);
-                for (const std::string_view value :
-                     {record.Name, record.URL, record.Login, record.IDNumber, record.Password, record.Notes}) {
+                for (const std::string_view value : {record.Name(), record.URL(), record.Login(), record.IDNumber(),
+                                                     record.Password(), record.Notes()}) {
                     all.emplace_back(value);
                 }
             }

@@ -75,8 +75,8 @@ bool Holds(const TFolderType& loaded, const PlainFolder& plain)
     }
     for (std::size_t i = 0; i < loaded.Count(); ++i) {
         const TRecType& record = loaded.RecordAt(i);
-        const std::array<std::string_view, 6> fields{record.Name,     record.URL,      record.Login,
-                                                     record.IDNumber, record.Password, record.Notes};
+        const std::array<std::string_view, 6> fields{record.Name(),     record.URL(),      record.Login(),
+                                                     record.IDNumber(), record.Password(), record.Notes()};
         if (!std::equal(fields.begin(), fields.end(), plain.records[i].begin(), plain.records[i].end())) {
             return false;
         }

@@ -33,8 +33,8 @@ bool SameAccount(const TAccount& a, const TAccount& b)
         for (std::size_t position = 0; position < x.Count(); ++position) {
             const TRecType& r = x.RecordAt(position);
             const TRecType& s = y.RecordAt(position);
-            if (r.Name != s.Name || r.URL != s.URL || r.Login != s.Login || r.IDNumber != s.IDNumber ||
-                r.Password != s.Password || r.Notes != s.Notes) {
+            if (r.Name() != s.Name() || r.URL() != s.URL() || r.Login() != s.Login() || r.IDNumber() != s.IDNumber() ||
+                r.Password() != s.Password() || r.Notes() != s.Notes()) {
                 return false;
             }
         }

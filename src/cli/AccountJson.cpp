@@ -22,14 +22,14 @@ using Json = nlohmann::ordered_json;
 constexpr std::string_view kFormatName = "velmora-account";
 constexpr int kFormatVersion = 1;
 
-struct RecordField
+struct JsonField
 {
     std::string_view key;
-    std::string_view TRecType::*member;
+    velmora::RecordField member;
 };
 
 // In the order of the account file's lines, which is also the order AddRecord takes them in.
-constexpr std::array<RecordField, 6> kRecordFields = {{
+constexpr std::array<JsonField, 6> kRecordFields = {{
     {"name", &TRecType::Name},
     {"url", &TRecType::URL},
     {"login", &TRecType::Login},
@@ -182,7 +182,7 @@ void AddRecordFromJson(const Json& json, TFolderType& folder, const Place& place
 {
     std::array<std::string_view, kRecordFields.size()> keys;
     std::transform(kRecordFields.begin(), kRecordFields.end(), keys.begin(),
-                   [](const RecordField& field) { return field.key; });
+                   [](const JsonField& field) { return field.key; });
     RequireObject(json, keys, place);
 
     std::array<std::string, kRecordFields.size()> values;
@@ -345,9 +345,9 @@ private:
 void WriteRecord(PrettyJson& json, const TRecType& record)
 {
     json.Open('{');
-    for (const RecordField& field : kRecordFields) {
+    for (const JsonField& field : kRecordFields) {
         json.Key(field.key);
-        json.Text(record.*field.member);
+        json.Text((record.*field.member)());
     }
     json.Close('}');
 }
@@ -467,8 +467,8 @@ nlohmann::ordered_json AccountToJson(const TAccount& account, const std::optiona
         for (std::size_t position = 0; position < folder.Count(); ++position) {
             const TRecType& record = folder.RecordAt(position);
             Json json = Json::object();
-            for (const RecordField& field : kRecordFields) {
-                json[std::string(field.key)] = CodePageToUtf8(record.*field.member);
+            for (const JsonField& field : kRecordFields) {
+                json[std::string(field.key)] = CodePageToUtf8((record.*field.member)());
             }
             records.push_back(std::move(json));
         }

@@ -85,12 +85,12 @@ void PrintFolder(std::ostream& out, const TFolderType& folder, bool showPassword
     out << '[' << CodePageToUtf8(folder.Name) << "] (icon " << folder.ImageIndex << ")\n";
     for (std::size_t position = 0; position < folder.Count(); ++position) {
         const TRecType& record = folder.RecordAt(position);
-        out << "  " << CodePageToUtf8(record.Name) << '\n';
-        PrintField(out, "URL", record.URL);
-        PrintField(out, "Login", record.Login);
-        PrintField(out, "ID number", record.IDNumber);
-        PrintField(out, "Password", MaskText(record.Password, !showPasswords));
-        PrintField(out, "Notes", record.Notes);
+        out << "  " << CodePageToUtf8(record.Name()) << '\n';
+        PrintField(out, "URL", record.URL());
+        PrintField(out, "Login", record.Login());
+        PrintField(out, "ID number", record.IDNumber());
+        PrintField(out, "Password", MaskText(record.Password(), !showPasswords));
+        PrintField(out, "Notes", record.Notes());
     }
 }
 

@@ -95,12 +95,12 @@ TEST(AccountJson, EveryByteOfTheCodePageSurvivesTheRoundTrip)
     EXPECT_EQ(copy.Folder(0).ImageIndex, 7);
     ASSERT_EQ(copy.Folder(0).Count(), 1);
     const TRecType& record = copy.Folder(0).RecordAt(0);
-    EXPECT_EQ(record.Name, everyByte);
-    EXPECT_EQ(record.URL, "u");
-    EXPECT_EQ(record.Login, "l");
-    EXPECT_EQ(record.IDNumber, "i");
-    EXPECT_EQ(record.Password, everyByte);
-    EXPECT_EQ(record.Notes, everyByte);
+    EXPECT_EQ(record.Name(), everyByte);
+    EXPECT_EQ(record.URL(), "u");
+    EXPECT_EQ(record.Login(), "l");
+    EXPECT_EQ(record.IDNumber(), "i");
+    EXPECT_EQ(record.Password(), everyByte);
+    EXPECT_EQ(record.Notes(), everyByte);
     EXPECT_EQ(copiedSettings, settings);
 }
 

@@ -91,7 +91,7 @@ void ExportToSpreadsheet(AutomationService& automation, const TAccount& account,
                 if (options.FieldLabels) {
                     sheet.Write(row, 1, field.Label);
                 }
-                sheet.Write(row, valueColumn, *field.Value);
+                sheet.Write(row, valueColumn, field.Value);
                 ++row;
             }
             ++row;
@@ -126,7 +126,7 @@ void ExportToDocument(AutomationService& automation, const TAccount& account, co
                 if (field.IsCaption) {
                     document.SetBold(false);
                 }
-                document.AppendLine(*field.Value);
+                document.AppendLine(field.Value);
             }
             document.AppendLine("");
         }

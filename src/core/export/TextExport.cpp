@@ -30,15 +30,15 @@ std::vector<ExportField> ExportedFields(const TRecType& record, const TextExport
                                         const TextExportTexts& texts)
 {
     const std::array<ExportField, 5> all = {{
-        {true, texts.Caption, &record.Name},
-        {false, kUrlLabel, &record.URL},
-        {false, texts.Login, &record.Login},
-        {false, texts.Password, &record.Password},
-        {false, texts.Notes, &record.Notes},
+        {true, texts.Caption, record.Name()},
+        {false, kUrlLabel, record.URL()},
+        {false, texts.Login, record.Login()},
+        {false, texts.Password, record.Password()},
+        {false, texts.Notes, record.Notes()},
     }};
     std::vector<ExportField> fields;
     for (ExportField field : all) {
-        if (options.SkipEmpty && field.Value->empty()) {
+        if (options.SkipEmpty && field.Value.empty()) {
             continue;
         }
         if (!options.FieldLabels) {
@@ -80,7 +80,7 @@ void WriteTextExport(const TAccount& account, const TextExportOptions& options, 
         for (std::size_t r = 0; r < folder.Count(); ++r) {
             for (const ExportField& field : ExportedFields(folder.RecordAt(r), options, texts)) {
                 out.Append(field.Label, encoding);
-                WriteLine(out, encoding, *field.Value);
+                WriteLine(out, encoding, field.Value);
             }
             out.Append(kLineEnd);
         }

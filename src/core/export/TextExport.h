@@ -40,7 +40,7 @@ struct ExportField
 {
     bool IsCaption = false; // the display name
     std::string_view Label;
-    const std::string_view* Value = nullptr;
+    std::string_view Value;
 };
 
 // The fields a record exports, in their order (display name, URL, login, password, notes), with

@@ -18,7 +18,7 @@ struct Column
 {
     std::string_view name;
     std::string ImportedEntry::*field;
-    std::string_view TRecType::*member;
+    RecordField member;
 };
 
 constexpr std::array<Column, 5> kColumns = {{
@@ -128,15 +128,15 @@ void WriteKeePassCsv(const TAccount& account, const PieceWriter& write)
             for (const Column& column : kColumns) {
                 out.Append(",");
                 if (column.member == &TRecType::Notes) {
-                    std::string notes = WithLf(record.Notes);
+                    std::string notes = WithLf(record.Notes());
                     Quoted(out, notes);
                     Wipe(notes);
                 } else {
-                    Quoted(out, record.*column.member);
+                    Quoted(out, (record.*column.member)());
                 }
             }
             out.Append(",");
-            Quoted(out, record.IDNumber);
+            Quoted(out, record.IDNumber());
             out.Append("\n");
         }
     }

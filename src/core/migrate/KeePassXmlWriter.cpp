@@ -22,7 +22,7 @@ const QUuid kUuidNamespace{0x5b0c9a4e, 0x2f61, 0x4d8e, 0x9a, 0x57, 0x1c, 0x3e, 0
 struct Field
 {
     QLatin1String key;
-    std::string_view TRecType::*member;
+    RecordField member;
 };
 
 constexpr std::array<Field, 6> kFields = {{
@@ -87,8 +87,8 @@ void RequireXmlAccount(const TAccount& account)
         for (std::size_t position = 0; position < folder.Count(); ++position) {
             const TRecType& record = folder.RecordAt(position);
             for (const Field& field : kFields) {
-                RequireXmlText(record.*field.member, folderName + ", record \"" + CodePageToUtf8(record.Name) +
-                                                         "\", field " + field.key.data() + ",");
+                RequireXmlText((record.*field.member)(), folderName + ", record \"" + CodePageToUtf8(record.Name()) +
+                                                             "\", field " + field.key.data() + ",");
             }
         }
     }
@@ -140,7 +140,7 @@ private:
         Uuid("\t\t\t\t\t", place);
         IconId("\t\t\t\t\t", 0);
         for (const Field& field : kFields) {
-            const std::string_view value = record.*field.member;
+            const std::string_view value = (record.*field.member)();
             if (field.key == kIdNumber && value.empty()) {
                 continue;
             }

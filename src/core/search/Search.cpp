@@ -93,9 +93,9 @@ private:
 
 bool RecordHits(const TRecType& record, const Needle& needle, const SearchOptions& options)
 {
-    return (options.name && needle.Hits(record.Name)) || (options.url && needle.Hits(record.URL)) ||
-           (options.login && needle.Hits(record.Login)) || (options.idNumber && needle.Hits(record.IDNumber)) ||
-           (options.password && needle.Hits(record.Password));
+    return (options.name && needle.Hits(record.Name())) || (options.url && needle.Hits(record.URL())) ||
+           (options.login && needle.Hits(record.Login())) || (options.idNumber && needle.Hits(record.IDNumber())) ||
+           (options.password && needle.Hits(record.Password()));
 }
 
 void SearchFolder(const TFolderType& folder, std::size_t folderIndex, const Needle& needle,
@@ -104,7 +104,7 @@ void SearchFolder(const TFolderType& folder, std::size_t folderIndex, const Need
     for (std::size_t i = 0; i < folder.Count(); ++i) {
         const TRecType& record = folder.RecordAt(i);
         if (RecordHits(record, needle, options)) {
-            hits.push_back({folder.Name, std::string(record.Name), record.Key, folderIndex, i + 1});
+            hits.push_back({folder.Name, std::string(record.Name()), record.Key, folderIndex, i + 1});
         }
     }
 }

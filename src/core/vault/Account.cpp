@@ -19,24 +19,6 @@ const char* LimitMessage(VaultLimitError::Limit limit)
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-std::size_t LineBlockSize(const std::array<std::size_t, 6>& sizes)
-{
-    std::size_t bytes = 0;
-    for (const std::size_t size : sizes) {
-        bytes += Base64Length(size) + kLineEnd.size();
-    }
-    return bytes;
-}
-
-std::size_t Sum(const std::array<std::size_t, 6>& sizes)
-{
-    std::size_t bytes = 0;
-    for (const std::size_t size : sizes) {
-        bytes += size;
-    }
-    return bytes;
-}
-
 // Room for one more element, doubling, as a push would: reserved first, the pushes that follow
 // cannot fail, and growing by one each time would copy the whole list on every record.
 template <typename T> void MakeRoomForOne(std::vector<T>& list)
@@ -57,19 +39,16 @@ VaultLimitError::VaultLimitError(Limit limit) : std::runtime_error(LimitMessage(
 
 TRecType TRecType::WithSizes(const Sizes& sizes)
 {
-    const std::size_t valueBytes = Sum(sizes);
     TRecType record;
-    record.m_bytes = std::make_unique_for_overwrite<char[]>(valueBytes + LineBlockSize(sizes));
-    char* next = record.m_bytes.get();
-    const auto fields = record.FileOrder();
+    std::size_t end = 0;
     for (std::size_t field = 0; field < kFields; ++field) {
-        *fields[field] = std::string_view(next, sizes[field]);
-        next += sizes[field];
+        if (sizes[field] > std::numeric_limits<std::uint32_t>::max() - end) {
+            throw std::length_error("A record holds at most 4 GiB of text");
+        }
+        end += sizes[field];
+        record.m_ends[field] = static_cast<std::uint32_t>(end);
     }
-    for (std::size_t field = 0; field < kFields; ++field) {
-        next += Base64Length(sizes[field]);
-        next = std::copy(kLineEnd.begin(), kLineEnd.end(), next);
-    }
+    record.m_bytes = std::make_unique_for_overwrite<char[]>(2 * end);
     return record;
 }
 
@@ -80,78 +59,41 @@ TRecType TRecType::WithValues(const std::array<std::string_view, kFields>& value
         sizes[field] = values[field].size();
     }
     TRecType record = WithSizes(sizes);
-    const auto places = record.ValuePlaces();
     for (std::size_t field = 0; field < kFields; ++field) {
-        std::copy(values[field].begin(), values[field].end(), places[field]);
+        std::copy(values[field].begin(), values[field].end(), record.ValuePlace(field));
     }
     return record;
 }
 
-std::array<std::string_view*, TRecType::kFields> TRecType::FileOrder()
+std::size_t TRecType::LinesLength() const
 {
-    return {&Name, &URL, &Login, &IDNumber, &Password, &Notes};
-}
-
-std::array<const std::string_view*, TRecType::kFields> TRecType::FileOrder() const
-{
-    return {&Name, &URL, &Login, &IDNumber, &Password, &Notes};
-}
-
-TRecType::Sizes TRecType::ValueSizes() const
-{
-    Sizes sizes{};
-    const auto fields = FileOrder();
+    std::size_t length = 0;
     for (std::size_t field = 0; field < kFields; ++field) {
-        sizes[field] = fields[field]->size();
+        length += Base64Length(m_ends[field] - Begin(field)) + kLineEnd.size();
     }
-    return sizes;
+    return length;
 }
 
-std::array<char*, TRecType::kFields> TRecType::ValuePlaces()
+char* TRecType::WriteLines(char* out) const
 {
-    std::array<char*, kFields> places{};
-    const auto fields = FileOrder();
-    for (std::size_t field = 0; field < kFields; ++field) {
-        // The views point into m_bytes, which this record owns and may write.
-        places[field] = const_cast<char*>(fields[field]->data());
-    }
-    return places;
+    return EncodeBase64Lines(m_bytes.get() + ValueBytes(), m_ends, kLineEnd, out);
 }
 
-std::array<char*, TRecType::kFields> TRecType::LinePlaces()
+void TRecType::PrefetchCipherText() const
 {
-    std::array<char*, kFields> lines{};
-    const auto fields = FileOrder();
-    // The lines follow the last value.
-    char* next = const_cast<char*>(fields[kFields - 1]->data()) + fields[kFields - 1]->size();
-    for (std::size_t field = 0; field < kFields; ++field) {
-        lines[field] = next;
-        next += Base64Length(fields[field]->size()) + kLineEnd.size();
+    constexpr std::size_t kCacheLine = 64;
+    constexpr std::size_t kMostLines = 4; // an average record's; a long note is fetched as it goes
+    const char* const cipherText = m_bytes.get() + ValueBytes();
+    for (std::size_t offset = 0; offset < std::min(ValueBytes(), kMostLines * kCacheLine); offset += kCacheLine) {
+        __builtin_prefetch(cipherText + offset);
     }
-    return lines;
 }
 
-std::string_view TRecType::Lines() const
+TRecType::TRecType(const TRecType& other) : Key(other.Key), m_ends(other.m_ends), m_hasCipherText(other.m_hasCipherText)
 {
-    if (!m_bytes) {
-        return {};
-    }
-    const Sizes sizes = ValueSizes();
-    return {m_bytes.get() + Sum(sizes), LineBlockSize(sizes)};
-}
-
-TRecType::TRecType(const TRecType& other) : Key(other.Key), m_hasLines(other.m_hasLines)
-{
-    if (!other.m_bytes) {
-        return;
-    }
-    const Sizes sizes = other.ValueSizes();
-    const std::size_t bytes = Sum(sizes) + LineBlockSize(sizes);
-    m_bytes = std::make_unique_for_overwrite<char[]>(bytes);
-    std::copy(other.m_bytes.get(), other.m_bytes.get() + bytes, m_bytes.get());
-    for (std::size_t field = 0; field < kFields; ++field) {
-        const std::string_view& from = *other.FileOrder()[field];
-        *FileOrder()[field] = std::string_view(m_bytes.get() + (from.data() - other.m_bytes.get()), from.size());
+    if (other.m_bytes) {
+        m_bytes = std::make_unique_for_overwrite<char[]>(2 * ValueBytes());
+        std::copy(other.m_bytes.get(), other.m_bytes.get() + 2 * ValueBytes(), m_bytes.get());
     }
 }
 
@@ -164,8 +106,7 @@ TRecType& TRecType::operator=(const TRecType& other)
 }
 
 TRecType::TRecType(TRecType&& other) noexcept
-    : Key(other.Key), Name(other.Name), URL(other.URL), IDNumber(other.IDNumber), Login(other.Login),
-      Password(other.Password), Notes(other.Notes), m_bytes(std::move(other.m_bytes)), m_hasLines(other.m_hasLines)
+    : Key(other.Key), m_ends(other.m_ends), m_hasCipherText(other.m_hasCipherText), m_bytes(std::move(other.m_bytes))
 {
     other.Release();
 }
@@ -175,11 +116,9 @@ TRecType& TRecType::operator=(TRecType&& other) noexcept
     if (this != &other) {
         Release();
         Key = other.Key;
-        for (std::size_t field = 0; field < kFields; ++field) {
-            *FileOrder()[field] = *other.FileOrder()[field];
-        }
+        m_ends = other.m_ends;
+        m_hasCipherText = other.m_hasCipherText;
         m_bytes = std::move(other.m_bytes);
-        m_hasLines = other.m_hasLines;
         other.Release();
     }
     return *this;
@@ -193,13 +132,11 @@ TRecType::~TRecType()
 void TRecType::Release() noexcept
 {
     if (m_bytes) {
-        OPENSSL_cleanse(m_bytes.get(), Sum(ValueSizes()));
+        OPENSSL_cleanse(m_bytes.get(), ValueBytes());
         m_bytes.reset();
     }
-    for (std::string_view* field : FileOrder()) {
-        *field = {};
-    }
-    m_hasLines = false;
+    m_ends = {};
+    m_hasCipherText = false;
 }
 
 // ---- TFolderType ----

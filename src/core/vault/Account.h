@@ -41,9 +41,9 @@ private:
     Limit m_limit;
 };
 
-// A record keeps its six values in one buffer, together with room for their lines in the account
-// file: one allocation per record, and a save writes the lines of unchanged records as they are.
-// The fields view that buffer and are only read: a record changes through its folder. They stay
+// A record keeps its six values in one buffer, followed by their ciphertext as the account file
+// holds it before Base64: one allocation per record, and a save enciphers again only the records
+// that changed. The values are only read: a record changes through its folder. Their views stay
 // valid until the record is changed or dropped, and the values are wiped when it goes.
 class TRecType
 {
@@ -56,12 +56,13 @@ public:
     ~TRecType();
 
     RecordKey Key; // identity during this run only, unique within its folder; never stored
-    std::string_view Name;
-    std::string_view URL;
-    std::string_view IDNumber;
-    std::string_view Login;
-    std::string_view Password;
-    std::string_view Notes;
+
+    std::string_view Name() const { return Value(0); }
+    std::string_view URL() const { return Value(1); }
+    std::string_view Login() const { return Value(2); }
+    std::string_view IDNumber() const { return Value(3); }
+    std::string_view Password() const { return Value(4); }
+    std::string_view Notes() const { return Value(5); }
 
 private:
     friend class TFolderType;
@@ -71,26 +72,36 @@ private:
     static constexpr std::size_t kFields = 6;
     using Sizes = std::array<std::size_t, kFields>;
 
-    // A record with room for values of these sizes, in file order, and for their lines; the
-    // values are still to be written and the lines still to be made.
+    // A record with room for values of these sizes, in file order, and for their ciphertext; both
+    // still to be written. Throws std::length_error past 4 GiB of values.
     static TRecType WithSizes(const Sizes& sizes);
     static TRecType WithValues(const std::array<std::string_view, kFields>& values);
 
-    // The fields in the order the file holds them.
-    std::array<std::string_view*, kFields> FileOrder();
-    std::array<const std::string_view*, kFields> FileOrder() const;
-    Sizes ValueSizes() const;
-    // Where the value of each field goes, in file order.
-    std::array<char*, kFields> ValuePlaces();
-    // Where the line of each field goes, in file order; each line is followed by CR LF.
-    std::array<char*, kFields> LinePlaces();
-    // The lines of all fields with their line ends, as the file holds them; empty without a buffer.
-    std::string_view Lines() const;
+    // Fields are numbered in the order the file holds them.
+    std::size_t Begin(std::size_t field) const { return field == 0 ? 0 : m_ends[field - 1]; }
+    std::string_view Value(std::size_t field) const
+    {
+        return {m_bytes.get() + Begin(field), m_ends[field] - Begin(field)};
+    }
+    std::size_t ValueBytes() const { return m_ends[kFields - 1]; }
+    char* ValuePlace(std::size_t field) { return m_bytes.get() + Begin(field); }
+    // The ciphertext of a field is as long as its value.
+    char* CipherTextPlace(std::size_t field) { return ValuePlace(field) + ValueBytes(); }
+    // The lines of all fields as the file holds them, each followed by CR LF: LinesLength() bytes.
+    std::size_t LinesLength() const;
+    char* WriteLines(char* out) const;
+    // Records lie all over the heap, beyond the processor's guess: a writer asks for the ciphertext
+    // of a record a few ahead of the one it writes.
+    void PrefetchCipherText() const;
     void Release() noexcept;
 
+    std::array<std::uint32_t, kFields> m_ends{}; // where each value ends in m_bytes
+    bool m_hasCipherText = false;                // made of the values, with the key the account last enciphered with
     std::unique_ptr<char[]> m_bytes;
-    bool m_hasLines = false; // the lines hold the values, made with the key the account last used for lines
 };
+
+// One of a record's fields, by its reader.
+using RecordField = std::string_view (TRecType::*)() const;
 
 // Result codes of reading an account file or a folder block.
 enum class ReadResult : int
@@ -235,12 +246,12 @@ public:
 private:
     friend class ReadingScope;
     void WriteFileContent(const PieceWriter& write);
-    // Makes the lines of every record that has none, or of all records when the key changed.
-    void UpdateRecordLines();
+    // Enciphers every record that has no ciphertext, or all records when the key changed.
+    void UpdateRecordCipherText();
 
     std::vector<std::unique_ptr<TFolderType>> m_folders;
     StringCipher m_cipher;
-    std::uint64_t m_linesGeneration = 0; // the cipher's key generation the records' lines were made with
+    std::uint64_t m_cipherTextGeneration = 0; // the cipher's key generation of the records' ciphertext
     int m_readDepth = 0;
     ReadDamage m_loadDamage;
 };

@@ -202,18 +202,12 @@ void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder)
                 sizes[field] = size.value_or(0);
             }
             TRecType& record = folder.AppendRecord(TRecType::WithSizes(sizes), id++);
-            const auto values = record.ValuePlaces();
             bool canonical = true;
             for (std::size_t field = 0; field < TRecType::kFields; ++field) {
-                canonical &= decipherer.Add(recordLines[field], values[field]);
+                canonical &=
+                    decipherer.Add(recordLines[field], record.ValuePlace(field), record.CipherTextPlace(field));
             }
-            record.m_hasLines = canonical;
-            if (canonical) {
-                const auto places = record.LinePlaces();
-                for (std::size_t field = 0; field < TRecType::kFields; ++field) {
-                    std::copy(recordLines[field].begin(), recordLines[field].end(), places[field]);
-                }
-            }
+            record.m_hasCipherText = canonical;
         }
         std::deque<std::string> partial;
         for (std::size_t i = whole; i < lines.size(); ++i) {
@@ -262,12 +256,12 @@ void TFolderType::WriteFolder(AccountFileWriter& file) const
     file.AddNumber(ImageIndex);
     file.AddNumber(Count());
     for (const auto& record : m_records) {
-        file.Add(record.Name);
-        file.Add(record.URL);
-        file.Add(record.Login);
-        file.Add(record.IDNumber);
-        file.Add(record.Password);
-        file.Add(record.Notes);
+        file.Add(record.Name());
+        file.Add(record.URL());
+        file.Add(record.Login());
+        file.Add(record.IDNumber());
+        file.Add(record.Password());
+        file.Add(record.Notes());
     }
 }
 
@@ -277,60 +271,68 @@ namespace {
 class PieceBuffer
 {
 public:
-    explicit PieceBuffer(const PieceWriter& write) : m_write(write) { m_buffer.reserve(kPiece); }
+    explicit PieceBuffer(const PieceWriter& write)
+        : m_write(write), m_bytes(std::make_unique_for_overwrite<char[]>(kPiece)), m_capacity(kPiece)
+    {}
 
-    void Append(std::string_view text)
+    void Append(std::string_view text) { std::copy(text.begin(), text.end(), Extend(text.size())); }
+
+    // Room for `bytes` more, to be filled before the next call.
+    char* Extend(std::size_t bytes)
     {
-        if (m_buffer.size() + text.size() > kPiece) {
+        if (m_size + bytes > m_capacity) {
             Flush();
+            if (bytes > m_capacity) {
+                m_bytes = std::make_unique_for_overwrite<char[]>(bytes);
+                m_capacity = bytes;
+            }
         }
-        if (text.size() >= kPiece) {
-            m_write(text);
-        } else {
-            m_buffer.append(text);
-        }
+        char* room = m_bytes.get() + m_size;
+        m_size += bytes;
+        return room;
     }
 
     void Flush()
     {
-        if (!m_buffer.empty()) {
-            m_write(m_buffer);
-            m_buffer.clear();
+        if (m_size > 0) {
+            m_write({m_bytes.get(), m_size});
+            m_size = 0;
         }
     }
 
 private:
     static constexpr std::size_t kPiece = 1 << 20;
     const PieceWriter& m_write;
-    std::string m_buffer;
+    std::unique_ptr<char[]> m_bytes;
+    std::size_t m_capacity;
+    std::size_t m_size = 0;
 };
 
 } // namespace
 
-void TAccount::UpdateRecordLines()
+void TAccount::UpdateRecordCipherText()
 {
     const std::uint64_t generation = m_cipher.KeyGeneration(Password);
-    const bool keyChanged = generation != m_linesGeneration;
+    const bool keyChanged = generation != m_cipherTextGeneration;
     std::vector<TRecType*> records;
-    std::vector<StringCipher::ValueToLine> items;
+    std::vector<StringCipher::ValueToCipherText> items;
     constexpr std::size_t kBatch = 1024;
     const auto encipher = [&] {
-        m_cipher.EncipherInto(Password, items);
+        m_cipher.EncipherValues(Password, items);
         for (TRecType* record : records) {
-            record->m_hasLines = true;
+            record->m_hasCipherText = true;
         }
         records.clear();
         items.clear();
     };
     for (const auto& folder : m_folders) {
         for (TRecType& record : folder->m_records) {
-            if (record.m_hasLines && !keyChanged) {
+            if (record.m_hasCipherText && !keyChanged) {
                 continue;
             }
             records.push_back(&record);
-            const auto places = record.LinePlaces();
             for (std::size_t field = 0; field < TRecType::kFields; ++field) {
-                items.push_back({*record.FileOrder()[field], places[field]});
+                items.push_back({record.Value(field), record.CipherTextPlace(field)});
             }
             if (records.size() == kBatch) {
                 encipher();
@@ -338,12 +340,12 @@ void TAccount::UpdateRecordLines()
         }
     }
     encipher();
-    m_linesGeneration = generation;
+    m_cipherTextGeneration = generation;
 }
 
 void TAccount::WriteFileContent(const PieceWriter& write)
 {
-    UpdateRecordLines();
+    UpdateRecordCipherText();
     PieceBuffer out(write);
     const auto writeValue = [&](std::string_view value) {
         out.Append(m_cipher.EncipherText(Password, value));
@@ -356,8 +358,14 @@ void TAccount::WriteFileContent(const PieceWriter& write)
         writeValue(folder->Name);
         writeValue(std::to_string(folder->ImageIndex));
         writeValue(std::to_string(folder->Count()));
-        for (const TRecType& record : folder->m_records) {
-            out.Append(record.Lines());
+        const auto& records = folder->m_records;
+        constexpr std::size_t kAhead = 4;
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            if (i + kAhead < records.size()) {
+                records[i + kAhead].PrefetchCipherText();
+            }
+            const std::size_t length = records[i].LinesLength();
+            records[i].WriteLines(out.Extend(length));
         }
     }
     out.Flush();
@@ -409,7 +417,7 @@ ReadResult TAccount::LoadFromFile(const std::filesystem::path& fileName)
                 }
             }
             m_loadDamage = file.Damage();
-            m_linesGeneration = m_cipher.KeyGeneration(Password);
+            m_cipherTextGeneration = m_cipher.KeyGeneration(Password);
             return ReadResult::Ok;
         } catch (const std::exception&) {
             return ReadResult::Failed;
@@ -448,9 +456,9 @@ ReadResult TAccount::ReadFolder(AccountFileReader& file)
         folder.Reserve(std::min(records, file.RemainingLinesAtMost() / TRecType::kFields + 1));
         file.ReadRecords(records, folder);
         if (&file.Cipher() != &m_cipher) {
-            // Lines read with another cipher object may be of another key: made again at the save.
+            // Read with another cipher object, maybe of another key: enciphered again at the save.
             for (TRecType& record : folder.m_records) {
-                record.m_hasLines = false;
+                record.m_hasCipherText = false;
             }
         }
         return ReadResult::Ok;

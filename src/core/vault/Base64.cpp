@@ -136,7 +136,8 @@ constexpr std::uint8_t kOutside = 0x80;
 // Encodes the `groups` whole groups of three bytes at `in`, up to 16 at a time: a byte permutation
 // puts each group's bytes where one multishift takes its four 6-bit values out, and another looks
 // them up in the alphabet (after Mula and Lemire). Masked moves take a line's short rest.
-VELMORA_WIDE_BASE64 void EncodeWideGroups(const std::uint8_t*& in, std::size_t groups, char*& out)
+VELMORA_WIDE_BASE64 inline __attribute__((always_inline)) void EncodeWideGroups(const std::uint8_t*& in,
+                                                                                std::size_t groups, char*& out)
 {
     // Dword g holds bytes 1, 0, 2, 1 of group g.
     const __m512i spread = _mm512_setr_epi32(0x01020001, 0x04050304, 0x07080607, 0x0a0b090a, 0x0d0e0c0d, 0x10110f10,
@@ -237,6 +238,60 @@ VELMORA_WIDE_BASE64 std::optional<bool> DecodeWideLine(std::string_view text, ch
     }
 }
 
+// The whole groups at `in`, three bytes to four characters at a time.
+void EncodeNarrowGroups(const std::uint8_t*& in, std::size_t groups, char*& out)
+{
+    for (const auto* const end = in + 3 * groups; in != end; in += 3, out += 4) {
+        const std::uint32_t bits = GroupBits(in);
+        std::memcpy(out, kPairs[bits >> 12].data(), 2);
+        std::memcpy(out + 2, kPairs[bits & 0xFFF].data(), 2);
+    }
+}
+
+// Encodes one piece with `encodeGroups` for its whole groups; returns where its text ends.
+template <typename EncodeGroups>
+inline __attribute__((always_inline)) char* EncodePiece(std::string_view bytes, char* out, EncodeGroups encodeGroups)
+{
+    const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const std::size_t full = bytes.size() / 3;
+    encodeGroups(in, full, out);
+    const std::size_t rest = bytes.size() % 3;
+    if (rest > 0) {
+        EncodeShortGroup(in, rest, full > 0, out);
+        out += 4;
+    }
+    return out;
+}
+
+template <typename EncodeGroups>
+inline __attribute__((always_inline)) char* EncodeLines(const char* bytes, std::span<const std::uint32_t> ends,
+                                                        std::string_view separator, char* out,
+                                                        EncodeGroups encodeGroups)
+{
+    std::uint32_t begin = 0;
+    for (const std::uint32_t end : ends) {
+        out = EncodePiece({bytes + begin, end - begin}, out, encodeGroups);
+        out = std::copy(separator.begin(), separator.end(), out);
+        begin = end;
+    }
+    return out;
+}
+
+// Whole groups on the 512-bit instructions, for functions with their target only.
+constexpr auto kWideGroups = [](const std::uint8_t*& in, std::size_t groups, char*& out)
+                                 VELMORA_WIDE_BASE64 { EncodeWideGroups(in, groups, out); };
+
+VELMORA_WIDE_BASE64 void EncodeWide(std::string_view bytes, char* out)
+{
+    EncodePiece(bytes, out, kWideGroups);
+}
+
+VELMORA_WIDE_BASE64 char* EncodeWideLines(const char* bytes, std::span<const std::uint32_t> ends,
+                                          std::string_view separator, char* out)
+{
+    return EncodeLines(bytes, ends, separator, out, kWideGroups);
+}
+
 } // namespace
 
 bool WideBase64InUse()
@@ -251,21 +306,19 @@ void ForceNarrowBase64(bool narrow)
 
 void EncodeBase64(std::string_view bytes, char* out)
 {
-    const auto* in = reinterpret_cast<const std::uint8_t*>(bytes.data());
-    const std::size_t full = bytes.size() / 3;
     if (WideBase64InUse()) {
-        EncodeWideGroups(in, full, out);
+        EncodeWide(bytes, out);
+    } else {
+        EncodePiece(bytes, out, EncodeNarrowGroups);
     }
-    for (const auto* const end = reinterpret_cast<const std::uint8_t*>(bytes.data()) + 3 * full; in != end;
-         in += 3, out += 4) {
-        const std::uint32_t bits = GroupBits(in);
-        std::memcpy(out, kPairs[bits >> 12].data(), 2);
-        std::memcpy(out + 2, kPairs[bits & 0xFFF].data(), 2);
+}
+
+char* EncodeBase64Lines(const char* bytes, std::span<const std::uint32_t> ends, std::string_view separator, char* out)
+{
+    if (WideBase64InUse()) {
+        return EncodeWideLines(bytes, ends, separator, out);
     }
-    const std::size_t rest = bytes.size() % 3;
-    if (rest > 0) {
-        EncodeShortGroup(in, rest, full > 0, out);
-    }
+    return EncodeLines(bytes, ends, separator, out, EncodeNarrowGroups);
 }
 
 bool DecodeBase64Into(std::string_view text, char* out)

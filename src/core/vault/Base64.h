@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,6 +18,11 @@ constexpr std::size_t Base64Length(std::size_t bytes)
 // A short final group reuses the group buffer, so its fill bits come from the byte three
 // positions before the end; stored settings names are looked up by this exact text.
 void EncodeBase64(std::string_view bytes, char* out);
+
+// Encodes the consecutive pieces of `bytes` that end at the offsets `ends`, each as EncodeBase64
+// does and followed by `separator`; returns where the output ends. Many short pieces cost far less
+// this way than one call each.
+char* EncodeBase64Lines(const char* bytes, std::span<const std::uint32_t> ends, std::string_view separator, char* out);
 
 // Decodes leniently: every character outside the alphabet counts as 63 and fill bits are
 // ignored. The one failure is a length that is not a multiple of 4.

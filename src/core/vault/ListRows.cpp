@@ -24,11 +24,11 @@ std::vector<ListRow> FillFolderRows(const TAccount& account)
 
 ListRow RecordRow(const TRecType& record, const RecordRowLayout& layout)
 {
-    ListRow row{std::string(record.Name), -1, 0, {}};
+    ListRow row{std::string(record.Name()), -1, 0, {}};
     if (!layout.Brief) {
-        row.SubItems.push_back(MaskText(record.Login, layout.MaskLogin));
-        row.SubItems.push_back(MaskText(record.IDNumber, layout.MaskID));
-        row.SubItems.push_back(MaskText(record.Password, layout.MaskPassword));
+        row.SubItems.push_back(MaskText(record.Login(), layout.MaskLogin));
+        row.SubItems.push_back(MaskText(record.IDNumber(), layout.MaskID));
+        row.SubItems.push_back(MaskText(record.Password(), layout.MaskPassword));
     }
     row.SubItems.push_back(record.Key);
     return row;

@@ -41,18 +41,23 @@ template <typename Size, typename Work> void ForEachSlice(std::size_t count, Siz
     }
 }
 
-// Writes each value's line where the item says.
-void EncipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<const StringCipher::ValueToLine> items,
-                   Staging& staging)
+// A value and where its line goes.
+struct ValueToLine
+{
+    std::string_view value;
+    char* line;
+};
+
+void EncipherSlice(const AesEcb& aes, const AesBlock& iv, std::span<const ValueToLine> items, Staging& staging)
 {
     std::size_t bytes = 0;
-    for (const StringCipher::ValueToLine& item : items) {
+    for (const ValueToLine& item : items) {
         bytes += item.value.size();
     }
     staging.ciphertext.resize(bytes);
     staging.jobs.clear();
     unsigned char* next = staging.ciphertext.data();
-    for (const StringCipher::ValueToLine& item : items) {
+    for (const ValueToLine& item : items) {
         staging.jobs.push_back({reinterpret_cast<const unsigned char*>(item.value.data()), next, item.value.size()});
         next += item.value.size();
     }
@@ -165,7 +170,13 @@ std::string StringCipher::EncipherLines(std::string_view keyText, std::span<cons
         items.push_back({value, out});
         out = std::copy(separator.begin(), separator.end(), out + Base64Length(value.size()));
     }
-    EncipherInto(keyText, items);
+    const Key& key = KeyFor(keyText);
+    Staging staging;
+    ForEachSlice(
+        items.size(), [&](std::size_t i) { return items[i].value.size(); },
+        [&](std::size_t begin, std::size_t end) {
+            EncipherSlice(key.Aes(), key.Iv(), std::span(items).subspan(begin, end - begin), staging);
+        });
     return output;
 }
 
@@ -184,15 +195,16 @@ std::vector<std::optional<std::string>> StringCipher::DecipherLines(std::string_
     return values;
 }
 
-void StringCipher::EncipherInto(std::string_view keyText, std::span<const ValueToLine> items)
+void StringCipher::EncipherValues(std::string_view keyText, std::span<const ValueToCipherText> items)
 {
     const Key& key = KeyFor(keyText);
-    Staging staging;
-    ForEachSlice(
-        items.size(), [&](std::size_t i) { return items[i].value.size(); },
-        [&](std::size_t begin, std::size_t end) {
-            EncipherSlice(key.Aes(), key.Iv(), items.subspan(begin, end - begin), staging);
-        });
+    std::vector<Cfb8Job> jobs;
+    jobs.reserve(items.size());
+    for (const ValueToCipherText& item : items) {
+        jobs.push_back({reinterpret_cast<const unsigned char*>(item.value.data()),
+                        reinterpret_cast<unsigned char*>(item.cipherText), item.value.size()});
+    }
+    Cfb8Encrypt(key.Aes(), key.Iv(), jobs);
 }
 
 StringCipher::LineDecipherer::LineDecipherer(StringCipher& cipher, std::string_view keyText)
@@ -204,11 +216,14 @@ StringCipher::LineDecipherer::LineDecipherer(StringCipher& cipher, std::string_v
 
 StringCipher::LineDecipherer::~LineDecipherer() = default;
 
-bool StringCipher::LineDecipherer::Add(std::string_view line, char* value)
+bool StringCipher::LineDecipherer::Add(std::string_view line, char* value, char* cipherText)
 {
-    unsigned char* const ciphertext =
-        m_frames->Add(*DecodedBase64Length(line), reinterpret_cast<unsigned char*>(value));
-    const bool canonical = DecodeBase64Into(line, reinterpret_cast<char*>(ciphertext));
+    const std::size_t size = *DecodedBase64Length(line);
+    auto* const framed = reinterpret_cast<char*>(m_frames->Add(size, reinterpret_cast<unsigned char*>(value)));
+    const bool canonical = DecodeBase64Into(line, framed);
+    if (cipherText != nullptr && size > 0) {
+        std::copy(framed, framed + size, cipherText);
+    }
     if (m_frames->Size() >= kSliceBytes) {
         m_frames->Decrypt(*m_aes);
     }

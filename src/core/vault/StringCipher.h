@@ -38,14 +38,14 @@ public:
     std::vector<std::optional<std::string>> DecipherLines(std::string_view keyText,
                                                           std::span<const std::string_view> lines);
 
-    // A value and where its line goes: Base64Length(value.size()) characters.
-    struct ValueToLine
+    // A value and where its ciphertext goes, as many bytes as the value: the line is its Base64 text.
+    struct ValueToCipherText
     {
         std::string_view value;
-        char* line;
+        char* cipherText;
     };
-    // The bulk path of writers that keep the lines in storage of their own.
-    void EncipherInto(std::string_view keyText, std::span<const ValueToLine> items);
+    // The bulk path of writers that keep the ciphertext in storage of their own.
+    void EncipherValues(std::string_view keyText, std::span<const ValueToCipherText> items);
 
     // Deciphers many lines into values where they go, in bulk: each line is decoded when it is
     // added, so it need not outlive the call, and its value is written by Finish() at the latest.
@@ -59,10 +59,11 @@ public:
         LineDecipherer(const LineDecipherer&) = delete;
         LineDecipherer& operator=(const LineDecipherer&) = delete;
 
-        // `line` must be decodable and `value` hold DecodedBase64Length(line) bytes. True when the
+        // `line` must be decodable and `value` hold DecodedBase64Length(line) bytes, as must
+        // `cipherText` unless it is null: the line's decoded bytes are copied there. True when the
         // line is exactly the one EncipherText makes of the value, so that it may be written again
-        // unchanged.
-        bool Add(std::string_view line, char* value);
+        // from those bytes.
+        bool Add(std::string_view line, char* value, char* cipherText = nullptr);
         void Finish();
 
     private:

@@ -21,14 +21,14 @@ ClipboardCommands::ClipboardCommands(AccountSession& session, AccountLists& list
     commands.Bind("mClBuf", *this, [this] { mClBufClick(); });
 }
 
-void ClipboardCommands::CopyField(std::string_view TRecType::*field)
+void ClipboardCommands::CopyField(RecordField field)
 {
     const TRecType* record = m_lists.SelectedRecord();
     if (record == nullptr) {
         m_session.ShowMessageBox(m_session.Message("const_forgot_record"), MessageKind::Information);
         return;
     }
-    CopyToClipboard(m_session.Services().clipboard, FromCodePage(record->*field));
+    CopyToClipboard(m_session.Services().clipboard, FromCodePage((record->*field)()));
 }
 
 void ClipboardCommands::mCNameClick()

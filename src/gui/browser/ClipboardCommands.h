@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/vault/Account.h"
+
 #include <QObject>
 #include <string>
 #include <string_view>
@@ -9,7 +11,6 @@ namespace velmora {
 class AccountLists;
 class AccountSession;
 class CommandTable;
-class TRecType;
 
 // Copies a field of the selected record to the clipboard, and shows or empties the clipboard.
 class ClipboardCommands final : public QObject
@@ -29,7 +30,7 @@ public:
 
 private:
     // Always the record's own value from the account, never the masked text of the list.
-    void CopyField(std::string_view TRecType::*field);
+    void CopyField(RecordField field);
 
     AccountSession& m_session;
     AccountLists& m_lists;

@@ -115,11 +115,11 @@ void RecordCommands::mURLClick()
         return;
     }
     const TRecType* record = m_lists.SelectedRecord();
-    if (record == nullptr || record->URL.empty()) {
+    if (record == nullptr || record->URL().empty()) {
         m_session.ShowMessageBox(m_session.Message("const_forgot_url"), MessageKind::Information);
         return;
     }
-    m_session.OpenStoredUrl(FromCodePage(record->URL));
+    m_session.OpenStoredUrl(FromCodePage(record->URL()));
 }
 
 } // namespace velmora

@@ -203,12 +203,12 @@ void TfrmRecord::FormShow()
     const TRecType* record = folder != nullptr && m_dialogMode != NewRecord ? folder->FindRecord(m_recordKey) : nullptr;
     const TRecType empty;
     const TRecType& shown = record != nullptr ? *record : empty;
-    m_edName->setText(FromCodePage(shown.Name));
-    m_edURL->setText(FromCodePage(shown.URL));
-    m_edLogin->setText(FromCodePage(shown.Login));
-    m_edId->setText(FromCodePage(shown.IDNumber));
-    m_edPass->setText(FromCodePage(shown.Password));
-    m_edNotes->setPlainText(NotesForEditor(shown.Notes));
+    m_edName->setText(FromCodePage(shown.Name()));
+    m_edURL->setText(FromCodePage(shown.URL()));
+    m_edLogin->setText(FromCodePage(shown.Login()));
+    m_edId->setText(FromCodePage(shown.IDNumber()));
+    m_edPass->setText(FromCodePage(shown.Password()));
+    m_edNotes->setPlainText(NotesForEditor(shown.Notes()));
 
     const char* suffix = m_dialogMode == NewRecord    ? "const_new_rec"
                          : m_dialogMode == EditRecord ? "const_edit_rec"

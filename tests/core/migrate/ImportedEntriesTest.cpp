@@ -90,7 +90,7 @@ TEST(ImportedEntries, UnmappableCharactersAreRefusedWithTheirPlacesOrReplacedWhe
     EXPECT_EQ(summary.replaced.total, 26u);
     ASSERT_EQ(account.FolderCount(), 1u);
     EXPECT_EQ(account.Folder(0).Name, "Mail ?");
-    EXPECT_EQ(account.Folder(0).RecordAt(24).Password, "?");
+    EXPECT_EQ(account.Folder(0).RecordAt(24).Password(), "?");
 }
 
 } // namespace

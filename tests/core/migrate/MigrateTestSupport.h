@@ -28,7 +28,7 @@ inline std::string Dump(const TAccount& account)
         for (std::size_t position = 0; position < folder.Count(); ++position) {
             const TRecType& record = folder.RecordAt(position);
             for (const std::string_view field :
-                 {record.Name, record.URL, record.Login, record.IDNumber, record.Password, record.Notes}) {
+                 {record.Name(), record.URL(), record.Login(), record.IDNumber(), record.Password(), record.Notes()}) {
                 dump += "  <" + std::string(field) + ">\n";
             }
         }

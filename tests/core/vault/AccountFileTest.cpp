@@ -140,8 +140,8 @@ TEST_F(AccountFileTest, RoundTripKeepsEverythingButTheKeys)
     for (std::size_t i = 0; i < 3; ++i) {
         const TRecType& a = folder.RecordAt(i);
         const TRecType& b = loaded.Folder(0).RecordAt(i);
-        EXPECT_EQ(std::tie(a.Name, a.URL, a.Login, a.IDNumber, a.Password, a.Notes),
-                  std::tie(b.Name, b.URL, b.Login, b.IDNumber, b.Password, b.Notes));
+        EXPECT_EQ(std::make_tuple(a.Name(), a.URL(), a.Login(), a.IDNumber(), a.Password(), a.Notes()),
+                  std::make_tuple(b.Name(), b.URL(), b.Login(), b.IDNumber(), b.Password(), b.Notes()));
         EXPECT_EQ(b.Key.size(), 20u);
     }
     EXPECT_EQ(loaded.Folder(0).FindRecord(oldKey), nullptr);
@@ -247,10 +247,10 @@ TEST_F(AccountFileTest, MissingRecordLinesReadAsEmptyFields)
     ASSERT_EQ(account.LoadFromFile(file), ReadResult::Ok);
     const TFolderType& folder = account.Folder(0);
     ASSERT_EQ(folder.Count(), 2);
-    EXPECT_EQ(folder.RecordAt(0).Name, "r1");
-    EXPECT_EQ(folder.RecordAt(0).URL, "u1");
-    EXPECT_EQ(folder.RecordAt(0).Login, "");
-    EXPECT_EQ(folder.RecordAt(1).Name, "");
+    EXPECT_EQ(folder.RecordAt(0).Name(), "r1");
+    EXPECT_EQ(folder.RecordAt(0).URL(), "u1");
+    EXPECT_EQ(folder.RecordAt(0).Login(), "");
+    EXPECT_EQ(folder.RecordAt(1).Name(), "");
 }
 
 TEST_F(AccountFileTest, AnUndecipherableLineReadsEmptyNeverAsTheRecordBefore)
@@ -260,8 +260,8 @@ TEST_F(AccountFileTest, AnUndecipherableLineReadsEmptyNeverAsTheRecordBefore)
     content += Enciphered({"second", "u", "l", "i"}) + "abcde\r\n" + Enciphered({""});
     WriteBytes(file, content);
     ASSERT_EQ(account.LoadFromFile(file), ReadResult::Ok);
-    EXPECT_EQ(account.Folder(0).RecordAt(1).Name, "second");
-    EXPECT_EQ(account.Folder(0).RecordAt(1).Password, "");
+    EXPECT_EQ(account.Folder(0).RecordAt(1).Name(), "second");
+    EXPECT_EQ(account.Folder(0).RecordAt(1).Password(), "");
 }
 
 TEST_F(AccountFileTest, TheLoadCountsTheLinesItReadAsEmpty)
@@ -351,7 +351,7 @@ TEST_F(AccountFileTest, ReadFolderReportsItsOwnCodes)
     EXPECT_EQ(account.FolderCount(), 1u);
     EXPECT_EQ(readBlock({"folder_check_line", "H", "0", "70000"}), ReadResult::Failed);
     EXPECT_EQ(account.FolderCount(), 2u); // the folder read before the failure stays
-    EXPECT_EQ(account.Folder(0).RecordAt(0).Notes, "x");
+    EXPECT_EQ(account.Folder(0).RecordAt(0).Notes(), "x");
 }
 
 TEST_F(AccountFileTest, AFailedSaveLeavesTheOldFileAndTheFlag)
@@ -387,8 +387,8 @@ std::string FreshFileOf(const TAccount& account, const std::filesystem::path& fi
         fresh.AddFolder(folder.Name, folder.ImageIndex);
         for (std::size_t r = 0; r < folder.Count(); ++r) {
             const TRecType& record = folder.RecordAt(r);
-            fresh.Folder(f).AddRecord(record.Name, record.URL, record.Login, record.IDNumber, record.Password,
-                                      record.Notes);
+            fresh.Folder(f).AddRecord(record.Name(), record.URL(), record.Login(), record.IDNumber(), record.Password(),
+                                      record.Notes());
         }
     }
     fresh.SaveToFile(file);
@@ -433,7 +433,7 @@ TEST_F(AccountFileTest, ASaveWritesEveryLineAsEncipheringItsValueGives)
                                      "p", "n", "b", "u", "l", "i", "p"}) +
                              c.line + "\r\n");
         ASSERT_EQ(account.LoadFromFile(file), ReadResult::Ok);
-        EXPECT_EQ(account.Folder(0).RecordAt(1).Notes, c.value);
+        EXPECT_EQ(account.Folder(0).RecordAt(1).Notes(), c.value);
         account.SaveToFile(file);
         EXPECT_EQ(ReadWholeFile(file), FreshFileOf(account, dir / "fresh.vmk"));
     }
@@ -528,8 +528,8 @@ TEST_F(AccountFileTest, ALargeFileReadsAcrossThePiecesItIsReadIn)
         for (std::size_t r = 0; r < folder.Count(); ++r) {
             const TRecType& a = folder.RecordAt(r);
             const TRecType& b = loaded.Folder(0).RecordAt(r);
-            ASSERT_EQ(std::tie(a.Name, a.URL, a.Login, a.IDNumber, a.Password, a.Notes),
-                      std::tie(b.Name, b.URL, b.Login, b.IDNumber, b.Password, b.Notes))
+            ASSERT_EQ(std::make_tuple(a.Name(), a.URL(), a.Login(), a.IDNumber(), a.Password(), a.Notes()),
+                      std::make_tuple(b.Name(), b.URL(), b.Login(), b.IDNumber(), b.Password(), b.Notes()))
                 << "record " << r;
         }
         loaded.SaveToFile(file);

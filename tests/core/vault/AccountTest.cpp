@@ -37,7 +37,7 @@ protected:
     {
         std::vector<std::string> names;
         for (std::size_t i = 0; i < folder.Count(); ++i) {
-            names.emplace_back(folder.RecordAt(i).Name);
+            names.emplace_back(folder.RecordAt(i).Name());
         }
         return names;
     }
@@ -45,7 +45,7 @@ protected:
     static std::string KeyOf(const TFolderType& folder, const std::string& name)
     {
         for (std::size_t i = 0; i < folder.Count(); ++i) {
-            if (folder.RecordAt(i).Name == name) {
+            if (folder.RecordAt(i).Name() == name) {
                 return folder.RecordAt(i).Key;
             }
         }
@@ -97,16 +97,16 @@ TEST_F(AccountTest, RecordsKeepFieldsOrderAndUniqueKeys)
 {
     TFolderType& folder = FolderWith({"a", "b", "c"});
     EXPECT_EQ(folder.Count(), 3);
-    EXPECT_EQ(folder.First()->Name, "a");
-    EXPECT_EQ(folder.Last()->Name, "c");
+    EXPECT_EQ(folder.First()->Name(), "a");
+    EXPECT_EQ(folder.Last()->Name(), "c");
 
     const TRecType record = folder.GetRecordAt(2);
-    EXPECT_EQ(record.Name, "b");
-    EXPECT_EQ(record.URL, "url-b");
-    EXPECT_EQ(record.Login, "login-b");
-    EXPECT_EQ(record.IDNumber, "id-b");
-    EXPECT_EQ(record.Password, "pw-b");
-    EXPECT_EQ(record.Notes, "notes-b");
+    EXPECT_EQ(record.Name(), "b");
+    EXPECT_EQ(record.URL(), "url-b");
+    EXPECT_EQ(record.Login(), "login-b");
+    EXPECT_EQ(record.IDNumber(), "id-b");
+    EXPECT_EQ(record.Password(), "pw-b");
+    EXPECT_EQ(record.Notes(), "notes-b");
 
     for (std::size_t i = 0; i < folder.Count(); ++i) {
         const std::string& key = folder.RecordAt(i).Key;
@@ -143,17 +143,17 @@ TEST_F(AccountTest, RecordCopiesAndEditsFromTheRecordItself)
     const TRecType movedTo = std::move(moved);
     folder.DeleteRecord(copy.Key);
     folder.EditRecord(folder.First()->Key, "x", "y", "z", "w", "v", "u");
-    EXPECT_EQ(std::tie(copy.Name, copy.URL, copy.Login, copy.IDNumber, copy.Password, copy.Notes),
-              std::tie("b", "url-b", "login-b", "id-b", "pw-b", "notes-b"));
-    EXPECT_EQ(movedTo.Name, "a");
-    EXPECT_EQ(moved.Name, "");
+    EXPECT_EQ(std::make_tuple(copy.Name(), copy.URL(), copy.Login(), copy.IDNumber(), copy.Password(), copy.Notes()),
+              std::make_tuple("b", "url-b", "login-b", "id-b", "pw-b", "notes-b"));
+    EXPECT_EQ(movedTo.Name(), "a");
+    EXPECT_EQ(moved.Name(), "");
 
     const TRecType& record = *folder.First();
-    folder.EditRecord(record.Key, record.Notes, record.Password, record.IDNumber, record.Login, record.URL,
-                      std::string(record.Name) + std::string(300, '+'));
-    EXPECT_EQ(std::tie(record.Name, record.URL, record.Login, record.IDNumber, record.Password),
-              std::tie("u", "v", "w", "z", "y"));
-    EXPECT_EQ(record.Notes, "x" + std::string(300, '+'));
+    folder.EditRecord(record.Key, record.Notes(), record.Password(), record.IDNumber(), record.Login(), record.URL(),
+                      std::string(record.Name()) + std::string(300, '+'));
+    EXPECT_EQ(std::make_tuple(record.Name(), record.URL(), record.Login(), record.IDNumber(), record.Password()),
+              std::make_tuple("u", "v", "w", "z", "y"));
+    EXPECT_EQ(record.Notes(), "x" + std::string(300, '+'));
 }
 
 TEST_F(AccountTest, EditAndDeleteActOnTheKeyedRecordOnly)
@@ -163,8 +163,8 @@ TEST_F(AccountTest, EditAndDeleteActOnTheKeyedRecordOnly)
     folder.EditRecord(keyB, "B", "u", "l", "i", "p", "n");
     EXPECT_EQ(Names(folder), (std::vector<std::string>{"a", "B", "c"}));
     EXPECT_EQ(folder.RecordAt(1).Key, keyB);
-    EXPECT_EQ(folder.RecordAt(1).Login, "l");
-    EXPECT_EQ(folder.RecordAt(1).IDNumber, "i");
+    EXPECT_EQ(folder.RecordAt(1).Login(), "l");
+    EXPECT_EQ(folder.RecordAt(1).IDNumber(), "i");
 
     folder.EditRecord("UNKNOWN", "x", "", "", "", "", "");
     folder.DeleteRecord("UNKNOWN");
@@ -217,7 +217,7 @@ TEST_F(AccountTest, MoveRecordToFolderAppendsWithANewKeyAndMarksTheAccount)
     source.MoveRecordToFolder(account, keyB, target.Index());
     EXPECT_EQ(Names(source), (std::vector<std::string>{"a", "c"}));
     EXPECT_EQ(Names(target), (std::vector<std::string>{"x", "b"}));
-    EXPECT_EQ(target.Last()->Password, "pw-b");
+    EXPECT_EQ(target.Last()->Password(), "pw-b");
     EXPECT_EQ(target.Last()->Key.size(), 20u);
     EXPECT_TRUE(account.Modified);
     EXPECT_EQ(changes, 1);
@@ -342,7 +342,7 @@ TEST_F(AccountTest, AFullFolderRefusesRecordsAndAMoveIntoItKeepsTheRecord)
         EXPECT_EQ(error.Which(), VaultLimitError::Limit::RecordsPerFolder);
     }
     EXPECT_EQ(source.Count(), 1);
-    EXPECT_EQ(source.FindRecord(key)->Name, "keep me");
+    EXPECT_EQ(source.FindRecord(key)->Name(), "keep me");
     EXPECT_EQ(full.Count(), 65535);
     EXPECT_FALSE(account.Modified);
     EXPECT_EQ(changes, 0);

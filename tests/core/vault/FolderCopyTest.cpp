@@ -89,9 +89,9 @@ TEST_F(FolderCopyTest, ImportingIntoItsOwnAccountAddsAnEqualFolderWithNewKeysAnd
         const TRecType& got = copy.RecordAt(i);
         EXPECT_NE(got.Key, expected.Key);
         expected.Key = got.Key;
-        EXPECT_EQ(std::tie(got.Name, got.URL, got.Login, got.IDNumber, got.Password, got.Notes),
-                  std::tie(expected.Name, expected.URL, expected.Login, expected.IDNumber, expected.Password,
-                           expected.Notes));
+        EXPECT_EQ(std::make_tuple(got.Name(), got.URL(), got.Login(), got.IDNumber(), got.Password(), got.Notes()),
+                  std::make_tuple(expected.Name(), expected.URL(), expected.Login(), expected.IDNumber(),
+                                  expected.Password(), expected.Notes()));
     }
     // While reading, nothing may be saved; once the read has ended, one notification with the
     // whole folder in place lets an immediate save write it.

@@ -356,6 +356,38 @@ TEST(Base64, DecodesEveryLengthAndStrayCharacterAsTheRuleSays)
     ForceNarrowBase64(false);
 }
 
+// Pieces of every length up to several 48-byte steps, one after another in one buffer: each line
+// is what encoding the piece alone gives, on the 512-bit path and on the 128-bit one, and the
+// fill bits of a short group come from its own piece only.
+TEST(Base64, EncodesLinesOfConsecutivePiecesAsEachAlone)
+{
+    std::mt19937 random(13);
+    std::vector<std::uint32_t> ends;
+    std::string bytes;
+    for (std::size_t size = 0; size <= 100; ++size) {
+        bytes += RandomBytes(random, size % 2 == 0 ? size : 100 - size);
+        ends.push_back(static_cast<std::uint32_t>(bytes.size()));
+    }
+    ForceNarrowBase64(true);
+    std::string expected;
+    std::uint32_t begin = 0;
+    for (const std::uint32_t end : ends) {
+        std::string line(Base64Length(end - begin), ' ');
+        EncodeBase64(std::string_view(bytes).substr(begin, end - begin), line.data());
+        expected += line + "\r\n";
+        begin = end;
+    }
+    for (const bool narrow : {false, true}) {
+        SCOPED_TRACE(narrow ? "narrow" : "wide");
+        ForceNarrowBase64(narrow);
+        std::string lines(expected.size(), ' ');
+        const char* const end = EncodeBase64Lines(bytes.data(), ends, "\r\n", lines.data());
+        EXPECT_EQ(end, lines.data() + lines.size());
+        EXPECT_EQ(lines, expected);
+    }
+    ForceNarrowBase64(false);
+}
+
 // A reader cut short (a damaged file, a limit reached) must not leave a value holding whatever
 // its memory held before.
 TEST(StringCipher, ValuesNeverDecipheredAreCleared)

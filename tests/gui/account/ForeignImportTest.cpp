@@ -65,8 +65,8 @@ private slots:
         QCOMPARE(account.FolderCount(), std::size_t{3});
         QCOMPARE(account.Folder(0).Name, std::string("Mine"));
         QCOMPARE(account.Folder(1).Name, std::string("Passwords"));
-        QCOMPARE(std::string(account.Folder(1).RecordAt(0).Password), std::string("s3cret"));
-        QCOMPARE(std::string(account.Folder(2).RecordAt(0).Login), std::string("anna"));
+        QCOMPARE(std::string(account.Folder(1).RecordAt(0).Password()), std::string("s3cret"));
+        QCOMPARE(std::string(account.Folder(2).RecordAt(0).Login()), std::string("anna"));
         QVERIFY(account.Modified);
         QCOMPARE(Main().Lists().FolderRows().rowCount(), 3);
         const ScriptedPlatform::Shown& report = m_program->platform.messages.back();

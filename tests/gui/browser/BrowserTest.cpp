@@ -268,7 +268,7 @@ private slots:
             Editing::Child<QPushButton>(dialog, "butOK")->click();
         });
         Editing::DoubleClick(e.main.Lists().RecordList(), 1);
-        QCOMPARE(e.main.Session().Account().Folder(0).RecordAt(1).Login, std::string("b.c"));
+        QCOMPARE(e.main.Session().Account().Folder(0).RecordAt(1).Login(), std::string("b.c"));
         QCOMPARE(e.SelectedRecord(), 1);
         QCOMPARE(e.platform.modalRuns, 2);
     }
@@ -323,7 +323,7 @@ private slots:
         drag.lstFoldersDragDrop(records, FolderRowCentre(2));
         QCOMPARE(e.RecordNames(0), (QStringList{"Home", "Shop"}));
         QCOMPARE(e.RecordNames(2), (QStringList{"Savings", "Work"}));
-        QCOMPARE(e.main.Session().Account().Folder(2).RecordAt(1).Login, std::string("a.b"));
+        QCOMPARE(e.main.Session().Account().Folder(2).RecordAt(1).Login(), std::string("a.b"));
         QVERIFY(e.main.Session().Account().Folder(2).RecordAt(1).Key != oldKey);
         QCOMPARE(e.SelectedFolder(), 0);
         QCOMPARE(e.SelectedRecord(), -1);

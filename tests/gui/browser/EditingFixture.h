@@ -85,7 +85,7 @@ struct Editing
         QStringList names;
         const TFolderType& f = main.Session().Account().Folder(folder);
         for (std::size_t i = 0; i < f.Count(); ++i) {
-            names << QString::fromStdString(std::string(f.RecordAt(i).Name));
+            names << QString::fromStdString(std::string(f.RecordAt(i).Name()));
         }
         return names;
     }

@@ -407,7 +407,7 @@ private slots:
         Click("butJump");
         QCOMPARE(m_e->SelectedFolder(), 0);
         QCOMPARE(m_e->SelectedRecord(), 1);
-        QCOMPARE(m_e->main.Lists().SelectedRecord()->Name, std::string("Shop"));
+        QCOMPARE(m_e->main.Lists().SelectedRecord()->Name(), std::string("Shop"));
     }
 
     void enterSearchesAndEachShowStartsWithAnEmptyText()

@@ -76,8 +76,8 @@ private slots:
         });
         e.Run("mRecEdit");
         QVERIFY(viewClosed);
-        QCOMPARE(e.main.Session().Account().Folder(0).RecordAt(0).Password, std::string("12345"));
-        QCOMPARE(e.main.Session().Account().Folder(0).RecordAt(2).Password, std::string("x"));
+        QCOMPARE(e.main.Session().Account().Folder(0).RecordAt(0).Password(), std::string("12345"));
+        QCOMPARE(e.main.Session().Account().Folder(0).RecordAt(2).Password(), std::string("x"));
     }
 
     void namesOfBlanksAreRefusedAndSurroundingBlanksKept()
@@ -96,8 +96,8 @@ private slots:
         Click("butOK");
         QVERIFY(!e.record.isVisible());
         const TRecType& stored = e.main.Session().Account().Folder(1).RecordAt(0);
-        QCOMPARE(stored.Name, std::string("  padded  "));
-        QCOMPARE(stored.Notes, std::string("line 1\r\nline 2")); // CR LF in the vault
+        QCOMPARE(stored.Name(), std::string("  padded  "));
+        QCOMPARE(stored.Notes(), std::string("line 1\r\nline 2")); // CR LF in the vault
         e.record.SetTask(TfrmRecord::EditRecord, 1, stored.Key);
         QCOMPARE(Editing::Child<QPlainTextEdit>(e.record, "edNotes")->toPlainText(), QStringLiteral("line 1\nline 2"));
     }

@@ -125,7 +125,7 @@ private slots:
             QLatin1Char('\r') + e.main.Session().FormatMessage("const_replace", {std::string_view("first"), "second"});
         QCOMPARE(e.platform.questions, (QStringList{question, question}));
         // Stored only by the record dialog's OK.
-        QCOMPARE(e.main.Session().Account().Folder(0).RecordAt(1).Password, std::string());
+        QCOMPARE(e.main.Session().Account().Folder(0).RecordAt(1).Password(), std::string());
 
         // Closing the record dialog closes a generator opened from it.
         Editing::Child<QToolButton>(e.record, "butGenPass")->click();

@@ -167,7 +167,7 @@ private slots:
             m_main->Lists().SelectRow(m_main->Lists().RecordList(), 2);
             ChangeSettings([&layout](AccountSettings& settings) { settings.rbFull = layout.brief; });
             QVERIFY(m_main->Lists().SelectedRecord() != nullptr);
-            QCOMPARE(m_main->Lists().SelectedRecord()->Name, std::string("Bank"));
+            QCOMPARE(m_main->Lists().SelectedRecord()->Name(), std::string("Bank"));
         }
         // An empty password masked stays empty.
         QCOMPARE(MaskText("", true), std::string());

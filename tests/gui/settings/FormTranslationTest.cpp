@@ -515,7 +515,7 @@ private slots:
         QCOMPARE(Shown().size(), 1u);
         const TRecType* record = m_main->Lists().SelectedRecord();
         QVERIFY(record != nullptr);
-        QCOMPARE(record->Name, std::string("Work"));
+        QCOMPARE(record->Name(), std::string("Work"));
     }
 };
 

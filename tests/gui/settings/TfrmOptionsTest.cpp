@@ -310,7 +310,7 @@ private slots:
         QVERIFY(m_main->Lists().RecordList()->isColumnHidden(1));
         QCOMPARE(m_main->Lists().RecordRows().Rows()[2].SubItems.size(), 4u);
         QVERIFY(m_main->Lists().SelectedRecord() != nullptr);
-        QCOMPARE(m_main->Lists().SelectedRecord()->Name, std::string("Bank"));
+        QCOMPARE(m_main->Lists().SelectedRecord()->Name(), std::string("Bank"));
     }
 
     void aNewAccountsFirstSaveWritesTheCurrentSettings()
