@@ -41,7 +41,7 @@ void BM_RecordModelFillAndFetch(benchmark::State& state)
     double seconds = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        model.SetRows(FillRecordRows(folder, layout));
+        model.RewriteRows([&](std::vector<ListRow>& rows) { FillRecordRows(folder, layout, rows); });
         for (int row = 0; row < model.rowCount(); ++row) {
             for (int column = 0; column < model.columnCount(); ++column) {
                 benchmark::DoNotOptimize(model.data(model.index(row, column), Qt::DisplayRole));

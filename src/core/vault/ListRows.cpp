@@ -22,26 +22,39 @@ std::vector<ListRow> FillFolderRows(const TAccount& account)
     return rows;
 }
 
-ListRow RecordRow(const TRecType& record, const RecordRowLayout& layout)
+namespace {
+
+void AssignMasked(std::string& to, std::string_view text, bool mask)
 {
-    ListRow row{std::string(record.Name()), -1, 0, {}};
-    if (!layout.Brief) {
-        row.SubItems.push_back(MaskText(record.Login(), layout.MaskLogin));
-        row.SubItems.push_back(MaskText(record.IDNumber(), layout.MaskID));
-        row.SubItems.push_back(MaskText(record.Password(), layout.MaskPassword));
+    if (mask) {
+        to.assign(text.size(), '*');
+    } else {
+        to.assign(text);
     }
-    row.SubItems.push_back(record.Key);
-    return row;
 }
 
-std::vector<ListRow> FillRecordRows(const TFolderType& folder, const RecordRowLayout& layout)
+void WriteRecordRow(const TRecType& record, const RecordRowLayout& layout, ListRow& row)
 {
-    std::vector<ListRow> rows;
-    rows.reserve(folder.Count());
-    for (std::size_t i = 0; i < folder.Count(); ++i) {
-        rows.push_back(RecordRow(folder.RecordAt(i), layout));
+    row.Caption.assign(record.Name());
+    row.ImageIndex = -1;
+    row.StateIndex = 0;
+    row.SubItems.resize(layout.Brief ? 1 : 4);
+    if (!layout.Brief) {
+        AssignMasked(row.SubItems[0], record.Login(), layout.MaskLogin);
+        AssignMasked(row.SubItems[1], record.IDNumber(), layout.MaskID);
+        AssignMasked(row.SubItems[2], record.Password(), layout.MaskPassword);
     }
-    return rows;
+    row.SubItems.back().assign(record.Key.View());
+}
+
+} // namespace
+
+void FillRecordRows(const TFolderType& folder, const RecordRowLayout& layout, std::vector<ListRow>& rows)
+{
+    rows.resize(folder.Count());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        WriteRecordRow(folder.RecordAt(i), layout, rows[i]);
+    }
 }
 
 } // namespace velmora

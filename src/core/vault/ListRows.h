@@ -32,9 +32,9 @@ std::string MaskText(std::string_view text, bool mask);
 ListRow FolderRow(const TFolderType& folder);
 std::vector<ListRow> FillFolderRows(const TAccount& account);
 
-// Caption = record name, state image 0; unless brief: login, ID number and password (each
-// masked as asked); then the key.
-ListRow RecordRow(const TRecType& record, const RecordRowLayout& layout);
-std::vector<ListRow> FillRecordRows(const TFolderType& folder, const RecordRowLayout& layout);
+// One row per record: caption = record name, state image 0; unless brief: login, ID number and
+// password (each masked as asked); then the key. The rows are written over those `rows` holds, so
+// refilling a long list reuses their texts' memory instead of holding two lists at once.
+void FillRecordRows(const TFolderType& folder, const RecordRowLayout& layout, std::vector<ListRow>& rows);
 
 } // namespace velmora

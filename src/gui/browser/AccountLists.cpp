@@ -154,7 +154,8 @@ void AccountLists::FillRecordList(bool keepSelection)
     const TAccount& account = m_session.Account();
     if (folderRow >= 0 && static_cast<std::size_t>(folderRow) < account.FolderCount()) {
         const TFolderType& folder = account.Folder(static_cast<std::size_t>(folderRow));
-        m_recordModel->SetRows(FillRecordRows(folder, Layout()));
+        const RecordRowLayout layout = Layout();
+        m_recordModel->RewriteRows([&](std::vector<ListRow>& rows) { FillRecordRows(folder, layout, rows); });
         m_recordListShowsFolder = true;
     } else {
         m_recordModel->SetRows({});

@@ -20,6 +20,13 @@ void ListRowModel::SetRows(std::vector<ListRow> rows)
     endResetModel();
 }
 
+void ListRowModel::RewriteRows(const std::function<void(std::vector<ListRow>& rows)>& write)
+{
+    beginResetModel();
+    write(m_rows);
+    endResetModel();
+}
+
 namespace {
 
 // A transparent picture in every size the first image has, so a row without its image keeps the

@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QList>
 #include <QStringList>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ public:
     ListRowModel(QStringList headers, QObject* parent);
 
     void SetRows(std::vector<ListRow> rows);
+    // Lets `write` rewrite the rows in place, within one reset of the model.
+    void RewriteRows(const std::function<void(std::vector<ListRow>& rows)>& write);
     const std::vector<ListRow>& Rows() const { return m_rows; }
 
     // The last sub-item of a row: what the row was built for, whatever the layout was.

@@ -454,17 +454,60 @@ TEST(ListRows, RowsCarryTheFolderIndexAndTheRecordKeyLast)
     EXPECT_EQ(folders[1].SubItems, (std::vector<std::string>{"1"}));
 
     const std::string key = mail.First()->Key;
-    const auto brief = FillRecordRows(mail, {.Brief = true, .MaskPassword = true});
+    const auto rowsOf = [](const TFolderType& folder, const RecordRowLayout& layout) {
+        std::vector<ListRow> rows;
+        FillRecordRows(folder, layout, rows);
+        return rows;
+    };
+    const auto brief = rowsOf(mail, {.Brief = true, .MaskPassword = true});
     ASSERT_EQ(brief.size(), 1u);
     EXPECT_EQ(brief[0].Caption, "name");
     EXPECT_EQ(brief[0].StateIndex, 0);
     EXPECT_EQ(brief[0].ImageIndex, -1);
     EXPECT_EQ(brief[0].SubItems, (std::vector<std::string>{key}));
 
-    const auto full = FillRecordRows(mail, {.MaskLogin = true, .MaskPassword = true});
+    const auto full = rowsOf(mail, {.MaskLogin = true, .MaskPassword = true});
     EXPECT_EQ(full[0].SubItems, (std::vector<std::string>{"*****", "id", "******", key}));
-    const auto plain = FillRecordRows(mail, {.MaskID = true});
+    const auto plain = rowsOf(mail, {.MaskID = true});
     EXPECT_EQ(plain[0].SubItems, (std::vector<std::string>{"login", "**", "secret", key}));
+}
+
+// A refill writes over the rows of the last one: whatever they showed (another folder, another
+// layout, more or fewer rows), the rows end up as a fresh fill's.
+TEST(ListRows, ARefillOverOtherRowsGivesAFreshFill)
+{
+    TAccount account;
+    account.AddFolder("Long", 0);
+    account.AddFolder("Short", 0);
+    TFolderType& longer = account.Folder(0);
+    TFolderType& shorter = account.Folder(1);
+    for (const char* name : {"a", "b", "c"}) {
+        longer.AddRecord(name, "url", "a much longer login than the other", "id 1", "password one", "");
+    }
+    shorter.AddRecord("x", "", "l", "", "p", "");
+    shorter.AddRecord("y", "", "", "i", "", "");
+
+    const std::vector<std::pair<const TFolderType*, RecordRowLayout>> fills = {
+        {&longer, {.MaskPassword = true}},
+        {&shorter, {.Brief = true}},
+        {&longer, {.Brief = true}},
+        {&shorter, {.MaskLogin = true, .MaskID = true}},
+        {&longer, {}},
+    };
+    std::vector<ListRow> reused;
+    for (const auto& [folder, layout] : fills) {
+        SCOPED_TRACE(folder->Name + (layout.Brief ? " brief" : " full"));
+        FillRecordRows(*folder, layout, reused);
+        std::vector<ListRow> fresh;
+        FillRecordRows(*folder, layout, fresh);
+        ASSERT_EQ(reused.size(), fresh.size());
+        for (std::size_t i = 0; i < fresh.size(); ++i) {
+            EXPECT_EQ(reused[i].Caption, fresh[i].Caption);
+            EXPECT_EQ(reused[i].ImageIndex, fresh[i].ImageIndex);
+            EXPECT_EQ(reused[i].StateIndex, fresh[i].StateIndex);
+            EXPECT_EQ(reused[i].SubItems, fresh[i].SubItems);
+        }
+    }
 }
 
 } // namespace
