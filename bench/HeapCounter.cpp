@@ -1,5 +1,7 @@
 #include "HeapCounter.h"
 
+#include "core/os/PageBlock.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <malloc.h>
@@ -16,7 +18,8 @@ void* Allocate(std::size_t size)
     if (memory == nullptr) {
         throw std::bad_alloc();
     }
-    const std::size_t now = g_inUse.fetch_add(malloc_usable_size(memory)) + malloc_usable_size(memory);
+    const std::size_t now =
+        g_inUse.fetch_add(malloc_usable_size(memory)) + malloc_usable_size(memory) + velmora::PageBlock::BytesHeld();
     std::size_t peak = g_peak.load();
     while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {
     }
@@ -62,7 +65,7 @@ namespace velmora::bench {
 
 std::size_t HeapInUse()
 {
-    return g_inUse.load();
+    return g_inUse.load() + PageBlock::BytesHeld();
 }
 
 std::size_t HeapPeak()
@@ -72,7 +75,7 @@ std::size_t HeapPeak()
 
 void ResetHeapPeak()
 {
-    g_peak.store(g_inUse.load());
+    g_peak.store(HeapInUse());
 }
 
 } // namespace velmora::bench

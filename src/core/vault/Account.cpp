@@ -37,18 +37,35 @@ VaultLimitError::VaultLimitError(Limit limit) : std::runtime_error(LimitMessage(
 
 // ---- TRecType ----
 
-TRecType TRecType::WithSizes(const Sizes& sizes)
+std::size_t TRecType::SetSizes(const Sizes& sizes)
 {
-    TRecType record;
     std::size_t end = 0;
     for (std::size_t field = 0; field < kFields; ++field) {
         if (sizes[field] > std::numeric_limits<std::uint32_t>::max() - end) {
             throw std::length_error("A record holds at most 4 GiB of text");
         }
         end += sizes[field];
-        record.m_ends[field] = static_cast<std::uint32_t>(end);
+        m_ends[field] = static_cast<std::uint32_t>(end);
     }
-    record.m_bytes = std::make_unique_for_overwrite<char[]>(2 * end);
+    return 2 * end;
+}
+
+TRecType TRecType::WithSizes(const Sizes& sizes)
+{
+    TRecType record;
+    record.m_bytes = new char[record.SetSizes(sizes)];
+    record.m_ownsBytes = true;
+    return record;
+}
+
+TRecType TRecType::InArena(const Sizes& sizes, RecordArena& arena)
+{
+    TRecType record;
+    record.m_bytes = arena.Allocate(record.SetSizes(sizes));
+    if (record.m_bytes == nullptr) {
+        record.m_bytes = new char[2 * record.ValueBytes()];
+        record.m_ownsBytes = true;
+    }
     return record;
 }
 
@@ -76,14 +93,14 @@ std::size_t TRecType::LinesLength() const
 
 char* TRecType::WriteLines(char* out) const
 {
-    return EncodeBase64Lines(m_bytes.get() + ValueBytes(), m_ends, kLineEnd, out);
+    return EncodeBase64Lines(m_bytes + ValueBytes(), m_ends, kLineEnd, out);
 }
 
 void TRecType::PrefetchCipherText() const
 {
     constexpr std::size_t kCacheLine = 64;
     constexpr std::size_t kMostLines = 4; // an average record's; a long note is fetched as it goes
-    const char* const cipherText = m_bytes.get() + ValueBytes();
+    const char* const cipherText = m_bytes + ValueBytes();
     for (std::size_t offset = 0; offset < std::min(ValueBytes(), kMostLines * kCacheLine); offset += kCacheLine) {
         __builtin_prefetch(cipherText + offset);
     }
@@ -91,9 +108,10 @@ void TRecType::PrefetchCipherText() const
 
 TRecType::TRecType(const TRecType& other) : Key(other.Key), m_ends(other.m_ends), m_hasCipherText(other.m_hasCipherText)
 {
-    if (other.m_bytes) {
-        m_bytes = std::make_unique_for_overwrite<char[]>(2 * ValueBytes());
-        std::copy(other.m_bytes.get(), other.m_bytes.get() + 2 * ValueBytes(), m_bytes.get());
+    if (other.m_bytes != nullptr) {
+        m_bytes = new char[2 * ValueBytes()];
+        m_ownsBytes = true;
+        std::copy(other.m_bytes, other.m_bytes + 2 * ValueBytes(), m_bytes);
     }
 }
 
@@ -106,7 +124,8 @@ TRecType& TRecType::operator=(const TRecType& other)
 }
 
 TRecType::TRecType(TRecType&& other) noexcept
-    : Key(other.Key), m_ends(other.m_ends), m_hasCipherText(other.m_hasCipherText), m_bytes(std::move(other.m_bytes))
+    : Key(other.Key), m_ends(other.m_ends), m_hasCipherText(other.m_hasCipherText), m_ownsBytes(other.m_ownsBytes),
+      m_bytes(std::exchange(other.m_bytes, nullptr))
 {
     other.Release();
 }
@@ -118,7 +137,8 @@ TRecType& TRecType::operator=(TRecType&& other) noexcept
         Key = other.Key;
         m_ends = other.m_ends;
         m_hasCipherText = other.m_hasCipherText;
-        m_bytes = std::move(other.m_bytes);
+        m_ownsBytes = other.m_ownsBytes;
+        m_bytes = std::exchange(other.m_bytes, nullptr);
         other.Release();
     }
     return *this;
@@ -131,12 +151,16 @@ TRecType::~TRecType()
 
 void TRecType::Release() noexcept
 {
-    if (m_bytes) {
-        OPENSSL_cleanse(m_bytes.get(), ValueBytes());
-        m_bytes.reset();
+    if (m_bytes != nullptr) {
+        OPENSSL_cleanse(m_bytes, ValueBytes());
+        if (m_ownsBytes) {
+            delete[] m_bytes;
+        }
+        m_bytes = nullptr;
     }
     m_ends = {};
     m_hasCipherText = false;
+    m_ownsBytes = false;
 }
 
 // ---- TFolderType ----
@@ -383,6 +407,7 @@ void TAccount::Clear()
         Wipe(folder->Name);
     }
     m_folders.clear();
+    m_arena.Clear();
     // The next account may have another password: drop this one's key.
     m_cipher.Forget();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/os/AtomicFile.h"
+#include "core/vault/RecordArena.h"
 #include "core/vault/RecordKey.h"
 #include "core/vault/StringCipher.h"
 
@@ -42,9 +43,10 @@ private:
 };
 
 // A record keeps its six values in one buffer, followed by their ciphertext as the account file
-// holds it before Base64: one allocation per record, and a save enciphers again only the records
-// that changed. The values are only read: a record changes through its folder. Their views stay
-// valid until the record is changed or dropped, and the values are wiped when it goes.
+// holds it before Base64, and a save enciphers again only the records that changed. A record a
+// reader made has its buffer in its account's arena; any other owns its buffer. The values are only read: a record
+// changes through its folder. Their views stay valid until the record is changed or dropped, and the values are wiped
+// when it goes.
 class TRecType
 {
 public:
@@ -76,15 +78,14 @@ private:
     // still to be written. Throws std::length_error past 4 GiB of values.
     static TRecType WithSizes(const Sizes& sizes);
     static TRecType WithValues(const std::array<std::string_view, kFields>& values);
+    // Like WithSizes, with the buffer in the arena where it has room.
+    static TRecType InArena(const Sizes& sizes, RecordArena& arena);
 
     // Fields are numbered in the order the file holds them.
     std::size_t Begin(std::size_t field) const { return field == 0 ? 0 : m_ends[field - 1]; }
-    std::string_view Value(std::size_t field) const
-    {
-        return {m_bytes.get() + Begin(field), m_ends[field] - Begin(field)};
-    }
+    std::string_view Value(std::size_t field) const { return {m_bytes + Begin(field), m_ends[field] - Begin(field)}; }
     std::size_t ValueBytes() const { return m_ends[kFields - 1]; }
-    char* ValuePlace(std::size_t field) { return m_bytes.get() + Begin(field); }
+    char* ValuePlace(std::size_t field) { return m_bytes + Begin(field); }
     // The ciphertext of a field is as long as its value.
     char* CipherTextPlace(std::size_t field) { return ValuePlace(field) + ValueBytes(); }
     // The lines of all fields as the file holds them, each followed by CR LF: LinesLength() bytes.
@@ -93,11 +94,15 @@ private:
     // Records lie all over the heap, beyond the processor's guess: a writer asks for the ciphertext
     // of a record a few ahead of the one it writes.
     void PrefetchCipherText() const;
+    // Sets the value ends and returns the size of the buffer they need; throws std::length_error
+    // past 4 GiB of values.
+    std::size_t SetSizes(const Sizes& sizes);
     void Release() noexcept;
 
     std::array<std::uint32_t, kFields> m_ends{}; // where each value ends in m_bytes
     bool m_hasCipherText = false;                // made of the values, with the key the account last enciphered with
-    std::unique_ptr<char[]> m_bytes;
+    bool m_ownsBytes = false;                    // else they lie in the account's arena
+    char* m_bytes = nullptr;
 };
 
 // One of a record's fields, by its reader.
@@ -249,6 +254,7 @@ private:
     // Enciphers every record that has no ciphertext, or all records when the key changed.
     void UpdateRecordCipherText();
 
+    RecordArena m_arena; // before the folders, so their records go first
     std::vector<std::unique_ptr<TFolderType>> m_folders;
     StringCipher m_cipher;
     std::uint64_t m_cipherTextGeneration = 0; // the cipher's key generation of the records' ciphertext

@@ -175,7 +175,7 @@ std::string AccountFileReader::NextValue()
     return std::move(*value);
 }
 
-void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder)
+void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder, RecordArena& arena)
 {
     std::vector<std::string_view> lines;
     const std::size_t batchLines = kRecordBatch * TRecType::kFields;
@@ -201,7 +201,7 @@ void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder)
                 }
                 sizes[field] = size.value_or(0);
             }
-            TRecType& record = folder.AppendRecord(TRecType::WithSizes(sizes), id++);
+            TRecType& record = folder.AppendRecord(TRecType::InArena(sizes, arena), id++);
             bool canonical = true;
             for (std::size_t field = 0; field < TRecType::kFields; ++field) {
                 canonical &=
@@ -454,7 +454,7 @@ ReadResult TAccount::ReadFolder(AccountFileReader& file)
         const auto records = static_cast<std::size_t>(std::max(*count, 0));
         // Only as much as the file can hold: a damaged count must not reserve memory for nothing.
         folder.Reserve(std::min(records, file.RemainingLinesAtMost() / TRecType::kFields + 1));
-        file.ReadRecords(records, folder);
+        file.ReadRecords(records, folder, m_arena);
         if (&file.Cipher() != &m_cipher) {
             // Read with another cipher object, maybe of another key: enciphered again at the save.
             for (TRecType& record : folder.m_records) {

@@ -51,8 +51,8 @@ public:
     std::string NextValue();
 
     // Appends `count` records of six values each to the folder, values read as NextValue reads
-    // them. Throws FileError.
-    void ReadRecords(std::size_t count, TFolderType& folder);
+    // them, their buffers in the arena of the folder's account. Throws FileError.
+    void ReadRecords(std::size_t count, TFolderType& folder, RecordArena& arena);
 
     // No more than this many lines are left.
     std::size_t RemainingLinesAtMost() const;

@@ -474,6 +474,11 @@ TEST_F(AccountFileTest, ASaveAfterChangesWritesWhatAFreshSaveWrites)
              account.Folder(1).MoveRecordUp(account.Folder(1).Last()->Key);
              account.ExchangeFolders(0, 1);
          }},
+        {"a record moved out of a folder that is then deleted",
+         [&] {
+             account.Folder(0).MoveRecordToFolder(account, account.Folder(0).RecordAt(1).Key, 1);
+             account.DeleteFolder(0);
+         }},
         {"the password changed", [&] { account.Password = "another pass word"; }},
         {"the password changed back after a load", [&] { account.Password = "pass word"; }},
     };
