@@ -43,10 +43,10 @@ private:
 };
 
 // A record keeps its six values in one buffer, followed by their ciphertext as the account file
-// holds it before Base64, and a save enciphers again only the records that changed. A record a
-// reader made has its buffer in its account's arena; any other owns its buffer. The values are only read: a record
-// changes through its folder. Their views stay valid until the record is changed or dropped, and the values are wiped
-// when it goes.
+// holds it before Base64, so a save enciphers again only the records that changed. A record a
+// reader made has its buffer in its account's arena; any other owns its buffer. The values are
+// only read: a record changes through its folder. Their views stay valid until the record is
+// changed or dropped, and the values are wiped when it goes.
 class TRecType
 {
 public:
@@ -91,8 +91,8 @@ private:
     // The lines of all fields as the file holds them, each followed by CR LF: LinesLength() bytes.
     std::size_t LinesLength() const;
     char* WriteLines(char* out) const;
-    // Records lie all over the heap, beyond the processor's guess: a writer asks for the ciphertext
-    // of a record a few ahead of the one it writes.
+    // Records need not lie one after another (an edited one has its own buffer), beyond the
+    // processor's guess: a writer asks for the ciphertext of a record a few ahead of the one it writes.
     void PrefetchCipherText() const;
     // Sets the value ends and returns the size of the buffer they need; throws std::length_error
     // past 4 GiB of values.
