@@ -136,9 +136,30 @@ bool ListRowModel::setHeaderData(int section, Qt::Orientation orientation, const
     return true;
 }
 
+namespace {
+
+// Moves by rows, as any list does: Home and End go to the first and the last row, where a table
+// would go to the first and the last column of the row.
+class ReportList final : public QTableView
+{
+public:
+    using QTableView::QTableView;
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override
+    {
+        if (action == MoveHome || action == MoveEnd) {
+            modifiers |= Qt::ControlModifier;
+        }
+        return QTableView::moveCursor(action, modifiers);
+    }
+};
+
+} // namespace
+
 QTableView* MakeReportList(QWidget* parent, const char* name, QAbstractItemModel* model)
 {
-    auto* list = new QTableView(parent);
+    auto* list = new ReportList(parent);
     list->setObjectName(QLatin1String(name));
     list->setModel(model);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);

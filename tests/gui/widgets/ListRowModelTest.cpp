@@ -1,7 +1,9 @@
 #include "gui/widgets/ListRowModel.h"
 
 #include <QImage>
+#include <QItemSelectionModel>
 #include <QPainter>
+#include <QTableView>
 #include <QTest>
 
 namespace velmora::testing {
@@ -96,6 +98,23 @@ private slots:
         model.SetRows({ListRow{"row", 0, -1, {"0"}}});
         model.SetImages({}, true);
         QVERIFY(!model.data(model.index(0, 0), Qt::DecorationRole).isValid());
+    }
+
+    // A report list moves by rows, as any list: Home and End go to the first and the last row,
+    // not to the first and last column of the row.
+    void homeAndEndGoToTheFirstAndLastRow()
+    {
+        ListRowModel model({QStringLiteral("Name"), QStringLiteral("Login")}, nullptr);
+        model.SetRows(
+            {ListRow{"a", -1, 0, {"l", "0"}}, ListRow{"b", -1, 0, {"l", "1"}}, ListRow{"c", -1, 0, {"l", "2"}}});
+        QWidget window;
+        QTableView* list = MakeReportList(&window, "lstRecords", &model);
+        list->setCurrentIndex(model.index(1, 0));
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(list->currentIndex().row(), 2);
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(list->currentIndex().row(), 0);
+        QCOMPARE(list->selectionModel()->selectedRows().value(0).row(), 0);
     }
 };
 
