@@ -50,11 +50,17 @@ std::size_t TRecType::SetSizes(const Sizes& sizes)
     return 2 * end;
 }
 
+void TRecType::MakeOwnBuffer()
+{
+    m_bytes = new char[2 * ValueBytes()];
+    m_ownsBytes = true;
+}
+
 TRecType TRecType::WithSizes(const Sizes& sizes)
 {
     TRecType record;
-    record.m_bytes = new char[record.SetSizes(sizes)];
-    record.m_ownsBytes = true;
+    record.SetSizes(sizes);
+    record.MakeOwnBuffer();
     return record;
 }
 
@@ -63,8 +69,7 @@ TRecType TRecType::InArena(const Sizes& sizes, RecordArena& arena)
     TRecType record;
     record.m_bytes = arena.Allocate(record.SetSizes(sizes));
     if (record.m_bytes == nullptr) {
-        record.m_bytes = new char[2 * record.ValueBytes()];
-        record.m_ownsBytes = true;
+        record.MakeOwnBuffer();
     }
     return record;
 }
@@ -109,8 +114,7 @@ void TRecType::PrefetchCipherText() const
 TRecType::TRecType(const TRecType& other) : Key(other.Key), m_ends(other.m_ends), m_hasCipherText(other.m_hasCipherText)
 {
     if (other.m_bytes != nullptr) {
-        m_bytes = new char[2 * ValueBytes()];
-        m_ownsBytes = true;
+        MakeOwnBuffer();
         std::copy(other.m_bytes, other.m_bytes + 2 * ValueBytes(), m_bytes);
     }
 }

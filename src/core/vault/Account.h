@@ -97,6 +97,8 @@ private:
     // Sets the value ends and returns the size of the buffer they need; throws std::length_error
     // past 4 GiB of values.
     std::size_t SetSizes(const Sizes& sizes);
+    // Room of its own for the values and their ciphertext, as the value ends ask.
+    void MakeOwnBuffer();
     void Release() noexcept;
 
     std::array<std::uint32_t, kFields> m_ends{}; // where each value ends in m_bytes
