@@ -10,6 +10,7 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 namespace velmora {
@@ -80,9 +81,7 @@ char* MapAligned()
     // Each is only advice: a system that declines it still gives working memory.
     madvise(block, kSize, MADV_HUGEPAGE);
     madvise(block, kSize, MADV_DONTDUMP);
-#ifdef MADV_POPULATE_WRITE
-    madvise(block, kSize, MADV_POPULATE_WRITE);
-#endif
+    PopulatePages(block, kSize);
     return block;
 }
 
@@ -146,6 +145,18 @@ void PageBlock::Release() noexcept
 std::size_t PageBlock::BytesHeld()
 {
     return g_bytesHeld.load(std::memory_order_relaxed);
+}
+
+void PopulatePages([[maybe_unused]] void* begin, [[maybe_unused]] std::size_t bytes)
+{
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+    static const auto pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto first = (reinterpret_cast<std::uintptr_t>(begin) + pageSize - 1) / pageSize * pageSize;
+    const auto end = (reinterpret_cast<std::uintptr_t>(begin) + bytes) / pageSize * pageSize;
+    if (end > first) {
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+    }
+#endif
 }
 
 } // namespace velmora

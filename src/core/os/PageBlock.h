@@ -31,4 +31,9 @@ private:
     char* m_data = nullptr;
 };
 
+// Faults in the whole pages of [begin, begin + bytes) in one step, for memory about to be written
+// through: a large buffer fresh from the system otherwise costs a page fault per 4 KiB. Pages
+// already in place keep what they hold. Only advice: where the system declines, nothing happens.
+void PopulatePages(void* begin, std::size_t bytes);
+
 } // namespace velmora

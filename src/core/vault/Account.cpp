@@ -1,5 +1,6 @@
 #include "core/vault/Account.h"
 
+#include "core/os/PageBlock.h"
 #include "core/vault/Base64.h"
 #include "core/vault/Secret.h"
 
@@ -200,6 +201,9 @@ void TFolderType::Reserve(std::size_t count)
     m_records.reserve(m_records.size() + count);
     m_ids.reserve(m_ids.size() + count);
     m_byId.reserve(m_byId.size() + count);
+    PopulatePages(m_records.data() + m_records.size(), count * sizeof(TRecType));
+    PopulatePages(m_ids.data() + m_ids.size(), count * sizeof(RecordId));
+    PopulatePages(m_byId.data() + m_byId.size(), count * sizeof(std::uint16_t));
 }
 
 std::optional<std::size_t> TFolderType::EntryOf(RecordId id) const

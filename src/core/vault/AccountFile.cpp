@@ -1,6 +1,7 @@
 #include "core/vault/AccountFile.h"
 
 #include "core/os/AtomicFile.h"
+#include "core/os/PageBlock.h"
 #include "core/vault/Account.h"
 #include "core/vault/Base64.h"
 
@@ -130,6 +131,8 @@ void AccountFileReader::Refill()
     m_begin = 0;
     // A line longer than the buffer makes it grow.
     if (const std::size_t size = std::max(kReadPiece, m_end * 2); m_buffer.size() < size) {
+        m_buffer.reserve(size);
+        PopulatePages(m_buffer.data() + m_buffer.size(), size - m_buffer.size());
         m_buffer.resize(size);
     }
     const std::size_t got = m_file->Read(m_buffer.data() + m_end, m_buffer.size() - m_end);

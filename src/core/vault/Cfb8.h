@@ -50,6 +50,8 @@ public:
 
     // The bytes laid out so far.
     std::size_t Size() const { return m_used; }
+    // Whether a value of `size` bytes can be added without the frames growing.
+    bool HasRoomFor(std::size_t size) const { return m_used + m_iv.size() + size + kRun <= m_capacity; }
 
     // Deciphers every value added into its `out`, then starts empty.
     void Decrypt(const AesEcb& aes);

@@ -15,11 +15,24 @@ RecordId NewRecordId()
     return NewRecordIds(1);
 }
 
-// Four bits a letter, "A" to "P": 20 letters hold any 64-bit id.
+// Four bits a letter, "A" to "P": 20 letters hold any 64-bit id, so the first four are always
+// "A". A reader makes a key for every record, so each byte of the id is spelled by one look-up.
 RecordKey::RecordKey(RecordId id)
 {
-    for (std::size_t i = kLength; i-- > 0; id >>= 4) {
-        m_letters[i] = static_cast<char>('A' + (id & 0xF));
+    static constexpr auto kLetterPairs = [] {
+        std::array<std::array<char, 2>, 256> pairs{};
+        for (std::size_t byte = 0; byte < pairs.size(); ++byte) {
+            pairs[byte] = {static_cast<char>('A' + (byte >> 4)), static_cast<char>('A' + (byte & 0xF))};
+        }
+        return pairs;
+    }();
+    constexpr std::size_t kIdBytes = sizeof(RecordId);
+    constexpr std::size_t kLead = kLength - 2 * kIdBytes;
+    m_letters.fill('A');
+    for (std::size_t i = 0; i < kIdBytes; ++i) {
+        const auto& pair = kLetterPairs[(id >> (8 * (kIdBytes - 1 - i))) & 0xFF];
+        m_letters[kLead + 2 * i] = pair[0];
+        m_letters[kLead + 2 * i + 1] = pair[1];
     }
 }
 

@@ -219,13 +219,15 @@ StringCipher::LineDecipherer::~LineDecipherer() = default;
 bool StringCipher::LineDecipherer::Add(std::string_view line, char* value, char* cipherText)
 {
     const std::size_t size = *DecodedBase64Length(line);
+    // Deciphered before they would grow: growing copies them, and past the heap's threshold the
+    // larger buffers come fresh from the system at every read.
+    if (m_frames->Size() > 0 && !m_frames->HasRoomFor(size)) {
+        m_frames->Decrypt(*m_aes);
+    }
     auto* const framed = reinterpret_cast<char*>(m_frames->Add(size, reinterpret_cast<unsigned char*>(value)));
     const bool canonical = DecodeBase64Into(line, framed);
     if (cipherText != nullptr && size > 0) {
         std::copy(framed, framed + size, cipherText);
-    }
-    if (m_frames->Size() >= kSliceBytes) {
-        m_frames->Decrypt(*m_aes);
     }
     return canonical;
 }
