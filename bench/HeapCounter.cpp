@@ -2,6 +2,7 @@
 
 #include "core/os/PageBlock.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <malloc.h>
@@ -70,7 +71,8 @@ std::size_t HeapInUse()
 
 std::size_t HeapPeak()
 {
-    return g_peak.load();
+    // A page block taken after the last allocation is not in g_peak yet.
+    return std::max(g_peak.load(), HeapInUse());
 }
 
 void ResetHeapPeak()
