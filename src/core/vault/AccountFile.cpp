@@ -180,10 +180,14 @@ std::string AccountFileReader::NextValue()
 
 void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder, RecordArena& arena)
 {
-    std::vector<std::string_view> lines;
+    std::vector<std::string_view>& lines = m_recordLines;
     const std::size_t batchLines = kRecordBatch * TRecType::kFields;
+    lines.clear();
     lines.reserve(batchLines);
-    StringCipher::LineDecipherer decipherer(m_cipher, m_keyText);
+    if (!m_decipherer) {
+        m_decipherer = std::make_unique<StringCipher::LineDecipherer>(m_cipher, m_keyText);
+    }
+    StringCipher::LineDecipherer& decipherer = *m_decipherer;
 
     // Lines of a record that is not whole yet when the buffer is refilled: kept here meanwhile.
     std::deque<std::string> carried;

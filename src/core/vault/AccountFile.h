@@ -83,6 +83,9 @@ private:
     StringCipher& m_cipher;
     std::string_view m_keyText;
     ReadDamage m_damage;
+    // Kept from folder to folder: made again for each, their memory would be fresh pages each time.
+    std::unique_ptr<StringCipher::LineDecipherer> m_decipherer;
+    std::vector<std::string_view> m_recordLines;
 };
 
 // A decimal integer as the files write it (optional sign, digits) that fits 32 bits.

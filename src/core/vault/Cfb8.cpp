@@ -66,7 +66,6 @@ Cfb8Frames::~Cfb8Frames()
     for (const Value& value : m_values) {
         std::memset(value.out, 0, value.size);
     }
-    OPENSSL_cleanse(m_plain.get(), m_capacity);
 }
 
 void Cfb8Frames::Grow(std::size_t bytes)
@@ -77,7 +76,6 @@ void Cfb8Frames::Grow(std::size_t bytes)
     if (m_used > 0) {
         std::memcpy(frames.get(), m_frames.get(), m_used);
     }
-    OPENSSL_cleanse(m_plain.get(), m_capacity);
     m_frames = std::move(frames);
     m_plain = std::make_unique_for_overwrite<unsigned char[]>(capacity);
     m_capacity = capacity;
@@ -88,10 +86,10 @@ unsigned char* Cfb8Frames::Add(std::size_t size, unsigned char* out)
     if (size == 0) {
         return nullptr;
     }
-    const std::size_t start = m_used + kBlock;
-    if (start + size + kRun > m_capacity) {
-        Grow(std::max(2 * m_capacity, start + size));
+    if (!HasRoomFor(size)) {
+        Grow(std::max(2 * m_capacity, m_used + FrameBytes(size)));
     }
+    const std::size_t start = m_used + kBlock;
     std::memcpy(&m_frames[m_used], m_iv.data(), kBlock);
     m_values.push_back({start, out, size});
     m_used = start + size;

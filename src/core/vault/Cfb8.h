@@ -50,8 +50,10 @@ public:
 
     // The bytes laid out so far.
     std::size_t Size() const { return m_used; }
+    // The bytes a value of `size` bytes takes in the frames.
+    static constexpr std::size_t FrameBytes(std::size_t size) { return std::tuple_size_v<AesBlock> + size; }
     // Whether a value of `size` bytes can be added without the frames growing.
-    bool HasRoomFor(std::size_t size) const { return m_used + m_iv.size() + size + kRun <= m_capacity; }
+    bool HasRoomFor(std::size_t size) const { return m_used + FrameBytes(size) + kRun <= m_capacity; }
 
     // Deciphers every value added into its `out`, then starts empty.
     void Decrypt(const AesEcb& aes);
@@ -69,7 +71,8 @@ private:
 
     AesBlock m_iv;
     // Neither buffer is cleared when made: only what was laid out is read, and the frames' last
-    // run is padded before it is deciphered.
+    // run is padded before it is deciphered. Plain text is in `m_plain` only during Decrypt, which
+    // wipes what it wrote, so the buffer is not wiped again when it goes.
     std::size_t m_capacity = 0;
     std::unique_ptr<unsigned char[]> m_frames;
     std::unique_ptr<unsigned char[]> m_plain;

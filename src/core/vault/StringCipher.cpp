@@ -184,10 +184,16 @@ std::vector<std::optional<std::string>> StringCipher::DecipherLines(std::string_
                                                                     std::span<const std::string_view> lines)
 {
     std::vector<std::optional<std::string>> values(lines.size());
-    LineDecipherer decipherer(*this, keyText);
+    std::size_t bytes = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (const auto length = DecodedBase64Length(lines[i])) {
             values[i].emplace(*length, '\0');
+            bytes += Cfb8Frames::FrameBytes(*length);
+        }
+    }
+    LineDecipherer decipherer(*this, keyText, bytes);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (values[i]) {
             decipherer.Add(lines[i], values[i]->data());
         }
     }
@@ -207,11 +213,11 @@ void StringCipher::EncipherValues(std::string_view keyText, std::span<const Valu
     Cfb8Encrypt(key.Aes(), key.Iv(), jobs);
 }
 
-StringCipher::LineDecipherer::LineDecipherer(StringCipher& cipher, std::string_view keyText)
+StringCipher::LineDecipherer::LineDecipherer(StringCipher& cipher, std::string_view keyText, std::size_t expectedBytes)
 {
     const Key& key = cipher.KeyFor(keyText);
     m_aes = &key.Aes();
-    m_frames = std::make_unique<Cfb8Frames>(key.Iv(), kSliceBytes);
+    m_frames = std::make_unique<Cfb8Frames>(key.Iv(), std::min(expectedBytes, kSliceBytes));
 }
 
 StringCipher::LineDecipherer::~LineDecipherer() = default;

@@ -54,7 +54,9 @@ public:
     class LineDecipherer
     {
     public:
-        LineDecipherer(StringCipher& cipher, std::string_view keyText);
+        // `expectedBytes`: about how many bytes the lines added hold, so that a few lines do not
+        // take the room of many.
+        LineDecipherer(StringCipher& cipher, std::string_view keyText, std::size_t expectedBytes = SIZE_MAX);
         ~LineDecipherer();
         LineDecipherer(const LineDecipherer&) = delete;
         LineDecipherer& operator=(const LineDecipherer&) = delete;
