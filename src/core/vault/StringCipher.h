@@ -54,8 +54,8 @@ public:
     class LineDecipherer
     {
     public:
-        // `expectedBytes`: about how many bytes the lines added hold, so that a few lines do not
-        // take the room of many.
+        // `expectedBytes`: about how much room the values to come take as frames
+        // (Cfb8Frames::FrameBytes each), so that a few lines do not take the room of many.
         LineDecipherer(StringCipher& cipher, std::string_view keyText, std::size_t expectedBytes = SIZE_MAX);
         ~LineDecipherer();
         LineDecipherer(const LineDecipherer&) = delete;
