@@ -224,17 +224,24 @@ void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder, Reco
         lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(whole));
     };
 
-    for (std::size_t i = 0; i < count * TRecType::kFields; ++i) {
-        const auto line = NextLine(build);
-        if (!line) {
-            ++m_damage.missingLines;
+    try {
+        for (std::size_t i = 0; i < count * TRecType::kFields; ++i) {
+            const auto line = NextLine(build);
+            if (!line) {
+                ++m_damage.missingLines;
+            }
+            lines.push_back(line.value_or(std::string_view()));
+            if (lines.size() == batchLines) {
+                build();
+            }
         }
-        lines.push_back(line.value_or(std::string_view()));
-        if (lines.size() == batchLines) {
-            build();
-        }
+        build();
+    } catch (...) {
+        // Values added but not deciphered are cleared now, not when the reader goes: the records
+        // read so far stay in the folder and may be shown before that.
+        m_decipherer.reset();
+        throw;
     }
-    build();
     decipherer.Finish();
 }
 
