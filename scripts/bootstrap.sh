@@ -8,6 +8,8 @@ packages=(
     g++ clang cmake ninja-build pkg-config git
     # libraries
     libssl-dev qt6-base-dev
+    # sealed accounts and password strength
+    libsodium-dev libzxcvbn-dev
     # command-line tool: argument parsing and JSON
     libcli11-dev nlohmann-json3-dev
     # office export: spreadsheet and word-processor files
