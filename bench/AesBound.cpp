@@ -1,9 +1,7 @@
 #include "AesBound.h"
 
-#include "core/vault/AesEcb.h"
-
-#include <cstdint>
-#include <vector>
+#include <algorithm>
+#include <benchmark/benchmark.h>
 
 namespace velmora {
 
@@ -16,15 +14,18 @@ std::array<unsigned char, 24> BenchKey()
     return key;
 }
 
-void MeasureAesBound(benchmark::State& state, std::size_t encipheredBytes)
+AesBound::AesBound(std::size_t encipheredBytes)
+    : m_aes(BenchKey()), m_chunk(kChunkBlocks * 16, 0x5A), m_blocks(encipheredBytes)
+{}
+
+void AesBound::Run()
 {
-    const AesEcb aes(BenchKey());
-    std::vector<unsigned char> blocks(encipheredBytes * 16, 0x5A);
-    for (auto _ : state) {
-        aes.EncryptBlocks(blocks.data(), blocks.data(), encipheredBytes);
-        benchmark::DoNotOptimize(blocks.data());
+    for (std::size_t left = m_blocks; left > 0;) {
+        const std::size_t now = std::min(left, kChunkBlocks);
+        m_aes.EncryptBlocks(m_chunk.data(), m_chunk.data(), now);
+        benchmark::DoNotOptimize(m_chunk.data());
+        left -= now;
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * encipheredBytes));
 }
 
 } // namespace velmora
