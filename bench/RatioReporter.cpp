@@ -62,7 +62,7 @@ void RatioReporter::PrintRatios(std::int64_t size)
         if (!headed) {
             std::printf("\n");
             m_heading(size);
-            std::printf("%-28s %-13s %6s  %-22s %-22s %9s %9s %9s %9s\n", "figure", "reference", "rounds",
+            std::printf("%-30s %-13s %6s  %-22s %-22s %9s %9s %9s %9s\n", "figure", "reference", "rounds",
                         "x CPU [min, max]", "x wall [min, max]", "ms CPU", "ms wall", "ref CPU", "ref wall");
             headed = true;
         }
@@ -76,7 +76,7 @@ void RatioReporter::PrintRatios(std::int64_t size)
                 std::snprintf(text, sizeof text, "%.2f [%.2f, %.2f]", value(median), value(min), value(max));
                 return std::string(text);
             };
-            std::printf("%-28s %-13s %6lld  %-22s %-22s %9.2f %9.2f %9.2f %9.2f", figure.name.c_str(),
+            std::printf("%-30s %-13s %6lld  %-22s %-22s %9.2f %9.2f %9.2f %9.2f", figure.name.c_str(),
                         figure.reference.c_str(), static_cast<long long>(measured.rounds),
                         ratio(kCpuRatio, kCpuRatioMin, kCpuRatioMax).c_str(),
                         ratio(kWallRatio, kWallRatioMin, kWallRatioMax).c_str(), value(kFigureCpuMs),

@@ -68,7 +68,7 @@ void InRounds(benchmark::internal::Benchmark* benchmark);
 
 // Takes --rounds=N off the command line and gives every benchmark InRounds was applied to N rounds
 // (kDefaultRounds without it). False, after a message, when N is not a positive number.
-inline constexpr int kDefaultRounds = 11;
+inline constexpr int kDefaultRounds = 15;
 bool TakeRoundsOption(int& argc, char** argv);
 
 } // namespace velmora::bench
