@@ -141,10 +141,14 @@ void BM_LoadOnly(benchmark::State& state)
     AesBound bound(files.encipheredBytes);
     bench::Rounds rounds(state);
     for (auto _ : state) {
-        TAccount account;
-        account.Password = kBenchPassword;
         ReadResult result = ReadResult::Failed;
-        rounds.Run([&] { bound.Run(); }, [&] { result = account.LoadFromFile(files.file); });
+        rounds.Run([&] { bound.Run(); },
+                   [&] {
+                       // Made and freed inside, as an export does.
+                       TAccount account;
+                       account.Password = kBenchPassword;
+                       result = account.LoadFromFile(files.file);
+                   });
         if (result != ReadResult::Ok) {
             state.SkipWithError("the generated account did not load");
             break;
