@@ -139,9 +139,9 @@ inline constexpr std::array kMessageKeys = {
 // Every counted message key: a language file holds one entry per form its plural rule picks
 // (CountedMessageKey in IniLang.h), each with one "%s" for the count.
 inline constexpr std::array<std::string_view, 9> kCountedMessageKeys = {
-    "const_foreign_folders", "const_foreign_records", "const_foreign_named",
+    "const_foreign_folders", "const_foreign_records",     "const_foreign_named",
     "const_foreign_history", "const_foreign_attachments", "const_foreign_fields",
-    "const_foreign_tags", "const_foreign_expiry", "const_foreign_recycled",
+    "const_foreign_tags",    "const_foreign_expiry",      "const_foreign_recycled",
 };
 
 } // namespace velmora

@@ -81,7 +81,7 @@ private slots:
         QTest::addColumn<QString>("report");
         QTest::newRow("English") << "Default.lng"
                                  << "Imported 1 folder with 2 records.\r"
-                                    "1 record had no name and is named after its web address, its login or "
+                                    "1 record had no name and is named after its web address, login or "
                                     "\"Untitled\".\r"
                                     "Left out: 5 attachments, 2 tags, 1 expiry date.";
         QTest::newRow("Russian") << "Languages/Russian.lng"
