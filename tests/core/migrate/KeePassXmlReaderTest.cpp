@@ -114,7 +114,7 @@ TEST(KeePassXmlReader, TakesTheFiveFieldsAndTheIdNumberAndCountsWhatIsLeftOut)
     EXPECT_EQ(imported.leftOut.attachments, 1u);
     EXPECT_EQ(imported.leftOut.otherFields, 2u);       // otp and PIN
     EXPECT_EQ(imported.leftOut.recycleBinEntries, 3u); // its subgroup's entries too
-    EXPECT_EQ(imported.leftOut.tags, 3u);              // a history entry's are counted with it
+    EXPECT_EQ(imported.leftOut.tags, 3u);              // not a history entry's: the history is counted whole
     EXPECT_EQ(imported.leftOut.expiryDates, 1u);
 }
 
