@@ -74,13 +74,16 @@ private:
     UnmappableList m_list;
 };
 
-// Blanks and control characters only: no name for the record dialog either.
-bool IsBlank(std::string_view text)
+// White space and control characters only: no name for the record dialog either.
+bool IsBlank(std::string_view utf8)
 {
-    return std::all_of(text.begin(), text.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte <= 0x20 || byte == 0x7F;
-    });
+    for (std::size_t position = 0; position < utf8.size();) {
+        const std::optional<char32_t> character = DecodeUtf8Character(utf8, position);
+        if (!character || !IsBlankCharacter(*character)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // "https://ann@mail.example:8443/inbox" → "mail.example"; an address without a scheme starts with

@@ -46,7 +46,7 @@ TEST(ImportedEntries, AnEntryWithoutATitleIsNamedAfterItsHostOrLoginAndCounted)
     const Case cases[] = {
         {"Mail", "https://mail.example/", "ann", "Mail"},
         {"", "https://ann@mail.example:8443/inbox?x#y", "ann", "mail.example"},
-        {" \t", "mail.example/login", "ann", "mail.example"},
+        {" \t\xC2\xA0", "mail.example/login", "ann", "mail.example"}, // a no-break space among them
         {"", "http://[2001:db8::1]:8080/", "ann", "[2001:db8::1]"},
         {"", "https:///path", "ann", "ann"},
         {"", "", "ann", "ann"},
