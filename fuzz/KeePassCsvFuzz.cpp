@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TAccount account;
     account.Name = "Fuzz";
     try {
-        AddImportedFolders(ReadKeePassCsv(text, "file", idNames), account, true);
+        AddImportedFolders(ReadKeePassCsv(text, "file", idNames), account,
+                           {.replaceUnmappable = true, .untitledName = "Untitled"});
     } catch (const ImportError&) {
         return 0;
     } catch (const TooManyFoldersError&) {
@@ -41,7 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     WriteKeePassCsv(account, [&csv](std::string_view piece) { csv += piece; });
     TAccount again;
     again.Name = account.Name;
-    AddImportedFolders(ReadKeePassCsv(csv, "file", idNames), again, false);
+    AddImportedFolders(ReadKeePassCsv(csv, "file", idNames), again,
+                       {.replaceUnmappable = false, .untitledName = "Untitled"});
     if (RecordCount(again) != RecordCount(account)) {
         fuzz::Violation("an imported account written as CSV did not read back with the same records");
     }

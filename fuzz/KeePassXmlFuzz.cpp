@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TAccount account;
     account.Name = "Fuzz";
     try {
-        AddImportedFolders(ReadKeePassXml(text, idNames), account, true);
+        AddImportedFolders(ReadKeePassXml(text, idNames), account,
+                           {.replaceUnmappable = true, .untitledName = "Untitled"});
     } catch (const ImportError&) {
         return 0;
     } catch (const TooManyFoldersError&) {
@@ -67,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     TAccount again;
     again.Name = account.Name;
-    AddImportedFolders(ReadKeePassXml(xml, idNames), again, false);
+    AddImportedFolders(ReadKeePassXml(xml, idNames), again, {.replaceUnmappable = false, .untitledName = "Untitled"});
     if (!SameAccount(account, again)) {
         fuzz::Violation("an imported account written as KeePass XML did not read back the same");
     }

@@ -94,8 +94,10 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
     importCommand->add_flag("--replace", import.replace, "Write over an existing account of that name");
     CLI::Option* from =
         importCommand
-            ->add_option("--from", import.from,
-                         "keepass-xml (KeePass 2 XML, unprotected) or csv (KeePassXC's columns) in place of JSON")
+            ->add_option(
+                "--from", import.from,
+                "keepass-xml (KeePass 2 XML, unprotected) or csv (a CSV export of a password manager or browser, "
+                "read by its column names) in place of JSON")
             ->transform(CLI::CheckedTransformer(std::map<std::string, ForeignFormat>{
                 {"keepass-xml", ForeignFormat::KeePassXml}, {"csv", ForeignFormat::Csv}}));
     importCommand

@@ -4,6 +4,7 @@
 #include "core/migrate/ImportedEntries.h"
 #include "core/migrate/KeePassCsv.h"
 #include "core/migrate/KeePassXmlReader.h"
+#include "core/settings/PluralRule.h"
 #include "core/vault/CodePage.h"
 
 #include <array>
@@ -12,9 +13,10 @@
 namespace velmora::cli {
 namespace {
 
-std::string Counted(std::size_t count, std::string_view one, std::string_view many)
+std::string Counted(std::size_t count, std::string_view one, std::string_view other)
 {
-    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+    return std::to_string(count) + " " +
+           std::string(PluralFormOf(PluralRule::OneOther, count) == PluralForm::One ? one : other);
 }
 
 // Where a character stood and which it was; a password's character is never shown.
@@ -55,6 +57,8 @@ std::string LeftOutText(const LeftOut& leftOut)
     add(leftOut.historyEntries, "history entry", "history entries");
     add(leftOut.attachments, "attachment", "attachments");
     add(leftOut.otherFields, "other custom field", "other custom fields");
+    add(leftOut.tags, "tag", "tags");
+    add(leftOut.expiryDates, "expiry date", "expiry dates");
     add(leftOut.recycleBinEntries, "entry in the recycle bin", "entries in the recycle bin");
     std::string text = counts.empty() ? "" : "Left out: " + counts + ".\n";
     if (!leftOut.otherColumns.empty()) {
@@ -88,7 +92,8 @@ std::string ImportForeignFile(std::string_view text, const ForeignImportOptions&
     const ImportedEntries imported = ReadForeignFile(text, options);
     ImportSummary summary;
     try {
-        summary = AddImportedFolders(imported, account, options.replaceUnmappable);
+        summary = AddImportedFolders(imported, account,
+                                     {.replaceUnmappable = options.replaceUnmappable, .untitledName = "Untitled"});
     } catch (const UnmappableTextError& error) {
         std::string list = ListOf(error.Characters());
         list.pop_back(); // the line end the error's printer adds
@@ -102,6 +107,11 @@ std::string ImportForeignFile(std::string_view text, const ForeignImportOptions&
 
     std::string report = "Imported " + Counted(summary.folders, "folder", "folders") + " with " +
                          Counted(summary.records, "record", "records") + ".\n";
+    if (summary.named > 0) {
+        report += Counted(summary.named, "record had no name and is named after its",
+                          "records had no name and are named after their") +
+                  " web address, login or \"Untitled\".\n";
+    }
     report += LeftOutText(imported.leftOut);
     if (summary.replaced.total > 0) {
         report += "Written as \"?\", as the code page cannot hold them:\n" + ListOf(summary.replaced);

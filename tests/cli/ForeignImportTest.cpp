@@ -32,6 +32,8 @@ two</Value></String>
           <String><Key>Nummer</Key><Value>ID-7</Value></String>
           <String><Key>PIN</Key><Value>1234</Value></String>
           <History><Entry/></History>
+          <Tags>mail;work</Tags>
+          <Times><Expires>True</Expires><ExpiryTime>2027-01-01T00:00:00Z</ExpiryTime></Times>
         </Entry>
       </Group>
     </Group>
@@ -86,9 +88,25 @@ TEST_F(ForeignImportTest, KeePassXmlBecomesANewAccountWithAReportOfWhatWasLeftOu
     WriteFileAtomically(dir / "Default.lng", "[Misc]\nconst_cap3:string=Nummer\n");
     Import("Home", Input("export.xml", kXml), ForeignFormat::KeePassXml);
     EXPECT_EQ(out.str(), "Imported 1 folder with 1 record.\n"
-                         "Left out: 1 history entry, 1 other custom field.\n");
+                         "Left out: 1 history entry, 1 other custom field, 2 tags, 1 expiry date.\n");
     EXPECT_EQ(Show("Home"), "[Mail] (icon 0)\n  Box\n    URL:\n    Login: ann\n    ID number: ID-7\n"
                             "    Password: s3cret\n    Notes: one\n           two\n");
+}
+
+TEST_F(ForeignImportTest, ABrowsersExportIsReadByItsColumnNamesAndEveryRecordGetsAName)
+{
+    Import("Web",
+           Input("Chrome Passwords.csv", "name,url,username,password,note\n"
+                                         "Mail,https://mail.example/,ann,s3cret,\n"
+                                         ",https://bank.example:8443/login,bob,1234,card\n"),
+           ForeignFormat::Csv);
+    EXPECT_EQ(out.str(), "Imported 1 folder with 2 records.\n"
+                         "1 record had no name and is named after its web address, login or \"Untitled\".\n");
+    EXPECT_EQ(Show("Web"), "[Chrome Passwords] (icon 0)\n"
+                           "  Mail\n    URL: https://mail.example/\n    Login: ann\n    ID number:\n"
+                           "    Password: s3cret\n    Notes:\n"
+                           "  bank.example\n    URL: https://bank.example:8443/login\n    Login: bob\n    ID number:\n"
+                           "    Password: 1234\n    Notes: card\n");
 }
 
 TEST_F(ForeignImportTest, AnAccountExportedAndImportedAgainGivesTheSameAccountFile)
@@ -126,6 +144,14 @@ TEST_F(ForeignImportTest, RefusedImportsWriteNothingAndSayWhy)
     const Case cases[] = {
         {"broken.xml", "<KeePassFile><Root>", ForeignFormat::KeePassXml, "is not well-formed XML"},
         {"other.xml", "<html/>", ForeignFormat::KeePassXml, "is no KeePass XML file"},
+        {"doctype.xml", "<!DOCTYPE KeePassFile [<!ENTITY x \"y\">]><KeePassFile><Root/></KeePassFile>",
+         ForeignFormat::KeePassXml, "has a document type declaration"},
+        {"latin1.xml",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?><K\xE9"
+         "ePassFile/>",
+         ForeignFormat::KeePassXml, "is not well-formed XML: Encountered incorrectly encoded content"},
+        {"no passwords.csv", "folder,name,login_uri,login_username,notes\nWeb,Mail,https://mail.example/,ann,\n",
+         ForeignFormat::Csv, "has no password column (Password or login_password)"},
         {"broken.csv", "Title,Password\n\"x,y\n", ForeignFormat::Csv, "leaves a quote open that begins at line 2"},
         {"unmappable.csv", "Group,Title,Password\nRoot/Mail,Box \xE4\xB8\xAD,\xE2\x9C\x93 hidden\n", ForeignFormat::Csv,
          "group \"Mail\", entry \"Box \xE4\xB8\xAD\", field Title: U+4E2D\n"

@@ -74,22 +74,64 @@ private:
     UnmappableList m_list;
 };
 
-StagedRecord StageRecord(const ImportedEntry& entry, const std::string& group, Converter& converter)
+// White space and control characters only: no name for the record dialog either.
+bool IsBlank(std::string_view utf8)
+{
+    for (std::size_t position = 0; position < utf8.size();) {
+        const std::optional<char32_t> character = DecodeUtf8Character(utf8, position);
+        if (!character || !IsBlankCharacter(*character)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// "https://ann@mail.example:8443/inbox" → "mail.example"; an address without a scheme starts with
+// its host.
+std::string_view HostOf(std::string_view url)
+{
+    if (const std::size_t scheme = url.find("://"); scheme != std::string_view::npos) {
+        url.remove_prefix(scheme + 3);
+    }
+    url = url.substr(0, url.find_first_of("/?#"));
+    if (const std::size_t at = url.rfind('@'); at != std::string_view::npos) {
+        url.remove_prefix(at + 1);
+    }
+    const std::size_t portAfter = url.starts_with('[') ? url.find(']') : 0; // [IPv6 address]
+    return url.substr(0, url.find(':', portAfter == std::string_view::npos ? 0 : portAfter));
+}
+
+// The name a record takes: the entry's title, else what tells most which entry it was.
+std::string_view NameOf(const ImportedEntry& entry, const std::string& untitledName)
+{
+    for (const std::string_view name :
+         {std::string_view(entry.title), HostOf(entry.url), std::string_view(entry.username)}) {
+        if (!IsBlank(name)) {
+            return name;
+        }
+    }
+    return untitledName;
+}
+
+StagedRecord StageRecord(const ImportedEntry& entry, const std::string& group, const ImportOptions& options,
+                         Converter& converter)
 {
     std::string notes = WithCrLf(entry.notes);
     WipeOnExit wipeNotes(notes);
+    const std::string name(NameOf(entry, options.untitledName));
     StagedRecord record;
-    record.texts = {converter.Convert(entry.title, group, entry.title, "Title"),
-                    converter.Convert(entry.url, group, entry.title, "URL"),
-                    converter.Convert(entry.username, group, entry.title, "UserName"),
-                    converter.Convert(entry.idNumber, group, entry.title, "ID number"),
-                    converter.Convert(entry.password, group, entry.title, "Password"),
-                    converter.Convert(notes, group, entry.title, "Notes")};
+    record.texts = {converter.Convert(name, group, name, "Title"),
+                    converter.Convert(entry.url, group, name, "URL"),
+                    converter.Convert(entry.username, group, name, "UserName"),
+                    converter.Convert(entry.idNumber, group, name, "ID number"),
+                    converter.Convert(entry.password, group, name, "Password"),
+                    converter.Convert(notes, group, name, "Notes")};
     return record;
 }
 
 // The group's folders: more than one when it holds more entries than a folder can.
-void StageGroup(const ImportedGroup& group, Converter& converter, std::vector<StagedFolder>& folders)
+void StageGroup(const ImportedGroup& group, const ImportOptions& options, Converter& converter,
+                std::vector<StagedFolder>& folders)
 {
     const std::string name = converter.Convert(group.name, group.name, "", "Group");
     std::size_t part = 1;
@@ -101,7 +143,7 @@ void StageGroup(const ImportedGroup& group, Converter& converter, std::vector<St
         const std::size_t end = std::min(group.entries.size(), next + kMaxRecordsPerFolder);
         folder.records.reserve(end - next);
         for (; next < end; ++next) {
-            folder.records.push_back(StageRecord(group.entries[next], group.name, converter));
+            folder.records.push_back(StageRecord(group.entries[next], group.name, options, converter));
         }
         ++part;
     } while (next < group.entries.size());
@@ -140,14 +182,17 @@ TooManyFoldersError::TooManyFoldersError(std::size_t needed)
                          std::to_string(kMaxFolders) + ".")
 {}
 
-ImportSummary AddImportedFolders(const ImportedEntries& imported, TAccount& account, bool replaceUnmappable)
+ImportSummary AddImportedFolders(const ImportedEntries& imported, TAccount& account, const ImportOptions& options)
 {
-    Converter converter(replaceUnmappable);
+    Converter converter(options.replaceUnmappable);
     std::vector<StagedFolder> folders;
-    for (const ImportedGroup& group : imported.groups) {
-        StageGroup(group, converter, folders);
-    }
     ImportSummary summary;
+    for (const ImportedGroup& group : imported.groups) {
+        StageGroup(group, options, converter, folders);
+        summary.named +=
+            static_cast<std::size_t>(std::count_if(group.entries.begin(), group.entries.end(),
+                                                   [](const ImportedEntry& entry) { return IsBlank(entry.title); }));
+    }
     summary.replaced = converter.Finish();
     if (account.FolderCount() + folders.size() > kMaxFolders) {
         throw TooManyFoldersError(account.FolderCount() + folders.size());

@@ -44,7 +44,9 @@ struct LeftOut
     std::size_t attachments = 0;
     std::size_t otherFields = 0;
     std::size_t recycleBinEntries = 0;
-    std::vector<std::string> otherColumns;
+    std::size_t tags = 0;
+    std::size_t expiryDates = 0;
+    std::vector<std::string> otherColumns; // those that hold a value
 };
 
 // What a reader took from a file; the texts are wiped when it goes.
@@ -100,18 +102,27 @@ public:
     explicit TooManyFoldersError(std::size_t needed);
 };
 
+struct ImportOptions
+{
+    bool replaceUnmappable = false; // write characters the code page cannot hold as "?"
+    std::string untitledName;       // UTF-8: the name of an entry with no title, URL host or login
+};
+
 struct ImportSummary
 {
     std::size_t folders = 0;
     std::size_t records = 0;
+    std::size_t named = 0;   // records that had no name and were given one
     UnmappableList replaced; // written as "?", when that was allowed
 };
 
 // Appends the groups to the account as new folders, in order, notes with CR LF line breaks. A group
 // of more than kMaxRecordsPerFolder entries continues in folders "Name (2)", "Name (3)", ... A group
-// without an icon gets the plain folder icon. Everything is checked before the first folder is
-// added: throws UnmappableTextError (unless `replaceUnmappable`: then each such character becomes
-// "?" and is listed in the summary) or TooManyFoldersError, leaving the account as it was.
-ImportSummary AddImportedFolders(const ImportedEntries& imported, TAccount& account, bool replaceUnmappable);
+// without an icon gets the plain folder icon. An entry whose title is empty or blank is named after
+// its URL's host, else its login, else `untitledName`, as a record always has a name. Everything is
+// checked before the first folder is added: throws UnmappableTextError (unless
+// `replaceUnmappable`: then each such character becomes "?" and is listed in the summary) or
+// TooManyFoldersError, leaving the account as it was.
+ImportSummary AddImportedFolders(const ImportedEntries& imported, TAccount& account, const ImportOptions& options);
 
 } // namespace velmora

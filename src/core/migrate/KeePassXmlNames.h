@@ -23,6 +23,9 @@ inline constexpr QLatin1String kString{"String"};
 inline constexpr QLatin1String kBinary{"Binary"};
 inline constexpr QLatin1String kHistory{"History"};
 inline constexpr QLatin1String kProtected{"Protected"};
+inline constexpr QLatin1String kTags{"Tags"};
+inline constexpr QLatin1String kTimes{"Times"};
+inline constexpr QLatin1String kExpires{"Expires"};
 
 inline constexpr QLatin1String kTitle{"Title"};
 inline constexpr QLatin1String kUrl{"URL"};

@@ -31,7 +31,8 @@ public:
 
     ImportedEntries Read()
     {
-        if (!m_xml.readNextStartElement() || m_xml.name() != kKeePassFile) {
+        ReadProlog();
+        if (!m_xml.isStartElement() || m_xml.name() != kKeePassFile) {
             Fail("is no KeePass XML file");
         }
         bool sawRoot = false;
@@ -63,6 +64,22 @@ private:
     {
         if (m_xml.hasError()) {
             Fail("is not well-formed XML: " + m_xml.errorString().toStdString());
+        }
+    }
+
+    // Up to the first element. A document type declaration is refused: no KeePass file has one, and
+    // the entities it may declare would be lost from the texts.
+    void ReadProlog()
+    {
+        while (!m_xml.atEnd() && m_xml.readNext() != QXmlStreamReader::StartElement) {
+            if (m_xml.tokenType() == QXmlStreamReader::DTD) {
+                Fail("has a document type declaration (<!DOCTYPE>), which no KeePass file has");
+            }
+        }
+        // An empty file is simply no KeePass file; anything else, such as an encoding fault, has
+        // the XML reader's own reason.
+        if (m_xml.hasError() && m_xml.error() != QXmlStreamReader::PrematureEndOfDocumentError) {
+            CheckError();
         }
     }
 
@@ -217,12 +234,38 @@ private:
                 m_xml.skipCurrentElement();
             } else if (m_xml.name() == kHistory) {
                 m_result.leftOut.historyEntries += CountEntries();
+            } else if (m_xml.name() == kTags) {
+                m_result.leftOut.tags += CountTags(Text());
+            } else if (m_xml.name() == kTimes) {
+                ReadTimes();
             } else {
                 m_xml.skipCurrentElement();
             }
         }
         CheckError();
         return entry;
+    }
+
+    // KeePass separates tags with ";" or ",".
+    static std::size_t CountTags(QString tags)
+    {
+        std::size_t count = 0;
+        for (const QString& tag : tags.replace(QLatin1Char(','), QLatin1Char(';')).split(QLatin1Char(';'))) {
+            count += tag.trimmed().isEmpty() ? 0 : 1;
+        }
+        return count;
+    }
+
+    void ReadTimes()
+    {
+        while (m_xml.readNextStartElement()) {
+            if (m_xml.name() == kExpires) {
+                m_result.leftOut.expiryDates += Text() == QLatin1String("True") ? 1 : 0;
+            } else {
+                m_xml.skipCurrentElement();
+            }
+        }
+        CheckError();
     }
 
     void ReadString(ImportedEntry& entry)

@@ -12,8 +12,9 @@ namespace velmora {
 // folders named by their path below the root group ("Parent / Child"); the root group's own
 // entries go to a folder named after it. Of an entry it takes Title, URL, UserName, Password,
 // Notes and the first custom field named as in `idNumberNames`; history, attachments, other custom
-// fields and the recycle bin are left out and counted. Throws ImportError for a file that is no
-// well-formed KeePass XML, nests groups too deeply, or holds enciphered (protected) values.
+// fields, tags, expiry dates and the recycle bin are left out and counted. Throws ImportError for a
+// file that is no well-formed KeePass XML (with the XML reader's reason), has a document type
+// declaration, nests groups too deeply, or holds enciphered (protected) values.
 ImportedEntries ReadKeePassXml(std::string_view xml, const std::vector<std::string>& idNumberNames);
 
 } // namespace velmora

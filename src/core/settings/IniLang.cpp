@@ -89,6 +89,14 @@ std::string FormatMessageText(std::string_view text, std::initializer_list<std::
     return result;
 }
 
+std::string CountedMessageKey(std::string_view key, PluralForm form)
+{
+    std::string counted(key);
+    counted += '_';
+    counted += PluralFormName(form);
+    return counted;
+}
+
 std::string IniLang::ReadMiscText(std::string_view fallback, std::string_view entryName) const
 {
     if (!m_langIni) {
@@ -125,6 +133,20 @@ std::string IniLang::GetMessageText(std::string_view key) const
 std::string IniLang::FormatMessage(std::string_view key, std::initializer_list<std::string_view> arguments) const
 {
     return FormatMessageText(GetMessageText(key), arguments);
+}
+
+PluralRule IniLang::Plurals() const
+{
+    return PluralRuleNamed(m_langIni ? m_langIni->Find(kLanguageSection, kPluralRuleEntry).value_or("") : "");
+}
+
+std::string IniLang::FormatCount(std::string_view key, std::uint64_t count) const
+{
+    std::string text = GetMessageText(CountedMessageKey(key, PluralFormOf(Plurals(), count)));
+    if (text.empty()) {
+        text = GetMessageText(CountedMessageKey(key, PluralForm::Other));
+    }
+    return FormatMessageText(text, {std::to_string(count)});
 }
 
 std::string IniLang::ReadFormText(std::string_view form, std::string_view entry) const

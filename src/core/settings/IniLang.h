@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/settings/IniDocument.h"
+#include "core/settings/PluralRule.h"
 
 #include <filesystem>
 #include <initializer_list>
@@ -19,6 +20,9 @@ inline constexpr std::string_view kLanguageSection = "Language";
 // Entry of kLanguageSection: the language of Qt's own texts (standard buttons, file, colour and
 // font dialogs), as Qt names its translations ("ru" for qtbase_ru.qm); empty for Qt's English.
 inline constexpr std::string_view kQtTranslationEntry = "QtTranslation";
+// Entry of kLanguageSection: how the file's counted messages pick their form, by a name
+// PluralRuleNamed knows; "one-other" when missing.
+inline constexpr std::string_view kPluralRuleEntry = "PluralRule";
 
 // Language files larger than this are refused as unreadable.
 inline constexpr std::uintmax_t kMaxLanguageFileBytes = 8u << 20;
@@ -45,6 +49,9 @@ std::string LanguageFileBytesToCodePage(std::string_view bytes);
 // arguments stay as they are; arguments are never scanned for markers. Never fails.
 std::string FormatMessageText(std::string_view text, std::initializer_list<std::string_view> arguments);
 
+// The key of one form of a counted message: "<key>_<form>", e.g. "const_foreign_tags_few".
+std::string CountedMessageKey(std::string_view key, PluralForm form);
+
 // The language document in use and the lookups of message and form texts in it.
 class IniLang
 {
@@ -65,6 +72,13 @@ public:
 
     // GetMessageText with the "%s" markers filled in.
     std::string FormatMessage(std::string_view key, std::initializer_list<std::string_view> arguments) const;
+
+    // The rule the document names for its counted messages.
+    PluralRule Plurals() const;
+
+    // A counted message: the form the count takes under the document's rule, else the form
+    // "other", with its "%s" marker filled with the count.
+    std::string FormatCount(std::string_view key, std::uint64_t count) const;
 
     // A form or component text (entry "Caption", "<name>.Caption", "<name>.Hint" or
     // "<name>.items[i]" of the form's section), decoded with line breaks as a single CR; empty

@@ -123,14 +123,25 @@ inline constexpr std::array kMessageKeys = {
     MessageKey{"const_foreign_imp", 0},
     MessageKey{"const_foreign_filter", 0},
     MessageKey{"const_foreign_bad", 0},
-    MessageKey{"const_foreign_unmappable", 0},
-    MessageKey{"const_foreign_done", 2},
-    MessageKey{"const_foreign_left_out", 4},
+    MessageKey{"const_foreign_unmappable_found", 0},
+    MessageKey{"const_foreign_ask_replace", 0},
+    MessageKey{"const_foreign_replaced", 0},
+    MessageKey{"const_foreign_imported", 2},
+    MessageKey{"const_foreign_omitted", 1},
     MessageKey{"const_foreign_left_columns", 0},
+    MessageKey{"const_foreign_untitled", 0},
     MessageKey{"const_layout_portable", 0},
     MessageKey{"const_layout_installed", 0},
     MessageKey{"const_program_files", 0},
     MessageKey{"const_user_files", 0},
+};
+
+// Every counted message key: a language file holds one entry per form its plural rule picks
+// (CountedMessageKey in IniLang.h), each with one "%s" for the count.
+inline constexpr std::array<std::string_view, 9> kCountedMessageKeys = {
+    "const_foreign_folders", "const_foreign_records",     "const_foreign_named",
+    "const_foreign_history", "const_foreign_attachments", "const_foreign_fields",
+    "const_foreign_tags",    "const_foreign_expiry",      "const_foreign_recycled",
 };
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "core/vault/CodePage.h"
 
+#include <QChar>
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -165,6 +166,11 @@ CodePageText Utf8ToCodePage(std::string_view utf8)
         result.bytes += static_cast<char>(*byte);
     }
     return result;
+}
+
+bool IsBlankCharacter(char32_t character)
+{
+    return QChar::isSpace(character) || QChar::category(character) == QChar::Other_Control;
 }
 
 } // namespace velmora

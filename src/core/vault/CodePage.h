@@ -31,6 +31,10 @@ inline char LowerCase(char byte)
 // gives nothing and moves past its first byte only, so it cannot swallow what follows.
 std::optional<char32_t> DecodeUtf8Character(std::string_view text, std::size_t& position);
 
+// White space or a control character: a name of nothing else is no name (the record dialog
+// refuses it).
+bool IsBlankCharacter(char32_t character);
+
 struct CodePageText
 {
     std::string bytes;

@@ -8,6 +8,7 @@
 #include "gui/browser/AccountLists.h"
 #include "gui/commands/CommandTable.h"
 #include "gui/session/AccountSession.h"
+#include "gui/widgets/CodePageText.h"
 
 #include <QStringList>
 #include <filesystem>
@@ -48,6 +49,66 @@ bool IsCsv(const std::filesystem::path& file)
                .compare(QStringLiteral(".csv"), Qt::CaseInsensitive) == 0;
 }
 
+// The text with its "%s" markers filled in order; the values are never scanned for markers.
+QString FilledIn(QString text, const QStringList& values)
+{
+    qsizetype from = 0;
+    for (const QString& value : values) {
+        const qsizetype marker = text.indexOf(QLatin1String("%s"), from);
+        if (marker < 0) {
+            break;
+        }
+        text.replace(marker, 2, value);
+        from = marker + value.size();
+    }
+    return text;
+}
+
+// One count in the language's plural form.
+QString Counted(const AccountSession& session, std::string_view key, std::size_t count)
+{
+    return FromCodePage(session.Lang().FormatCount(key, count));
+}
+
+// What was imported, what was left out and what was written as "?"; counts of none are left out.
+QString ReportOf(const AccountSession& session, const ImportSummary& summary, const LeftOut& leftOut)
+{
+    QString report = FilledIn(session.Message("const_foreign_imported"),
+                              {Counted(session, "const_foreign_folders", summary.folders),
+                               Counted(session, "const_foreign_records", summary.records)});
+    if (summary.named > 0) {
+        report += QLatin1Char('\r') + Counted(session, "const_foreign_named", summary.named);
+    }
+    QStringList omitted;
+    for (const auto& [key, count] :
+         {std::pair{"const_foreign_history", leftOut.historyEntries},
+          std::pair{"const_foreign_attachments", leftOut.attachments},
+          std::pair{"const_foreign_fields", leftOut.otherFields}, std::pair{"const_foreign_tags", leftOut.tags},
+          std::pair{"const_foreign_expiry", leftOut.expiryDates},
+          std::pair{"const_foreign_recycled", leftOut.recycleBinEntries}}) {
+        if (count > 0) {
+            omitted << Counted(session, key, count);
+        }
+    }
+    if (!omitted.isEmpty()) {
+        report += QLatin1Char('\r') +
+                  FilledIn(session.Message("const_foreign_omitted"), {omitted.join(QStringLiteral(", "))});
+    }
+    if (!leftOut.otherColumns.empty()) {
+        QStringList columns;
+        for (const std::string& column : leftOut.otherColumns) {
+            columns << Utf8(column);
+        }
+        report += QLatin1Char('\r') + session.Message("const_foreign_left_columns") + QLatin1Char(' ') +
+                  columns.join(QStringLiteral(", "));
+    }
+    if (summary.replaced.total > 0) {
+        report += QLatin1Char('\r') + session.Message("const_foreign_replaced") + QLatin1Char('\r') +
+                  PlacesOf(summary.replaced);
+    }
+    return report;
+}
+
 } // namespace
 
 ForeignImportCommand::ForeignImportCommand(AccountSession& session, AccountLists& lists, CommandTable& commands)
@@ -83,41 +144,38 @@ void ForeignImportCommand::mImportForeignClick()
         return;
     }
 
-    TAccount& account = m_session.Account();
-    ImportSummary summary;
-    try {
-        summary = AddImportedFolders(*imported, account, false);
-    } catch (const UnmappableTextError& error) {
-        m_session.ShowMessageBox(m_session.Message("const_foreign_unmappable") + QLatin1Char('\r') +
-                                     PlacesOf(error.Characters()),
-                                 MessageKind::Warning);
-        return;
-    } catch (const TooManyFoldersError&) {
-        m_session.ShowMessageBox(m_session.Message("const_many_folders"), MessageKind::Warning);
+    const std::optional<ImportSummary> summary = AddFolders(*imported);
+    if (!summary) {
         return;
     }
-    account.MarkChanged();
+    m_session.Account().MarkChanged();
     m_lists.FillFolderList(true);
     m_lists.FillRecordList(true);
+    m_session.ShowMessageBox(ReportOf(m_session, *summary, imported->leftOut), MessageKind::Information);
+}
 
-    const LeftOut& leftOut = imported->leftOut;
-    const auto count = [](std::size_t number) { return std::to_string(number); };
-    QString report = m_session.FormatMessage("const_foreign_done", {count(summary.folders), count(summary.records)});
-    if (leftOut.historyEntries + leftOut.attachments + leftOut.otherFields + leftOut.recycleBinEntries > 0) {
-        report +=
-            QLatin1Char('\r') + m_session.FormatMessage("const_foreign_left_out",
-                                                        {count(leftOut.historyEntries), count(leftOut.attachments),
-                                                         count(leftOut.otherFields), count(leftOut.recycleBinEntries)});
-    }
-    if (!leftOut.otherColumns.empty()) {
-        QStringList columns;
-        for (const std::string& column : leftOut.otherColumns) {
-            columns << Utf8(column);
+std::optional<ImportSummary> ForeignImportCommand::AddFolders(const ImportedEntries& imported)
+{
+    ImportOptions options{.replaceUnmappable = false,
+                          .untitledName = m_session.Message("const_foreign_untitled").toStdString()};
+    try {
+        try {
+            return AddImportedFolders(imported, m_session.Account(), options);
+        } catch (const UnmappableTextError& error) {
+            // As the tool's --replace-unmappable: the user decides, seeing where the characters are.
+            const QString question = m_session.Message("const_foreign_unmappable_found") + QLatin1Char('\r') +
+                                     PlacesOf(error.Characters()) + QLatin1Char('\r') +
+                                     m_session.Message("const_foreign_ask_replace");
+            if (m_session.Services().messages.AskYesNo(question) != Answer::Yes) {
+                return std::nullopt;
+            }
+            options.replaceUnmappable = true;
+            return AddImportedFolders(imported, m_session.Account(), options);
         }
-        report += QLatin1Char('\r') + m_session.Message("const_foreign_left_columns") + QLatin1Char(' ') +
-                  columns.join(QStringLiteral(", "));
+    } catch (const TooManyFoldersError&) {
+        m_session.ShowMessageBox(m_session.Message("const_many_folders"), MessageKind::Warning);
+        return std::nullopt;
     }
-    m_session.ShowMessageBox(report, MessageKind::Information);
 }
 
 } // namespace velmora

@@ -1,13 +1,14 @@
 #include "gui/widgets/FieldText.h"
 
+#include "core/vault/CodePage.h"
+
 #include <algorithm>
 
 namespace velmora {
 
 bool IsBlankField(const QString& text)
 {
-    return std::all_of(text.begin(), text.end(),
-                       [](QChar c) { return c.isSpace() || c.category() == QChar::Other_Control; });
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return IsBlankCharacter(c.unicode()); });
 }
 
 bool IsBlanksOnly(const QString& text)

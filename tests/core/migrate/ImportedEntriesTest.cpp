@@ -27,18 +27,53 @@ TEST(ImportedEntries, TextsBecomeCodePageBytesAndNotesGetCrLf)
                                      .idNumber = "7"};
     TAccount account;
     account.AddFolder("Earlier", 2);
-    const ImportSummary summary = AddImportedFolders(imported, account, false);
+    const ImportSummary summary = AddImportedFolders(imported, account, {});
     EXPECT_EQ(summary.folders, 1u);
     EXPECT_EQ(summary.records, 1u);
     EXPECT_EQ(test::Dump(account), "[Earlier] 2\n"
                                    "[\xC4\xEE\xEC] 7\n  <t>\n  <u>\n  <l>\n  <7>\n  <\x88>\n  <a\r\nb\r\nc\r>\n");
 }
 
+TEST(ImportedEntries, AnEntryWithoutATitleIsNamedAfterItsHostOrLoginAndCounted)
+{
+    struct Case
+    {
+        std::string title;
+        std::string url;
+        std::string login;
+        std::string name;
+    };
+    const Case cases[] = {
+        {"Mail", "https://mail.example/", "ann", "Mail"},
+        {"", "https://ann@mail.example:8443/inbox?x#y", "ann", "mail.example"},
+        {" \t\xC2\xA0", "mail.example/login", "ann", "mail.example"}, // a no-break space among them
+        {"", "http://[2001:db8::1]:8080/", "ann", "[2001:db8::1]"},
+        {"", "https:///path", "ann", "ann"},
+        {"", "", "ann", "ann"},
+        {"", "", " ", "Untitled \xC4"}, // in the code page
+    };
+    ImportedEntries imported = OneGroup("g", std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        imported.groups[0].entries[i].title = cases[i].title;
+        imported.groups[0].entries[i].url = cases[i].url;
+        imported.groups[0].entries[i].username = cases[i].login;
+    }
+    TAccount account;
+    const ImportSummary summary =
+        AddImportedFolders(imported, account, {.replaceUnmappable = false, .untitledName = "Untitled \xD0\x94"});
+    EXPECT_EQ(summary.named, std::size(cases) - 1);
+    ASSERT_EQ(account.Folder(0).Count(), std::size(cases));
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(account.Folder(0).RecordAt(i).Name(), cases[i].name) << i;
+        EXPECT_EQ(account.Folder(0).RecordAt(i).URL(), cases[i].url) << i; // kept as it was
+    }
+}
+
 TEST(ImportedEntries, AGroupTooLargeForAFolderContinuesInNumberedFolders)
 {
     const std::size_t entries = 2 * kMaxRecordsPerFolder + 1;
     TAccount account;
-    const ImportSummary summary = AddImportedFolders(OneGroup("Big", entries), account, false);
+    const ImportSummary summary = AddImportedFolders(OneGroup("Big", entries), account, {});
     ASSERT_EQ(account.FolderCount(), 3u);
     EXPECT_EQ(account.Folder(0).Name, "Big");
     EXPECT_EQ(account.Folder(1).Name, "Big (2)");
@@ -57,8 +92,8 @@ TEST(ImportedEntries, MoreFoldersThanAnAccountHoldsAreRefusedAndNothingIsAdded)
         account.AddFolder("f", 0);
     }
     ImportedEntries imported = OneGroup("one", 0);
-    EXPECT_NO_THROW(AddImportedFolders(OneGroup("fits", 0), account, false));
-    EXPECT_THROW(AddImportedFolders(imported, account, false), TooManyFoldersError);
+    EXPECT_NO_THROW(AddImportedFolders(OneGroup("fits", 0), account, {}));
+    EXPECT_THROW(AddImportedFolders(imported, account, {}), TooManyFoldersError);
     EXPECT_EQ(account.FolderCount(), kMaxFolders);
 }
 
@@ -71,7 +106,7 @@ TEST(ImportedEntries, UnmappableCharactersAreRefusedWithTheirPlacesOrReplacedWhe
     }
     TAccount account;
     try {
-        AddImportedFolders(imported, account, false);
+        AddImportedFolders(imported, account, {});
         ADD_FAILURE() << "imported";
     } catch (const UnmappableTextError& error) {
         const UnmappableList& list = error.Characters();
@@ -86,7 +121,8 @@ TEST(ImportedEntries, UnmappableCharactersAreRefusedWithTheirPlacesOrReplacedWhe
     }
     EXPECT_EQ(account.FolderCount(), 0u);
 
-    const ImportSummary summary = AddImportedFolders(imported, account, true);
+    const ImportSummary summary =
+        AddImportedFolders(imported, account, {.replaceUnmappable = true, .untitledName = ""});
     EXPECT_EQ(summary.replaced.total, 26u);
     ASSERT_EQ(account.FolderCount(), 1u);
     EXPECT_EQ(account.Folder(0).Name, "Mail ?");

@@ -27,6 +27,7 @@ constexpr std::string_view kExport = R"(<?xml version="1.0" encoding="UTF-8" sta
       <IconID>48</IconID>
       <Entry>
         <UUID>ZW50cnllbnRyeWVudHJ5MQ==</UUID>
+        <Times><Expires>False</Expires><ExpiryTime>2026-01-01T00:00:00Z</ExpiryTime></Times>
         <String><Key>Title</Key><Value>Top &amp; level</Value></String>
         <String><Key>Password</Key><Value ProtectInMemory="True">s3cret</Value></String>
       </Entry>
@@ -40,7 +41,8 @@ constexpr std::string_view kExport = R"(<?xml version="1.0" encoding="UTF-8" sta
           <IconID>1</IconID>
           <Entry>
             <UUID>ZW50cnllbnRyeWVudHJ5Mg==</UUID>
-            <Times><LastModificationTime>2026-01-01T00:00:00Z</LastModificationTime></Times>
+            <Tags>work;mail, urgent;</Tags>
+            <Times><LastModificationTime>2026-01-01T00:00:00Z</LastModificationTime><Expires>True</Expires></Times>
             <String><Key>Notes</Key><Value>one
 two</Value></String>
             <String><Key>UserName</Key><Value>ann</Value></String>
@@ -52,7 +54,7 @@ two</Value></String>
             <String><Key>PIN</Key><Value>1234</Value></String>
             <Binary><Key>scan.png</Key><Value Ref="0"/></Binary>
             <History>
-              <Entry><String><Key>Title</Key><Value>Old box</Value></String></Entry>
+              <Entry><Tags>old</Tags><String><Key>Title</Key><Value>Old box</Value></String></Entry>
               <Entry><String><Key>Title</Key><Value>Older box</Value></String></Entry>
             </History>
           </Entry>
@@ -112,6 +114,8 @@ TEST(KeePassXmlReader, TakesTheFiveFieldsAndTheIdNumberAndCountsWhatIsLeftOut)
     EXPECT_EQ(imported.leftOut.attachments, 1u);
     EXPECT_EQ(imported.leftOut.otherFields, 2u);       // otp and PIN
     EXPECT_EQ(imported.leftOut.recycleBinEntries, 3u); // its subgroup's entries too
+    EXPECT_EQ(imported.leftOut.tags, 3u);              // not a history entry's: the history is counted whole
+    EXPECT_EQ(imported.leftOut.expiryDates, 1u);
 }
 
 TEST(KeePassXmlReader, TheRecycleBinIsKeptWhenTheFileTurnsItOff)
@@ -152,6 +156,16 @@ TEST(KeePassXmlReader, RefusesWhatIsNoPlainKeePassXml)
          "</String></Entry></Group></Root></KeePassFile>",
          "protected (enciphered) values"},
         {"too deep", deep, "nests groups more than 200 deep"},
+        // Entities declared there would vanish from the texts.
+        {"document type",
+         "<?xml version=\"1.0\"?>\n<!DOCTYPE KeePassFile [<!ENTITY pw \"s3cret\">]>\n"
+         "<KeePassFile><Root><Group><Entry><String><Key>Password</Key><Value>&pw;</Value></String></Entry>"
+         "</Group></Root></KeePassFile>",
+         "has a document type declaration"},
+        {"encoding fault", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<KeePass\xFF\xFE/>",
+         "is not well-formed XML: Encountered incorrectly encoded content"},
+        {"unknown encoding", "<?xml version=\"1.0\" encoding=\"no-such-code\"?>\n<KeePassFile/>",
+         "is not well-formed XML: "},
     };
     for (const Case& c : cases) {
         try {

@@ -49,7 +49,7 @@ TEST(KeePassXmlWriter, WritesGroupsAndEntriesThatReadBackAsTheSameAccount)
 
     const ImportedEntries imported = ReadKeePassXml(xml, IdNumberFieldNames(""));
     TAccount back;
-    AddImportedFolders(imported, back, false);
+    AddImportedFolders(imported, back, {});
     EXPECT_EQ(Dump(back), Dump(account));
     EXPECT_EQ(imported.leftOut.otherFields, 0u);
 }

@@ -136,6 +136,22 @@ TEST(IniLang, FormatMessageUsesTheKeysText)
     EXPECT_EQ(lang.FormatMessage("const_del_rec", {"Mail"}), "Delete \"Mail\" ?");
 }
 
+TEST(IniLang, ACountTakesTheFormOfTheFilesPluralRuleElseTheOtherForm)
+{
+    const IniLang english = LangWith("[Misc]\nconst_n_one:string=%s_file\nconst_n_other:string=%s_files\n");
+    EXPECT_EQ(english.FormatCount("const_n", 1), "1 file");
+    EXPECT_EQ(english.FormatCount("const_n", 21), "21 files");
+    EXPECT_EQ(english.FormatCount("const_n", 0), "0 files");
+
+    const IniLang russian =
+        LangWith("[Language]\nPluralRule=one-few-many\n[Misc]\n"
+                 "const_n_one:string=%s_one\nconst_n_few:string=%s_few\nconst_n_other:string=%s_other\n");
+    EXPECT_EQ(russian.FormatCount("const_n", 21), "21 one");
+    EXPECT_EQ(russian.FormatCount("const_n", 3), "3 few");
+    EXPECT_EQ(russian.FormatCount("const_n", 11), "11 other"); // no form "many" in the file
+    EXPECT_EQ(CountedMessageKey("const_n", PluralForm::Many), "const_n_many");
+}
+
 class LanguageFiles : public testing::Test
 {
 protected:

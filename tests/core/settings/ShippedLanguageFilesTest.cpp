@@ -23,6 +23,21 @@ std::size_t CountMarkers(std::string_view text)
     return count;
 }
 
+// An entry of a counted message's form: each language has forms of its own.
+bool IsCountedForm(std::string_view entry)
+{
+    return std::any_of(kCountedMessageKeys.begin(), kCountedMessageKeys.end(), [&](std::string_view key) {
+        return entry.starts_with(key) && entry.size() > key.size() && entry[key.size()] == '_';
+    });
+}
+
+std::vector<std::string> EntriesBesidesCountedForms(const IniDocument& document, std::string_view section)
+{
+    std::vector<std::string> names = document.EntryNames(section);
+    std::erase_if(names, [](const std::string& name) { return IsCountedForm(name); });
+    return names;
+}
+
 class ShippedLanguageFile : public testing::TestWithParam<std::filesystem::path>
 {};
 
@@ -37,6 +52,15 @@ TEST_P(ShippedLanguageFile, DefinesEveryMessageWithItsValues)
         EXPECT_NE(text.find_first_not_of(' '), std::string::npos);
         EXPECT_EQ(CountMarkers(text), static_cast<std::size_t>(message.arguments));
         EXPECT_EQ(text.find("\r"), std::string::npos); // no message is meant to break lines
+    }
+    for (const std::string_view key : kCountedMessageKeys) {
+        for (const PluralForm form : PluralFormsOf(lang.Plurals())) {
+            SCOPED_TRACE(CountedMessageKey(key, form));
+            const std::string text = lang.GetMessageText(CountedMessageKey(key, form));
+            EXPECT_NE(text.find_first_not_of(' '), std::string::npos);
+            EXPECT_EQ(CountMarkers(text), 1u);
+            EXPECT_EQ(text.find("\r"), std::string::npos);
+        }
     }
 }
 
@@ -59,8 +83,8 @@ TEST(ShippedLanguageFiles, BothGiveTheSameEntriesAndBlanksAtTheEnds)
     std::vector<std::string_view> sections(std::begin(kForms), std::end(kForms));
     sections.push_back(kMiscSection);
     for (const std::string_view section : sections) {
-        const std::vector<std::string> names = english.EntryNames(section);
-        EXPECT_EQ(russian.EntryNames(section), names) << section;
+        const std::vector<std::string> names = EntriesBesidesCountedForms(english, section);
+        EXPECT_EQ(EntriesBesidesCountedForms(russian, section), names) << section;
         for (const std::string& name : names) {
             SCOPED_TRACE(std::string(section) + "/" + name);
             const std::string en = DecodeLangText(english.ReadString(section, name));
@@ -92,6 +116,22 @@ TEST(ShippedLanguageFiles, RussianIsInTheCodePage)
     EXPECT_EQ(lang.GetMessageText("const_date"), "      \xC4\xE0\xF2\xE0: ");
     EXPECT_EQ(lang.GetMessageText("const_folders_cap"), "\xCF\xE0\xEF\xEA\xE8");
     EXPECT_EQ(lang.ReadFormText("frmMain", "mMisc.Caption"), " &\xD0\xE0\xE7\xED\xEE\xE5"); // " &Разное"
+}
+
+TEST(ShippedLanguageFiles, CountWithTheirLanguagesPluralForms)
+{
+    IniLang english;
+    english.SetDocument(OpenLanguageFile(kProgramDir, {}));
+    EXPECT_EQ(english.FormatCount("const_foreign_attachments", 1), "1 attachment");
+    EXPECT_EQ(english.FormatCount("const_foreign_attachments", 2), "2 attachments");
+    IniLang russian;
+    russian.SetDocument(OpenLanguageFile(kProgramDir, kRussian));
+    const std::string attachment = "\xE2\xEB\xEE\xE6\xE5\xED\xE8"; // "вложени" in Windows-1251
+    EXPECT_EQ(russian.FormatCount("const_foreign_attachments", 1), "1 " + attachment + "\xE5");   // вложение
+    EXPECT_EQ(russian.FormatCount("const_foreign_attachments", 2), "2 " + attachment + "\xFF");   // вложения
+    EXPECT_EQ(russian.FormatCount("const_foreign_attachments", 5), "5 " + attachment + "\xE9");   // вложений
+    EXPECT_EQ(russian.FormatCount("const_foreign_attachments", 21), "21 " + attachment + "\xE5"); // вложение
+    EXPECT_EQ(russian.FormatCount("const_foreign_attachments", 11), "11 " + attachment + "\xE9"); // вложений
 }
 
 } // namespace

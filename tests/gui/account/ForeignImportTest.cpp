@@ -71,8 +71,74 @@ private slots:
         QCOMPARE(Main().Lists().FolderRows().rowCount(), 3);
         const ScriptedPlatform::Shown& report = m_program->platform.messages.back();
         QCOMPARE(report.kind, MessageKind::Information);
-        QVERIFY(report.text.contains(Main().Session().FormatMessage("const_foreign_done", {"2", "2"})));
-        QVERIFY(report.text.contains(Main().Session().FormatMessage("const_foreign_left_out", {"1", "0", "0", "0"})));
+        QCOMPARE(report.text, QStringLiteral("Imported 2 folders with 2 records.\rLeft out: 1 history entry."));
+    }
+
+    // Counts of none are left out; each count takes its language's plural form.
+    void theReportCountsWhatIsLeftOutInTheLanguagesPluralForms_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("English") << "Default.lng"
+                                 << "Imported 1 folder with 2 records.\r"
+                                    "1 record had no name and is named after its web address, login or "
+                                    "\"Untitled\".\r"
+                                    "Left out: 5 attachments, 2 tags, 1 expiry date.";
+        QTest::newRow("Russian") << "Languages/Russian.lng"
+                                 << "Импортировано: 1 папка, 2 записи.\r"
+                                    "1 запись была без названия и названа по адресу сайта, логину или "
+                                    "\"Без названия\".\r"
+                                    "Пропущено: 5 вложений, 2 метки, 1 срок действия.";
+    }
+    void theReportCountsWhatIsLeftOutInTheLanguagesPluralForms()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, report);
+        std::filesystem::copy_file(std::filesystem::path(VELMORA_RUNTIME_DIR) / language.toStdString(),
+                                   m_program->dir / "Default.lng", std::filesystem::copy_options::overwrite_existing);
+        m_program->LoadLanguage();
+        Import(WriteFile("export.xml", R"(<KeePassFile><Root><Group><Name>Web</Name>
+  <Entry><Tags>mail, work</Tags><Times><Expires>True</Expires></Times>
+         <String><Key>URL</Key><Value>https://mail.example/inbox</Value></String>
+         <Binary/><Binary/><Binary/></Entry>
+  <Entry><Times><Expires>False</Expires></Times>
+         <String><Key>Title</Key><Value>Bank</Value></String><Binary/><Binary/></Entry>
+</Group></Root></KeePassFile>)"));
+        QCOMPARE(m_program->platform.messages.back().text, report);
+        QCOMPARE(std::string(Main().Session().Account().Folder(1).RecordAt(0).Name()), std::string("mail.example"));
+    }
+
+    // As the tool's --replace-unmappable, after a question that lists where the characters are.
+    void charactersOutsideTheCodePageAreReplacedOnlyAfterYes_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Yes") << true;
+        QTest::newRow("No") << false;
+    }
+    void charactersOutsideTheCodePageAreReplacedOnlyAfterYes()
+    {
+        QFETCH(bool, yes);
+        m_program->platform.answers.push_back(yes ? Answer::Yes : Answer::No);
+        Import(WriteFile("export.csv", "Group,Title,Password\nRoot/Mail,Box \xe6\xbc\xa2,\xe2\x9c\x93\n"));
+        QCOMPARE(m_program->platform.questions.size(), 1);
+        const QString places = QStringLiteral("Mail / Box 漢 / Title: U+6F22\rMail / Box 漢 / Password");
+        QVERIFY(m_program->platform.questions[0].contains(places));
+        QVERIFY(!m_program->platform.questions[0].contains(QStringLiteral("U+2713"))); // a password's character
+        const TAccount& account = Main().Session().Account();
+        if (!yes) {
+            QCOMPARE(account.FolderCount(), std::size_t{1});
+            QVERIFY(!account.Modified);
+            QVERIFY(m_program->platform.messages.empty());
+            return;
+        }
+        QCOMPARE(account.FolderCount(), std::size_t{2});
+        QCOMPARE(std::string(account.Folder(1).RecordAt(0).Name()), std::string("Box ?"));
+        QCOMPARE(std::string(account.Folder(1).RecordAt(0).Password()), std::string("?"));
+        QVERIFY(account.Modified);
+        QCOMPARE(m_program->platform.messages.back().text,
+                 QStringLiteral("Imported 1 folder with 1 record.\r"
+                                "Written as \"?\", as the code page cannot hold them:\r") +
+                     places);
     }
 
     void whatCannotBeImportedChangesNothing_data()
@@ -83,9 +149,11 @@ private slots:
         QTest::newRow("no XML") << QByteArray("not xml at all") << "bad.xml" << QByteArray("const_foreign_bad");
         QTest::newRow("CSV without its columns")
             << QByteArray("a,b\n1,2\n") << "bad.csv" << QByteArray("const_foreign_bad");
-        QTest::newRow("a character outside the code page")
-            << QByteArray("Group,Title,Password\nRoot/Mail,\xe6\xbc\xa2,x\n") << "export.csv"
-            << QByteArray("const_foreign_unmappable");
+        QTest::newRow("CSV without passwords")
+            << QByteArray("folder,name,login_uri,login_username,notes\nWeb,Mail,https://mail.example/,ann,\n")
+            << "export.csv" << QByteArray("const_foreign_bad");
+        QTest::newRow("a document type") << QByteArray("<!DOCTYPE KeePassFile><KeePassFile><Root/></KeePassFile>")
+                                         << "export.xml" << QByteArray("const_foreign_bad");
     }
     void whatCannotBeImportedChangesNothing()
     {
