@@ -334,8 +334,6 @@ TEST_F(CommandsTest, RefusedImportsWriteNothing)
         {"CON", good, "pw", ExitCode::Usage},
         {"nul.txt", good, "pw", ExitCode::Usage},
         {"Lpt9", good, "pw", ExitCode::Usage},
-        {"dot.", good, "pw", ExitCode::Usage},
-        {"blank ", good, "pw", ExitCode::Usage},
         {"home", good, "pw", ExitCode::Usage}, // "Home" in other letter case
         {"New", good, "   ", ExitCode::Usage},
         {"New", good, "中", ExitCode::Usage},
@@ -357,16 +355,43 @@ TEST_F(CommandsTest, ImportAcceptsNamesTheDesktopProgramAccepts)
     const std::filesystem::path empty = dir / "empty.json";
     WriteFile(empty, R"({"format": "velmora-account", "version": 1, "folders": [], "settings": null})");
     for (const std::string& name :
-         {std::string("my bank"), std::string("a*b"), Repeat("ж", 123), std::string("console.nul")}) {
+         {std::string("my bank"), std::string("a*b"), Repeat("ж", 123), std::string("console.nul"), std::string("dot."),
+          std::string("blank "), std::string(". .")}) {
         ImportCommand(Context(), {.account = name, .input = empty});
         ShowCommand(Context(), {.account = name});
     }
-    EXPECT_EQ(UsersSnapshot(dir.Path()).size(), 4u);
+    EXPECT_EQ(UsersSnapshot(dir.Path()).size(), 7u);
 
     test::FixedPassword longest(std::string(kMaxAccountPasswordLength, 'p'));
     const CommandContext context{PortableFolders(dir.Path()), out, longest, [] { return std::string(); }};
     ImportCommand(context, {.account = "Longest password", .input = empty});
     ShowCommand(context, {.account = "Longest password"});
+}
+
+// A refused name is refused for what it holds, in so many words.
+TEST_F(CommandsTest, ARefusedNameSaysWhy)
+{
+    const std::filesystem::path empty = dir / "empty.json";
+    WriteFile(empty, R"({"format": "velmora-account", "version": 1, "folders": [], "settings": null})");
+    const struct
+    {
+        std::string name;
+        std::string reason;
+    } cases[] = {
+        {"a:b", "must not contain the characters"}, {"line\nbreak", "control character"},
+        {"esc\x1B[31m", "control character"},       {"CON", "name of a device"},
+        {"com1.tar.gz", "name of a device"},
+    };
+    for (const auto& c : cases) {
+        try {
+            ImportCommand(Context(), {.account = c.name, .input = empty});
+            ADD_FAILURE() << c.name << " was taken";
+        } catch (const CommandError& error) {
+            EXPECT_EQ(error.Code(), ExitCode::Usage);
+            EXPECT_THAT(error.what(), HasSubstr(c.reason)) << c.name;
+        }
+    }
+    EXPECT_EQ(password.reads, 0);
 }
 
 TEST_F(CommandsTest, ReplaceWritesOverTheAccountAndDropsTheOldHint)

@@ -213,23 +213,24 @@ private slots:
             << "pw" << int(MessageKind::Information) << "const_is_user+cr+const_new_name";
         QTest::newRow("Cyrillic in other case")
             << QStringLiteral("ЖЕНЯ") << "pw" << int(MessageKind::Information) << "const_is_user+cr+const_new_name";
+        // The file name goes on with ".vmk", so every system takes a trailing blank or dot.
         QTest::newRow("trailing blank") << "end "
-                                        << "pw" << int(MessageKind::Warning) << "const_chars+list";
+                                        << "pw" << 0 << "";
         QTest::newRow("trailing dot") << "end."
-                                      << "pw" << int(MessageKind::Warning) << "const_chars+list";
+                                      << "pw" << 0 << "";
         QTest::newRow("line feed") << "a\nb"
-                                   << "pw" << int(MessageKind::Warning) << "const_chars+list";
+                                   << "pw" << int(MessageKind::Warning) << "const_name_control";
         QTest::newRow("tab") << "a\tb"
-                             << "pw" << int(MessageKind::Warning) << "const_chars+list";
+                             << "pw" << int(MessageKind::Warning) << "const_name_control";
         QTest::newRow("control character")
-            << QStringLiteral("a\x01") << "pw" << int(MessageKind::Warning) << "const_chars+list";
+            << QStringLiteral("a\x01") << "pw" << int(MessageKind::Warning) << "const_name_control";
         QTest::newRow("device") << "CON"
-                                << "pw" << int(MessageKind::Warning) << "const_chars+list";
+                                << "pw" << int(MessageKind::Warning) << "const_name_device";
         QTest::newRow("device in small letters with an extension")
             << "aux.txt"
-            << "pw" << int(MessageKind::Warning) << "const_chars+list";
+            << "pw" << int(MessageKind::Warning) << "const_name_device";
         QTest::newRow("numbered device") << "Com7"
-                                         << "pw" << int(MessageKind::Warning) << "const_chars+list";
+                                         << "pw" << int(MessageKind::Warning) << "const_name_device";
     }
     void credentialAndNameChecks()
     {

@@ -104,6 +104,19 @@ private slots:
         QCOMPARE(S().Main().windowTitle(), QStringLiteral("Velmora 3.1 -  my bank"));
     }
 
+    // The file name goes on with ".vmk": every system takes a name that ends in a dot or blank.
+    void renameMayEndInADotOrBlank()
+    {
+        for (const char* name : {"anna.", "anna. "}) {
+            QVERIFY(!Apply(
+                [this, name] { SetFields(QString::fromLatin1(name), QStringLiteral("pw"), QStringLiteral("pw")); }));
+            QCOMPARE(S().Platform().messages, std::vector<ScriptedPlatform::Shown>{Succeeded()});
+            S().Platform().messages.clear();
+            QCOMPARE(Open(S().File(name, kAccountExtension), "pw"), ReadResult::Ok);
+            QCOMPARE(S().Account().Name, std::string(name));
+        }
+    }
+
     // Only another account can clash in letter case: the account itself may change its own.
     void renameMayChangeOnlyTheLetterCase()
     {
@@ -174,27 +187,21 @@ private slots:
                                                 << "pw" << warning << "const_is_user";
         QTest::newRow("line feed") << "a\nb"
                                    << "pw"
-                                   << "pw" << warning << "const_chars";
+                                   << "pw" << warning << "const_name_control";
         QTest::newRow("tab") << "a\tb"
                              << "pw"
-                             << "pw" << warning << "const_chars";
+                             << "pw" << warning << "const_name_control";
         QTest::newRow("delete character") << QStringLiteral("a\x7F") << "pw"
-                                          << "pw" << warning << "const_chars";
+                                          << "pw" << warning << "const_name_control";
         QTest::newRow("device") << "Con"
                                 << "pw"
-                                << "pw" << warning << "const_chars";
+                                << "pw" << warning << "const_name_device";
         QTest::newRow("device with an extension") << "nul.txt"
                                                   << "pw"
-                                                  << "pw" << warning << "const_chars";
+                                                  << "pw" << warning << "const_name_device";
         QTest::newRow("numbered device") << "LPT3"
                                          << "pw"
-                                         << "pw" << warning << "const_chars";
-        QTest::newRow("trailing dot") << "anna."
-                                      << "pw"
-                                      << "pw" << warning << "const_chars";
-        QTest::newRow("trailing blank") << "anna "
-                                        << "pw"
-                                        << "pw" << warning << "const_chars";
+                                         << "pw" << warning << "const_name_device";
     }
     void refusalsChangeNothing()
     {
