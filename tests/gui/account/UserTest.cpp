@@ -4,6 +4,8 @@
 #include "gui/account/TfrmUser.h"
 
 #include <QTest>
+#include <cerrno>
+#include <cstring>
 
 namespace velmora::testing {
 
@@ -255,6 +257,28 @@ private slots:
         QCOMPARE(Open(S().File("anna", kAccountExtension), "pw"), ReadResult::Ok);
         QVERIFY(Exists("anna", kSettingsExtension));
         QVERIFY(!Exists("bank", kAccountExtension));
+    }
+
+    // The settings file cannot be replaced and the account file cannot be put back: the message
+    // says what is on disk, not that nothing was written.
+    void aSaveThatLeavesTheOldSettingsFileSaysSo()
+    {
+        const std::string oldSettings = Session::Content(S().File("anna", kSettingsExtension));
+        int renames = 0;
+        SetWriteFaultHook([&renames](WriteStep step) { return step == WriteStep::Rename && ++renames >= 2; });
+        QVERIFY(Apply([this] { SetFields(QStringLiteral("anna"), QStringLiteral("new"), QStringLiteral("new")); }));
+        SetWriteFaultHook({});
+        QCOMPARE(S().Platform().messages.size(), std::size_t(1));
+        QCOMPARE(S().Platform().messages.front().kind, MessageKind::Error);
+        QString expected = Text("const_settings_not_written");
+        for (const QString& argument : {QString::fromStdString(PathText(S().File("anna", kAccountExtension))),
+                                        QString::fromStdString(PathText(S().File("anna", kSettingsExtension))),
+                                        QString::fromUtf8(std::strerror(EIO))}) {
+            expected.replace(expected.indexOf(QLatin1String("%s")), 2, argument);
+        }
+        QCOMPARE(S().Platform().messages.front().text, QLatin1Char('\r') + expected);
+        QCOMPARE(Open(S().File("anna", kAccountExtension), "new"), ReadResult::Ok);
+        QCOMPARE(Session::Content(S().File("anna", kSettingsExtension)), oldSettings);
     }
 
     void cancelChangesNothing()
