@@ -291,6 +291,16 @@ void ImportCommand(const CommandContext& context, const ImportOptions& options)
                            "The account " + quoted + " already exists; give --replace to write over it.");
     }
 
+    // Before the password is asked: a device or FIFO where a file of the account belongs is
+    // never replaced.
+    for (const std::string_view extension : {kAccountExtension, kSettingsExtension}) {
+        try {
+            RequireReplaceableFile(AccountFilePath(context.folders.userFiles, account->Name, extension));
+        } catch (const FileError& failure) {
+            throw CommandError(ExitCode::ReadWriteFailure, failure.what());
+        }
+    }
+
     std::string text;
     WipeOnExit wipeText(text);
     try {
