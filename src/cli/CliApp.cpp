@@ -89,7 +89,10 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
                                                                         {"text", ExportFormat::Text},
                                                                         {"keepass-xml", ExportFormat::KeePassXml},
                                                                         {"csv", ExportFormat::Csv}}));
-    exportCommand->add_option("-o,--output", exportOptions.output, "Write to this file instead of standard output");
+    exportCommand->add_option(
+        "-o,--output", exportOptions.output,
+        "Write to this file instead of standard output (\"-\", /dev/stdout and /dev/fd/1 are standard "
+        "output, written where it stands)");
     exportCommand->add_option("--language", exportOptions.languageFile,
                               "Language file for the text labels (default: Default.lng)");
 
