@@ -286,19 +286,18 @@ void ImportCommand(const CommandContext& context, const ImportOptions& options)
     ScopedAccount account(AccountName(options.account));
     const std::string quoted = QuotedName(*account);
     RequireNewAccountName(context.folders.userFiles, account->Name, quoted);
-    if (!options.replace && FileExists(AccountFilePath(context.folders.userFiles, account->Name, kAccountExtension))) {
-        throw CommandError(ExitCode::Usage,
-                           "The account " + quoted + " already exists; give --replace to write over it.");
-    }
-
-    // Before the password is asked: a device or FIFO where a file of the account belongs is
-    // never replaced.
+    // Before the password is asked: a directory, device or FIFO where a file of the account
+    // belongs is no account to write over, and is never replaced.
     for (const std::string_view extension : {kAccountExtension, kSettingsExtension}) {
         try {
             RequireReplaceableFile(AccountFilePath(context.folders.userFiles, account->Name, extension));
         } catch (const FileError& failure) {
             throw CommandError(ExitCode::ReadWriteFailure, failure.what());
         }
+    }
+    if (!options.replace && FileExists(AccountFilePath(context.folders.userFiles, account->Name, kAccountExtension))) {
+        throw CommandError(ExitCode::Usage,
+                           "The account " + quoted + " already exists; give --replace to write over it.");
     }
 
     std::string text;

@@ -503,6 +503,14 @@ TEST_F(CommandsTest, AnImportNeverReplacesAFifoOrDeviceBehindAFileOfTheAccount)
             std::filesystem::remove(UsersFile(dir.Path(), file));
         }
     }
+    // A directory is no account that exists, with --replace or without.
+    std::filesystem::remove(UsersFile(dir.Path(), "Home.vmk"));
+    std::filesystem::create_directory(UsersFile(dir.Path(), "Home.vmk"));
+    for (const bool replace : {false, true}) {
+        EXPECT_EQ(ExitCodeOf([&] { ImportCommand(Context(), {.account = "Home", .input = dump, .replace = replace}); }),
+                  ExitCode::ReadWriteFailure);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(UsersFile(dir.Path(), "Home.vmk")));
 }
 
 TEST_F(CommandsTest, SeededPasswordsFollowTheGeneratorDefinition)
