@@ -1,6 +1,7 @@
 #include "cli/AccountJson.h"
 
 #include "cli/ExitCode.h"
+#include "cli/PrintableText.h"
 #include "core/vault/CodePage.h"
 
 #include <algorithm>
@@ -100,6 +101,17 @@ std::string TextValue(const Json& value, const Place& place, bool secret = false
     return std::move(text.bytes);
 }
 
+// A folder's or record's name. The account file would keep a NUL byte in it, but the lists, the
+// captions and the other password managers' files end a name there.
+std::string NameValue(const Json& value, const Place& place)
+{
+    std::string name = TextValue(value, place);
+    if (name.find('\0') != std::string::npos) {
+        Refuse(place, "holds the character U+0000, which a name cannot hold");
+    }
+    return name;
+}
+
 std::int32_t IntegerValue(const Json& value, const Place& place, std::int32_t lowest)
 {
     RequireType(value, value.is_number_integer(), "an integer", place);
@@ -124,7 +136,7 @@ bool BoolValue(const Json& value, const Place& place)
 std::string NameForMessage(const Json& object)
 {
     if (object.is_object() && object.contains("name") && object["name"].is_string()) {
-        return " \"" + object["name"].get<std::string>() + "\"";
+        return " \"" + PrintableText(object["name"].get<std::string>()) + "\"";
     }
     return "";
 }
@@ -188,7 +200,8 @@ void AddRecordFromJson(const Json& json, TFolderType& folder, const Place& place
     std::array<std::string, kRecordFields.size()> values;
     for (std::size_t i = 0; i < kRecordFields.size(); ++i) {
         const std::string_view key = kRecordFields[i].key;
-        values[i] = TextValue(json[std::string(key)], place.Child(key), key == "password");
+        values[i] = key == "name" ? NameValue(json[std::string(key)], place.Child(key))
+                                  : TextValue(json[std::string(key)], place.Child(key), key == "password");
     }
     folder.AddRecord(std::move(values[0]), std::move(values[1]), std::move(values[2]), std::move(values[3]),
                      std::move(values[4]), std::move(values[5]));
@@ -202,7 +215,7 @@ void AddFolderFromJson(const Json& json, TAccount& account, const Place& place)
     if (records.size() > kMaxRecordsPerFolder) {
         Refuse(place.Child("records"), "holds more than " + std::to_string(kMaxRecordsPerFolder) + " records");
     }
-    account.AddFolder(TextValue(json["name"], place.Child("name")),
+    account.AddFolder(NameValue(json["name"], place.Child("name")),
                       IntegerValue(json["icon"], place.Child("icon"), std::numeric_limits<std::int32_t>::min()));
 
     TFolderType& folder = account.Folder(account.FolderCount() - 1);

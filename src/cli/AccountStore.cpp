@@ -1,6 +1,7 @@
 #include "cli/AccountStore.h"
 
 #include "cli/ExitCode.h"
+#include "cli/PrintableText.h"
 #include "core/account/AccountDirectory.h"
 #include "core/account/AccountFilesWriter.h"
 #include "core/os/AtomicFile.h"
@@ -71,7 +72,7 @@ std::string QuotedName(const TAccount& account)
 {
     // Appended piece by piece: g++ 12 at -O3 reports a false overlap for the chained form.
     std::string quoted = "\"";
-    quoted += CodePageToUtf8(account.Name);
+    quoted += PrintableText(CodePageToUtf8(account.Name));
     quoted += '"';
     return quoted;
 }
@@ -152,6 +153,11 @@ void WriteAccountFiles(const std::filesystem::path& programDir, TAccount& accoun
         }
         writer.Commit();
         account.MarkSaved();
+    } catch (const SettingsNotReplacedError& failure) {
+        throw CommandError(ExitCode::ReadWriteFailure,
+                           "The account file \"" + failure.AccountFileText() +
+                               "\" was written, but the settings file \"" + failure.FileText() +
+                               "\" was not and is still the previous one: " + failure.Reason() + ".");
     } catch (const FileError& failure) {
         throw CommandError(ExitCode::ReadWriteFailure, "The account was not written: " + std::string(failure.what()));
     }

@@ -3,6 +3,7 @@
 #include "ProgramInfo.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
+#include "cli/PrintableText.h"
 #include "core/generator/PasswordGenerator.h"
 #include "core/os/AtomicFile.h"
 
@@ -12,6 +13,13 @@
 
 namespace velmora::cli {
 namespace {
+
+// A message keeps its own line breaks; a control character that came with a path or a name from
+// the files is escaped.
+std::string PrintableMessage(std::string_view message)
+{
+    return PrintableText(message, "\n\\");
+}
 
 int Run(const std::function<void()>& command, std::ostream& out, std::ostream& err)
 {
@@ -23,10 +31,10 @@ int Run(const std::function<void()>& command, std::ostream& out, std::ostream& e
         }
         return static_cast<int>(ExitCode::Success);
     } catch (const CommandError& error) {
-        err << error.what() << '\n';
+        err << PrintableMessage(error.what()) << '\n';
         return static_cast<int>(error.Code());
     } catch (const std::exception& error) {
-        err << "The command failed: " << error.what() << '\n';
+        err << "The command failed: " << PrintableMessage(error.what()) << '\n';
         return static_cast<int>(ExitCode::ReadWriteFailure);
     }
 }
@@ -81,7 +89,10 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
                                                                         {"text", ExportFormat::Text},
                                                                         {"keepass-xml", ExportFormat::KeePassXml},
                                                                         {"csv", ExportFormat::Csv}}));
-    exportCommand->add_option("-o,--output", exportOptions.output, "Write to this file instead of standard output");
+    exportCommand->add_option(
+        "-o,--output", exportOptions.output,
+        "Write to this file instead of standard output (\"-\", /dev/stdout and /dev/fd/1 are standard "
+        "output, written where it stands)");
     exportCommand->add_option("--language", exportOptions.languageFile,
                               "Language file for the text labels (default: Default.lng)");
 

@@ -3,6 +3,7 @@
 #include "cli/AccountJson.h"
 #include "cli/AccountStore.h"
 #include "cli/ExitCode.h"
+#include "cli/PrintableText.h"
 #include "core/account/AccountDirectory.h"
 #include "core/export/ExportFile.h"
 #include "core/export/TextExport.h"
@@ -30,7 +31,7 @@ std::string AccountName(std::string_view utf8)
     }
     std::optional<std::string> name = ToCodePage(utf8);
     if (!name) {
-        throw CommandError(ExitCode::Usage, "The account name \"" + std::string(utf8) +
+        throw CommandError(ExitCode::Usage, "The account name \"" + PrintableText(utf8) +
                                                 "\" holds a character that account names cannot hold.");
     }
     return std::move(*name);
@@ -59,6 +60,13 @@ void OpenWithPassword(const CommandContext& context, TAccount& account)
     OpenAccount(context.folders.userFiles, account);
 }
 
+// A value's line as the terminal may show it: its tabs and backslashes as they are, other control
+// characters escaped.
+std::string PrintableValue(std::string_view line)
+{
+    return PrintableText(line, "\t\\");
+}
+
 // Writes a value that may span lines (notes hold CR LF) with its later lines under the first.
 void PrintField(std::ostream& out, std::string_view label, std::string_view value)
 {
@@ -73,19 +81,19 @@ void PrintField(std::ostream& out, std::string_view label, std::string_view valu
             if (line.ends_with('\r')) {
                 line.remove_suffix(1);
             }
-            out << line << '\n' << indent;
+            out << PrintableValue(line) << '\n' << indent;
         }
-        out << rest;
+        out << PrintableValue(rest);
     }
     out << '\n';
 }
 
 void PrintFolder(std::ostream& out, const TFolderType& folder, bool showPasswords)
 {
-    out << '[' << CodePageToUtf8(folder.Name) << "] (icon " << folder.ImageIndex << ")\n";
+    out << '[' << PrintableText(CodePageToUtf8(folder.Name)) << "] (icon " << folder.ImageIndex << ")\n";
     for (std::size_t position = 0; position < folder.Count(); ++position) {
         const TRecType& record = folder.RecordAt(position);
-        out << "  " << CodePageToUtf8(record.Name()) << '\n';
+        out << "  " << PrintableText(CodePageToUtf8(record.Name())) << '\n';
         PrintField(out, "URL", record.URL());
         PrintField(out, "Login", record.Login());
         PrintField(out, "ID number", record.IDNumber());
@@ -111,11 +119,19 @@ TextExportTexts LoadExportTexts(const CommandContext& context, const std::option
     return ExportTexts(language);
 }
 
-// Writes the export as `produce` makes it, to the file or else to standard output.
+// Whether the output file names this process's own standard output. Opened by that name, a
+// redirected output would be replaced (what `>>` had put there lost) and a pipe not found.
+bool NamesStandardOutput(const std::filesystem::path& file)
+{
+    return file == "-" || file == "/dev/stdout" || file == "/dev/fd/1";
+}
+
+// Writes the export as `produce` makes it, to the file or else to standard output, which is
+// written as it is: appended to where it stands, never replaced or truncated.
 void WriteOutput(const CommandContext& context, const std::optional<std::filesystem::path>& file,
                  const OutputProducer& produce)
 {
-    if (!file) {
+    if (!file || NamesStandardOutput(*file)) {
         produce([&context](std::string_view piece) {
             context.out.write(piece.data(), static_cast<std::streamsize>(piece.size()));
         });
@@ -142,11 +158,14 @@ void RequireNewAccountName(const std::filesystem::path& programDir, const std::s
                                                 std::string(kRefusedNameCharacters));
     }
     switch (FindNameTrouble(programDir, name)) {
-    case NameTrouble::NotPortable:
-        throw CommandError(ExitCode::Usage,
-                           "The account name " + quoted +
-                               " cannot be a file name on Windows: it holds a control character, "
-                               "is a device name such as CON, NUL or COM1, or ends in a dot or blank.");
+    case NameTrouble::ControlCharacter:
+        throw CommandError(ExitCode::Usage, "The account name " + quoted +
+                                                " holds a control character such as a line break or a tab, which a "
+                                                "file name on Windows cannot hold.");
+    case NameTrouble::DeviceName:
+        throw CommandError(ExitCode::Usage, "The account name " + quoted +
+                                                " is the name of a device such as CON, PRN, AUX, NUL, COM1 or LPT1 "
+                                                "(also before a dot), which on Windows opens the device, not a file.");
     case NameTrouble::OtherCase:
         throw CommandError(ExitCode::Usage, "Another account has the name " + quoted +
                                                 " in other letter case; a disk that ignores letter case could not "
@@ -197,7 +216,7 @@ void ListCommand(const CommandContext& context)
                                                            error.message() + ".");
     }
     for (const std::string& name : names) {
-        context.out << CodePageToUtf8(name) << '\n';
+        context.out << PrintableText(CodePageToUtf8(name)) << '\n';
     }
 }
 
@@ -217,8 +236,8 @@ void ShowCommand(const CommandContext& context, const ShowOptions& options)
         shown = true;
     }
     if (options.folder && !shown) {
-        throw CommandError(ExitCode::NotFound,
-                           "Account " + QuotedName(*account) + " has no folder \"" + *options.folder + "\".");
+        throw CommandError(ExitCode::NotFound, "Account " + QuotedName(*account) + " has no folder \"" +
+                                                   PrintableText(*options.folder) + "\".");
     }
     RequireUndamaged(context.folders.userFiles, *account);
 }
@@ -267,6 +286,15 @@ void ImportCommand(const CommandContext& context, const ImportOptions& options)
     ScopedAccount account(AccountName(options.account));
     const std::string quoted = QuotedName(*account);
     RequireNewAccountName(context.folders.userFiles, account->Name, quoted);
+    // Before the password is asked: a directory, device or FIFO where a file of the account
+    // belongs is no account to write over, and is never replaced.
+    for (const std::string_view extension : {kAccountExtension, kSettingsExtension}) {
+        try {
+            RequireReplaceableFile(AccountFilePath(context.folders.userFiles, account->Name, extension));
+        } catch (const FileError& failure) {
+            throw CommandError(ExitCode::ReadWriteFailure, failure.what());
+        }
+    }
     if (!options.replace && FileExists(AccountFilePath(context.folders.userFiles, account->Name, kAccountExtension))) {
         throw CommandError(ExitCode::Usage,
                            "The account " + quoted + " already exists; give --replace to write over it.");

@@ -8,6 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <vector>
 
@@ -225,6 +226,45 @@ TEST_F(CliProcess, AUsersDirectoryThatCannotBeReadIsAFailureNotAnEmptyList)
     EXPECT_EQ(run.code, 4);
     EXPECT_EQ(run.out, "");
     EXPECT_THAT(run.err, HasSubstr("Cannot read the directory"));
+}
+
+ino_t InodeOf(const std::filesystem::path& file)
+{
+    struct stat status
+    {};
+    stat(file.c_str(), &status);
+    return status.st_ino;
+}
+
+// Standard output named as the output file is written as it stands: appended to what a
+// redirection put there, into a pipe as into a file, never replaced.
+TEST_F(CliProcess, AnOutputNamingStandardOutputIsWrittenAsItIs)
+{
+    test::SaveHome(dir.Path(), std::nullopt);
+    const CliRun plain = Execute("pw\n", "export Home --format json");
+    ASSERT_EQ(plain.code, 0) << plain.err;
+    const std::string tool =
+        std::string(VELMORA_CLI) + " --dir '" + dir.Path().string() + "' export Home --format json";
+    const std::string input = " <'" + (dir / "input").string() + "'";
+    const std::string out = "'" + (dir / "out").string() + "'";
+    for (const char* name : {"-", "/dev/stdout", "/dev/fd/1"}) {
+        SCOPED_TRACE(name);
+        const std::string command = tool + " -o " + name + input;
+
+        std::ofstream(dir / "out", std::ios::binary) << "HEADER\n";
+        const ino_t inode = InodeOf(dir / "out");
+        EXPECT_EQ(std::system((command + " >>" + out).c_str()), 0);
+        EXPECT_EQ(Read("out"), "HEADER\n" + plain.out) << "appended to what the file held";
+        EXPECT_EQ(InodeOf(dir / "out"), inode) << "the same file, not a new one in its place";
+
+        EXPECT_EQ(std::system(("{ echo HEADER; " + command + "; } >" + out).c_str()), 0);
+        EXPECT_EQ(Read("out"), "HEADER\n" + plain.out) << "written after the header";
+
+        const std::string code = "'" + (dir / "code").string() + "'";
+        EXPECT_EQ(std::system(("{ " + command + "; echo $? >" + code + "; } | cat >" + out).c_str()), 0);
+        EXPECT_EQ(Read("out"), plain.out) << "through a pipe";
+        EXPECT_EQ(Read("code"), "0\n");
+    }
 }
 
 TEST_F(CliProcess, FilesItWritesAreTheUsersAlone)

@@ -4,11 +4,13 @@
 #include "cli/CliTestSupport.h"
 #include "core/account/AccountFilesWriter.h"
 #include "core/vault/AccountFile.h"
+#include "support/OutputFiles.h"
 #include "support/TempDir.h"
 
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <set>
 #include <sstream>
 
 namespace velmora::cli {
@@ -39,13 +41,14 @@ std::string Repeat(std::string_view text, int times)
     return repeated;
 }
 
-// Every file under Users/ with its content, but the writers' empty lock files.
-std::map<std::string, std::string> UsersSnapshot(const std::filesystem::path& programDir)
+// Every file under Users/ with its content, but the writers' empty lock files and those `left`.
+std::map<std::string, std::string> UsersSnapshot(const std::filesystem::path& programDir,
+                                                 const std::set<std::string>& left = {})
 {
     std::map<std::string, std::string> files;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(programDir / "Users", error)) {
-        if (entry.path().extension() != kLockExtension) {
+        if (entry.path().extension() != kLockExtension && !left.contains(entry.path().filename().string())) {
             files[entry.path().filename().string()] = ReadFile(entry.path());
         }
     }
@@ -123,6 +126,36 @@ TEST_F(CommandsTest, ShowsFoldersAndRecordsWithPasswordsMaskedUnlessAsked)
         EXPECT_EQ(Output(), c.expected);
     }
     EXPECT_EQ(ExitCodeOf([&] { ShowCommand(Context(), {.account = "Home", .folder = "Shop"}); }), ExitCode::NotFound);
+}
+
+// A name that sets the terminal's colours or breaks the line is shown escaped; what is no regular
+// file is no account.
+TEST_F(CommandsTest, ListAndShowEscapeControlCharactersInNames)
+{
+    for (const char* file : {"red\x1B[31m.vmk", "two\nlines.vmk", "back\\slash.vmk", "plain.vmk"}) {
+        WriteFile(UsersFile(dir.Path(), file), "");
+    }
+    std::filesystem::create_directories(UsersFile(dir.Path(), "folder.vmk"));
+    ASSERT_EQ(mkfifo(UsersFile(dir.Path(), "fifo.vmk").c_str(), 0600), 0);
+    ListCommand(Context());
+    EXPECT_EQ(Output(), "two\\nlines\nred\\u001b[31m\nplain\nback\\\\slash\n");
+
+    TAccount account;
+    account.Name = "Home";
+    account.Password = "pw";
+    account.AddFolder("Mail\x1B]0;title\x07", 0);
+    account.Folder(0).AddRecord("Box\r", "u\x1B[2J", "tab\there", "", "",
+                                "C:\\notes\r\nline\x98"); // 0x98 is U+0098, a C1 control
+    test::SaveAccountFiles(dir.Path(), account, std::nullopt);
+    ShowCommand(Context(), {.account = "Home"});
+    EXPECT_EQ(Output(), "[Mail\\u001b]0;title\\u0007] (icon 0)\n"
+                        "  Box\\r\n"
+                        "    URL: u\\u001b[2J\n"
+                        "    Login: tab\there\n"
+                        "    ID number:\n"
+                        "    Password:\n"
+                        "    Notes: C:\\notes\n"
+                        "           line\\u0098\n");
 }
 
 TEST_F(CommandsTest, OpeningFailuresHaveTheirExitCodes)
@@ -334,8 +367,6 @@ TEST_F(CommandsTest, RefusedImportsWriteNothing)
         {"CON", good, "pw", ExitCode::Usage},
         {"nul.txt", good, "pw", ExitCode::Usage},
         {"Lpt9", good, "pw", ExitCode::Usage},
-        {"dot.", good, "pw", ExitCode::Usage},
-        {"blank ", good, "pw", ExitCode::Usage},
         {"home", good, "pw", ExitCode::Usage}, // "Home" in other letter case
         {"New", good, "   ", ExitCode::Usage},
         {"New", good, "中", ExitCode::Usage},
@@ -357,16 +388,43 @@ TEST_F(CommandsTest, ImportAcceptsNamesTheDesktopProgramAccepts)
     const std::filesystem::path empty = dir / "empty.json";
     WriteFile(empty, R"({"format": "velmora-account", "version": 1, "folders": [], "settings": null})");
     for (const std::string& name :
-         {std::string("my bank"), std::string("a*b"), Repeat("ж", 123), std::string("console.nul")}) {
+         {std::string("my bank"), std::string("a*b"), Repeat("ж", 123), std::string("console.nul"), std::string("dot."),
+          std::string("blank "), std::string(". .")}) {
         ImportCommand(Context(), {.account = name, .input = empty});
         ShowCommand(Context(), {.account = name});
     }
-    EXPECT_EQ(UsersSnapshot(dir.Path()).size(), 4u);
+    EXPECT_EQ(UsersSnapshot(dir.Path()).size(), 7u);
 
     test::FixedPassword longest(std::string(kMaxAccountPasswordLength, 'p'));
     const CommandContext context{PortableFolders(dir.Path()), out, longest, [] { return std::string(); }};
     ImportCommand(context, {.account = "Longest password", .input = empty});
     ShowCommand(context, {.account = "Longest password"});
+}
+
+// A refused name is refused for what it holds, in so many words.
+TEST_F(CommandsTest, ARefusedNameSaysWhy)
+{
+    const std::filesystem::path empty = dir / "empty.json";
+    WriteFile(empty, R"({"format": "velmora-account", "version": 1, "folders": [], "settings": null})");
+    const struct
+    {
+        std::string name;
+        std::string reason;
+    } cases[] = {
+        {"a:b", "must not contain the characters"}, {"line\nbreak", "control character"},
+        {"esc\x1B[31m", "control character"},       {"CON", "name of a device"},
+        {"com1.tar.gz", "name of a device"},
+    };
+    for (const auto& c : cases) {
+        try {
+            ImportCommand(Context(), {.account = c.name, .input = empty});
+            ADD_FAILURE() << c.name << " was taken";
+        } catch (const CommandError& error) {
+            EXPECT_EQ(error.Code(), ExitCode::Usage);
+            EXPECT_THAT(error.what(), HasSubstr(c.reason)) << c.name;
+        }
+    }
+    EXPECT_EQ(password.reads, 0);
 }
 
 TEST_F(CommandsTest, ReplaceWritesOverTheAccountAndDropsTheOldHint)
@@ -414,6 +472,45 @@ TEST_F(CommandsTest, AnImportWhoseAccountFileCannotBeWrittenLeavesBothFilesAsThe
         SetWriteFaultHook(nullptr);
         EXPECT_EQ(UsersSnapshot(dir.Path()), before) << c.input;
     }
+}
+
+// A link from a file of the account to a FIFO or a device elsewhere: the import refuses before it
+// asks for the password, and the link and what it points to stay.
+TEST_F(CommandsTest, AnImportNeverReplacesAFifoOrDeviceBehindAFileOfTheAccount)
+{
+    const std::filesystem::path dump = dir / "dump.json";
+    WriteFile(dump, R"({"format": "velmora-account", "version": 1, "folders": [], "settings": {}})");
+    velmora::test::TempDir elsewhere;
+    const std::filesystem::path fifo = elsewhere / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::filesystem::path null = velmora::test::CharacterDevice(elsewhere, "null", 3);
+    for (const char* file : {"Home.vmk", "Home.int"}) {
+        for (const std::filesystem::path& target : {fifo, null}) {
+            SCOPED_TRACE(std::string(file) + " -> " + target.string());
+            test::SaveHome(dir.Path(), AccountSettings{});
+            std::filesystem::remove(UsersFile(dir.Path(), file));
+            std::filesystem::create_symlink(target, UsersFile(dir.Path(), file));
+            const auto type = std::filesystem::status(target).type();
+            const auto before = UsersSnapshot(dir.Path(), {file});
+
+            EXPECT_EQ(
+                ExitCodeOf([&] { ImportCommand(Context(), {.account = "Home", .input = dump, .replace = true}); }),
+                ExitCode::ReadWriteFailure);
+            EXPECT_EQ(password.reads, 0);
+            EXPECT_TRUE(std::filesystem::is_symlink(UsersFile(dir.Path(), file)));
+            EXPECT_EQ(std::filesystem::status(target).type(), type);
+            EXPECT_EQ(UsersSnapshot(dir.Path(), {file}), before);
+            std::filesystem::remove(UsersFile(dir.Path(), file));
+        }
+    }
+    // A directory is no account that exists, with --replace or without.
+    std::filesystem::remove(UsersFile(dir.Path(), "Home.vmk"));
+    std::filesystem::create_directory(UsersFile(dir.Path(), "Home.vmk"));
+    for (const bool replace : {false, true}) {
+        EXPECT_EQ(ExitCodeOf([&] { ImportCommand(Context(), {.account = "Home", .input = dump, .replace = replace}); }),
+                  ExitCode::ReadWriteFailure);
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(UsersFile(dir.Path(), "Home.vmk")));
 }
 
 TEST_F(CommandsTest, SeededPasswordsFollowTheGeneratorDefinition)

@@ -42,14 +42,12 @@ bool IsDeviceName(std::string_view name)
     return numbered || folded == "con" || folded == "prn" || folded == "aux" || folded == "nul";
 }
 
-bool IsPortableName(std::string_view name)
+bool HoldsControlCharacter(std::string_view name)
 {
-    const bool control = std::any_of(name.begin(), name.end(), [](char c) {
+    return std::any_of(name.begin(), name.end(), [](char c) {
         const auto byte = static_cast<unsigned char>(c);
         return byte < 0x20 || byte == 0x7F;
     });
-    const bool trailing = !name.empty() && (name.back() == '.' || name.back() == ' ');
-    return !control && !trailing && !IsDeviceName(name);
 }
 
 } // namespace
@@ -82,7 +80,9 @@ std::vector<std::string> ListAccounts(const std::filesystem::path& programDir, s
     }
     for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
         const std::string fileName = Utf8FileName(it->path());
-        if (!fileName.ends_with(kAccountExtension)) {
+        // A directory or device named like an account file holds no account.
+        std::error_code notRegular;
+        if (!fileName.ends_with(kAccountExtension) || !it->is_regular_file(notRegular)) {
             continue;
         }
         CodePageText name = Utf8ToCodePage(std::string_view(fileName).substr(0, fileName.size() - 4));
@@ -112,8 +112,12 @@ NameTrouble FindNameTrouble(const std::filesystem::path& programDir, std::string
     if (name == renamedFrom) {
         return NameTrouble::None;
     }
-    if (!IsPortableName(name)) {
-        return NameTrouble::NotPortable;
+    // A trailing dot or blank is no trouble: the file name ends in the extension.
+    if (HoldsControlCharacter(name)) {
+        return NameTrouble::ControlCharacter;
+    }
+    if (IsDeviceName(name)) {
+        return NameTrouble::DeviceName;
     }
     const std::string folded = FoldNameCase(name);
     for (const std::string& other : ListAccounts(programDir)) {

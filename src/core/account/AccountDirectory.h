@@ -35,7 +35,8 @@ std::filesystem::path AccountFilePath(const std::filesystem::path& programDir, s
 
 // The names of the account files in Users/ (the file names without their last four
 // characters), in descending byte order. A missing Users/ gives no names. A file name the code
-// page cannot spell is left out: no name typed here could open it.
+// page cannot spell is left out: no name typed here could open it. So is anything that is no
+// regular file, also at the end of a link: a directory, a device, a FIFO, a broken link.
 std::vector<std::string> ListAccounts(const std::filesystem::path& programDir);
 // The same, setting `error` when Users/ exists but cannot be read (the names then are those read
 // before the failure).
@@ -50,8 +51,9 @@ bool CheckAccountName(std::string_view name, std::string_view characterList);
 enum class NameTrouble
 {
     None,
-    NotPortable, // a control character, a device name (CON, nul.txt, COM1 ...), a trailing dot or blank
-    OtherCase    // another account in Users/ has the name in other letter case
+    ControlCharacter, // a line break, a tab or another control character: no Windows file name holds one
+    DeviceName,       // CON, nul.txt, COM1 ...: Windows opens the device, whatever follows the first dot
+    OtherCase         // another account in Users/ has the name in other letter case
 };
 
 // `renamedFrom` is the current name of an account being renamed: keeping that name, or changing

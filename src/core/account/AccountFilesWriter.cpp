@@ -54,7 +54,11 @@ public:
     explicit PreviousFile(const std::filesystem::path& file) : m_file(file)
     {
         std::error_code error;
-        if (file.empty() || !std::filesystem::is_regular_file(file, error)) {
+        if (file.empty()) {
+            return;
+        }
+        m_existed = std::filesystem::exists(std::filesystem::symlink_status(file, error));
+        if (!std::filesystem::is_regular_file(file, error)) {
             return;
         }
         m_keep = PreviousPathOf(file);
@@ -74,23 +78,39 @@ public:
     PreviousFile(const PreviousFile&) = delete;
     PreviousFile& operator=(const PreviousFile&) = delete;
 
-    void PutBack()
+    // Puts the previous file back in place, or removes the new one where there was none; false
+    // when the file cannot be made what it was.
+    bool PutBack()
     {
-        std::error_code error;
-        if (!m_keep.empty()) {
-            std::filesystem::rename(m_keep, m_file, error);
-            if (!error) {
-                m_keep.clear();
-            }
+        if (!m_existed) {
+            std::error_code error;
+            std::filesystem::remove(m_file, error);
+            return !error;
         }
+        if (m_keep.empty()) {
+            return false; // no second name: the file system has no hard links
+        }
+        try {
+            RenameFile(m_keep, m_file);
+        } catch (const FileError&) {
+            return false;
+        }
+        m_keep.clear();
+        return true;
     }
 
 private:
     std::filesystem::path m_file;
     std::filesystem::path m_keep;
+    bool m_existed = false;
 };
 
 } // namespace
+
+SettingsNotReplacedError::SettingsNotReplacedError(const FileError& settingsFailure,
+                                                   const std::filesystem::path& accountFile)
+    : FileError(settingsFailure), m_accountFile(PathText(accountFile))
+{}
 
 void CreateUsersDirectory(const std::filesystem::path& programDir)
 {
@@ -155,15 +175,18 @@ std::optional<FileIdentity> AccountFilesWriter::Commit()
     // in place too, so a settings file that cannot be replaced takes the account file back with
     // it: a password change never leaves the two files under different passwords. Where the
     // file system has no hard links there is no way back, and the failure is still reported.
-    PreviousFile previous(m_account && (m_settings || m_removeSettings) ? m_accountTarget : std::filesystem::path());
+    const bool twoFiles = m_account && (m_settings || m_removeSettings);
+    PreviousFile previous(twoFiles ? m_accountTarget : std::filesystem::path());
     if (m_account) {
         m_account->Commit();
     }
     try {
         CommitSettings();
-    } catch (const FileError&) {
-        previous.PutBack();
-        throw;
+    } catch (const FileError& failure) {
+        if (!twoFiles || previous.PutBack()) {
+            throw;
+        }
+        throw SettingsNotReplacedError(failure, m_accountFile);
     }
     return AccountFileIdentity();
 }

@@ -17,6 +17,21 @@ inline constexpr std::chrono::milliseconds kAccountLockPatience{3000};
 // Users/N.lock: the file whose lock makes writers of the account's files take turns.
 inline constexpr std::string_view kLockExtension = ".lock";
 
+// A two-file save that went half way: the account file was replaced, the settings file could not
+// be, and the previous account file could not be put back. The account file on disk is the new
+// one and the settings file the previous one. FileText() and Reason() are the settings file's.
+class SettingsNotReplacedError : public FileError
+{
+public:
+    SettingsNotReplacedError(const FileError& settingsFailure, const std::filesystem::path& accountFile);
+
+    // The account file that was written, as UTF-8.
+    const std::string& AccountFileText() const { return m_accountFile; }
+
+private:
+    std::string m_accountFile;
+};
+
 // The one way an account's files are written, by the program and the command-line tool alike:
 // one writer at a time per account, and each new file written completely before any is
 // replaced, the account file first and the settings file after it, so a crash between them
@@ -45,8 +60,10 @@ public:
     void RemoveSettingsAtCommit();
 
     // Replaces the account file, then the settings file (or removes it), and returns the new
-    // account file's identity. Throws FileError: both files are then as they were (where the
-    // file system has hard links; elsewhere the account file may already be the new one).
+    // account file's identity. Throws FileError: both files are then as they were (a new account
+    // file that had no previous one is removed again). Throws SettingsNotReplacedError when the
+    // previous account file cannot be put back (no hard links on the file system, or the rename
+    // back fails).
     std::optional<FileIdentity> Commit();
 
 private:

@@ -174,6 +174,21 @@ int CloseDescriptor(int fd)
 #endif
 }
 
+// A write replaces a regular file or makes a new one. A device, a FIFO or a directory where the
+// file belongs, also at the end of a link, is refused: replacing it by a regular file would
+// take it away from whoever uses it, and write what was meant for it somewhere else.
+void RequireRegularOrNothing(const std::filesystem::path& file, const std::filesystem::path& target)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(target, error);
+    if (error || status.type() == std::filesystem::file_type::not_found || std::filesystem::is_regular_file(status)) {
+        return; // a path that cannot be looked at fails when the temporary file is made
+    }
+    ThrowFileError("Cannot replace file", file,
+                   file == target ? std::string("it is not a regular file")
+                                  : "it is a link to \"" + PathText(target) + "\", which is not a regular file");
+}
+
 } // namespace
 
 std::string PathText(const std::filesystem::path& path)
@@ -337,6 +352,7 @@ StagedFile::StagedFile(const std::filesystem::path& file, std::string_view conte
 StagedFile::StagedFile(const std::filesystem::path& file, const OutputProducer& produce)
     : m_target(ResolveLinks(file)), m_temporary(TemporaryPathTemplate(m_target))
 {
+    RequireRegularOrNothing(file, m_target);
     const int fd = InjectedFault(WriteStep::Create) ? -1 : CreateExclusive(m_temporary);
     if (fd < 0) {
         ThrowSystemError("Cannot create a file beside", m_target, errno);
@@ -381,20 +397,35 @@ StagedFile::~StagedFile()
 
 void StagedFile::Commit()
 {
+    m_committed = true; // the temporary file is renamed, or removed below
+    try {
+        // Looked at again: something else may have been put in the file's place meanwhile.
+        RequireRegularOrNothing(m_target, m_target);
+        RenameFile(m_temporary, m_target);
+    } catch (const FileError&) {
+        std::error_code ignored;
+        std::filesystem::remove(m_temporary, ignored);
+        throw;
+    }
+    SyncDirectory(m_target.parent_path());
+}
+
+void RenameFile(const std::filesystem::path& from, const std::filesystem::path& to)
+{
     std::error_code error;
     if (InjectedFault(WriteStep::Rename)) {
         error = std::make_error_code(std::errc::io_error);
     } else {
-        std::filesystem::rename(m_temporary, m_target, error);
+        std::filesystem::rename(from, to, error);
     }
     if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(m_temporary, ignored);
-        m_committed = true; // nothing left to clean up
-        ThrowSystemError("Cannot replace file", m_target, error.value());
+        ThrowSystemError("Cannot replace file", to, error.value());
     }
-    m_committed = true;
-    SyncDirectory(m_target.parent_path());
+}
+
+void RequireReplaceableFile(const std::filesystem::path& file)
+{
+    RequireRegularOrNothing(file, ResolveLinks(file));
 }
 
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view content)

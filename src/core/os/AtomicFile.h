@@ -104,10 +104,16 @@ using PieceWriter = std::function<void(std::string_view piece)>;
 // Makes an output and hands it to `write` piece by piece, in order, so it is never held whole.
 using OutputProducer = std::function<void(const PieceWriter& write)>;
 
+// Throws FileError when the file, or the end of its link, is something a write must not replace:
+// a directory, a device, a FIFO. A regular file or nothing there passes.
+void RequireReplaceableFile(const std::filesystem::path& file);
+
 // New content for a file, written completely to a temporary file of its own beside the file's
 // real target and flushed to disk; Commit() renames it over the file. A staged file that is not
 // committed is removed. The temporary name is new and created exclusively, so no other writer
-// and no planted link can share it. Files are readable and writable by their owner only.
+// and no planted link can share it. Files are readable and writable by their owner only. Only a
+// regular file is replaced: anything else where the file belongs (RequireReplaceableFile) is
+// refused when the file is staged and again when it is committed.
 class StagedFile
 {
 public:
@@ -127,6 +133,10 @@ private:
     std::filesystem::path m_temporary;
     bool m_committed = false;
 };
+
+// Renames `from` over `to` as the last step of a staged write does, faults included. Throws
+// FileError naming `to`.
+void RenameFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
 // Replaces the file with `content` so that a failure at any point, or a crash, leaves either
 // the old or the new file complete. Throws FileError; the old file is then intact.

@@ -12,6 +12,13 @@ bool FileExists(const std::filesystem::path& path)
     return std::filesystem::exists(path, error);
 }
 
+bool OtherThanRegularFileAt(const std::filesystem::path& path)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return !error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+}
+
 bool RegularFileExists(const std::filesystem::path& path)
 {
     std::error_code error;

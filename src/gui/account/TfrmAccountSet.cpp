@@ -3,6 +3,7 @@
 #include "core/account/AccountBackup.h"
 #include "core/account/AccountDirectory.h"
 #include "core/os/FileExists.h"
+#include "gui/account/ReportRefusedName.h"
 #include "gui/browser/AccountLists.h"
 #include "gui/session/AccountSession.h"
 #include "gui/widgets/CodePageText.h"
@@ -164,6 +165,10 @@ void TfrmAccountSet::butOkClick()
     if (!CheckCredentials()) {
         return;
     }
+    // A directory there would read as no account, and then as one that exists already.
+    if (ReportAccountFileIsNoFile()) {
+        return;
+    }
     TAccount& account = m_session.Account();
     // Taken before the read, so a save by another program during it is noticed too.
     m_session.RememberAccountFile();
@@ -214,9 +219,21 @@ void TfrmAccountSet::ShowOpenedAccount(bool selectFirstFolder)
     m_lists.FolderList()->setFocus();
 }
 
+bool TfrmAccountSet::ReportAccountFileIsNoFile()
+{
+    const std::filesystem::path file = m_session.AccountFile(kAccountExtension);
+    if (!OtherThanRegularFileAt(file)) {
+        return false;
+    }
+    QString text = m_session.Message("const_not_a_file");
+    text.replace(QLatin1String("%s"), QString::fromStdU16String(file.u16string()));
+    m_session.ShowMessageBox(text, MessageKind::Error);
+    return true;
+}
+
 void TfrmAccountSet::butNewClick()
 {
-    if (!CheckCredentials()) {
+    if (!CheckCredentials() || ReportAccountFileIsNoFile()) {
         return;
     }
     TAccount& account = m_session.Account();
@@ -228,9 +245,7 @@ void TfrmAccountSet::butNewClick()
                                  MessageKind::Information);
         return;
     }
-    if (!CheckAccountName(account.Name, kRefusedNameCharacters) || trouble == NameTrouble::NotPortable) {
-        m_session.ShowMessageBox(m_session.Message("const_chars") + FromCodePage(kRefusedNameCharacters),
-                                 MessageKind::Warning);
+    if (ReportRefusedName(m_session, account.Name, trouble)) {
         return;
     }
     if (!AccountNameFits(account.Name)) {

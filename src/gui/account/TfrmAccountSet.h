@@ -50,6 +50,8 @@ protected:
 
 private:
     void ShowOpenedAccount(bool selectFirstFolder);
+    // Says so and returns true when something else than a file is where the account file belongs.
+    bool ReportAccountFileIsNoFile();
 
     AccountSession& m_session;
     AccountLists& m_lists;

@@ -4,6 +4,7 @@
 #include "core/account/AccountFiles.h"
 #include "core/os/FileExists.h"
 #include "gui/account/ReportFilesLeft.h"
+#include "gui/account/ReportRefusedName.h"
 #include "gui/session/AccountSession.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/FieldText.h"
@@ -124,9 +125,7 @@ bool TfrmUser::CheckFields(const std::string& name)
                                  MessageKind::Warning);
         return false;
     }
-    if (!CheckAccountName(name, kRefusedNameCharacters) || trouble == NameTrouble::NotPortable) {
-        m_session.ShowMessageBox(m_session.Message("const_chars") + FromCodePage(kRefusedNameCharacters),
-                                 MessageKind::Warning);
+    if (ReportRefusedName(m_session, name, trouble)) {
         return false;
     }
     if (!AccountNameFits(name)) {

@@ -47,9 +47,14 @@ void AccountSession::ReportFailure(const std::exception& failure)
 {
     // The language file's sentence, with the file and the system's reason as they came.
     const auto* fileError = dynamic_cast<const FileError*>(&failure);
+    const auto* halfSaved = dynamic_cast<const SettingsNotReplacedError*>(&failure);
     QString text;
     QStringList arguments;
-    if (fileError != nullptr && !fileError->FileText().empty()) {
+    if (halfSaved != nullptr) {
+        text = Message("const_settings_not_written");
+        arguments = {QString::fromStdString(halfSaved->AccountFileText()),
+                     QString::fromStdString(halfSaved->FileText()), QString::fromStdString(halfSaved->Reason())};
+    } else if (fileError != nullptr && !fileError->FileText().empty()) {
         text = Message("const_file_failed");
         arguments = {QString::fromStdString(fileError->FileText()), QString::fromStdString(fileError->Reason())};
     } else {

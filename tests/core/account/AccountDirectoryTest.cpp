@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace velmora {
 namespace {
@@ -24,6 +25,19 @@ TEST(AccountDirectoryTest, ListsAccountFilesInDescendingByteOrder)
         Touch(dir / "Users" / file);
     }
     EXPECT_EQ(ListAccounts(dir.Path()), (std::vector<std::string>{"x.vmk", "bob", "anna", "Zed", ""}));
+}
+
+TEST(AccountDirectoryTest, ListsOnlyRegularFilesAsAccounts)
+{
+    test::TempDir dir;
+    Touch(dir / "Users" / "file.vmk");
+    Touch(dir / "elsewhere" / "synced.vmk");
+    std::filesystem::create_symlink(dir / "elsewhere" / "synced.vmk", dir / "Users" / "linked.vmk");
+    std::filesystem::create_directories(dir / "Users" / "folder.vmk");
+    std::filesystem::create_symlink(dir / "elsewhere", dir / "Users" / "folder link.vmk");
+    std::filesystem::create_symlink(dir / "nowhere", dir / "Users" / "broken.vmk");
+    ASSERT_EQ(mkfifo((dir / "Users" / "fifo.vmk").c_str(), 0600), 0);
+    EXPECT_EQ(ListAccounts(dir.Path()), (std::vector<std::string>{"linked", "file"}));
 }
 
 TEST(AccountDirectoryTest, AUsersDirectoryThatCannotBeReadIsAFailure)
@@ -60,7 +74,7 @@ TEST(AccountDirectoryTest, RefusesTheEightCharactersOnly)
     }
 }
 
-TEST(AccountDirectoryTest, NamesThatWindowsOrACaseBlindDiskCannotHoldAreTrouble)
+TEST(AccountDirectoryTest, NamesThatWindowsOrACaseBlindDiskCannotHoldAreTroubleOfTheirKind)
 {
     test::TempDir dir;
     // "Дом" and "Їжак" (Ukrainian), in Windows-1251.
@@ -81,21 +95,26 @@ TEST(AccountDirectoryTest, NamesThatWindowsOrACaseBlindDiskCannotHoldAreTrouble)
         {"auxiliary.txt", NameTrouble::None},
         {"home", NameTrouble::None}, // the same name is the caller's "exists"
         {"homes", NameTrouble::None},
-        {"line\nbreak", NameTrouble::NotPortable},
-        {"tab\there", NameTrouble::NotPortable},
-        {std::string("nul\0byte", 8), NameTrouble::NotPortable},
-        {"\x1F", NameTrouble::NotPortable},
-        {"del\x7F", NameTrouble::NotPortable},
-        {"CON", NameTrouble::NotPortable},
-        {"prn", NameTrouble::NotPortable},
-        {"Aux", NameTrouble::NotPortable},
-        {"nul.txt", NameTrouble::NotPortable},
-        {"NUL .tar.gz", NameTrouble::NotPortable},
-        {"com1", NameTrouble::NotPortable},
-        {"COM9.x", NameTrouble::NotPortable},
-        {"lpt5", NameTrouble::NotPortable},
-        {"dot.", NameTrouble::NotPortable},
-        {"blank ", NameTrouble::NotPortable},
+        {"dot.", NameTrouble::None}, // the file name goes on with ".vmk"
+        {"blank ", NameTrouble::None},
+        {"dots and blanks . .", NameTrouble::None},
+        {".", NameTrouble::None},
+        {"line\nbreak", NameTrouble::ControlCharacter},
+        {"tab\there", NameTrouble::ControlCharacter},
+        {std::string("nul\0byte", 8), NameTrouble::ControlCharacter},
+        {"\x1F", NameTrouble::ControlCharacter},
+        {"\x1B[31mred", NameTrouble::ControlCharacter},
+        {"del\x7F", NameTrouble::ControlCharacter},
+        {"CON\n", NameTrouble::ControlCharacter}, // the control character is what to fix first
+        {"CON", NameTrouble::DeviceName},
+        {"prn", NameTrouble::DeviceName},
+        {"Aux", NameTrouble::DeviceName},
+        {"nul.txt", NameTrouble::DeviceName},
+        {"NUL .tar.gz", NameTrouble::DeviceName},
+        {"com1", NameTrouble::DeviceName},
+        {"COM9.x", NameTrouble::DeviceName},
+        {"lpt5", NameTrouble::DeviceName},
+        {"con.", NameTrouble::DeviceName},
         {"HOME", NameTrouble::OtherCase},
         {"hOmE", NameTrouble::OtherCase},
         {"\xC4\xCE\xCC", NameTrouble::OtherCase},     // "ДОМ"
@@ -115,7 +134,7 @@ TEST(AccountDirectoryTest, ARenameMayKeepItsNameOrChangeOnlyItsLetterCase)
     }
     EXPECT_EQ(FindNameTrouble(dir.Path(), "Home", "home"), NameTrouble::None);
     EXPECT_EQ(FindNameTrouble(dir.Path(), "CON", "CON"), NameTrouble::None) << "an account made before keeps its name";
-    EXPECT_EQ(FindNameTrouble(dir.Path(), "con", "CON"), NameTrouble::NotPortable);
+    EXPECT_EQ(FindNameTrouble(dir.Path(), "con", "CON"), NameTrouble::DeviceName);
     EXPECT_EQ(FindNameTrouble(dir.Path(), "Work", "home"), NameTrouble::OtherCase);
 }
 

@@ -1,6 +1,7 @@
 #include "core/account/AccountFilesWriter.h"
 
 #include "core/account/AccountDirectory.h"
+#include "support/OutputFiles.h"
 #include "support/TempDir.h"
 #include "support/TemporaryFiles.h"
 
@@ -71,6 +72,61 @@ TEST_F(AccountFilesWriterTest, ASettingsFileThatCannotBeReplacedTakesTheAccountF
     EXPECT_THROW(Save("new account", "new settings"), FileError);
     EXPECT_EQ(ReadWholeFile(File(kAccountExtension)), "old account");
     EXPECT_FALSE(TemporaryFilesLeft());
+}
+
+TEST_F(AccountFilesWriterTest, ANewAccountWhoseSettingsFileCannotBeWrittenLeavesNoAccountFile)
+{
+    std::filesystem::create_directories(File(kSettingsExtension));
+    EXPECT_THROW(Save("new account", "new settings"), FileError);
+    EXPECT_FALSE(std::filesystem::exists(File(kAccountExtension)));
+    EXPECT_FALSE(TemporaryFilesLeft());
+}
+
+// The settings file cannot be replaced, and neither can the account file be put back: the new
+// account file stays, and the error says so apart from a save that wrote nothing.
+TEST_F(AccountFilesWriterTest, AnAccountFileThatCannotBePutBackIsReportedAsWritten)
+{
+    Save("old account", "old settings");
+    int renames = 0;
+    SetWriteFaultHook([&](WriteStep step) { return step == WriteStep::Rename && ++renames >= 2; });
+    try {
+        Save("new account", "new settings");
+        ADD_FAILURE() << "the save went through";
+    } catch (const SettingsNotReplacedError& failure) {
+        EXPECT_EQ(failure.AccountFileText(), PathText(File(kAccountExtension)));
+        EXPECT_EQ(failure.FileText(), PathText(File(kSettingsExtension)));
+        EXPECT_FALSE(failure.Reason().empty());
+    }
+    SetWriteFaultHook(nullptr);
+    EXPECT_EQ(renames, 3) << "the account file, the settings file, the account file back";
+    EXPECT_EQ(ReadWholeFile(File(kAccountExtension)), "new account");
+    EXPECT_EQ(ReadWholeFile(File(kSettingsExtension)), "old settings");
+    EXPECT_FALSE(TemporaryFilesLeft());
+}
+
+TEST_F(AccountFilesWriterTest, AFileOfTheAccountThatLinksToADeviceOrFifoIsRefusedBeforeAnythingIsWritten)
+{
+    Save("old account", "old settings");
+    test::TempDir elsewhere;
+    const std::filesystem::path fifo = elsewhere / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::filesystem::path null = test::CharacterDevice(elsewhere, "null", 3);
+    for (const std::string_view extension : {kAccountExtension, kSettingsExtension}) {
+        for (const std::filesystem::path& target : {fifo, null}) {
+            SCOPED_TRACE(std::string(extension) + " -> " + target.string());
+            const std::string other =
+                ReadWholeFile(File(extension == kAccountExtension ? kSettingsExtension : kAccountExtension));
+            std::filesystem::remove(File(extension));
+            std::filesystem::create_symlink(target, File(extension));
+            EXPECT_THROW(Save("new account", "new settings"), FileError);
+            EXPECT_TRUE(std::filesystem::is_symlink(File(extension)));
+            EXPECT_FALSE(std::filesystem::is_regular_file(target));
+            EXPECT_EQ(ReadWholeFile(File(extension == kAccountExtension ? kSettingsExtension : kAccountExtension)),
+                      other);
+            std::filesystem::remove(File(extension));
+            Save("old account", "old settings");
+        }
+    }
 }
 
 TEST_F(AccountFilesWriterTest, ASecondWriterWaitsBrieflyThenWritesNothing)

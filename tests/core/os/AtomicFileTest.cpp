@@ -1,6 +1,7 @@
 #include "core/os/AtomicFile.h"
 
 #include "core/os/FileLock.h"
+#include "support/OutputFiles.h"
 #include "support/TempDir.h"
 #include "support/TemporaryFiles.h"
 
@@ -123,6 +124,50 @@ TEST(AtomicFile, OnlyRegularFilesAreRead)
     WriteFileAtomically(dir / "file", "content");
     std::filesystem::create_symlink("file", dir / "link");
     EXPECT_EQ(ReadWholeFile(dir / "link"), "content");
+}
+
+// Replacing a device or a FIFO by a regular file would take it from whoever uses it; a directory
+// cannot be replaced anyway. Through a link or not, such a target is refused and stays.
+TEST(AtomicFile, OnlyRegularFilesAreReplaced)
+{
+    test::TempDir dir;
+    test::TempDir elsewhere;
+    const auto fifo = elsewhere / "fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const auto null = test::CharacterDevice(elsewhere, "null", 3);
+    std::filesystem::create_directory(elsewhere / "folder");
+    for (const auto& target : {fifo, null, elsewhere / "folder"}) {
+        SCOPED_TRACE(target.string());
+        const auto type = std::filesystem::status(target).type();
+        const auto link = dir / "link.vmk";
+        std::filesystem::create_symlink(target, link);
+        for (const auto& path : {link, target}) {
+            EXPECT_THROW(WriteFileAtomically(path, "account"), FileError);
+            EXPECT_THROW(StagedFile(path, "account"), FileError);
+            EXPECT_THROW(RequireReplaceableFile(path), FileError);
+        }
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        EXPECT_EQ(std::filesystem::status(target).type(), type);
+        EXPECT_FALSE(test::TemporaryFileLeftBeside(target));
+        std::filesystem::remove(link);
+    }
+    EXPECT_NO_THROW(RequireReplaceableFile(dir / "missing"));
+    std::filesystem::create_symlink(dir / "missing", dir / "broken");
+    WriteFileAtomically(dir / "broken", "through a broken link");
+    EXPECT_EQ(ReadWholeFile(dir / "missing"), "through a broken link");
+}
+
+TEST(AtomicFile, SomethingPutInTheFilesPlaceWhileItIsStagedIsNotReplaced)
+{
+    test::TempDir dir;
+    const auto path = dir / "file";
+    WriteFileAtomically(path, "old");
+    StagedFile staged(path, "new");
+    std::filesystem::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_THROW(staged.Commit(), FileError);
+    EXPECT_TRUE(std::filesystem::is_fifo(path));
+    EXPECT_FALSE(test::TemporaryFileLeftBeside(path));
 }
 
 TEST(AtomicFile, AStagedFileReplacesNothingUntilCommittedAndLeavesNothingWhenDropped)

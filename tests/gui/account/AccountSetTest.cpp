@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace velmora::testing {
 
@@ -161,6 +162,44 @@ private slots:
         QCOMPARE(m_program->endRequests, 1); // the dialog was left afterwards
     }
 
+    // A directory or FIFO named like an account file is no account: not listed, and neither
+    // offered for creation nor said to exist at login and create.
+    void anAccountFileThatIsNoFileIsSaidToBeSo_data()
+    {
+        QTest::addColumn<bool>("fifo");
+        QTest::addColumn<QByteArray>("button");
+        QTest::newRow("directory, log in") << false << QByteArray("butOk");
+        QTest::newRow("directory, create") << false << QByteArray("butNew");
+        QTest::newRow("FIFO, log in") << true << QByteArray("butOk");
+        QTest::newRow("FIFO, create") << true << QByteArray("butNew");
+    }
+    void anAccountFileThatIsNoFileIsSaidToBeSo()
+    {
+        QFETCH(bool, fifo);
+        QFETCH(QByteArray, button);
+        const std::filesystem::path file = m_program->File("anna", kAccountExtension);
+        std::filesystem::create_directories(file.parent_path());
+        if (fifo) {
+            QCOMPARE(mkfifo(file.c_str(), 0600), 0);
+        } else {
+            std::filesystem::create_directory(file);
+        }
+        Start([&] {
+            QCOMPARE(User()->count(), 0);
+            Type(QStringLiteral("anna"), QStringLiteral("pw"));
+            Click(button.constData());
+            QVERIFY(Dialog().isVisible());
+        });
+        QVERIFY(m_program->platform.questions.isEmpty());
+        QCOMPARE(Messages().size(), 1u);
+        QCOMPARE(Messages()[0].kind, MessageKind::Error);
+        QCOMPARE(Messages()[0].text,
+                 QLatin1Char('\r') +
+                     Text("const_not_a_file").replace(QLatin1String("%s"), QString::fromStdString(PathText(file))));
+        QCOMPARE(std::filesystem::is_fifo(file), fifo);
+        QCOMPARE(std::filesystem::is_directory(file), !fifo);
+    }
+
     void accountListOrder()
     {
         for (const char* file : {"anna.vmk", "bob.vmk", "Zed.vmk"}) {
@@ -213,23 +252,24 @@ private slots:
             << "pw" << int(MessageKind::Information) << "const_is_user+cr+const_new_name";
         QTest::newRow("Cyrillic in other case")
             << QStringLiteral("ЖЕНЯ") << "pw" << int(MessageKind::Information) << "const_is_user+cr+const_new_name";
+        // The file name goes on with ".vmk", so every system takes a trailing blank or dot.
         QTest::newRow("trailing blank") << "end "
-                                        << "pw" << int(MessageKind::Warning) << "const_chars+list";
+                                        << "pw" << 0 << "";
         QTest::newRow("trailing dot") << "end."
-                                      << "pw" << int(MessageKind::Warning) << "const_chars+list";
+                                      << "pw" << 0 << "";
         QTest::newRow("line feed") << "a\nb"
-                                   << "pw" << int(MessageKind::Warning) << "const_chars+list";
+                                   << "pw" << int(MessageKind::Warning) << "const_name_control";
         QTest::newRow("tab") << "a\tb"
-                             << "pw" << int(MessageKind::Warning) << "const_chars+list";
+                             << "pw" << int(MessageKind::Warning) << "const_name_control";
         QTest::newRow("control character")
-            << QStringLiteral("a\x01") << "pw" << int(MessageKind::Warning) << "const_chars+list";
+            << QStringLiteral("a\x01") << "pw" << int(MessageKind::Warning) << "const_name_control";
         QTest::newRow("device") << "CON"
-                                << "pw" << int(MessageKind::Warning) << "const_chars+list";
+                                << "pw" << int(MessageKind::Warning) << "const_name_device";
         QTest::newRow("device in small letters with an extension")
             << "aux.txt"
-            << "pw" << int(MessageKind::Warning) << "const_chars+list";
+            << "pw" << int(MessageKind::Warning) << "const_name_device";
         QTest::newRow("numbered device") << "Com7"
-                                         << "pw" << int(MessageKind::Warning) << "const_chars+list";
+                                         << "pw" << int(MessageKind::Warning) << "const_name_device";
     }
     void credentialAndNameChecks()
     {

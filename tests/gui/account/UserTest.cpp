@@ -4,6 +4,8 @@
 #include "gui/account/TfrmUser.h"
 
 #include <QTest>
+#include <cerrno>
+#include <cstring>
 
 namespace velmora::testing {
 
@@ -104,6 +106,19 @@ private slots:
         QCOMPARE(S().Main().windowTitle(), QStringLiteral("Velmora 3.1 -  my bank"));
     }
 
+    // The file name goes on with ".vmk": every system takes a name that ends in a dot or blank.
+    void renameMayEndInADotOrBlank()
+    {
+        for (const char* name : {"anna.", "anna. "}) {
+            QVERIFY(!Apply(
+                [this, name] { SetFields(QString::fromLatin1(name), QStringLiteral("pw"), QStringLiteral("pw")); }));
+            QCOMPARE(S().Platform().messages, std::vector<ScriptedPlatform::Shown>{Succeeded()});
+            S().Platform().messages.clear();
+            QCOMPARE(Open(S().File(name, kAccountExtension), "pw"), ReadResult::Ok);
+            QCOMPARE(S().Account().Name, std::string(name));
+        }
+    }
+
     // Only another account can clash in letter case: the account itself may change its own.
     void renameMayChangeOnlyTheLetterCase()
     {
@@ -174,27 +189,21 @@ private slots:
                                                 << "pw" << warning << "const_is_user";
         QTest::newRow("line feed") << "a\nb"
                                    << "pw"
-                                   << "pw" << warning << "const_chars";
+                                   << "pw" << warning << "const_name_control";
         QTest::newRow("tab") << "a\tb"
                              << "pw"
-                             << "pw" << warning << "const_chars";
+                             << "pw" << warning << "const_name_control";
         QTest::newRow("delete character") << QStringLiteral("a\x7F") << "pw"
-                                          << "pw" << warning << "const_chars";
+                                          << "pw" << warning << "const_name_control";
         QTest::newRow("device") << "Con"
                                 << "pw"
-                                << "pw" << warning << "const_chars";
+                                << "pw" << warning << "const_name_device";
         QTest::newRow("device with an extension") << "nul.txt"
                                                   << "pw"
-                                                  << "pw" << warning << "const_chars";
+                                                  << "pw" << warning << "const_name_device";
         QTest::newRow("numbered device") << "LPT3"
                                          << "pw"
-                                         << "pw" << warning << "const_chars";
-        QTest::newRow("trailing dot") << "anna."
-                                      << "pw"
-                                      << "pw" << warning << "const_chars";
-        QTest::newRow("trailing blank") << "anna "
-                                        << "pw"
-                                        << "pw" << warning << "const_chars";
+                                         << "pw" << warning << "const_name_device";
     }
     void refusalsChangeNothing()
     {
@@ -248,6 +257,28 @@ private slots:
         QCOMPARE(Open(S().File("anna", kAccountExtension), "pw"), ReadResult::Ok);
         QVERIFY(Exists("anna", kSettingsExtension));
         QVERIFY(!Exists("bank", kAccountExtension));
+    }
+
+    // The settings file cannot be replaced and the account file cannot be put back: the message
+    // says what is on disk, not that nothing was written.
+    void aSaveThatLeavesTheOldSettingsFileSaysSo()
+    {
+        const std::string oldSettings = Session::Content(S().File("anna", kSettingsExtension));
+        int renames = 0;
+        SetWriteFaultHook([&renames](WriteStep step) { return step == WriteStep::Rename && ++renames >= 2; });
+        QVERIFY(Apply([this] { SetFields(QStringLiteral("anna"), QStringLiteral("new"), QStringLiteral("new")); }));
+        SetWriteFaultHook({});
+        QCOMPARE(S().Platform().messages.size(), std::size_t(1));
+        QCOMPARE(S().Platform().messages.front().kind, MessageKind::Error);
+        QString expected = Text("const_settings_not_written");
+        for (const QString& argument : {QString::fromStdString(PathText(S().File("anna", kAccountExtension))),
+                                        QString::fromStdString(PathText(S().File("anna", kSettingsExtension))),
+                                        QString::fromUtf8(std::strerror(EIO))}) {
+            expected.replace(expected.indexOf(QLatin1String("%s")), 2, argument);
+        }
+        QCOMPARE(S().Platform().messages.front().text, QLatin1Char('\r') + expected);
+        QCOMPARE(Open(S().File("anna", kAccountExtension), "new"), ReadResult::Ok);
+        QCOMPARE(Session::Content(S().File("anna", kSettingsExtension)), oldSettings);
     }
 
     void cancelChangesNothing()
