@@ -1,6 +1,7 @@
 #include "cli/ForeignImport.h"
 
 #include "cli/ExitCode.h"
+#include "cli/PrintableText.h"
 #include "core/migrate/ImportedEntries.h"
 #include "core/migrate/KeePassCsv.h"
 #include "core/migrate/KeePassXmlReader.h"
@@ -22,9 +23,11 @@ std::string Counted(std::size_t count, std::string_view one, std::string_view ot
 // Where a character stood and which it was; a password's character is never shown.
 std::string PlaceOf(const UnmappableCharacter& character)
 {
-    std::string place = "  group \"" + character.group + "\"";
-    place +=
-        character.field == "Group" ? ", its name" : ", entry \"" + character.entry + "\", field " + character.field;
+    // Names from the file are printed escaped: they cannot set the terminal's colours.
+    std::string place = "  group \"" + PrintableText(character.group) + "\"";
+    place += character.field == "Group"
+                 ? ", its name"
+                 : ", entry \"" + PrintableText(character.entry) + "\", field " + character.field;
     if (character.field != "Password") {
         std::array<char, 16> code{};
         std::snprintf(code.data(), code.size(), "U+%04X", static_cast<unsigned>(character.character));
@@ -64,7 +67,7 @@ std::string LeftOutText(const LeftOut& leftOut)
     if (!leftOut.otherColumns.empty()) {
         text += "Left out the columns";
         for (std::size_t i = 0; i < leftOut.otherColumns.size(); ++i) {
-            text += (i == 0 ? " \"" : ", \"") + leftOut.otherColumns[i] + "\"";
+            text += (i == 0 ? " \"" : ", \"") + PrintableText(leftOut.otherColumns[i]) + "\"";
         }
         text += ".\n";
     }

@@ -181,6 +181,16 @@ TEST_F(ForeignImportTest, ReplacingUnmappableCharactersWritesQuestionMarksAndLis
     EXPECT_THAT(Show("Home"), HasSubstr("[in] (icon 0)\n  Box ?\n"));
 }
 
+TEST_F(ForeignImportTest, NamesFromTheFileArePrintedEscaped)
+{
+    // A column or entry name holding ESC would set the terminal's colours if printed raw.
+    Import("Home", Input("in.csv", "Title,Password,\x1b[31mred\nTitle \x1b\xE4\xB8\xAD,pw,x\n"), ForeignFormat::Csv,
+           true);
+    EXPECT_THAT(out.str(), Not(HasSubstr("\x1b")));
+    EXPECT_THAT(out.str(), HasSubstr("Left out the columns \"\\u001b[31mred\"."));
+    EXPECT_THAT(out.str(), HasSubstr("entry \"Title \\u001b\xE4\xB8\xAD\", field Title"));
+}
+
 TEST_F(ForeignImportTest, AnExportKeePassXmlCannotCarryIsRefusedAndWritesNothing)
 {
     TAccount account;
