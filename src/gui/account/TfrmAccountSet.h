@@ -50,6 +50,8 @@ protected:
 
 private:
     void ShowOpenedAccount(bool selectFirstFolder);
+    // A read or a create failed: no account is open, and the lists show none.
+    void CloseAccount();
 
     AccountSession& m_session;
     AccountLists& m_lists;
