@@ -120,6 +120,7 @@ public:
     bool HasAccount() const { return m_state != State::NoAccount; }
     // The account was read or created: it may be saved from now on.
     void SetOpen();
+    // A lock hides the open account and an unlock shows it again; without one, nothing changes.
     void SetLocked(bool locked);
     // Closes the account: its contents and password are wiped, nothing is modified and nothing
     // is saved until the next one opens. The windows are told that it was emptied; the lists
@@ -171,7 +172,8 @@ public:
         AccountSession& m_session;
     };
 
-    // Tells the windows that the account changed, and saves it at once when the settings say so.
+    // Tells the windows that the account changed, and saves it at once when the settings say so
+    // (during a command: when its hold ends).
     void AccountChanged();
     // Tells the windows that an account was opened (a login, a restore) or renamed.
     void AccountOpened();
