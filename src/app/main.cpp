@@ -1,6 +1,7 @@
 #include "ProgramInfo.h"
 #include "core/account/ProgramFolders.h"
 #include "core/os/AtomicFile.h"
+#include "core/os/ExecutableDirectory.h"
 #include "core/os/ProcessHardening.h"
 #include "gui/account/TfrmAccountSet.h"
 #include "gui/main/TfrmMain.h"
@@ -16,11 +17,36 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <cstdio>
+#include <string_view>
+
+namespace {
+
+bool AskedForVersion(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--version") {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     using namespace velmora;
     HardenProcess();
+    // Before any window: a terminal without a display asks too.
+    if (AskedForVersion(argc, argv)) {
+        try {
+            std::printf("%s\n", VersionText("velmora", ChooseProgramFolders(ExecutableDirectory(argv[0]))).c_str());
+        } catch (const FileError& error) {
+            std::fprintf(stderr, "velmora: %s\n", error.what());
+            return 2;
+        }
+        return 0;
+    }
     if (!DisplayAvailable()) {
         std::fputs("velmora: no display to show the window on (DISPLAY is not set)\n", stderr);
         return 2;
@@ -53,20 +79,10 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     EndOnSignal endOnSignal(program.Session());
 
-    TfrmMain& frmMain = program.Main();
-    QObject::connect(&instance, &SingleInstance::RaiseRequested, &frmMain, [&frmMain] {
-        // A dialog in front (the account dialog at start) is what the person has to answer.
-        QWidget* window = QApplication::activeModalWidget();
-        if (window == nullptr && frmMain.isVisible()) {
-            window = &frmMain;
-        }
-        if (window != nullptr) {
-            window->raise();
-            window->activateWindow();
-        }
-    });
+    QObject::connect(&instance, &SingleInstance::RaiseRequested, &program.Main(),
+                     [&program] { program.BringToFront(); });
 
-    frmMain.FormShow(folders);
+    program.Main().FormShow(folders);
     if (!program.AccountDialog().AccountOpened()) {
         return 0; // the account dialog was left without an account
     }

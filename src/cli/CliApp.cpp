@@ -1,6 +1,5 @@
 #include "cli/CliApp.h"
 
-#include "ProgramInfo.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "cli/PrintableText.h"
@@ -39,14 +38,6 @@ int Run(const std::function<void()>& command, std::ostream& out, std::ostream& e
     }
 }
 
-std::string VersionText(const ProgramFolders& folders)
-{
-    return std::string("velmora-cli ") + kVersion +
-           "\nLayout: " + (folders.layout == ProgramLayout::Portable ? "portable" : "installed") +
-           "\nProgram files: " + PathText(folders.programFiles) +
-           "\nAccounts and language choice: " + PathText(folders.userFiles);
-}
-
 } // namespace
 
 int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
@@ -66,7 +57,7 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
                    "them, else the installed layout's folders)");
     const auto folders = [&] { return programDir ? PortableFolders(*programDir) : environment.folders; };
     // After --dir in the order of definition, so the folders it names are the ones shown.
-    app.set_version_flag("--version", [&] { return VersionText(folders()); });
+    app.set_version_flag("--version", [&] { return VersionText("velmora-cli", folders()); });
 
     CLI::App* list = app.add_subcommand("list", "List the accounts");
 

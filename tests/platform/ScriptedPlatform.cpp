@@ -7,11 +7,17 @@ namespace velmora::testing {
 void ScriptedPlatform::ShowMessage(MessageKind kind, const QString& text)
 {
     messages.push_back({kind, text});
+    if (whileShown) {
+        whileShown(text);
+    }
 }
 
 Answer ScriptedPlatform::NextAnswer(const QString& text, Answer unanswered)
 {
     questions << text;
+    if (whileShown) {
+        whileShown(text);
+    }
     if (answers.empty()) {
         ++unscripted;
         return unanswered;

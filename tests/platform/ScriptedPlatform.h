@@ -41,6 +41,8 @@ public:
     QStringList dialogFolders;
     // Runs inside RunModal while the form is shown; without one the form closes at once.
     std::deque<std::function<void(QDialog&)>> modalScripts;
+    // Runs while each message and question is up, before its answer: what else happens then.
+    std::function<void(const QString& text)> whileShown;
     // Answers of the font and colour dialogs; nothing is a Cancel.
     std::deque<std::optional<FontChoice>> fonts;
     std::deque<std::optional<QColor>> colors;

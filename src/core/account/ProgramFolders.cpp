@@ -1,5 +1,6 @@
 #include "core/account/ProgramFolders.h"
 
+#include "ProgramInfo.h"
 #include "core/account/AccountDirectory.h"
 #include "core/os/AtomicFile.h"
 #include "core/settings/IniLang.h"
@@ -89,6 +90,14 @@ void CreateUserFilesDirectory(const ProgramFolders& folders)
     if (!std::filesystem::is_directory(folders.userFiles, error)) {
         ThrowFileError("Cannot create the directory", folders.userFiles, "a file of that name is in the way");
     }
+}
+
+std::string VersionText(std::string_view program, const ProgramFolders& folders)
+{
+    return std::string(program) + ' ' + kVersion +
+           "\nLayout: " + (folders.layout == ProgramLayout::Portable ? "portable" : "installed") +
+           "\nProgram files: " + PathText(folders.programFiles) +
+           "\nAccounts and language choice: " + PathText(folders.userFiles);
 }
 
 } // namespace velmora

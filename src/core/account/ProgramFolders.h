@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 namespace velmora {
 
@@ -34,5 +36,9 @@ ProgramFolders ChooseProgramFolders(const std::filesystem::path& executableDir);
 // Creates the person's directory of the installed layout (and the missing folders above it)
 // readable by its owner alone. Nothing to do for the portable layout. Throws FileError.
 void CreateUserFilesDirectory(const ProgramFolders& folders);
+
+// What `--version` prints for `program`: its version, the layout and the layout's folders, one
+// per line, without a line end after the last.
+std::string VersionText(std::string_view program, const ProgramFolders& folders);
 
 } // namespace velmora

@@ -135,23 +135,22 @@ void BackupCommands::mAccClick()
     }
     const ReadResult result = m_session.Account().LoadFromFile(imported);
     m_session.AccountCleared(); // nothing found in the account before still stands
-    RefillLists();
     switch (result) {
     case ReadResult::Ok:
+        RefillLists();
         KeepOrRestore(imported);
         return;
     case ReadResult::NoFile:
-        ShowError("const_do_restore");
-        break;
+        PutBackPrevious("const_do_restore");
+        return;
     case ReadResult::BadCheckLine:
-        ShowError("const_do_pass");
-        break;
+        PutBackPrevious("const_do_pass");
+        return;
     case ReadResult::BadFolderBlock:
     case ReadResult::Failed:
-        ShowError("const_do_u");
-        break;
+        PutBackPrevious("const_do_u");
+        return;
     }
-    RestoreBackup();
 }
 
 void BackupCommands::KeepOrRestore(const std::filesystem::path& imported)
@@ -159,7 +158,7 @@ void BackupCommands::KeepOrRestore(const std::filesystem::path& imported)
     try {
         m_session.SaveAccount();
     } catch (const std::exception&) {
-        PutBackPrevious();
+        PutBackPrevious("const_err_imp");
         return;
     }
     if (m_session.Account().FolderCount() > 0) {
@@ -198,6 +197,7 @@ void BackupCommands::RestoreBackup()
     // A backup that cannot be read back is kept and nothing is saved over the account's file.
     const ReadResult result = account.LoadFromFile(ImportBackupPath(m_session.UserFilesDir(), account.Name));
     if (result != ReadResult::Ok) {
+        m_session.CloseAccount();
         RefillLists();
         ShowError("const_err_imp");
         return;
@@ -219,7 +219,7 @@ void BackupCommands::RestoreBackup()
     m_session.ShowMessageBox(m_session.Message("const_acc_restored"), MessageKind::Warning);
 }
 
-void BackupCommands::PutBackPrevious()
+void BackupCommands::PutBackPrevious(const char* errorKey)
 {
     TAccount& account = m_session.Account();
     bool putBack = true;
@@ -229,12 +229,17 @@ void BackupCommands::PutBackPrevious()
         putBack = false; // the next start puts it back
     }
     // The previous contents show either way, unmodified: they are what the account file holds.
-    account.LoadFromFile(putBack ? m_session.AccountFile(kAccountExtension)
-                                 : ImportBackupPath(m_session.UserFilesDir(), account.Name));
     m_session.RememberAccountFile();
+    const ReadResult result = account.LoadFromFile(putBack ? m_session.AccountFile(kAccountExtension)
+                                                           : ImportBackupPath(m_session.UserFilesDir(), account.Name));
+    if (result != ReadResult::Ok) {
+        m_session.CloseAccount(); // what cannot be read is left on the disk as it is
+    }
     RefillLists();
-    ShowError("const_err_imp");
-    if (putBack) {
+    ShowError(errorKey);
+    if (!m_session.HasAccount()) {
+        ShowError("const_err_imp");
+    } else if (putBack) {
         m_session.ShowMessageBox(m_session.Message("const_acc_restored"), MessageKind::Warning);
     }
 }

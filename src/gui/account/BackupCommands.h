@@ -31,8 +31,9 @@ private:
     void KeepOrRestore(const std::filesystem::path& imported);
     void KeepImport(const std::filesystem::path& imported);
     void RestoreBackup();
-    // The save of the imported contents failed: the kept account file goes back and is shown.
-    void PutBackPrevious();
+    // The imported file could not be read or its contents saved: the kept account file goes
+    // back as it was and is shown, before the error `errorKey` is; nothing is saved over it.
+    void PutBackPrevious(const char* errorKey);
     void RefillLists();
     void ShowError(const char* key);
 

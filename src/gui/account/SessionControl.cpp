@@ -74,9 +74,14 @@ bool SessionControl::SaveReported()
     return true;
 }
 
+bool SessionControl::Locked() const
+{
+    return m_session.CurrentState() == AccountSession::State::Locked;
+}
+
 bool SessionControl::AskSaveChanges()
 {
-    if (!m_session.Account().Modified) {
+    if (!m_session.HasAccount() || !m_session.Account().Modified) {
         return true;
     }
     switch (m_session.Services().messages.AskYesNoCancel(QLatin1Char('\r') + m_session.Message("const_do_save"))) {
@@ -131,11 +136,8 @@ void SessionControl::ClearAccount()
     for (QWidget* window : OtherVisibleWindows()) {
         window->close();
     }
-    m_session.AccountCleared();
-    m_session.ResetSettings(); // auto-save off before anything else happens
-    TAccount& account = m_session.Account();
-    account.Close();
-    account.Modified = false;
+    m_session.CloseAccount();
+    m_session.ResetSettings();
     m_lists.FillFolderList(false);
     m_lists.FillRecordList(false);
     m_session.AccountChanged();
@@ -190,7 +192,7 @@ void SessionControl::LockToTray()
     if (m_session.Settings().cbSaveBeforeTray && !SaveReported()) {
         return; // not locked: the changes are not on disk yet
     }
-    m_locked = true;
+    m_session.SetLocked(true);
     m_hiddenByLock.clear();
     for (QWidget* window : OtherVisibleWindows()) {
         m_hiddenByLock.emplace_back(window);
@@ -207,7 +209,7 @@ void SessionControl::LockToTray()
 
 void SessionControl::ActivateFromTray()
 {
-    if (!m_locked) {
+    if (!Locked()) {
         return;
     }
     if (!m_session.Settings().cbTray) {
@@ -225,7 +227,7 @@ void SessionControl::ActivateFromTray()
 void SessionControl::RestoreFromTray()
 {
     m_tray.RemoveIcon();
-    m_locked = false;
+    m_session.SetLocked(false);
     m_window.show();
     for (const QPointer<QWidget>& window : m_hiddenByLock) {
         if (window) {
@@ -234,6 +236,28 @@ void SessionControl::RestoreFromTray()
     }
     m_hiddenByLock.clear();
     m_session.AccountOpened();
+}
+
+void SessionControl::BringToFront()
+{
+    if (Locked()) {
+        // The way back goes through the password, as a click on the notification-area icon.
+        ActivateFromTray();
+        return;
+    }
+    // A dialog in front (the account dialog at start) is what the person has to answer.
+    QWidget* window = QApplication::activeModalWidget();
+    if (window == nullptr && m_window.isVisible()) {
+        window = &m_window;
+    }
+    if (window == nullptr) {
+        return;
+    }
+    if (window->isMinimized()) {
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    }
+    window->raise();
+    window->activateWindow();
 }
 
 void SessionControl::Relock()

@@ -38,7 +38,7 @@ public:
     TfrmUser& UserDialog() { return *m_frmUser; }
     TfrmAbout& AboutBox() { return *m_frmAbout; }
     TfrmTray& UnlockDialog() { return *m_frmTray; }
-    bool Locked() const { return m_locked; }
+    bool Locked() const;
 
     // True when the caller may go on: nothing to save, saved, or not to be saved.
     bool AskSaveChanges();
@@ -51,6 +51,9 @@ public:
     void LockToTray();
     void ActivateFromTray();
     void RestoreFromTray();
+    // A second start of the program wants it in front: a minimised window comes back, and a
+    // locked program shows its unlock dialog.
+    void BringToFront();
     void mChangePassClick();
     void mAboutClick();
     void mContentClick();
@@ -77,7 +80,6 @@ private:
     std::unique_ptr<TfrmAbout> m_frmAbout;
     std::unique_ptr<TfrmTray> m_frmTray;
     std::function<void()> m_endProgram;
-    bool m_locked = false;
     // The windows a lock hid, shown again by the restore.
     std::vector<QPointer<QWidget>> m_hiddenByLock;
 };

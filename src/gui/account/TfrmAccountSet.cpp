@@ -175,8 +175,13 @@ void TfrmAccountSet::butOkClick()
     const ReadResult result = account.LoadFromFile(m_session.AccountFile(kAccountExtension));
     // Centred whatever the outcome; it only appears once an account is open.
     CentreOnScreen(m_window);
+    if (result != ReadResult::Ok && result != ReadResult::NoFile) {
+        // What was read before the fault is no account: nothing of it stays, and nothing is saved.
+        CloseAccount();
+    }
     switch (result) {
     case ReadResult::Ok:
+        m_session.SetOpen();
         m_session.LoadAndApplySettings();
         ShowOpenedAccount(true);
         break;
@@ -196,6 +201,14 @@ void TfrmAccountSet::butOkClick()
         m_session.ShowMessageBox(m_session.Message("const_failed"), MessageKind::Error);
         break;
     }
+}
+
+void TfrmAccountSet::CloseAccount()
+{
+    m_session.CloseAccount();
+    m_lists.FillFolderList(false);
+    m_lists.FillRecordList(false);
+    m_session.AccountChanged();
 }
 
 void TfrmAccountSet::ShowOpenedAccount(bool selectFirstFolder)
@@ -252,19 +265,15 @@ void TfrmAccountSet::butNewClick()
         m_session.ShowMessageBox(m_session.Message("const_long_name"), MessageKind::Error);
         return;
     }
-    // A failed open of another account may have left folders behind.
     account.Clear();
     account.AddFolder("Default folder", 0);
+    m_session.SetOpen();
     try {
         m_session.SaveAccount();
     } catch (const std::exception& failure) {
-        // Nothing was created: stay here with an empty account.
+        // Nothing was created: stay here with no account.
+        CloseAccount();
         m_session.ReportFailure(failure);
-        account.Clear();
-        account.Modified = false;
-        m_lists.FillFolderList(false);
-        m_lists.FillRecordList(false);
-        m_session.AccountChanged();
         return;
     }
     ShowOpenedAccount(false);

@@ -52,6 +52,8 @@ private:
     void ShowOpenedAccount(bool selectFirstFolder);
     // Says so and returns true when something else than a file is where the account file belongs.
     bool ReportAccountFileIsNoFile();
+    // A read or a create failed: no account is open, and the lists show none.
+    void CloseAccount();
 
     AccountSession& m_session;
     AccountLists& m_lists;

@@ -61,8 +61,10 @@ const CommandSpec kCommands[] = {
 
 } // namespace
 
-CommandTable::CommandTable(QWidget& window, std::function<void(const std::exception&)> reportFailure)
-    : m_reportFailure(std::move(reportFailure))
+CommandTable::CommandTable(QWidget& window, std::function<void(const std::exception&)> reportFailure,
+                           CommandFrame frame)
+    : m_reportFailure(std::move(reportFailure)),
+      m_frame(frame ? std::move(frame) : [](const std::function<void()>& command) { command(); })
 {
     for (const CommandSpec& spec : kCommands) {
         auto* action = new QAction(QString::fromUtf8(spec.caption), &window);
@@ -90,9 +92,9 @@ void CommandTable::Bind(std::string_view name, QObject& context, std::function<v
     }
     found->second.bound = true;
     QObject::connect(found->second.action, &QAction::triggered, &context,
-                     [handler = std::move(handler), report = m_reportFailure] {
+                     [handler = std::move(handler), report = m_reportFailure, frame = m_frame] {
                          try {
-                             handler();
+                             frame(handler);
                          } catch (const std::exception& failure) {
                              report(failure);
                          }

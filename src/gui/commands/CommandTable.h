@@ -19,10 +19,13 @@ namespace velmora {
 class CommandTable final
 {
 public:
+    // Runs a command: what every command needs around it.
+    using CommandFrame = std::function<void(const std::function<void()>& command)>;
+
     // The actions become children of the window, so the language files translate them by name.
     // A command that fails is reported through `reportFailure`: the one place a failure of a
-    // command is caught.
-    CommandTable(QWidget& window, std::function<void(const std::exception&)> reportFailure);
+    // command is caught. Each command runs inside `frame`, when one is given.
+    CommandTable(QWidget& window, std::function<void(const std::exception&)> reportFailure, CommandFrame frame = {});
     CommandTable(const CommandTable&) = delete;
     CommandTable& operator=(const CommandTable&) = delete;
 
@@ -45,6 +48,7 @@ private:
     };
     std::map<std::string, Command, std::less<>> m_commands;
     std::function<void(const std::exception&)> m_reportFailure;
+    CommandFrame m_frame;
 };
 
 } // namespace velmora

@@ -93,7 +93,12 @@ TfrmMain::TfrmMain(AccountSession& session, QWidget* parent) : QMainWindow(paren
     setWindowTitle(ApplicationTitle());
 
     m_commands = std::make_unique<CommandTable>(
-        *this, [this](const std::exception& failure) { m_session.ReportFailure(failure); });
+        *this, [this](const std::exception& failure) { m_session.ReportFailure(failure); },
+        [this](const std::function<void()>& command) {
+            // A command that makes several changes saves them once, and asks at most once.
+            const AccountSession::SaveHold hold(m_session);
+            command();
+        });
     BuildMenus();
     BuildToolBar();
     // The forms take the language before the lists set their column captions from it.

@@ -38,4 +38,9 @@ DesktopProgram::DesktopProgram(Platform platform, AutomationService& automation,
 
 DesktopProgram::~DesktopProgram() = default;
 
+void DesktopProgram::BringToFront()
+{
+    m_sessionControl->BringToFront();
+}
+
 } // namespace velmora

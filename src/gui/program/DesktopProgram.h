@@ -35,6 +35,8 @@ public:
     TfrmMain& Main() { return *m_main; }
     TfrmAccountSet& AccountDialog() { return *m_accountSet; }
     TfrmFind& SearchWindow() { return *m_find; }
+    // A second start wants the program in front: see SessionControl::BringToFront.
+    void BringToFront();
 
 private:
     // Declared in the order of construction: the session outlives every window, and the windows

@@ -8,6 +8,7 @@
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/DesktopLook.h"
 
+#include <QScopeGuard>
 #include <QStringList>
 
 namespace velmora {
@@ -175,32 +176,145 @@ void AccountSession::ResetSettings()
     ApplySettings();
 }
 
-bool AccountSession::SaveAccount(ForeignSave foreignSave)
+void AccountSession::SetOpen()
 {
-    AccountFilesWriter writer(m_folders.userFiles, m_account.Name);
+    m_state = State::Open;
+}
+
+void AccountSession::SetLocked(bool locked)
+{
+    if (HasAccount()) {
+        m_state = locked ? State::Locked : State::Open;
+    }
+}
+
+void AccountSession::CloseAccount()
+{
+    m_state = State::NoAccount;
+    m_accountFileIdentity.reset();
+    m_account.Close();
+    m_account.Modified = false;
+    AccountCleared();
+}
+
+void AccountSession::RequireAccount() const
+{
+    if (!HasAccount()) {
+        throw NoAccountError();
+    }
+}
+
+bool AccountSession::AnotherProgramSaved(const AccountFilesWriter& writer) const
+{
     const std::optional<FileIdentity> onDisk = writer.AccountFileIdentity();
-    if (onDisk && m_accountFileIdentity && *onDisk != *m_accountFileIdentity &&
-        (foreignSave == ForeignSave::Keep ||
-         m_platform.messages.AskYesNoWarning(Message("const_file_changed")) != Answer::Yes)) {
+    return onDisk && m_accountFileIdentity && *onDisk != *m_accountFileIdentity;
+}
+
+bool AccountSession::MayOverwrite(ForeignSave foreignSave)
+{
+    if (foreignSave == ForeignSave::Keep || m_unattended) {
         return false;
     }
+    // One command asks once: a No holds for the rest of it.
+    if (m_saveHolds > 0 && m_keptWhileHeld) {
+        return false;
+    }
+    m_asking = true;
+    const auto asked = qScopeGuard([this] { m_asking = false; });
+    // A termination while the question is open answers it: nobody was there to say Yes.
+    const bool yes = m_platform.messages.AskYesNoWarning(Message("const_file_changed")) == Answer::Yes && !m_unattended;
+    if (m_saveHolds > 0) {
+        m_keptWhileHeld = !yes;
+    }
+    return yes;
+}
+
+void AccountSession::WriteAccountFiles(AccountFilesWriter& writer)
+{
     writer.StageAccount(m_account.FileContent());
     writer.StageSettings(SettingsFileText(Settings(), m_account.Password));
     m_accountFileIdentity = writer.Commit();
     m_account.MarkSaved();
+}
+
+bool AccountSession::SaveAccount(ForeignSave foreignSave)
+{
+    RequireAccount();
+    AccountFilesWriter writer(m_folders.userFiles, m_account.Name);
+    if (AnotherProgramSaved(writer) && !MayOverwrite(foreignSave)) {
+        return false;
+    }
+    WriteAccountFiles(writer);
     return true;
 }
 
-void AccountSession::SaveSettingsFile()
+bool AccountSession::SaveSettingsFile()
 {
+    RequireAccount();
     AccountFilesWriter writer(m_folders.userFiles, m_account.Name);
+    if (AnotherProgramSaved(writer)) {
+        // Its account file may be under another password: settings written under this one beside
+        // it would not read. Both files are this program's again, or neither.
+        if (!MayOverwrite(ForeignSave::Ask)) {
+            return false;
+        }
+        WriteAccountFiles(writer);
+        return true;
+    }
     writer.StageSettings(SettingsFileText(Settings(), m_account.Password));
     writer.Commit();
+    return true;
 }
 
 void AccountSession::RememberAccountFile()
 {
     m_accountFileIdentity = IdentityOf(AccountFile(kAccountExtension));
+}
+
+AccountSession::UnattendedEnd AccountSession::EndUnattended()
+{
+    m_unattended = true;
+    // Whatever happens below, nothing is saved after the end.
+    const auto ended = qScopeGuard([this] { m_state = State::NoAccount; });
+    if (m_asking) {
+        // The save on its way holds the account's lock and takes the answer No when the
+        // question returns; a second save here would only wait for that lock.
+        return UnattendedEnd::QuestionAnsweredNo;
+    }
+    if (!HasAccount() || !m_account.Modified) {
+        return UnattendedEnd::NothingToSave;
+    }
+    return SaveAccount(ForeignSave::Keep) ? UnattendedEnd::Saved : UnattendedEnd::ForeignSaveKept;
+}
+
+AccountSession::SaveHold::SaveHold(AccountSession& session) : m_session(session)
+{
+    ++m_session.m_saveHolds;
+}
+
+AccountSession::SaveHold::~SaveHold()
+{
+    if (m_session.m_saveHolds == 1 && m_session.m_changedWhileHeld) {
+        m_session.SaveAtOnceIfAsked();
+    }
+    if (--m_session.m_saveHolds == 0) {
+        m_session.m_changedWhileHeld = false;
+        m_session.m_keptWhileHeld = false;
+    }
+}
+
+void AccountSession::SaveAtOnceIfAsked()
+{
+    if (!m_account.Modified || !m_settings.cbSaveMod || m_account.IsReading() || m_state != State::Open) {
+        return;
+    }
+    // A failed save is reported here, so the command that made the change still finishes
+    // refilling its lists; the account stays modified and marked.
+    try {
+        SaveAccount();
+    } catch (const std::exception& error) {
+        ReportFailure(error);
+    }
 }
 
 void AccountSession::AccountChanged()
@@ -209,15 +323,11 @@ void AccountSession::AccountChanged()
     if (!m_account.Modified) {
         return;
     }
-    if (m_settings.cbSaveMod && !m_account.IsReading()) {
-        // A failed save is reported here, so the command that made the change still finishes
-        // refilling its lists; the account stays modified and marked.
-        try {
-            SaveAccount();
-        } catch (const std::exception& error) {
-            ReportFailure(error);
-        }
+    if (m_saveHolds > 0) {
+        m_changedWhileHeld = true;
+        return;
     }
+    SaveAtOnceIfAsked();
 }
 
 void AccountSession::AccountOpened()

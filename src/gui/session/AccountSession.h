@@ -14,9 +14,19 @@
 #include <filesystem>
 #include <initializer_list>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 
 namespace velmora {
+
+class AccountFilesWriter;
+
+// A save was asked for with no account there to save.
+class NoAccountError : public std::logic_error
+{
+public:
+    NoAccountError() : std::logic_error("No account is open, so there is nothing to save.") {}
+};
 
 // The lists' widths as the window shows them: columns and the folder list the user dragged are
 // settings too.
@@ -93,10 +103,29 @@ public:
     // Loads the settings and shows them, a partly read file included; a file that cannot be
     // read to its end is reported.
     void LoadAndApplySettings();
-    // Every setting back to its design default, shown. Called when the account is cleared
-    // (switch, delete) and before the clearing, so the next account inherits nothing and no
-    // immediate save runs during the clear.
+    // Every setting back to its design default, shown. Called when the account is closed
+    // (switch, delete), so the next account inherits nothing.
     void ResetSettings();
+
+    // Whether an account is there: only a login, a create, a switch, a lock, an unlock, a close
+    // and an import that replaces the account change it.
+    enum class State
+    {
+        NoAccount, // none was opened, a read failed, or it was closed: nothing to save
+        Open,
+        Locked // open underneath, behind the unlock dialog
+    };
+    State CurrentState() const { return m_state; }
+    // True while an account is there to save, open or locked.
+    bool HasAccount() const { return m_state != State::NoAccount; }
+    // The account was read or created: it may be saved from now on.
+    void SetOpen();
+    // A lock hides the open account and an unlock shows it again; without one, nothing changes.
+    void SetLocked(bool locked);
+    // Closes the account: its contents and password are wiped, nothing is modified and nothing
+    // is saved until the next one opens. The windows are told that it was emptied; the lists
+    // are the caller's to refill.
+    void CloseAccount();
 
     // What a save does when another program saved the account file since it was read here.
     enum class ForeignSave
@@ -106,14 +135,45 @@ public:
     };
     // Writes the account file and then the settings file under the account's lock. False when
     // another program's save was kept (nothing written). Throws FileError on failure: the
-    // account stays modified.
+    // account stays modified. Throws NoAccountError without an account.
     bool SaveAccount(ForeignSave foreignSave = ForeignSave::Ask);
-    // Writes the settings file alone, under the account's lock. Throws FileError.
-    void SaveSettingsFile();
+    // Writes the settings file alone, under the account's lock. When another program saved the
+    // account since, the account file and the settings file belong together: after Yes both are
+    // written as a full save does, else nothing; false then. Throws as SaveAccount does.
+    bool SaveSettingsFile();
     // The account file was just read: a later save compares the file on disk with this one.
     void RememberAccountFile();
 
-    // Tells the windows that the account changed, and saves it at once when the settings say so.
+    // What ending the program without anybody to answer did with the account's changes.
+    enum class UnattendedEnd
+    {
+        NothingToSave, // no account, or nothing modified
+        Saved,
+        ForeignSaveKept,   // another program saved the account since: its file stays
+        QuestionAnsweredNo // the program was asking whether to overwrite another program's save
+    };
+    // Ends the session for a termination signal: the account's unsaved changes are saved,
+    // keeping another program's newer save, and from now on no save runs and every overwrite
+    // question, the one open now too, is answered No. The contents stay until the program has
+    // gone, as an interrupted command may still look at them. Throws FileError when the save
+    // fails.
+    UnattendedEnd EndUnattended();
+
+    // Holds the immediate save while a command makes several changes: they are saved once,
+    // when the outermost hold ends, so a command asks the overwrite question at most once.
+    class SaveHold final
+    {
+    public:
+        explicit SaveHold(AccountSession& session);
+        ~SaveHold();
+        Q_DISABLE_COPY_MOVE(SaveHold)
+
+    private:
+        AccountSession& m_session;
+    };
+
+    // Tells the windows that the account changed, and saves it at once when the settings say so
+    // (during a command: when its hold ends).
     void AccountChanged();
     // Tells the windows that an account was opened (a login, a restore) or renamed.
     void AccountOpened();
@@ -138,8 +198,25 @@ signals:
     void languageSwitched();
 
 private:
+    // The account file on disk is not the one this program last read or wrote.
+    bool AnotherProgramSaved(const AccountFilesWriter& writer) const;
+    // Whether another program's save on disk may be overwritten: asked at most once while held.
+    bool MayOverwrite(ForeignSave foreignSave);
+    // Writes the account and settings files with the writer that holds the lock.
+    void WriteAccountFiles(AccountFilesWriter& writer);
+    void RequireAccount() const;
+    // The immediate save the settings ask for, a failure reported.
+    void SaveAtOnceIfAsked();
+
     Platform m_platform;
     TAccount m_account;
+    State m_state = State::NoAccount;
+    // The overwrite question is open: a save is on its way under the account's lock.
+    bool m_asking = false;
+    bool m_unattended = false;
+    int m_saveHolds = 0;
+    bool m_changedWhileHeld = false;
+    bool m_keptWhileHeld = false; // the overwrite question of the held command was answered No
     // The account file as this program last read or wrote it.
     std::optional<FileIdentity> m_accountFileIdentity;
     AccountSettings m_settings;

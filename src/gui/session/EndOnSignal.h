@@ -6,10 +6,11 @@ namespace velmora {
 
 class AccountSession;
 
-// Ends the program when the desktop or the user terminates it (SIGTERM, SIGINT, SIGHUP).
-// Nobody is there to answer the save question and a logout must not lose edits, so unsaved
-// changes of the open account are saved first. Then every event loop ends and the program
-// leaves by its normal way out, which removes the office export's clear-text files.
+// Ends the program when the desktop or the user terminates it (SIGTERM, SIGINT, SIGHUP), the
+// way closing it does, with nobody there to answer: a logout must not lose edits, so unsaved
+// changes of an open or locked account are saved, keeping another program's newer save; with
+// no account open nothing is written. Then every event loop ends, an open dialog's too, and the
+// program leaves by its normal way out, which removes the office export's clear-text files.
 class EndOnSignal final
 {
 public:

@@ -154,6 +154,11 @@ private slots:
             QVERIFY(Dialog().isVisible());
             QCOMPARE(User()->currentText(), QStringLiteral("anna"));
             QCOMPARE(Pass()->text(), password);
+            // Nothing read before the fault stays, so nothing can be saved over the file.
+            QVERIFY(!Main().Session().HasAccount());
+            QCOMPARE(Main().Session().Account().FolderCount(), 0u);
+            QVERIFY(!Main().Session().Account().Modified);
+            QCOMPARE(Main().Lists().FolderRows().rowCount(), 0);
         });
         QCOMPARE(Messages().size(), 1u);
         QCOMPARE(Messages()[0].kind, MessageKind::Error);
@@ -313,7 +318,7 @@ private slots:
         Start([this] {
             Type(QStringLiteral("anna"), QStringLiteral("pw"));
             Click("butOk");
-            QVERIFY(Main().Session().Account().FolderCount() > 0);
+            QVERIFY(!Main().Session().HasAccount());
             Type(QStringLiteral("new"), QStringLiteral("pw"));
             Click("butNew");
         });

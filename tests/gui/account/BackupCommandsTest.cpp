@@ -110,6 +110,7 @@ private slots:
         account.Folder(0).AddRecord("Work", "", "a.b", "", "", "");
         account.AddFolder("Bank", 2);
         account.Folder(1).AddRecord("Savings", "", "", "", "x", "");
+        m_main->Session().SetOpen(); // as a create does
         m_main->Session().SaveAccount();
         WriteFileAtomically(File(kHintExtension), "my hint\r\n");
         m_main->Lists().FillFolderList(false);
@@ -359,7 +360,9 @@ private slots:
         QVERIFY(!std::filesystem::exists(ImportBackupPath(m_program->dir.Path(), "anna")));
     }
 
-    void aBackupThatCannotBeReadBackIsKeptAndNothingIsSaved()
+    // The account file goes back in its place as it was, though it cannot be read any more: no
+    // account is open then, and nothing is saved over it.
+    void aBackupThatCannotBeReadBackIsPutBackAndNothingIsSaved()
     {
         // An import file whose second folder block is damaged: it adds one folder, then fails.
         StringCipher cipher;
@@ -380,8 +383,10 @@ private slots:
 
         QCOMPARE(Platform().messages,
                  Shown({{MessageKind::Error, "const_do_u"}, {MessageKind::Error, "const_err_imp"}}));
-        QCOMPARE(ReadWholeFile(backup), std::string("not an account file\r\n"));
-        QVERIFY(!std::filesystem::exists(File(kAccountExtension))); // nothing saved over it
+        QCOMPARE(ReadWholeFile(File(kAccountExtension)), std::string("not an account file\r\n"));
+        QVERIFY(!std::filesystem::exists(backup));
+        QVERIFY(!m_main->Session().HasAccount());
+        QCOMPARE(m_main->Lists().FolderRows().rowCount(), 0);
     }
 
     void theAccountListBringsBackAnAccountLeftAsItsImportBackup()

@@ -1,6 +1,7 @@
 #include "core/account/AccountBackup.h"
 #include "core/account/AccountFiles.h"
 #include "core/settings/AccountSettings.h"
+#include "gui/account/ForeignImportCommand.h"
 #include "gui/account/LifecycleFixture.h"
 #include "gui/account/TfrmAbout.h"
 #include "gui/widgets/CodePageText.h"
@@ -11,6 +12,17 @@
 #include <QTest>
 
 namespace velmora::testing {
+
+namespace {
+
+std::size_t FoldersOnDisk(const std::filesystem::path& file)
+{
+    TAccount saved;
+    saved.Password = "pw";
+    return saved.LoadFromFile(file) == ReadResult::Ok ? saved.FolderCount() : 0;
+}
+
+} // namespace
 
 // Saving, closing, switching and deleting the open account; the About box and the help page.
 class LifecycleTest final : public QObject
@@ -141,6 +153,80 @@ private slots:
         S().Trigger("mSaveAcc");
         QCOMPARE(S().Platform().questions, QStringList{});
         QVERIFY(!S().Account().Modified);
+    }
+
+    // A command that makes several changes saves them once, with "save at once" on, and asks
+    // about another program's save at most once.
+    void aCommandOfSeveralChangesSavesOnceAndAsksOnce_data()
+    {
+        QTest::addColumn<int>("answer"); // -1: nobody else saved, nothing to ask
+        QTest::addColumn<int>("saves");
+        QTest::newRow("nobody else saved") << -1 << 1;
+        QTest::newRow("another program saved, Yes") << int(Answer::Yes) << 1;
+        QTest::newRow("another program saved, No") << int(Answer::No) << 0;
+    }
+    void aCommandOfSeveralChangesSavesOnceAndAsksOnce()
+    {
+        QFETCH(int, answer);
+        QFETCH(int, saves);
+        ForeignImportCommand command(S().Main().Session(), S().Main().Lists(), S().Main().Commands());
+        S().program.ChangeSettings([](AccountSettings& s) { s.cbSaveMod = true; });
+        if (answer >= 0) {
+            S().program.WriteAccount("anna", "pw", 3);
+            S().Platform().answers.push_back(static_cast<Answer>(answer));
+        }
+        std::string csv = "\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\"\n";
+        for (const char* group : {"Mail", "Bank", "Work", "Shops", "Games", "Travel"}) {
+            csv += "\"" + std::string(group) + "\",\"Entry\",\"anna\",\"secret\",\"\",\"\"\n";
+        }
+        const std::filesystem::path file = S().program.dir / "export.csv";
+        WriteFileAtomically(file, csv);
+        S().Platform().files.push_back(QString::fromStdU16String(file.u16string()));
+        int replaced = 0; // files renamed into place: two a save, the account's and its settings'
+        SetWriteFaultHook([&replaced](WriteStep step) {
+            replaced += step == WriteStep::Rename ? 1 : 0;
+            return false;
+        });
+        S().Trigger("mImportForeign");
+        SetWriteFaultHook({});
+        QCOMPARE(S().Account().FolderCount(), std::size_t{7});
+        QCOMPARE(replaced, 2 * saves);
+        QCOMPARE(S().Platform().questions, answer >= 0 ? QStringList{Text("const_file_changed")} : QStringList{});
+        QCOMPARE(S().Account().Modified, saves == 0);
+        QCOMPARE(FoldersOnDisk(S().File("anna", kAccountExtension)), saves == 0 ? std::size_t{3} : std::size_t{7});
+    }
+
+    // The command-line tool replaced the account under a new password while the program was
+    // open: the settings dialog's OK writes nothing without asking, and after Yes both files
+    // are this program's again, so the account and its settings read together.
+    void aSettingsSaveAsksAboutAnotherProgramsSave_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::newRow("No keeps their files") << int(Answer::No);
+        QTest::newRow("Yes writes both of ours") << int(Answer::Yes);
+    }
+    void aSettingsSaveAsksAboutAnotherProgramsSave()
+    {
+        QFETCH(int, answer);
+        S().program.ChangeSettings([](AccountSettings& s) { s.cbSaveMod = true; });
+        S().program.WriteAccount("anna", "new", 3);
+        QVERIFY(SaveSettings(S().File("anna", kSettingsExtension), "new", AccountSettings{}));
+        const std::string account = Session::Content(S().File("anna", kAccountExtension));
+        const std::string settings = Session::Content(S().File("anna", kSettingsExtension));
+        S().Platform().answers.push_back(static_cast<Answer>(answer));
+        S().Platform().modalScripts.push_back(
+            [](QDialog& dialog) { dialog.findChild<QPushButton*>(QStringLiteral("butOk"))->click(); });
+        S().Trigger("mOptions");
+        QCOMPARE(S().Platform().questions, QStringList{Text("const_file_changed")});
+        if (answer == int(Answer::No)) {
+            QCOMPARE(Session::Content(S().File("anna", kAccountExtension)), account);
+            QCOMPARE(Session::Content(S().File("anna", kSettingsExtension)), settings);
+            QVERIFY(S().Account().Modified);
+        } else {
+            QCOMPARE(FoldersOnDisk(S().File("anna", kAccountExtension)), std::size_t{1});
+            AccountSettings read;
+            QVERIFY(LoadSettings(S().File("anna", kSettingsExtension), "pw", read));
+        }
     }
 
     // The settings file is half of the save: when it cannot be written the save failed, the

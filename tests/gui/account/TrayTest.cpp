@@ -151,6 +151,26 @@ private slots:
         QCOMPARE(Session::Content(AccountFile()), before);
     }
 
+    // A second start of the program asks the running one to come to the front.
+    void aSecondStartRestoresAMinimisedWindow()
+    {
+        S().Main().showMinimized();
+        QVERIFY(S().Main().isMinimized());
+        S().control->BringToFront();
+        QVERIFY(!S().Main().isMinimized());
+        QVERIFY(S().Main().isVisible());
+    }
+
+    void aSecondStartWhileLockedShowsTheUnlockDialog()
+    {
+        Lock();
+        QVERIFY(!Unlock().isVisible());
+        S().control->BringToFront();
+        QVERIFY(Unlock().isVisible());
+        QVERIFY(S().control->Locked());
+        QVERIFY(!S().Main().isVisible()); // the password still comes first
+    }
+
     // Without a notification area the unlock dialog stands in for the icon and is never hidden.
     void withoutANotificationAreaTheUnlockDialogStaysReachable()
     {

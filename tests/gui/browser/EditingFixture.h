@@ -45,6 +45,7 @@ struct Editing
         account.AddFolder("Bank", 3);
         account.Folder(2).AddRecord("Savings", "", "", "", "s", "");
         account.Modified = false;
+        main.Session().SetOpen(); // as a login does
         main.Session().AccountChanged();
         main.Lists().FillFolderList(false);
         main.Lists().FillRecordList(false);

@@ -179,6 +179,7 @@ private slots:
         TAccount& account = m_main->Session().Account();
         account.Name = "anna";
         account.Password = "pw";
+        m_main->Session().SetOpen(); // as a login does
         ChangeSettings([](AccountSettings& settings) { settings.cbSaveMod = true; });
         account.EditFolder(1, "Renamed", 3);
         QVERIFY(std::filesystem::exists(m_program->File("anna", kAccountExtension)));
@@ -200,6 +201,7 @@ private slots:
         TAccount& account = m_main->Session().Account();
         account.Name = "anna";
         account.Password = "pw";
+        m_main->Session().SetOpen(); // as a login does
         ChangeSettings([](AccountSettings& settings) { settings.cbSaveMod = true; });
         Touch(m_program->dir / "Users"); // a file where the account directory belongs
         m_main->Lists().SelectRow(m_main->Lists().FolderList(), 0);

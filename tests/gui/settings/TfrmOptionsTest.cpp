@@ -47,6 +47,7 @@ class OptionsTest final : public QObject
         account.AddFolder("Empty", 2);
         std::filesystem::create_directories(UsersDirectory(m_program->dir.Path()));
         account.Modified = false;
+        m_main->Session().SetOpen(); // as a login does
         m_main->Session().AccountChanged();
         m_main->Lists().FillFolderList(false);
         m_main->Lists().SelectRow(m_main->Lists().FolderList(), 0);
