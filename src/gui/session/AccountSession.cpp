@@ -74,9 +74,9 @@ void AccountSession::ReportRefusedCharacter(char32_t character)
 bool AccountSession::ApplyLanguage()
 {
     try {
-        // A chosen file that was deleted since falls back to Default.lng, so no message is
-        // ever shown without its text.
-        m_lang.SetDocument(OpenChosenLanguageFile(m_folders.programFiles, m_lanFile));
+        // A chosen file that was deleted since falls back to Default.lng, and a text the chosen
+        // file lacks comes from the English one, so no message is ever shown without its text.
+        m_lang.Open(m_folders.programFiles, m_lanFile);
     } catch (const std::exception&) {
         ShowMessageBox(Message("const_err_lan"), MessageKind::Error);
         return false;

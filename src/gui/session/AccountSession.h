@@ -75,8 +75,8 @@ public:
     // Applies `path` and remembers it for the next start. A file that could not be applied is
     // neither kept nor remembered: the language in use stays the chosen one.
     void SetLanguageFile(const std::filesystem::path& path);
-    // At start: Default.lng first, then the remembered file over it, so a text the remembered
-    // file lacks keeps its default wording.
+    // At start: Default.lng first, then the remembered file, so a remembered file that cannot
+    // be read is reported in English and leaves English in use.
     void StartLanguage();
 
     // The account's settings, with the lists' widths as the window shows them now.
