@@ -87,11 +87,11 @@ public:
     void SetSettings(const AccountSettings& settings);
     // Tells the windows to show the settings as they are now, in the language file as it is now.
     void ApplySettings();
-    // Reads the account's settings file on top of the settings; true when it existed and was
-    // read to its end. A load that stops part-way keeps the keys read before the fault.
-    bool LoadSettings();
+    // Reads the account's settings file on top of the settings, and tells how far it got. A load
+    // that stops part-way keeps the keys read before the fault.
+    SettingsLoad LoadSettings();
     // Loads the settings and shows them, a partly read file included; a file that cannot be
-    // read to its end is reported.
+    // read to its end is reported: where it stops, or that nothing in it could be read.
     void LoadAndApplySettings();
     // Every setting back to its design default, shown. Called when the account is cleared
     // (switch, delete) and before the clearing, so the next account inherits nothing and no
