@@ -57,8 +57,6 @@ public:
 
     // Replaces the document in use as a whole; the English document under it stays.
     void SetDocument(IniDocument document) { m_langIni = std::move(document); }
-    // Replaces the English document under the one in use.
-    void SetEnglishDocument(IniDocument document) { m_english = std::move(document); }
 
     // The chosen file (as OpenChosenLanguageFile opens it) as the document in use, and the
     // program directory's Default.lng under it; a Default.lng that cannot be read leaves the

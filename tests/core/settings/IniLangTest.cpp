@@ -78,33 +78,6 @@ TEST(IniLang, MessagesComeFromMiscByKeyAndSuffix)
     EXPECT_EQ(lang.ReadMiscText("fallback", "const_missing:string"), "fallback");
 }
 
-// A text the chosen file lacks or leaves empty comes from the English document under it.
-TEST(IniLang, TextsTheDocumentLacksComeFromTheEnglishOne)
-{
-    IniLang lang = LangWith("[Misc]\nconst_a:string=chosen\nconst_e:string=\n"
-                            "[frmMain]\nlabA.Caption=chosen\nlabE.Caption=\n");
-    lang.SetEnglishDocument(IniDocument::Parse("[Misc]\nconst_a:string=english\nconst_b:string=only*|*english\n"
-                                               "const_e:string=english\n"
-                                               "[frmMain]\nlabA.Caption=english\nlabB.Caption=only*|*english\n"
-                                               "labE.Caption=english\n"));
-    EXPECT_EQ(lang.GetMessageText("const_a"), "chosen");
-    EXPECT_EQ(lang.GetMessageText("const_b"), "only\r\nenglish");
-    EXPECT_EQ(lang.GetMessageText("const_e"), "english");
-    EXPECT_EQ(lang.ReadFormText("frmMain", "labA.Caption"), "chosen");
-    EXPECT_EQ(lang.ReadFormText("frmMain", "labB.Caption"), "only\renglish");
-    EXPECT_EQ(lang.ReadFormText("frmMain", "labE.Caption"), "english");
-    EXPECT_EQ(lang.ReadFormText("frmMain", "labC.Caption"), "");         // the form keeps its own
-    EXPECT_EQ(lang.LangIni()->ReadString("Misc", "const_b:string"), ""); // the document itself is as read
-}
-
-TEST(IniLang, ReplacingTheDocumentReplacesEveryText)
-{
-    IniLang lang = LangWith("[Misc]\nconst_a:string=old\nconst_b:string=only old\n");
-    lang.SetDocument(IniDocument::Parse("[Misc]\nconst_a:string=new\n"));
-    EXPECT_EQ(lang.GetMessageText("const_a"), "new");
-    EXPECT_EQ(lang.GetMessageText("const_b"), "");
-}
-
 struct FormatCase
 {
     std::string text;
@@ -184,6 +157,27 @@ TEST_F(LanguageFiles, ChosenFileThatIsGoneKeepsTheDefaultDocument)
     EXPECT_EQ(read(m_dir / "Other.lng"), "other");
     EXPECT_EQ(read({}), "default");
     EXPECT_EQ(read(m_dir / "Gone.lng"), "default");
+}
+
+// A text the chosen file lacks or leaves empty comes from the English document under it.
+TEST_F(LanguageFiles, TextsTheChosenFileLacksComeFromDefaultLng)
+{
+    WriteFile(m_dir / "Chosen.lng", "[Misc]\nconst_a:string=chosen\nconst_e:string=\n"
+                                    "[frmMain]\nlabA.Caption=chosen\nlabE.Caption=\n");
+    WriteFile(m_dir / "Default.lng", "[Misc]\nconst_a:string=english\nconst_b:string=only*|*english\n"
+                                     "const_e:string=english\n"
+                                     "[frmMain]\nlabA.Caption=english\nlabB.Caption=only*|*english\n"
+                                     "labE.Caption=english\n");
+    IniLang lang;
+    lang.Open(m_dir.Path(), m_dir / "Chosen.lng");
+    EXPECT_EQ(lang.GetMessageText("const_a"), "chosen");
+    EXPECT_EQ(lang.GetMessageText("const_b"), "only\r\nenglish");
+    EXPECT_EQ(lang.GetMessageText("const_e"), "english");
+    EXPECT_EQ(lang.ReadFormText("frmMain", "labA.Caption"), "chosen");
+    EXPECT_EQ(lang.ReadFormText("frmMain", "labB.Caption"), "only\renglish");
+    EXPECT_EQ(lang.ReadFormText("frmMain", "labE.Caption"), "english");
+    EXPECT_EQ(lang.ReadFormText("frmMain", "labC.Caption"), "");         // the form keeps its own
+    EXPECT_EQ(lang.LangIni()->ReadString("Misc", "const_b:string"), ""); // the document itself is as read
 }
 
 // The first keys of the message list, as a language file written before any later key has them.
