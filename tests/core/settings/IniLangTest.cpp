@@ -78,6 +78,14 @@ TEST(IniLang, MessagesComeFromMiscByKeyAndSuffix)
     EXPECT_EQ(lang.ReadMiscText("fallback", "const_missing:string"), "fallback");
 }
 
+TEST(IniLang, ReplacingTheDocumentReplacesEveryText)
+{
+    IniLang lang = LangWith("[Misc]\nconst_a:string=old\nconst_b:string=only old\n");
+    lang.SetDocument(IniDocument::Parse("[Misc]\nconst_a:string=new\n"));
+    EXPECT_EQ(lang.GetMessageText("const_a"), "new");
+    EXPECT_EQ(lang.GetMessageText("const_b"), "");
+}
+
 struct FormatCase
 {
     std::string text;
