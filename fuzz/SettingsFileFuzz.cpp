@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto& path = fuzz::InputFile("settings.int");
     fuzz::WriteInput(path, data, size);
     AccountSettings settings;
-    const bool complete = LoadSettings(path, fuzz::kSeedPassword, settings);
+    const bool complete = static_cast<bool>(LoadSettings(path, fuzz::kSeedPassword, settings));
     // Widths below -2 are refused, so no loaded width can be one.
     for (const std::int32_t width : {settings.L_Column1, settings.R_Column1, settings.R_Column2, settings.R_Column3,
                                      settings.R_Column4, settings.L_Width}) {

@@ -131,7 +131,13 @@ std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& 
     }
     RequireReadable(file);
     AccountSettings settings;
-    if (!LoadSettings(file, account.Password, settings)) {
+    const SettingsLoad load = LoadSettings(file, account.Password, settings);
+    if (load.result == SettingsLoad::Result::Damaged) {
+        throw CommandError(ExitCode::DamagedFile, "The settings file " + PathText(file) +
+                                                      " is damaged from the setting \"" + std::string(load.stoppedAt) +
+                                                      "\" on; the settings before it can be read.");
+    }
+    if (!load) {
         throw CommandError(
             ExitCode::DamagedFile,
             "The settings file " + PathText(file) +

@@ -1,6 +1,6 @@
 #include "platform/AutomationDocument.h"
 
-#include "platform/AutomationMembers.h"
+#include "core/export/AutomationMembers.h"
 
 #include <cstdio>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "platform/AutomationWorkbook.h"
 
-#include "platform/AutomationMembers.h"
+#include "core/export/AutomationMembers.h"
 #include "platform/WorksheetLayout.h"
 
 #include <memory>

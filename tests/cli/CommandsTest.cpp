@@ -201,6 +201,41 @@ TEST_F(CommandsTest, OpeningFailuresHaveTheirExitCodes)
     }
 }
 
+// A settings file damaged part-way is told from one that nothing can be read of: the first names
+// the setting where it stops. Both stop the command before any output.
+TEST_F(CommandsTest, SettingsFileDamagedPartWayNamesWhereItStops)
+{
+    test::SaveHome(dir.Path(), AccountSettings{});
+    const std::filesystem::path file = UsersFile(dir.Path(), "Home.int");
+    const std::string whole = ReadFile(file);
+    std::size_t cut = 0;
+    for (int line = 0; line < 1 + 16; ++line) { // the section and the first 16 keys
+        cut = whole.find('\n', cut) + 1;
+    }
+    struct Case
+    {
+        const char* what;
+        std::string content;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"cut after the 16th key", whole.substr(0, cut), "is damaged from the setting \"SaveMod\" on"},
+        {"under another password", SettingsFileText(AccountSettings{}, "other"),
+         "cannot be read under the account's password"},
+    };
+    for (const Case& c : cases) {
+        WriteFile(file, c.content);
+        try {
+            ExportCommand(Context(), {.account = "Home"});
+            ADD_FAILURE() << c.what;
+        } catch (const CommandError& error) {
+            EXPECT_EQ(error.Code(), ExitCode::DamagedFile) << c.what;
+            EXPECT_THAT(error.what(), HasSubstr(c.message)) << c.what;
+        }
+        EXPECT_EQ(Output(), "") << c.what;
+    }
+}
+
 // Something else than a file where a file of an account belongs is no missing account and no
 // missing settings: the command fails, before any output.
 TEST_F(CommandsTest, WhatCannotBeReadIsAReadFailure)

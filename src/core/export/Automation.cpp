@@ -1,6 +1,6 @@
 #include "core/export/Automation.h"
 
-#include "platform/AutomationMembers.h"
+#include "core/export/AutomationMembers.h"
 
 #include <algorithm>
 

@@ -5,6 +5,7 @@
 #include "core/settings/IniDocument.h"
 #include "core/settings/TSECURITYINI.h"
 
+#include <optional>
 #include <system_error>
 
 namespace velmora {
@@ -61,8 +62,9 @@ struct WriteKey
     void operator()(std::string S::*member) const { ini.WriteString(kSettingsSection, key, settings.*member); }
 };
 
-// Reads one key into `settings`; false when the value is not acceptable.
-bool ReadKey(TSECURITYINI& ini, const SettingKey& key, AccountSettings& settings)
+// Reads one stored key into `settings`; false when the value is not acceptable. Throws
+// SettingsReadError when it cannot be deciphered.
+bool ReadStoredKey(TSECURITYINI& ini, const SettingKey& key, AccountSettings& settings)
 {
     switch (key.kind) {
     case SettingKind::Bool: {
@@ -117,33 +119,46 @@ bool SaveSettings(const std::filesystem::path& file, std::string_view password, 
     }
 }
 
-bool LoadSettings(const std::filesystem::path& file, std::string_view password, AccountSettings& settings)
+SettingsLoad LoadSettings(const std::filesystem::path& file, std::string_view password, AccountSettings& settings)
 {
+    using Result = SettingsLoad::Result;
     std::string text;
     try {
         if (!FileExists(file)) {
-            return false;
+            return {Result::Missing, {}};
         }
         text = ReadWholeFile(file, kMaxSettingsFileBytes);
     } catch (const std::exception&) {
-        return false;
+        return {Result::Unreadable, {}};
     }
     TSECURITYINI ini(password, password);
     ini.Open(text);
     // Written under another password, or emptied: nothing in it can be read under this one.
     if (!ini.HasSection(kSettingsSection)) {
-        return false;
+        return {Result::Unreadable, {}};
     }
-    try {
-        for (const SettingKey& key : kSettingKeys) {
-            if (!ReadKey(ini, key, settings)) {
-                return false;
-            }
+    // The first of the keys missing since the last one found: the file may end there.
+    std::optional<std::string_view> missingSince;
+    for (const SettingKey& key : kSettingKeys) {
+        if (!ini.HasEntry(kSettingsSection, key.key)) {
+            missingSince = missingSince.value_or(key.key);
+            continue;
         }
-    } catch (const SettingsReadError&) {
-        return false;
+        missingSince.reset();
+        bool acceptable = false;
+        try {
+            acceptable = ReadStoredKey(ini, key, settings);
+        } catch (const SettingsReadError&) {
+            acceptable = false;
+        }
+        if (!acceptable) {
+            return {Result::Damaged, key.key};
+        }
     }
-    return true;
+    if (missingSince) {
+        return {Result::Damaged, *missingSince};
+    }
+    return {Result::Complete, {}};
 }
 
 } // namespace velmora

@@ -86,11 +86,30 @@ std::string SettingsFileText(const AccountSettings& settings, std::string_view p
 // file as it was. Errors are not reported to the user; the result tells whether it was written.
 bool SaveSettings(const std::filesystem::path& file, std::string_view password, const AccountSettings& settings);
 
-// Reads the settings file into `settings`, with the current values as the defaults. False when
-// the file is missing or unreadable (nothing changed), or when a stored value cannot be
-// deciphered or a width is below -2: the load stops at that key and the keys before it keep
-// their new values. A file under another password, or one without the settings section, is
-// unreadable too: all values stay and the result is false.
-bool LoadSettings(const std::filesystem::path& file, std::string_view password, AccountSettings& settings);
+// How far LoadSettings read a settings file.
+struct SettingsLoad
+{
+    enum class Result
+    {
+        Missing,    // there is no file: nothing changed
+        Unreadable, // it cannot be read, or nothing in it is under this password: nothing changed
+        Damaged,    // read up to `stoppedAt`: the keys before it took their stored values
+        Complete
+    };
+    Result result = Result::Missing;
+    // With Damaged, the key where reading stopped: a value that cannot be deciphered, a width
+    // below -2, or the first of the keys the file ends without.
+    std::string_view stoppedAt;
+
+    // True when the file was read to its end.
+    explicit operator bool() const { return result == Result::Complete; }
+};
+
+// Reads the settings file into `settings`, with the current values as the defaults. A stored
+// value that cannot be deciphered or a width below -2 stops the load at that key, and so does a
+// file that ends before its last key: the keys before it keep their new values. A key missing in
+// the middle keeps its current value. A file under another password, or one without the
+// settings section, is unreadable: all values stay.
+SettingsLoad LoadSettings(const std::filesystem::path& file, std::string_view password, AccountSettings& settings);
 
 } // namespace velmora

@@ -2,6 +2,7 @@
 
 #include "core/os/AtomicFile.h"
 #include "core/os/FileExists.h"
+#include "core/settings/ShippedEnglish.h"
 #include "core/vault/CodePage.h"
 
 #include <system_error>
@@ -15,6 +16,30 @@ constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 std::filesystem::path LanguageFilePath(const std::filesystem::path& programDir, const std::filesystem::path& path)
 {
     return path.empty() ? programDir / kDefaultLanguageFileName : path;
+}
+
+// A message value decoded: its "*|*" markers become CR LF, "_" a blank. Empty leading pieces
+// vanish; the last piece always gets its break.
+std::string DecodeMiscText(std::string_view value)
+{
+    if (value.find(kLineMarker) == std::string_view::npos) {
+        return DecodeLangText(value);
+    }
+    std::string result;
+    std::size_t marker;
+    while ((marker = value.find(kLineMarker)) != std::string_view::npos) {
+        const std::string_view piece = value.substr(0, marker);
+        value.remove_prefix(marker + kLineMarker.size());
+        if (result.empty()) {
+            result = piece;
+        } else {
+            result += "\r\n";
+            result += piece;
+        }
+    }
+    result += "\r\n";
+    result += value;
+    return DecodeLangText(result);
 }
 
 } // namespace
@@ -97,37 +122,44 @@ std::string CountedMessageKey(std::string_view key, PluralForm form)
     return counted;
 }
 
-std::string IniLang::ReadMiscText(std::string_view fallback, std::string_view entryName) const
+void IniLang::Open(const std::filesystem::path& programDir, const std::filesystem::path& chosen)
 {
-    if (!m_langIni) {
-        return std::string(fallback);
+    IniDocument document = OpenChosenLanguageFile(programDir, chosen);
+    IniDocument english;
+    try {
+        english = OpenLanguageFile(programDir, {});
+    } catch (const FileError&) {
+        // The built-in texts stand in for it.
     }
-    std::string_view value = m_langIni->Find(kMiscSection, entryName).value_or(std::string_view());
-    if (value.find(kLineMarker) == std::string_view::npos) {
-        return DecodeLangText(value);
-    }
-    std::string result;
-    std::size_t marker;
-    while ((marker = value.find(kLineMarker)) != std::string_view::npos) {
-        const std::string_view piece = value.substr(0, marker);
-        value.remove_prefix(marker + kLineMarker.size());
-        if (result.empty()) {
-            result = piece;
-        } else {
-            result += "\r\n";
-            result += piece;
+    m_langIni = std::move(document);
+    m_english = std::move(english);
+}
+
+std::optional<std::string_view> IniLang::Find(std::string_view section, std::string_view entry) const
+{
+    for (const std::optional<IniDocument>* document : {&m_langIni, &m_english}) {
+        if (*document) {
+            const std::optional<std::string_view> value = (*document)->Find(section, entry);
+            if (value && !value->empty()) {
+                return value;
+            }
         }
     }
-    result += "\r\n";
-    result += value;
-    return DecodeLangText(result);
+    return std::nullopt;
+}
+
+std::string IniLang::ReadMiscText(std::string_view fallback, std::string_view entryName) const
+{
+    const std::optional<std::string_view> value = Find(kMiscSection, entryName);
+    return value ? DecodeMiscText(*value) : std::string(fallback);
 }
 
 std::string IniLang::GetMessageText(std::string_view key) const
 {
     std::string entry(key);
     entry += ":string";
-    return ReadMiscText({}, entry);
+    static const IniDocument builtIn = IniDocument::Parse(ShippedEnglishLanguageFile());
+    return ReadMiscText(DecodeMiscText(builtIn.ReadString(kMiscSection, entry)), entry);
 }
 
 std::string IniLang::FormatMessage(std::string_view key, std::initializer_list<std::string_view> arguments) const
@@ -151,10 +183,7 @@ std::string IniLang::FormatCount(std::string_view key, std::uint64_t count) cons
 
 std::string IniLang::ReadFormText(std::string_view form, std::string_view entry) const
 {
-    if (!m_langIni) {
-        return {};
-    }
-    return DecodeLangText(m_langIni->Find(form, entry).value_or(std::string_view()));
+    return DecodeLangText(Find(form, entry).value_or(std::string_view()));
 }
 
 } // namespace velmora

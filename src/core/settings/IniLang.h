@@ -52,22 +52,32 @@ std::string FormatMessageText(std::string_view text, std::initializer_list<std::
 // The key of one form of a counted message: "<key>_<form>", e.g. "const_foreign_tags_few".
 std::string CountedMessageKey(std::string_view key, PluralForm form);
 
-// The language document in use and the lookups of message and form texts in it.
+// The language document in use and the lookups of message and form texts in it. Under it lies the
+// English document (Default.lng of the program directory), and under that the English file built
+// into the program: a text the chosen file lacks or leaves empty is taken from the English one, so
+// no message is ever blank, however old or incomplete the chosen file is.
 class IniLang
 {
 public:
     bool HasDocument() const { return m_langIni.has_value(); }
     const IniDocument* LangIni() const { return m_langIni ? &*m_langIni : nullptr; }
 
-    // Replaces the document in use as a whole.
+    // Replaces the document in use as a whole; the English document under it stays.
     void SetDocument(IniDocument document) { m_langIni = std::move(document); }
 
+    // The chosen file (as OpenChosenLanguageFile opens it) as the document in use, and the
+    // program directory's Default.lng under it; a Default.lng that cannot be read leaves the
+    // built-in English texts alone under it. Throws FileError when the chosen file exists but
+    // cannot be read, and then changes nothing.
+    void Open(const std::filesystem::path& programDir, const std::filesystem::path& chosen);
+
     // One value of section "Misc", decoded: its "*|*" markers become CR LF line breaks (empty
-    // leading pieces vanish, the last piece always gets its break), "_" becomes a blank. With
-    // no document yet the fallback.
+    // leading pieces vanish, the last piece always gets its break), "_" becomes a blank. The
+    // fallback when neither the document in use nor the English one holds a value.
     std::string ReadMiscText(std::string_view fallback, std::string_view entryName) const;
 
-    // The message text of a key ("const_..."); empty when missing.
+    // The message text of a key ("const_..."); the built-in English text when no document holds
+    // it, empty only for a key the program does not know.
     std::string GetMessageText(std::string_view key) const;
 
     // GetMessageText with the "%s" markers filled in.
@@ -82,11 +92,15 @@ public:
 
     // A form or component text (entry "Caption", "<name>.Caption", "<name>.Hint" or
     // "<name>.items[i]" of the form's section), decoded with line breaks as a single CR; empty
-    // when missing, which means "leave the text as it is".
+    // when neither document holds it, which means "leave the text as it is" (the form's own).
     std::string ReadFormText(std::string_view form, std::string_view entry) const;
 
 private:
+    // The first value that is not empty: in the document in use, then in the English one.
+    std::optional<std::string_view> Find(std::string_view section, std::string_view entry) const;
+
     std::optional<IniDocument> m_langIni;
+    std::optional<IniDocument> m_english;
 };
 
 } // namespace velmora

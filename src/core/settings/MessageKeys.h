@@ -122,6 +122,7 @@ inline constexpr std::array kMessageKeys = {
     MessageKey{"const_exp_users", 0},
     MessageKey{"const_file_changed", 0},
     MessageKey{"const_settings_unreadable", 0},
+    MessageKey{"const_settings_damaged", 1},
     MessageKey{"const_file_failed", 2},
     MessageKey{"const_command_failed", 1},
     MessageKey{"const_foreign_imp", 0},

@@ -51,6 +51,12 @@ bool TSECURITYINI::HasSection(std::string_view section)
     return m_document.HasSection(EncipherSettingText(m_sectionKey, section));
 }
 
+bool TSECURITYINI::HasEntry(std::string_view section, std::string_view name)
+{
+    return m_document.Find(EncipherSettingText(m_sectionKey, section), EncipherSettingText(m_sectionKey, name))
+        .has_value();
+}
+
 std::int32_t TSECURITYINI::ReadInteger(std::string_view section, std::string_view name, std::int32_t defaultValue)
 {
     const std::string text = ReadString(section, name, {});

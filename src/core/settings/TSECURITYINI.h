@@ -37,6 +37,8 @@ public:
     // False when the text holds no such section under this key, as a file written under another
     // password does.
     bool HasSection(std::string_view section);
+    // True when the section holds the entry, whether or not its value can be deciphered.
+    bool HasEntry(std::string_view section, std::string_view name);
 
     // The stored value, or `defaultValue` when the entry is missing. Throws SettingsReadError
     // when the stored value cannot be deciphered.

@@ -80,9 +80,9 @@ void AccountSession::ReportRefusedCharacter(char32_t character)
 bool AccountSession::ApplyLanguage()
 {
     try {
-        // A chosen file that was deleted since falls back to Default.lng, so no message is
-        // ever shown without its text.
-        m_lang.SetDocument(OpenChosenLanguageFile(m_folders.programFiles, m_lanFile));
+        // A chosen file that was deleted since falls back to Default.lng, and a text the chosen
+        // file lacks comes from the English one, so no message is ever shown without its text.
+        m_lang.Open(m_folders.programFiles, m_lanFile);
     } catch (const std::exception&) {
         ShowMessageBox(Message("const_err_lan"), MessageKind::Error);
         return false;
@@ -138,14 +138,13 @@ void AccountSession::ApplySettings()
     emit settingsApplied();
 }
 
-bool AccountSession::LoadSettings()
+SettingsLoad AccountSession::LoadSettings()
 {
-    const std::filesystem::path file = AccountFile(kSettingsExtension);
-    if (!FileExists(file)) {
-        return false;
-    }
     AccountSettings settings = Settings();
-    const bool complete = ::velmora::LoadSettings(file, m_account.Password, settings);
+    const SettingsLoad load = ::velmora::LoadSettings(AccountFile(kSettingsExtension), m_account.Password, settings);
+    if (load.result == SettingsLoad::Result::Missing) {
+        return load;
+    }
     // A font the lists cannot take leaves that part of the font as it was.
     if (settings.FontName.empty()) {
         settings.FontName = m_settings.FontName;
@@ -154,18 +153,21 @@ bool AccountSession::LoadSettings()
         settings.FontSize = m_settings.FontSize;
     }
     SetSettings(settings);
-    return complete;
+    return load;
 }
 
 void AccountSession::LoadAndApplySettings()
 {
-    const bool complete = LoadSettings();
-    const bool exists = FileExists(AccountFile(kSettingsExtension));
-    if (exists) {
-        ApplySettings();
+    const SettingsLoad load = LoadSettings();
+    if (load.result == SettingsLoad::Result::Missing) {
+        return;
     }
-    if (exists && !complete) {
-        // Silently using the defaults would hide that the file no longer matches the account.
+    ApplySettings();
+    // Silently using other values than the file's would hide that it no longer matches the
+    // account; a file read part-way says where it stops, so the values before it are known.
+    if (load.result == SettingsLoad::Result::Damaged) {
+        ShowMessageBox(FormatMessage("const_settings_damaged", {load.stoppedAt}), MessageKind::Warning);
+    } else if (load.result == SettingsLoad::Result::Unreadable) {
         ShowMessageBox(Message("const_settings_unreadable"), MessageKind::Warning);
     }
 }

@@ -85,8 +85,8 @@ public:
     // Applies `path` and remembers it for the next start. A file that could not be applied is
     // neither kept nor remembered: the language in use stays the chosen one.
     void SetLanguageFile(const std::filesystem::path& path);
-    // At start: Default.lng first, then the remembered file over it, so a text the remembered
-    // file lacks keeps its default wording.
+    // At start: Default.lng first, then the remembered file, so a remembered file that cannot
+    // be read is reported in English and leaves English in use.
     void StartLanguage();
 
     // The account's settings, with the lists' widths as the window shows them now.
@@ -97,11 +97,11 @@ public:
     void SetSettings(const AccountSettings& settings);
     // Tells the windows to show the settings as they are now, in the language file as it is now.
     void ApplySettings();
-    // Reads the account's settings file on top of the settings; true when it existed and was
-    // read to its end. A load that stops part-way keeps the keys read before the fault.
-    bool LoadSettings();
+    // Reads the account's settings file on top of the settings, and tells how far it got. A load
+    // that stops part-way keeps the keys read before the fault.
+    SettingsLoad LoadSettings();
     // Loads the settings and shows them, a partly read file included; a file that cannot be
-    // read to its end is reported.
+    // read to its end is reported: where it stops, or that nothing in it could be read.
     void LoadAndApplySettings();
     // Every setting back to its design default, shown. Called when the account is closed
     // (switch, delete), so the next account inherits nothing.

@@ -1,6 +1,7 @@
 #include "core/settings/IniLang.h"
 
 #include "core/os/AtomicFile.h"
+#include "core/settings/MessageKeys.h"
 #include "support/TempDir.h"
 
 #include <fstream>
@@ -74,7 +75,7 @@ TEST(IniLang, MessagesComeFromMiscByKeyAndSuffix)
     EXPECT_EQ(lang.GetMessageText("const_b"), "");
     EXPECT_EQ(lang.GetMessageText("const_e"), "");
     EXPECT_EQ(lang.GetMessageText("const_missing"), "");
-    EXPECT_EQ(lang.ReadMiscText("fallback", "const_missing:string"), "");
+    EXPECT_EQ(lang.ReadMiscText("fallback", "const_missing:string"), "fallback");
 }
 
 TEST(IniLang, ReplacingTheDocumentReplacesEveryText)
@@ -180,6 +181,109 @@ TEST_F(LanguageFiles, ChosenFileThatIsGoneKeepsTheDefaultDocument)
     EXPECT_EQ(read(m_dir / "Other.lng"), "other");
     EXPECT_EQ(read({}), "default");
     EXPECT_EQ(read(m_dir / "Gone.lng"), "default");
+}
+
+// A text the chosen file lacks or leaves empty comes from the English document under it.
+TEST_F(LanguageFiles, TextsTheChosenFileLacksComeFromDefaultLng)
+{
+    WriteFile(m_dir / "Chosen.lng", "[Misc]\nconst_a:string=chosen\nconst_e:string=\n"
+                                    "[frmMain]\nlabA.Caption=chosen\nlabE.Caption=\n");
+    WriteFile(m_dir / "Default.lng", "[Misc]\nconst_a:string=english\nconst_b:string=only*|*english\n"
+                                     "const_e:string=english\n"
+                                     "[frmMain]\nlabA.Caption=english\nlabB.Caption=only*|*english\n"
+                                     "labE.Caption=english\n");
+    IniLang lang;
+    lang.Open(m_dir.Path(), m_dir / "Chosen.lng");
+    EXPECT_EQ(lang.GetMessageText("const_a"), "chosen");
+    EXPECT_EQ(lang.GetMessageText("const_b"), "only\r\nenglish");
+    EXPECT_EQ(lang.GetMessageText("const_e"), "english");
+    EXPECT_EQ(lang.ReadFormText("frmMain", "labA.Caption"), "chosen");
+    EXPECT_EQ(lang.ReadFormText("frmMain", "labB.Caption"), "only\renglish");
+    EXPECT_EQ(lang.ReadFormText("frmMain", "labE.Caption"), "english");
+    EXPECT_EQ(lang.ReadFormText("frmMain", "labC.Caption"), "");         // the form keeps its own
+    EXPECT_EQ(lang.LangIni()->ReadString("Misc", "const_b:string"), ""); // the document itself is as read
+}
+
+// The first keys of the message list, as a language file written before any later key has them.
+constexpr std::string_view kOldFile = "[Misc]\n"
+                                      "const_mod:string=Modifiziert\n"
+                                      "const_folders:string=Ordner:_\n"
+                                      "const_records:string=Eintraege:_\n"
+                                      "const_err_save:string=Fehler_beim_Speichern_der_Datei.\n"
+                                      "const_forgot_folder:string=Bitte_einen_Ordner_waehlen.\n"
+                                      "const_forgot_record:string=Bitte_einen_Eintrag_waehlen.\n"
+                                      "const_do_save:string=Aenderungen_speichern?\n"
+                                      "const_err_user:string=Fehler_beim_Kontowechsel.\n"
+                                      "const_exp_text:string=Export_in_eine_Textdatei\n"
+                                      "const_exp_txt_filter:string=Textdateien|*.txt\n"
+                                      "const_overwrite:string=Die_Datei_existiert._Ueberschreiben?\n";
+
+// Where the English text of a later key comes from when the chosen file is older than the key.
+struct OlderFileCase
+{
+    enum class Default
+    {
+        Missing,
+        Written, // with `defaultText`
+        Unreadable
+    };
+    const char* name;
+    Default defaultFile;
+    std::string defaultText;
+    std::string fileChanged; // the expected text of const_file_changed
+};
+
+void PrintTo(const OlderFileCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class OlderLanguageFile : public LanguageFiles, public testing::WithParamInterface<OlderFileCase>
+{};
+
+TEST_P(OlderLanguageFile, TakesWhatItLacksFromTheEnglishTexts)
+{
+    const OlderFileCase& c = GetParam();
+    if (c.defaultFile == OlderFileCase::Default::Written) {
+        WriteFile(m_dir / "Default.lng", c.defaultText);
+    } else if (c.defaultFile == OlderFileCase::Default::Unreadable) {
+        std::filesystem::create_directory(m_dir / "Default.lng");
+    }
+    WriteFile(m_dir / "Old.lng", kOldFile);
+    IniLang lang;
+    lang.Open(m_dir.Path(), m_dir / "Old.lng");
+    EXPECT_EQ(lang.GetMessageText("const_err_save"), "Fehler beim Speichern der Datei.");
+    EXPECT_EQ(lang.GetMessageText("const_file_changed"), c.fileChanged);
+    EXPECT_EQ(lang.FormatMessage("const_file_failed", {"Home.vmk", "No space left on device"}),
+              "The file \"Home.vmk\" could not be read or written: No space left on device");
+    for (const MessageKey& message : kMessageKeys) {
+        EXPECT_NE(lang.GetMessageText(message.key).find_first_not_of(" \r\n"), std::string::npos) << message.key;
+    }
+}
+
+const std::string kShippedFileChanged = "Another program saved this account after it was opened here. Overwrite "
+                                        "those changes with what is shown here?";
+
+using Default = OlderFileCase::Default;
+INSTANTIATE_TEST_SUITE_P(
+    Table, OlderLanguageFile,
+    testing::Values(OlderFileCase{"no Default.lng", Default::Missing, "", kShippedFileChanged},
+                    OlderFileCase{"an old Default.lng", Default::Written,
+                                  "[Misc]\nconst_err_save:string=Error saving the file.\n", kShippedFileChanged},
+                    OlderFileCase{"an edited Default.lng", Default::Written,
+                                  "[Misc]\nconst_file_changed:string=Edited_question?\n", "Edited question?"},
+                    OlderFileCase{"a Default.lng that cannot be read", Default::Unreadable, "", kShippedFileChanged}));
+
+TEST_F(LanguageFiles, OpenThatFailsKeepsTheDocumentsInUse)
+{
+    WriteFile(m_dir / "Default.lng", "[Misc]\nconst_a:string=english\n");
+    WriteFile(m_dir / "Other.lng", "[Misc]\nconst_b:string=other\n");
+    IniLang lang;
+    lang.Open(m_dir.Path(), m_dir / "Other.lng");
+    std::filesystem::create_directory(m_dir / "Dir.lng");
+    EXPECT_THROW(lang.Open(m_dir.Path(), m_dir / "Dir.lng"), FileError);
+    EXPECT_EQ(lang.ReadMiscText({}, "const_a:string"), "english");
+    EXPECT_EQ(lang.ReadMiscText({}, "const_b:string"), "other");
 }
 
 TEST_F(LanguageFiles, UnreadableFileThrows)

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace velmora {
 namespace {
@@ -233,6 +235,111 @@ TEST_F(SettingsFile, WidthBelowMinusTwoStopsTheLoadAtItsKey)
         EXPECT_FALSE(LoadSettings(File(), kPassword, loaded));
         EXPECT_TRUE(loaded == ReadBefore(failing, stored));
     }
+}
+
+// The file's text up to the end of the line of key `keys - 1` (the section line first), less
+// `less` characters before that line's end.
+std::string CutAfterKeys(const std::string& text, std::size_t keys, std::size_t less = 0)
+{
+    std::size_t end = 0;
+    for (std::size_t line = 0; line < 1 + keys; ++line) {
+        end = text.find("\r\n", end) + 2;
+    }
+    return text.substr(0, end - 2 - less) + "\r\n";
+}
+
+// The file's text without the line of key `key`.
+std::string WithoutKey(const std::string& text, std::size_t key)
+{
+    const std::string cut = CutAfterKeys(text, key);
+    return cut + text.substr(CutAfterKeys(text, key + 1).size());
+}
+
+// How far a load goes in a damaged file, and what it tells about it.
+struct DamageCase
+{
+    const char* what;
+    std::function<std::string(const std::string&)> damage; // the stored text to the damaged one
+    SettingsLoad::Result result;
+    std::optional<std::size_t> stoppedAt; // the key where the load stops, or none
+};
+
+void PrintTo(const DamageCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+class DamagedSettingsFile : public SettingsFile, public testing::WithParamInterface<DamageCase>
+{};
+
+TEST_P(DamagedSettingsFile, ReadsUpToTheDamageAndSaysWhere)
+{
+    const DamageCase& c = GetParam();
+    const AccountSettings stored = ChangedSettings();
+    ASSERT_TRUE(SaveSettings(File(), kPassword, stored));
+    WriteFileAtomically(File(), c.damage(Content()));
+    AccountSettings loaded;
+    const SettingsLoad load = LoadSettings(File(), kPassword, loaded);
+    EXPECT_EQ(load.result, c.result);
+    EXPECT_EQ(static_cast<bool>(load), c.result == SettingsLoad::Result::Complete);
+    if (c.stoppedAt) {
+        EXPECT_EQ(load.stoppedAt, kSettingKeys[*c.stoppedAt].key);
+        EXPECT_TRUE(loaded == ReadBefore(*c.stoppedAt, stored));
+    } else if (c.result == SettingsLoad::Result::Unreadable) {
+        EXPECT_TRUE(loaded == AccountSettings{});
+    }
+}
+
+using Result = SettingsLoad::Result;
+INSTANTIATE_TEST_SUITE_P(
+    Table, DamagedSettingsFile,
+    testing::Values(DamageCase{"whole", [](const std::string& text) { return text; }, Result::Complete, std::nullopt},
+                    DamageCase{"cut after the section", [](const std::string& text) { return CutAfterKeys(text, 0); },
+                               Result::Damaged, 0},
+                    DamageCase{"cut after key 1", [](const std::string& text) { return CutAfterKeys(text, 1); },
+                               Result::Damaged, 1},
+                    DamageCase{"cut after key 16", [](const std::string& text) { return CutAfterKeys(text, 16); },
+                               Result::Damaged, 16},
+                    DamageCase{"cut after key 29", [](const std::string& text) { return CutAfterKeys(text, 29); },
+                               Result::Damaged, 29},
+                    DamageCase{"cut inside the value of key 17",
+                               [](const std::string& text) { return CutAfterKeys(text, 17, 1); }, Result::Damaged, 16},
+                    DamageCase{"cut inside the value of key 30",
+                               [](const std::string& text) { return CutAfterKeys(text, 30, 1); }, Result::Damaged, 29},
+                    DamageCase{"a bad value at key 17",
+                               [](const std::string& text) {
+                                   std::string damaged = text;
+                                   const std::size_t line = CutAfterKeys(text, 16).size();
+                                   damaged.replace(text.find('=', line) + 1,
+                                                   text.find('\r', line) - text.find('=', line) - 1, "abcde");
+                                   return damaged;
+                               },
+                               Result::Damaged, 16},
+                    DamageCase{
+                        "under another password",
+                        [](const std::string&) { return SettingsFileText(ChangedSettings(), "another password"); },
+                        Result::Unreadable, std::nullopt}));
+
+// A key missing between others keeps its value and stops nothing: only a file that ends early is
+// damaged.
+TEST_F(SettingsFile, AKeyMissingInTheMiddleKeepsItsValue)
+{
+    const AccountSettings stored = ChangedSettings();
+    ASSERT_TRUE(SaveSettings(File(), kPassword, stored));
+    WriteFileAtomically(File(), WithoutKey(Content(), 9)); // FontSize
+    AccountSettings loaded;
+    EXPECT_EQ(LoadSettings(File(), kPassword, loaded).result, SettingsLoad::Result::Complete);
+    AccountSettings expected = stored;
+    expected.FontSize = AccountSettings{}.FontSize;
+    EXPECT_TRUE(loaded == expected);
+}
+
+TEST_F(SettingsFile, AMissingFileIsToldFromAnUnreadableOne)
+{
+    AccountSettings settings;
+    EXPECT_EQ(LoadSettings(File(), kPassword, settings).result, SettingsLoad::Result::Missing);
+    std::filesystem::create_directory(File());
+    EXPECT_EQ(LoadSettings(File(), kPassword, settings).result, SettingsLoad::Result::Unreadable);
 }
 
 struct PlainCase

@@ -1,5 +1,7 @@
+#include "core/os/AtomicFile.h"
 #include "core/settings/IniLang.h"
 #include "core/settings/MessageKeys.h"
+#include "core/settings/ShippedEnglish.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -44,10 +46,13 @@ class ShippedLanguageFile : public testing::TestWithParam<std::filesystem::path>
 TEST_P(ShippedLanguageFile, DefinesEveryMessageWithItsValues)
 {
     ASSERT_TRUE(std::filesystem::exists(kProgramDir / GetParam()));
+    const IniDocument document = OpenLanguageFile(kProgramDir, kProgramDir / GetParam());
     IniLang lang;
-    lang.SetDocument(OpenLanguageFile(kProgramDir, kProgramDir / GetParam()));
+    lang.SetDocument(document);
     for (const MessageKey& message : kMessageKeys) {
         SCOPED_TRACE(message.key);
+        // The file's own text, not the English one that stands in for a missing text.
+        EXPECT_TRUE(document.Find(kMiscSection, std::string(message.key) + ":string"));
         const std::string text = lang.GetMessageText(message.key);
         EXPECT_NE(text.find_first_not_of(' '), std::string::npos);
         EXPECT_EQ(CountMarkers(text), static_cast<std::size_t>(message.arguments));
@@ -96,6 +101,12 @@ TEST(ShippedLanguageFiles, BothGiveTheSameEntriesAndBlanksAtTheEnds)
             EXPECT_TRUE(std::all_of(en.begin(), en.end(), [](char c) { return c >= 0x20 && c < 0x7F; }));
         }
     }
+}
+
+// The English texts built into the program are those of the file that ships beside it.
+TEST(ShippedLanguageFiles, TheBuiltInEnglishIsTheShippedDefaultFile)
+{
+    EXPECT_EQ(ShippedEnglishLanguageFile(), ReadWholeFile(kProgramDir / "Default.lng"));
 }
 
 // Qt's own buttons and dialogs follow the interface language: English needs no translation,

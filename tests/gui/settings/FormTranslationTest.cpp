@@ -1,6 +1,7 @@
 #include "gui/widgets/FormTranslation.h"
 
 #include "core/settings/LanguageChoice.h"
+#include "gui/account/LifecycleFixture.h"
 #include "gui/account/SessionControl.h"
 #include "gui/account/TfrmUser.h"
 #include "gui/browser/TfrmFind.h"
@@ -402,9 +403,44 @@ private slots:
         QCOMPARE(LabelText(*m_main, "labFolder"), QStringLiteral("Folder?"));
         QCOMPARE(LabelText(*m_main, "labRecord"), QStringLiteral("Go to record")); // kept from Default.lng
         QCOMPARE(m_main->Session().Message("const_mod"), QStringLiteral("Changed"));
-        // Messages come from the last file alone.
-        QCOMPARE(m_main->Session().Message("const_folders_cap"), QString());
-        QCOMPARE(Header(m_main->Lists().FolderList(), 0), QString());
+        // A message the file lacks is the English one, never a blank.
+        QCOMPARE(m_main->Session().Message("const_folders_cap"), QStringLiteral("Folders"));
+        QCOMPARE(Header(m_main->Lists().FolderList(), 0), QStringLiteral("Folders"));
+        // So is a text of a form built after the language was applied.
+        TfrmPassGen passGen(m_main->Session(), *m_main);
+        m_main->Session().ApplySettings();
+        QCOMPARE(passGen.windowTitle(), QStringLiteral("Password generator"));
+    }
+
+    // A language file written before the program's later messages, holding the first keys only:
+    // the overwrite question and the error box of a failed save show the English texts.
+    void messagesAnOlderFileLacksAreShownInEnglish()
+    {
+        Session s;
+        WriteFile(s.program.dir / "Old.lng", "[Misc]\n"
+                                             "const_mod:string=Modifiziert\n"
+                                             "const_folders:string=Ordner:_\n"
+                                             "const_records:string=Eintraege:_\n"
+                                             "const_err_save:string=Fehler_beim_Speichern_der_Datei.\n"
+                                             "const_do_save:string=Aenderungen_speichern?\n"
+                                             "const_overwrite:string=Die_Datei_existiert._Ueberschreiben?\n");
+        WriteLanguageChoice(s.program.dir.Path(), s.program.dir / "Old.lng");
+        s.CreateAndOpen(QStringLiteral("anna"), QStringLiteral("pw"));
+        s.program.WriteAccount("anna", "pw", 2); // another program's save
+        s.Change();
+        QCOMPARE(s.Main().PanelText(2), QStringLiteral("Modifiziert"));
+
+        s.Platform().answers = {Answer::No, Answer::Yes};
+        s.Trigger("mSaveAcc");
+        Session::FailSaves();
+        s.Trigger("mSaveAcc");
+        const QString question = QStringLiteral("Another program saved this account after it was opened here. "
+                                                "Overwrite those changes with what is shown here?");
+        QCOMPARE(s.Platform().questions, (QStringList{question, question}));
+        QCOMPARE(s.Platform().messages.size(), std::size_t{1});
+        const QString& error = s.Platform().messages.front().text;
+        QVERIFY2(error.startsWith(QStringLiteral("\rThe file \"")), qPrintable(error));
+        QVERIFY2(error.contains(QStringLiteral("\" could not be read or written: ")), qPrintable(error));
     }
 
     // A remembered file that was deleted keeps the whole default document, messages included.

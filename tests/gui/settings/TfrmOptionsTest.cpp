@@ -1,5 +1,7 @@
 #include "gui/settings/TfrmOptions.h"
 
+#include "core/os/AtomicFile.h"
+#include "core/settings/TSECURITYINI.h"
 #include "gui/main/GuiFixture.h"
 #include "gui/widgets/DesktopLook.h"
 #include "gui/widgets/ListRowModel.h"
@@ -282,7 +284,7 @@ private slots:
             settings.R_Column2 = width; // stops the load when it is no width
             settings.R_Column3 = 77;
         });
-        QCOMPARE(m_main->Session().LoadSettings(), loaded);
+        QCOMPARE(static_cast<bool>(m_main->Session().LoadSettings()), loaded);
         AccountSettings now = m_main->Session().Settings();
         QVERIFY(!now.cbGridLines); // the keys before the fault are in
         QCOMPARE(now.R_Column1, 99);
@@ -294,6 +296,53 @@ private slots:
         m_main->Session().ApplySettings();
         m_main->Session().LoadAndApplySettings();
         QVERIFY(!m_main->Lists().FolderList()->showGrid());
+    }
+
+    // A file damaged part-way says where it stops and that the values before it are in use, and
+    // a save writes what is shown; a file that nothing can be read of says so.
+    void aDamagedSettingsFileSaysWhatIsInUse_data()
+    {
+        QTest::addColumn<bool>("ownPassword");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("a bad value at the 17th key")
+            << true
+            << QStringLiteral("The account's settings file is damaged from the setting \"SaveMod\" on. The settings "
+                              "stored before it are in use. Saving the account writes the settings now shown over "
+                              "the file.");
+        QTest::newRow("another password")
+            << false
+            << QStringLiteral("The account's settings file cannot be read with the account's password, so the "
+                              "default settings are shown. Saving the account writes them over it.");
+    }
+    void aDamagedSettingsFileSaysWhatIsInUse()
+    {
+        QFETCH(bool, ownPassword);
+        QFETCH(QString, message);
+        OpenAccount();
+        AccountSettings stored;
+        stored.cbGridLines = false; // before the damage
+        stored.cbSaveMod = true;    // the damaged key
+        stored.cbHat = false;       // after it
+        QVERIFY(SaveSettings(SettingsFile(), ownPassword ? "pw" : "other", stored));
+        if (ownPassword) {
+            TSECURITYINI names("pw", "pw");
+            IniDocument document = IniDocument::Parse(ReadWholeFile(SettingsFile()));
+            QCOMPARE(kSettingKeys[16].key, std::string_view("SaveMod"));
+            document.WriteString(names.EncipherSettingText("pw", kSettingsSection),
+                                 names.EncipherSettingText("pw", kSettingKeys[16].key), "abcde");
+            WriteFileAtomically(SettingsFile(), document.Text());
+        }
+        m_main->Session().LoadAndApplySettings();
+        QCOMPARE(m_program->platform.messages.size(), std::size_t{1});
+        QCOMPARE(m_program->platform.messages.front().kind, MessageKind::Warning);
+        QCOMPARE(m_program->platform.messages.front().text, QLatin1Char('\r') + message);
+        const AccountSettings shown = m_main->Session().Settings();
+        QCOMPARE(m_main->Lists().FolderList()->showGrid(), !ownPassword);
+        QCOMPARE(shown.cbSaveMod, AccountSettings{}.cbSaveMod);
+        QCOMPARE(shown.cbHat, AccountSettings{}.cbHat);
+
+        m_main->Session().SaveAccount();
+        QVERIFY(StoredSettings() == shown);
     }
 
     void recordKeyComesFromTheRowAfterAStoppedLoad()
