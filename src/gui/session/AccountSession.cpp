@@ -2,7 +2,6 @@
 
 #include "core/account/AccountDirectory.h"
 #include "core/account/AccountFilesWriter.h"
-#include "core/os/FileExists.h"
 #include "core/os/UrlToOpen.h"
 #include "core/settings/LanguageChoice.h"
 #include "gui/widgets/CodePageText.h"
@@ -235,7 +234,14 @@ void AccountSession::WriteAccountFiles(AccountFilesWriter& writer)
 {
     writer.StageAccount(m_account.FileContent());
     writer.StageSettings(SettingsFileText(Settings(), m_account.Password));
-    m_accountFileIdentity = writer.Commit();
+    try {
+        m_accountFileIdentity = writer.Commit();
+    } catch (const SettingsNotReplacedError&) {
+        // The account file on disk is this program's new one: the next save, which writes both
+        // files again, must not take it for another program's.
+        m_accountFileIdentity = writer.AccountFileIdentity();
+        throw;
+    }
     m_account.MarkSaved();
 }
 

@@ -279,6 +279,14 @@ private slots:
         QCOMPARE(S().Platform().messages.front().text, QLatin1Char('\r') + expected);
         QCOMPARE(Open(S().File("anna", kAccountExtension), "new"), ReadResult::Ok);
         QCOMPARE(Session::Content(S().File("anna", kSettingsExtension)), oldSettings);
+
+        // The new account file is this program's own: the next save writes both files together
+        // again without asking whether to overwrite another program's save.
+        const std::string password = S().Main().Session().Account().Password;
+        S().Trigger("mSaveAcc");
+        QVERIFY(S().Platform().questions.isEmpty());
+        QVERIFY(!S().Main().Session().Account().Modified);
+        QCOMPARE(Open(S().File("anna", kAccountExtension), password), ReadResult::Ok);
     }
 
     void cancelChangesNothing()
