@@ -4,6 +4,7 @@
 #include "core/os/PageBlock.h"
 #include "core/vault/Account.h"
 #include "core/vault/Base64.h"
+#include "core/vault/Cfb8.h"
 
 #include <algorithm>
 #include <charconv>
@@ -89,7 +90,11 @@ AccountFileReader::AccountFileReader(std::string content, StringCipher& cipher, 
 {}
 
 AccountFileReader::AccountFileReader(const std::filesystem::path& file, StringCipher& cipher, std::string_view keyText)
-    : m_file(std::make_unique<FileChunkReader>(file)), m_cipher(cipher), m_keyText(keyText)
+    : m_file(std::make_unique<FileChunkReader>(file)),
+      // No larger than the file, so a small account needs no large buffer; one byte more, so
+      // that even an empty file has room to meet its end.
+      m_piece(static_cast<std::size_t>(std::min<std::uintmax_t>(kReadPiece, m_file->Size() + 1))), m_cipher(cipher),
+      m_keyText(keyText)
 {}
 
 AccountFileReader::~AccountFileReader() = default;
@@ -130,7 +135,7 @@ void AccountFileReader::Refill()
     m_end -= m_begin;
     m_begin = 0;
     // A line longer than the buffer makes it grow.
-    if (const std::size_t size = std::max(kReadPiece, m_end * 2); m_buffer.size() < size) {
+    if (const std::size_t size = std::max(m_piece, m_end * 2); m_buffer.size() < size) {
         m_buffer.reserve(size);
         PopulatePages(m_buffer.data() + m_buffer.size(), size - m_buffer.size());
         m_buffer.resize(size);
@@ -157,10 +162,15 @@ std::optional<std::string_view> AccountFileReader::NextLine(const std::function<
     }
 }
 
-std::size_t AccountFileReader::RemainingLinesAtMost() const
+std::size_t AccountFileReader::RemainingBytes() const
 {
     const std::uintmax_t unread = m_file ? m_file->Size() - std::min(m_file->Size(), m_fileBytesRead) : 0;
-    return static_cast<std::size_t>(unread) + (m_end - m_begin) + 1;
+    return static_cast<std::size_t>(unread) + (m_end - m_begin);
+}
+
+std::size_t AccountFileReader::RemainingLinesAtMost() const
+{
+    return RemainingBytes() + 1;
 }
 
 std::string AccountFileReader::NextValue()
@@ -184,8 +194,15 @@ void AccountFileReader::ReadRecords(std::size_t count, TFolderType& folder, Reco
     const std::size_t batchLines = kRecordBatch * TRecType::kFields;
     lines.clear();
     lines.reserve(batchLines);
+    // The rest of the file bounds what its records take: a value is at most three quarters of its
+    // line, and a record holds each value twice (clear and enciphered). A small account then
+    // takes small blocks; a large one the largest.
+    const std::size_t remaining = RemainingBytes();
+    arena.ExpectAtMost(remaining + remaining / 2);
     if (!m_decipherer) {
-        m_decipherer = std::make_unique<StringCipher::LineDecipherer>(m_cipher, m_keyText);
+        // A frame per line at most, its value shorter than the line.
+        m_decipherer = std::make_unique<StringCipher::LineDecipherer>(
+            m_cipher, m_keyText, RemainingLinesAtMost() * Cfb8Frames::FrameBytes(0) + remaining);
     }
     StringCipher::LineDecipherer& decipherer = *m_decipherer;
 

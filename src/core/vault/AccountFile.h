@@ -73,8 +73,11 @@ private:
     // The next line, or nothing at the end of the input; may refill, so `pending` lines are
     // deciphered first.
     std::optional<std::string_view> NextLine(const std::function<void()>& beforeRefill);
+    // The bytes of the input not yet taken: those read and those still to read.
+    std::size_t RemainingBytes() const;
 
     std::unique_ptr<FileChunkReader> m_file;
+    std::size_t m_piece = 0; // what the buffer holds at least, once read into
     std::string m_buffer;
     std::size_t m_begin = 0; // the first byte not yet taken
     std::size_t m_end = 0;   // the end of the bytes read

@@ -1,10 +1,12 @@
 #include "core/vault/AccountFile.h"
 
 #include "core/os/AtomicFile.h"
+#include "core/os/PageBlock.h"
 #include "core/vault/Account.h"
 #include "support/TempDir.h"
 #include "support/TemporaryFiles.h"
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
@@ -539,6 +541,55 @@ TEST_F(AccountFileTest, ALargeFileReadsAcrossThePiecesItIsReadIn)
         }
         loaded.SaveToFile(file);
         EXPECT_EQ(ReadWholeFile(file), saved);
+    }
+}
+
+// The blocks a load takes for its records are in proportion to the file: at least what the
+// records hold (their values clear and enciphered), at most a few times the file: a small account
+// takes no block of the largest size, also when a damaged count announces many records.
+TEST_F(AccountFileTest, ALoadTakesMemoryInProportionToTheFile)
+{
+    struct Case
+    {
+        const char* name;
+        int records;
+        std::string countLine;
+    };
+    const Case cases[] = {
+        {"one record", 1, ""},
+        {"a few records", 40, ""},
+        {"thousands of records", 6000, ""},
+        {"a damaged count", 2, "65535"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        account.Clear();
+        account.AddFolder("Mail", 0);
+        std::size_t valueBytes = 0;
+        for (int i = 0; i < c.records; ++i) {
+            const std::string text = "value " + std::to_string(i);
+            account.Folder(0).AddRecord(text, "https://" + text, "login", "", "p" + text, std::string(i % 50, 'n'));
+            valueBytes += 3 * text.size() + 8 + 5 + 1 + static_cast<std::size_t>(i % 50);
+        }
+        account.SaveToFile(file);
+        if (!c.countLine.empty()) {
+            std::vector<std::string> lines = SplitCrLf(ReadWholeFile(file));
+            lines[5] = StringCipher().EncipherText(account.Password, c.countLine);
+            std::string content;
+            for (const std::string& line : lines) {
+                content += line + "\r\n";
+            }
+            WriteBytes(file, content);
+        }
+        const std::size_t fileBytes = ReadWholeFile(file).size();
+
+        const std::size_t heldBefore = PageBlock::BytesHeld();
+        TAccount loaded;
+        loaded.Password = account.Password;
+        ASSERT_EQ(loaded.LoadFromFile(file), ReadResult::Ok);
+        const std::size_t held = PageBlock::BytesHeld() - heldBefore;
+        EXPECT_GE(held, 2 * valueBytes);
+        EXPECT_LE(held, std::max(PageBlock::kSmallestSize, 3 * fileBytes)) << fileBytes << " bytes in the file";
     }
 }
 
