@@ -21,7 +21,6 @@
 #include <string_view>
 
 namespace velmora::cli {
-namespace {
 
 std::string AccountName(std::string_view utf8)
 {
@@ -60,33 +59,7 @@ void OpenWithPassword(const CommandContext& context, TAccount& account)
     OpenAccount(context.folders.userFiles, account);
 }
 
-// A value's line as the terminal may show it: its tabs and backslashes as they are, other control
-// characters escaped.
-std::string PrintableValue(std::string_view line)
-{
-    return PrintableText(line, "\t\\");
-}
-
-// Writes a value that may span lines (notes hold CR LF) with its later lines under the first.
-void PrintField(std::ostream& out, std::string_view label, std::string_view value)
-{
-    out << "    " << label << ':';
-    if (!value.empty()) {
-        const std::string indent(label.size() + 6, ' ');
-        std::string text = CodePageToUtf8(value);
-        std::string_view rest = text;
-        out << ' ';
-        for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1)) {
-            std::string_view line = rest.substr(0, end);
-            if (line.ends_with('\r')) {
-                line.remove_suffix(1);
-            }
-            out << PrintableValue(line) << '\n' << indent;
-        }
-        out << PrintableValue(rest);
-    }
-    out << '\n';
-}
+namespace {
 
 void PrintFolder(std::ostream& out, const TFolderType& folder, bool showPasswords)
 {
@@ -146,8 +119,34 @@ void WriteOutput(const CommandContext& context, const std::optional<std::filesys
     }
 }
 
-// Refuses (usage error) a name the program refuses for a new account. `quoted` is the name for
-// messages.
+// A hint file left from an earlier account of the name would hint at a password it no longer has.
+void RemoveEarlierHint(const std::filesystem::path& programDir, const std::string& name)
+{
+    const std::filesystem::path hint = AccountFilePath(programDir, name, kHintExtension);
+    std::error_code error;
+    std::filesystem::remove(hint, error);
+    if (error) {
+        throw CommandError(ExitCode::ReadWriteFailure, "The account was written, but the earlier password hint " +
+                                                           PathText(hint) +
+                                                           " could not be removed: " + error.message() + ".");
+    }
+}
+
+// The caption of the ID number column in the language the program shows, as UTF-8; empty when
+// there is none to read.
+std::string IdNumberCaption(const ProgramFolders& folders)
+{
+    IniLang language;
+    try {
+        language.SetDocument(OpenChosenLanguageFile(folders.programFiles, ReadLanguageChoice(folders.userFiles, {})));
+    } catch (const FileError&) {
+        return {};
+    }
+    return CodePageToUtf8(language.GetMessageText("const_cap3"));
+}
+
+} // namespace
+
 void RequireNewAccountName(const std::filesystem::path& programDir, const std::string& name, const std::string& quoted)
 {
     if (name.find_first_not_of(' ') == std::string::npos) {
@@ -178,33 +177,36 @@ void RequireNewAccountName(const std::filesystem::path& programDir, const std::s
     }
 }
 
-// A hint file left from an earlier account of the name would hint at a password it no longer has.
-void RemoveEarlierHint(const std::filesystem::path& programDir, const std::string& name)
-{
-    const std::filesystem::path hint = AccountFilePath(programDir, name, kHintExtension);
-    std::error_code error;
-    std::filesystem::remove(hint, error);
-    if (error) {
-        throw CommandError(ExitCode::ReadWriteFailure, "The account was written, but the earlier password hint " +
-                                                           PathText(hint) +
-                                                           " could not be removed: " + error.message() + ".");
-    }
-}
+namespace {
 
-// The caption of the ID number column in the language the program shows, as UTF-8; empty when
-// there is none to read.
-std::string IdNumberCaption(const ProgramFolders& folders)
+// A value's line as the terminal may show it: its tabs and backslashes as they are, other control
+// characters escaped.
+std::string PrintableValue(std::string_view line)
 {
-    IniLang language;
-    try {
-        language.SetDocument(OpenChosenLanguageFile(folders.programFiles, ReadLanguageChoice(folders.userFiles, {})));
-    } catch (const FileError&) {
-        return {};
-    }
-    return CodePageToUtf8(language.GetMessageText("const_cap3"));
+    return PrintableText(line, "\t\\");
 }
 
 } // namespace
+
+void PrintField(std::ostream& out, std::string_view label, std::string_view value)
+{
+    out << "    " << label << ':';
+    if (!value.empty()) {
+        const std::string indent(label.size() + 6, ' ');
+        std::string text = CodePageToUtf8(value);
+        std::string_view rest = text;
+        out << ' ';
+        for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1)) {
+            std::string_view line = rest.substr(0, end);
+            if (line.ends_with('\r')) {
+                line.remove_suffix(1);
+            }
+            out << PrintableValue(line) << '\n' << indent;
+        }
+        out << PrintableValue(rest);
+    }
+    out << '\n';
+}
 
 void ListCommand(const CommandContext& context)
 {
@@ -333,7 +335,7 @@ void ImportCommand(const CommandContext& context, const ImportOptions& options)
     context.out << report;
 }
 
-void GenerateCommand(const CommandContext& context, const GenerateOptions& options)
+std::string GenerateCodePagePassword(const GenerateOptions& options)
 {
     PasswordOptions password{.LowerCase = options.lowerCase,
                              .UpperCase = options.upperCase,
@@ -354,8 +356,14 @@ void GenerateCommand(const CommandContext& context, const GenerateOptions& optio
         throw CommandError(ExitCode::Usage, "There is nothing to draw from: every character class is off, or the "
                                             "special set is empty.");
     }
-    WipeOnExit wipeGenerated(*generated);
-    context.out << CodePageToUtf8(*generated) << '\n';
+    return std::move(*generated);
+}
+
+void GenerateCommand(const CommandContext& context, const GenerateOptions& options)
+{
+    std::string generated = GenerateCodePagePassword(options);
+    WipeOnExit wipeGenerated(generated);
+    context.out << CodePageToUtf8(generated) << '\n';
 }
 
 } // namespace velmora::cli

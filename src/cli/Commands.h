@@ -4,6 +4,7 @@
 #include "cli/PasswordSource.h"
 #include "core/account/ProgramFolders.h"
 #include "core/generator/PasswordGenerator.h"
+#include "core/vault/Account.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -23,6 +24,23 @@ struct CommandContext
     // The date and time for the heading of a text export, as code page text.
     std::function<std::string()> exportMoment;
 };
+
+// The account name as code page bytes; throws CommandError (usage) for a name no account can have.
+std::string AccountName(std::string_view utf8);
+
+// Asks for the password and gives it to the account as code page bytes; a new one is asked twice.
+void TakePassword(const CommandContext& context, TAccount& account, bool newPassword);
+
+// Asks for the password of an existing account and reads its file.
+void OpenWithPassword(const CommandContext& context, TAccount& account);
+
+// Refuses (usage error) a name the program refuses for a new account. `quoted` is the name for
+// messages.
+void RequireNewAccountName(const std::filesystem::path& programDir, const std::string& name, const std::string& quoted);
+
+// Writes "    label: value", a value of several lines (notes hold CR LF) with its later lines
+// under the first, control characters escaped.
+void PrintField(std::ostream& out, std::string_view label, std::string_view value);
 
 // The names of the accounts, one a line, in the order the account dialog lists them.
 void ListCommand(const CommandContext& context);
@@ -81,6 +99,10 @@ struct GenerateOptions
     std::string specialCharacters{kDefaultSpecialCharacters}; // plain ASCII, so UTF-8 as it is
     std::optional<std::uint32_t> seed{};
 };
+
+// A password as code page bytes (the caller wipes it); throws CommandError (usage) when the
+// options leave nothing to draw from.
+std::string GenerateCodePagePassword(const GenerateOptions& options);
 
 // One password. With a seed, the reproducible 32-bit generator; without, the system's
 // cryptographic random source.

@@ -59,4 +59,16 @@ void StandardInputPasswords::Read(std::string_view prompt, bool confirm, std::st
     }
 }
 
+void StandardInputPasswords::ReadLine(std::string& secret)
+{
+    bool read = false;
+    {
+        HiddenTerminalInput hidden;
+        read = ReadPasswordLine(std::cin, secret);
+    }
+    if (!read) {
+        throw CommandError(ExitCode::Usage, "No password on standard input: give it as one line.");
+    }
+}
+
 } // namespace velmora::cli

@@ -15,6 +15,9 @@ public:
     // Puts the password into `password`. With `confirm` (a password that is being set) it is asked
     // twice where a person types it. Throws CommandError when there is none.
     virtual void Read(std::string_view prompt, bool confirm, std::string& password) = 0;
+    // One line of standard input, without a prompt and without echo on a terminal (a record's
+    // password given with --password-stdin). Throws CommandError when there is none.
+    virtual void ReadLine(std::string& secret) = 0;
 };
 
 // One line of `in`; only its line end (LF or CR LF) is removed, blanks stay part of the password.
@@ -27,6 +30,7 @@ class StandardInputPasswords final : public PasswordSource
 {
 public:
     void Read(std::string_view prompt, bool confirm, std::string& password) override;
+    void ReadLine(std::string& secret) override;
 };
 
 } // namespace velmora::cli

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace velmora::cli::test {
 
@@ -25,6 +26,16 @@ public:
         lastConfirm = confirm;
         password = m_password;
     }
+    // The lines --password-stdin reads, in order.
+    void ReadLine(std::string& secret) override
+    {
+        if (lines.empty()) {
+            throw CommandError(ExitCode::Usage, "No password on standard input: give it as one line.");
+        }
+        secret = lines.front();
+        lines.erase(lines.begin());
+    }
+    std::vector<std::string> lines;
     int reads = 0;
     bool lastConfirm = false;
 
