@@ -22,9 +22,11 @@ void AddJsonFlag(CLI::App& command, bool& json)
 
 } // namespace
 
-CommandAction DefineList(CLI::App&)
+CommandAction DefineList(CLI::App& command)
 {
-    return [](const CommandContext& context) { ListCommand(context); };
+    auto json = std::make_shared<bool>(false);
+    AddJsonFlag(command, *json);
+    return [json](const CommandContext& context) { ListCommand(context, *json); };
 }
 
 CommandAction DefineShow(CLI::App& command)
@@ -40,13 +42,14 @@ CommandAction DefineShow(CLI::App& command)
                     "With a record: print only this field (name, url, login, "
                     "id, password, notes), once for each -a")
         ->transform(CLI::CheckedTransformer(kFieldNames));
-    AddJsonFlag(command, one->json);
+    AddJsonFlag(command, all->json);
     return [all, one](const CommandContext& context) {
         if (one->path.empty()) {
             // Without a record, the account as a whole, as the tool always showed it.
             ShowCommand(context, *all);
             return;
         }
+        one->json = all->json;
         one->account = all->account;
         one->showPassword = all->showPasswords;
         ShowRecordCommand(context, *one);

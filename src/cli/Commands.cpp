@@ -208,7 +208,7 @@ void PrintField(std::ostream& out, std::string_view label, std::string_view valu
     out << '\n';
 }
 
-void ListCommand(const CommandContext& context)
+void ListCommand(const CommandContext& context, bool json)
 {
     std::error_code error;
     const std::vector<std::string> names = ListAccounts(context.folders.userFiles, error);
@@ -216,6 +216,14 @@ void ListCommand(const CommandContext& context)
         throw CommandError(ExitCode::ReadWriteFailure, "Cannot read the directory " +
                                                            PathText(UsersDirectory(context.folders.userFiles)) + ": " +
                                                            error.message() + ".");
+    }
+    if (json) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const std::string& name : names) {
+            list.push_back(CodePageToUtf8(name));
+        }
+        context.out << list.dump(2) << '\n';
+        return;
     }
     for (const std::string& name : names) {
         context.out << PrintableText(CodePageToUtf8(name)) << '\n';
@@ -229,17 +237,30 @@ void ShowCommand(const CommandContext& context, const ShowOptions& options)
     const std::optional<std::string> folderName =
         options.folder ? ToCodePage(*options.folder) : std::optional<std::string>();
     bool shown = false;
+    nlohmann::ordered_json folders = nlohmann::ordered_json::array();
+    const nlohmann::ordered_json dump = options.json ? AccountToJson(*account, std::nullopt) : nlohmann::ordered_json();
     for (std::size_t i = 0; i < account->FolderCount(); ++i) {
         const TFolderType& folder = account->Folder(i);
         if (options.folder && folder.Name != folderName) {
             continue;
         }
-        PrintFolder(context.out, folder, options.showPasswords);
+        if (options.json) {
+            folders.push_back(dump["folders"][i]);
+            for (std::size_t position = 0; position < folder.Count(); ++position) {
+                folders.back()["records"][position]["password"] =
+                    CodePageToUtf8(MaskText(folder.RecordAt(position).Password(), !options.showPasswords));
+            }
+        } else {
+            PrintFolder(context.out, folder, options.showPasswords);
+        }
         shown = true;
     }
     if (options.folder && !shown) {
         throw CommandError(ExitCode::NotFound, "Account " + QuotedName(*account) + " has no folder \"" +
                                                    PrintableText(*options.folder) + "\".");
+    }
+    if (options.json) {
+        context.out << folders.dump(2) << '\n';
     }
     RequireUndamaged(context.folders.userFiles, *account);
 }

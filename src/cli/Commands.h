@@ -43,13 +43,15 @@ void RequireNewAccountName(const std::filesystem::path& programDir, const std::s
 void PrintField(std::ostream& out, std::string_view label, std::string_view value);
 
 // The names of the accounts, one a line, in the order the account dialog lists them.
-void ListCommand(const CommandContext& context);
+// With `json`, one JSON array of the names.
+void ListCommand(const CommandContext& context, bool json = false);
 
 struct ShowOptions
 {
     std::string account{};
     std::optional<std::string> folder{}; // only the folders of this name
     bool showPasswords = false;
+    bool json = false; // the folders as the JSON dump writes them, passwords masked unless asked for
 };
 
 // The folders and records of an account, passwords as asterisks unless asked for.

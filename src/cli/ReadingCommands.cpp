@@ -129,7 +129,7 @@ void LsCommand(const CommandContext& context, const LsOptions& options)
         PrintJson(context, list);
     } else {
         for (const Json& item : list) {
-            context.out << PrintableText(item["path"].get<std::string>()) << '\n';
+            context.out << PrintablePath(item["path"].get<std::string>()) << '\n';
         }
     }
     account.Finish();
@@ -164,7 +164,7 @@ void ShowRecordCommand(const CommandContext& context, const ShowRecordOptions& o
             context.out << PrintableText(Text(value(field)), "\t\n\\") << '\n';
         }
     } else {
-        context.out << PrintableText(PathOf(*account, place.folder, place.position)) << '\n';
+        context.out << PrintablePath(PathOf(*account, place.folder, place.position)) << '\n';
         for (const auto& [field, label] : kFieldLabels) {
             if (field != RecordFieldName::Name) {
                 PrintField(context.out, label, value(field));
@@ -212,7 +212,7 @@ void SearchCommand(const CommandContext& context, const SearchCommandOptions& op
         PrintJson(context, found);
     } else {
         for (const Json& hit : found) {
-            context.out << PrintableText(hit["path"].get<std::string>()) << '\n';
+            context.out << PrintablePath(hit["path"].get<std::string>()) << '\n';
         }
     }
     account.Finish();

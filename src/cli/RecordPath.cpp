@@ -98,7 +98,7 @@ std::size_t FindByName(std::size_t count, const std::function<std::string_view(s
     if (found.size() > 1) {
         std::string list;
         for (const std::size_t index : found) {
-            list += "\n  " + PrintableText(PathName(wanted)) + "#" + std::to_string(index + 1) + describe(index);
+            list += "\n  " + PrintablePath(PathName(wanted)) + "#" + std::to_string(index + 1) + describe(index);
         }
         throw CommandError(ExitCode::Usage, where + " has " + std::to_string(found.size()) + " " + std::string(what) +
                                                 "s named \"" + PrintableText(part.name) +
@@ -120,6 +120,11 @@ std::string PartText(std::size_t count, const std::function<std::string_view(std
 }
 
 } // namespace
+
+std::string PrintablePath(std::string_view path)
+{
+    return PrintableText(path, "\\");
+}
 
 std::string PathOf(const TAccount& account, std::size_t folder)
 {

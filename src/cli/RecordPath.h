@@ -36,6 +36,10 @@ std::string PathName(std::string_view codePageName);
 std::string PathOf(const TAccount& account, std::size_t folder);
 std::string PathOf(const TAccount& account, std::size_t folder, std::size_t position);
 
+// A path for the terminal: control characters escaped, its own backslashes kept, so it can be
+// typed back (a backslash of a name is doubled in the path already).
+std::string PrintablePath(std::string_view path);
+
 // The 0-based index of the folder the part names. Throws CommandError: not found, or usage when
 // several folders have the name and no position picks one (the message lists them).
 std::size_t FindFolder(const TAccount& account, const PathPart& part);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/CliApp.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "core/account/AccountDirectory.h"
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -80,6 +82,31 @@ inline void SaveHome(const std::filesystem::path& programDir, const std::optiona
     account.Folder(0).AddRecord("Box", "", "ann", "ID-7", "x1", "");
     account.AddFolder("Bank", 0);
     SaveAccountFiles(programDir, account, settings);
+}
+
+struct CliRun
+{
+    int code;
+    std::string out;
+    std::string err;
+};
+
+// The tool run in this process on `arguments` (without the program's name); every password
+// question is answered by `password`.
+inline CliRun RunTool(const ProgramFolders& folders, std::vector<const char*> arguments, PasswordSource& password)
+{
+    arguments.insert(arguments.begin(), "velmora-cli");
+    std::ostringstream out;
+    std::ostringstream err;
+    const CliEnvironment environment{folders, out, err, password, [] { return std::string("now"); }};
+    const int code = RunCli(static_cast<int>(arguments.size()), arguments.data(), environment);
+    return {code, out.str(), err.str()};
+}
+
+inline CliRun RunTool(const ProgramFolders& folders, std::vector<const char*> arguments)
+{
+    FixedPassword password("pw");
+    return RunTool(folders, std::move(arguments), password);
 }
 
 } // namespace velmora::cli::test
