@@ -49,6 +49,7 @@ std::span<const CommandEntry> CommandTable()
         {"ls", "List the folders of an account, or the records of one folder", DefineLs},
         {"show", "Show a record, or the folders and records of an account", DefineShow},
         {"search", "Find records by the program's search rules", DefineSearch},
+        {"clip", "Copy a field of a record to the clipboard for a while", DefineClip},
         {"info", "Show the folders, records and files of an account", DefineInfo},
         {"export", "Write an account as JSON, as text, as KeePass 2 XML or as KeePassXC's CSV", DefineExport},
         {"import", "Write an account from a JSON export or another password manager's file", DefineImport},
@@ -89,7 +90,8 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
         const int code = app.exit(error, environment.out, environment.err);
         return code == 0 ? code : static_cast<int>(ExitCode::Usage);
     }
-    const CommandContext context{folders(), environment.out, environment.passwords, environment.exportMoment};
+    const CommandContext context{folders(), environment.out, environment.passwords, environment.exportMoment,
+                                 environment.clipboard};
     return Run(
         [&] {
             CreateUserFilesDirectory(context.folders);

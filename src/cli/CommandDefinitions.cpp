@@ -139,4 +139,16 @@ CommandAction DefineInfo(CLI::App& command)
     return [options](const CommandContext& context) { InfoCommand(context, *options); };
 }
 
+CommandAction DefineClip(CLI::App& command)
+{
+    auto options = std::make_shared<ClipOptions>();
+    AddAccountArgument(command, options->account);
+    command.add_option("path", options->path, "FOLDER/RECORD")->required();
+    command.add_option("seconds", options->seconds, "How long the clipboard keeps it (default 10)")
+        ->check(CLI::Range(1, 86400));
+    command.add_option("-a,--attribute", options->field, "The field to copy (default password)")
+        ->transform(CLI::CheckedTransformer(kFieldNames));
+    return [options](const CommandContext& context) { ClipCommand(context, *options); };
+}
+
 } // namespace velmora::cli

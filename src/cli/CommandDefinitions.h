@@ -13,5 +13,6 @@ CommandAction DefineGenerate(CLI::App& command);
 CommandAction DefineLs(CLI::App& command);
 CommandAction DefineSearch(CLI::App& command);
 CommandAction DefineInfo(CLI::App& command);
+CommandAction DefineClip(CLI::App& command);
 
 } // namespace velmora::cli

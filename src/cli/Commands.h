@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/Clipboard.h"
 #include "cli/ForeignImport.h"
 #include "cli/PasswordSource.h"
 #include "core/account/ProgramFolders.h"
@@ -23,6 +24,7 @@ struct CommandContext
     PasswordSource& passwords;
     // The date and time for the heading of a text export, as code page text.
     std::function<std::string()> exportMoment;
+    Clipboard* clipboard = nullptr;
 };
 
 // The account name as code page bytes; throws CommandError (usage) for a name no account can have.

@@ -8,8 +8,10 @@
 #include "core/search/Search.h"
 #include "core/vault/CodePage.h"
 #include "core/vault/ListRows.h"
+#include "core/vault/Secret.h"
 
 #include <nlohmann/json.hpp>
+#include <ostream>
 #include <system_error>
 
 namespace velmora::cli {
@@ -265,6 +267,27 @@ void InfoCommand(const CommandContext& context, const InfoOptions& options)
         context.out << '\n' << "Password hint: " << (document["passwordHint"].get<bool>() ? "yes" : "no") << '\n';
     }
     account.Finish();
+}
+
+void ClipCommand(const CommandContext& context, const ClipOptions& options)
+{
+    if (context.clipboard == nullptr) {
+        throw CommandError(ExitCode::ReadWriteFailure, "There is no clipboard to copy to.");
+    }
+    std::string value;
+    WipeOnExit wipeValue(value);
+    std::string path;
+    {
+        ReadAccount account(context, options.account);
+        const RecordPlace place = FindRecordPlace(*account, ParseRecordPath(options.path));
+        value = Text(FieldValue(account->Folder(place.folder).RecordAt(place.position), options.field));
+        path = PathOf(*account, place.folder, place.position);
+        account.Finish();
+    }
+    context.out << "Copied " << PrintablePath(path) << " to the clipboard for " << options.seconds << " seconds."
+                << std::endl;
+    const bool cleared = context.clipboard->Hold(value, std::chrono::seconds(options.seconds));
+    context.out << (cleared ? "Cleared the clipboard." : "Something else was copied meanwhile; left it there.") << '\n';
 }
 
 } // namespace velmora::cli

@@ -61,6 +61,17 @@ struct InfoOptions
 // Folders, records, the sizes of the account's files and the state of its settings file.
 void InfoCommand(const CommandContext& context, const InfoOptions& options);
 
+struct ClipOptions
+{
+    std::string account{};
+    std::string path{};
+    RecordFieldName field = RecordFieldName::Password;
+    int seconds = 10;
+};
+// Puts a field of a record on the clipboard for a while (see Clipboard::Hold). The account is
+// closed and wiped before the wait; only the value stays, and it is wiped after.
+void ClipCommand(const CommandContext& context, const ClipOptions& options);
+
 // One field of a record as the account holds it (code page bytes), for show -a and clip.
 std::string_view FieldValue(const TRecType& record, RecordFieldName field);
 

@@ -133,5 +133,45 @@ TEST_F(ReadingCommands, InfoTellsTheSettingsFilesState)
     EXPECT_THAT(Run({"info", "Home"}).out, Not(HasSubstr("readable")));
 }
 
+// Records what clip asks of the clipboard.
+class RecordingClipboard final : public Clipboard
+{
+public:
+    bool Hold(std::string_view utf8, std::chrono::seconds duration) override
+    {
+        held = utf8;
+        seconds = duration;
+        return true;
+    }
+    std::string held;
+    std::chrono::seconds seconds{0};
+};
+
+TEST_F(ReadingCommands, ClipHoldsTheChosenFieldForTheGivenTime)
+{
+    RecordingClipboard clipboard;
+    test::FixedPassword password("pw");
+    const auto clip = [&](std::vector<const char*> arguments) {
+        arguments.insert(arguments.begin(), "velmora-cli");
+        std::ostringstream out;
+        std::ostringstream err;
+        const CliEnvironment environment{PortableFolders(dir.Path()),  out,       err, password,
+                                         [] { return std::string(); }, &clipboard};
+        return RunCli(static_cast<int>(arguments.size()), arguments.data(), environment);
+    };
+    EXPECT_EQ(clip({"clip", "Home", "Mail/Box#3"}), 0);
+    EXPECT_EQ(clipboard.held, "p3");
+    EXPECT_EQ(clipboard.seconds, std::chrono::seconds(10));
+    EXPECT_EQ(clip({"clip", "Home", "Mail/a\\/b", "-a", "name", "3"}), 0);
+    EXPECT_EQ(clipboard.held, "a/b");
+    EXPECT_EQ(clipboard.seconds, std::chrono::seconds(3));
+    EXPECT_EQ(clip({"clip", "Home", "Mail/Box"}), 1);
+    EXPECT_EQ(clip({"clip", "Home", "Mail/Box#1", "0"}), 1);
+    // Without a clipboard (no display), a clear failure.
+    const test::CliRun none = Run({"clip", "Home", "Mail/Box#1"});
+    EXPECT_EQ(none.code, 4);
+    EXPECT_THAT(none.err, HasSubstr("clipboard"));
+}
+
 } // namespace
 } // namespace velmora::cli
