@@ -3,6 +3,7 @@
 #include "cli/ExitCode.h"
 #include "cli/PrintableText.h"
 #include "core/account/AccountDirectory.h"
+#include "core/account/AccountFiles.h"
 #include "core/os/AtomicFile.h"
 #include "core/os/FileExists.h"
 #include "core/vault/CodePage.h"
@@ -186,6 +187,16 @@ void WriteAccountFiles(const std::filesystem::path& programDir, TAccount& accoun
     CommitAccountFiles(*writer, account, &settings);
 }
 
+void CreateAccountFiles(const std::filesystem::path& programDir, TAccount& account,
+                        const std::optional<AccountSettings>& settings)
+{
+    const std::unique_ptr<AccountFilesWriter> writer = LockAccountFiles(programDir, account);
+    if (AccountFileThere(AccountFilePath(programDir, account.Name, kAccountExtension))) {
+        throw CommandError(ExitCode::Usage, "The account " + QuotedName(account) + " already exists.");
+    }
+    CommitAccountFiles(*writer, account, &settings);
+}
+
 LockedAccount::LockedAccount(const std::filesystem::path& programDir, TAccount& account)
     : m_programDir(programDir), m_account(account)
 {
@@ -208,6 +219,18 @@ void LockedAccount::Save()
 void LockedAccount::Save(const std::optional<AccountSettings>& settings)
 {
     CommitAccountFiles(*m_writer, m_account, &settings);
+}
+
+void LockedAccount::DeleteFiles()
+{
+    const std::vector<std::filesystem::path> left = DeleteAccountFiles(m_programDir, m_account.Name);
+    if (!left.empty()) {
+        std::string names;
+        for (const std::filesystem::path& file : left) {
+            names += "\n  " + PathText(file);
+        }
+        throw CommandError(ExitCode::ReadWriteFailure, "These files of the account could not be removed:" + names);
+    }
 }
 
 } // namespace velmora::cli

@@ -59,6 +59,11 @@ std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& 
 void WriteAccountFiles(const std::filesystem::path& programDir, TAccount& account,
                        const std::optional<AccountSettings>& settings);
 
+// Writes the files of a new account under its lock, as WriteAccountFiles does. Throws
+// CommandError: usage when an account file of the name is there already.
+void CreateAccountFiles(const std::filesystem::path& programDir, TAccount& account,
+                        const std::optional<AccountSettings>& settings);
+
 // An account read under its lock and written back before the lock is let go, so that no other
 // program's save can fall between the read and the write: a writer that comes in between waits,
 // and the desktop program's check for a file saved by someone else sees the new file.
@@ -77,6 +82,9 @@ public:
     void Save();
     // Writes both files, as WriteAccountFiles does.
     void Save(const std::optional<AccountSettings>& settings);
+    // Removes every file of the account, as the program deletes one. Throws CommandError (read or
+    // write failure) naming the files that are still there.
+    void DeleteFiles();
 
 private:
     std::filesystem::path m_programDir;

@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "cli/PrintableText.h"
+#include "cli/WritingCommands.h"
 #include "core/generator/PasswordGenerator.h"
 #include "core/os/AtomicFile.h"
 
@@ -51,6 +52,18 @@ std::span<const CommandEntry> CommandTable()
         {"search", "Find records by the program's search rules", DefineSearch},
         {"clip", "Copy a field of a record to the clipboard for a while", DefineClip},
         {"info", "Show the folders, records and files of an account", DefineInfo},
+        {"create", "Create an account with its first folder", DefineCreate},
+        {"passwd", "Give an account a new password", DefinePasswd},
+        {"rename", "Give an account a new name", DefineRename},
+        {"delete", "Delete an account and its files", DefineDelete},
+        {"mkdir", "Add a folder", DefineMkdir},
+        {"rmdir", "Remove a folder", DefineRmdir},
+        {"add", "Add a record", DefineAdd},
+        {"edit", "Change a record", DefineEdit},
+        {"rm", "Remove a record", DefineRm},
+        {"mv", "Move a record to another folder", DefineMv},
+        {"merge", "Add the folders and records of another account file or JSON export that the account lacks",
+         DefineMerge},
         {"export", "Write an account as JSON, as text, as KeePass 2 XML or as KeePassXC's CSV", DefineExport},
         {"import", "Write an account from a JSON export or another password manager's file", DefineImport},
         {"generate", "Generate a password", DefineGenerate},

@@ -52,6 +52,19 @@ void TakePassword(const CommandContext& context, TAccount& account, bool newPass
     account.Password.assign(converted.bytes);
 }
 
+void TakeNewPassword(const CommandContext& context, TAccount& account)
+{
+    TakePassword(context, account, true);
+    if (account.Password.find_first_not_of(' ') == std::string::npos) {
+        throw CommandError(ExitCode::Usage, "The password must not be empty or only blanks.");
+    }
+    // The program could never open the account: its password fields take no more.
+    if (account.Password.size() > kMaxAccountPasswordLength) {
+        throw CommandError(ExitCode::Usage,
+                           "The password is longer than " + std::to_string(kMaxAccountPasswordLength) + " characters.");
+    }
+}
+
 void OpenWithPassword(const CommandContext& context, TAccount& account)
 {
     RequireAccountFile(context.folders.userFiles, account);
@@ -119,19 +132,6 @@ void WriteOutput(const CommandContext& context, const std::optional<std::filesys
     }
 }
 
-// A hint file left from an earlier account of the name would hint at a password it no longer has.
-void RemoveEarlierHint(const std::filesystem::path& programDir, const std::string& name)
-{
-    const std::filesystem::path hint = AccountFilePath(programDir, name, kHintExtension);
-    std::error_code error;
-    std::filesystem::remove(hint, error);
-    if (error) {
-        throw CommandError(ExitCode::ReadWriteFailure, "The account was written, but the earlier password hint " +
-                                                           PathText(hint) +
-                                                           " could not be removed: " + error.message() + ".");
-    }
-}
-
 // The caption of the ID number column in the language the program shows, as UTF-8; empty when
 // there is none to read.
 std::string IdNumberCaption(const ProgramFolders& folders)
@@ -147,7 +147,8 @@ std::string IdNumberCaption(const ProgramFolders& folders)
 
 } // namespace
 
-void RequireNewAccountName(const std::filesystem::path& programDir, const std::string& name, const std::string& quoted)
+void RequireNewAccountName(const std::filesystem::path& programDir, const std::string& name, const std::string& quoted,
+                           std::optional<std::string_view> renamedFrom)
 {
     if (name.find_first_not_of(' ') == std::string::npos) {
         throw CommandError(ExitCode::Usage, "Give the account a name that is not empty.");
@@ -156,7 +157,7 @@ void RequireNewAccountName(const std::filesystem::path& programDir, const std::s
         throw CommandError(ExitCode::Usage, "The account name " + quoted + " must not contain the characters " +
                                                 std::string(kRefusedNameCharacters));
     }
-    switch (FindNameTrouble(programDir, name)) {
+    switch (FindNameTrouble(programDir, name, renamedFrom)) {
     case NameTrouble::ControlCharacter:
         throw CommandError(ExitCode::Usage, "The account name " + quoted +
                                                 " holds a control character such as a line break or a tab, which a "
@@ -206,6 +207,18 @@ void PrintField(std::ostream& out, std::string_view label, std::string_view valu
         out << PrintableValue(rest);
     }
     out << '\n';
+}
+
+void RemoveEarlierHint(const std::filesystem::path& programDir, const std::string& name)
+{
+    const std::filesystem::path hint = AccountFilePath(programDir, name, kHintExtension);
+    std::error_code error;
+    std::filesystem::remove(hint, error);
+    if (error) {
+        throw CommandError(ExitCode::ReadWriteFailure, "The account was written, but the earlier password hint " +
+                                                           PathText(hint) +
+                                                           " could not be removed: " + error.message() + ".");
+    }
 }
 
 void ListCommand(const CommandContext& context, bool json)
@@ -342,15 +355,7 @@ void ImportCommand(const CommandContext& context, const ImportOptions& options)
         settings = AccountFromJson(ParseAccountJson(text), *account);
     }
 
-    TakePassword(context, *account, true);
-    if (account->Password.find_first_not_of(' ') == std::string::npos) {
-        throw CommandError(ExitCode::Usage, "The password must not be empty or only blanks.");
-    }
-    // The program could never open the account: its password fields take no more.
-    if (account->Password.size() > kMaxAccountPasswordLength) {
-        throw CommandError(ExitCode::Usage,
-                           "The password is longer than " + std::to_string(kMaxAccountPasswordLength) + " characters.");
-    }
+    TakeNewPassword(context, *account);
     WriteAccountFiles(context.folders.userFiles, *account, settings);
     RemoveEarlierHint(context.folders.userFiles, account->Name);
     context.out << report;

@@ -33,12 +33,21 @@ std::string AccountName(std::string_view utf8);
 // Asks for the password and gives it to the account as code page bytes; a new one is asked twice.
 void TakePassword(const CommandContext& context, TAccount& account, bool newPassword);
 
+// Asks twice for the password of a new account; refuses (usage) one that is blank or longer than
+// the program's password fields take.
+void TakeNewPassword(const CommandContext& context, TAccount& account);
+
+// Removes the hint file an earlier account of the name left: it would hint at a password the
+// account no longer has. Throws CommandError (read or write failure).
+void RemoveEarlierHint(const std::filesystem::path& programDir, const std::string& name);
+
 // Asks for the password of an existing account and reads its file.
 void OpenWithPassword(const CommandContext& context, TAccount& account);
 
 // Refuses (usage error) a name the program refuses for a new account. `quoted` is the name for
-// messages.
-void RequireNewAccountName(const std::filesystem::path& programDir, const std::string& name, const std::string& quoted);
+// messages; `renamedFrom` as FindNameTrouble takes it.
+void RequireNewAccountName(const std::filesystem::path& programDir, const std::string& name, const std::string& quoted,
+                           std::optional<std::string_view> renamedFrom = std::nullopt);
 
 // Writes "    label: value", a value of several lines (notes hold CR LF) with its later lines
 // under the first, control characters escaped.

@@ -71,4 +71,18 @@ void StandardInputPasswords::ReadLine(std::string& secret)
     }
 }
 
+bool StandardInputPasswords::Confirm(std::string_view question)
+{
+    std::cerr << question << " [y/N] " << std::flush;
+    std::string answer;
+    if (!std::getline(std::cin, answer)) {
+        std::cerr << '\n';
+        return false;
+    }
+    if (!answer.empty() && answer.back() == '\r') {
+        answer.pop_back();
+    }
+    return answer == "y" || answer == "Y" || answer == "yes";
+}
+
 } // namespace velmora::cli

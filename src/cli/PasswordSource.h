@@ -18,6 +18,8 @@ public:
     // One line of standard input, without a prompt and without echo on a terminal (a record's
     // password given with --password-stdin). Throws CommandError when there is none.
     virtual void ReadLine(std::string& secret) = 0;
+    // Asks a yes-or-no question; true only for "y" or "yes".
+    virtual bool Confirm(std::string_view question) = 0;
 };
 
 // One line of `in`; only its line end (LF or CR LF) is removed, blanks stay part of the password.
@@ -31,6 +33,7 @@ class StandardInputPasswords final : public PasswordSource
 public:
     void Read(std::string_view prompt, bool confirm, std::string& password) override;
     void ReadLine(std::string& secret) override;
+    bool Confirm(std::string_view question) override;
 };
 
 } // namespace velmora::cli

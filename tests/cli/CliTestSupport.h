@@ -38,6 +38,13 @@ public:
         lines.erase(lines.begin());
     }
     std::vector<std::string> lines;
+    bool Confirm(std::string_view) override
+    {
+        ++questions;
+        return answer;
+    }
+    bool answer = false;
+    int questions = 0;
     int reads = 0;
     bool lastConfirm = false;
 
