@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "cli/PrintableText.h"
+#include "cli/Shell.h"
 #include "cli/WritingCommands.h"
 #include "core/generator/PasswordGenerator.h"
 #include "core/os/AtomicFile.h"
@@ -46,27 +47,28 @@ int Run(const std::function<void()>& command, std::ostream& out, std::ostream& e
 std::span<const CommandEntry> CommandTable()
 {
     static const CommandEntry table[] = {
-        {"list", "List the accounts", DefineList},
-        {"ls", "List the folders of an account, or the records of one folder", DefineLs},
-        {"show", "Show a record, or the folders and records of an account", DefineShow},
-        {"search", "Find records by the program's search rules", DefineSearch},
-        {"clip", "Copy a field of a record to the clipboard for a while", DefineClip},
-        {"info", "Show the folders, records and files of an account", DefineInfo},
-        {"create", "Create an account with its first folder", DefineCreate},
-        {"passwd", "Give an account a new password", DefinePasswd},
-        {"rename", "Give an account a new name", DefineRename},
-        {"delete", "Delete an account and its files", DefineDelete},
-        {"mkdir", "Add a folder", DefineMkdir},
-        {"rmdir", "Remove a folder", DefineRmdir},
-        {"add", "Add a record", DefineAdd},
-        {"edit", "Change a record", DefineEdit},
-        {"rm", "Remove a record", DefineRm},
-        {"mv", "Move a record to another folder", DefineMv},
+        {"list", "List the accounts", DefineList, false},
+        {"ls", "List the folders of an account, or the records of one folder", DefineLs, true},
+        {"show", "Show a record, or the folders and records of an account", DefineShow, true},
+        {"search", "Find records by the program's search rules", DefineSearch, true},
+        {"clip", "Copy a field of a record to the clipboard for a while", DefineClip, true},
+        {"info", "Show the folders, records and files of an account", DefineInfo, true},
+        {"open", "An interactive shell on one account", DefineOpen, false},
+        {"create", "Create an account with its first folder", DefineCreate, false},
+        {"passwd", "Give an account a new password", DefinePasswd, false},
+        {"rename", "Give an account a new name", DefineRename, false},
+        {"delete", "Delete an account and its files", DefineDelete, false},
+        {"mkdir", "Add a folder", DefineMkdir, true},
+        {"rmdir", "Remove a folder", DefineRmdir, true},
+        {"add", "Add a record", DefineAdd, true},
+        {"edit", "Change a record", DefineEdit, true},
+        {"rm", "Remove a record", DefineRm, true},
+        {"mv", "Move a record to another folder", DefineMv, true},
         {"merge", "Add the folders and records of another account file or JSON export that the account lacks",
-         DefineMerge},
-        {"export", "Write an account as JSON, as text, as KeePass 2 XML or as KeePassXC's CSV", DefineExport},
-        {"import", "Write an account from a JSON export or another password manager's file", DefineImport},
-        {"generate", "Generate a password", DefineGenerate},
+         DefineMerge, true},
+        {"export", "Write an account as JSON, as text, as KeePass 2 XML or as KeePassXC's CSV", DefineExport, true},
+        {"import", "Write an account from a JSON export or another password manager's file", DefineImport, false},
+        {"generate", "Generate a password", DefineGenerate, false},
     };
     return table;
 }
@@ -103,8 +105,13 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
         const int code = app.exit(error, environment.out, environment.err);
         return code == 0 ? code : static_cast<int>(ExitCode::Usage);
     }
-    const CommandContext context{folders(), environment.out, environment.passwords, environment.exportMoment,
-                                 environment.clipboard};
+    const CommandContext context{folders(),
+                                 environment.out,
+                                 environment.passwords,
+                                 environment.exportMoment,
+                                 environment.clipboard,
+                                 environment.accountPassword,
+                                 &environment};
     return Run(
         [&] {
             CreateUserFilesDirectory(context.folders);

@@ -20,6 +20,9 @@ struct CliEnvironment
     PasswordSource& passwords;
     std::function<std::string()> exportMoment;
     Clipboard* clipboard = nullptr; // none: clip fails as without a display
+    // The password (UTF-8, as typed) of the account an open shell holds, given to its commands
+    // instead of asking.
+    const std::string* accountPassword = nullptr;
 };
 
 // Parses the command line, runs the command and returns the exit code. Errors are sentences on

@@ -16,13 +16,15 @@ using CommandAction = std::function<void(const CommandContext&)>;
 // The options live as long as the action (keep them in a shared_ptr the action holds).
 using CommandDefinition = CommandAction (*)(CLI::App& command);
 
-// One line of the tool's command table. Adding a command is one entry here and a definition next
-// to the command's code; help, the manual page and the completion follow from the table.
+// One line of the tool's command table (CommandTable() in CliApp.cpp). Adding a command is one
+// entry there and a definition next to the command's code; help, the shell, the manual page and
+// the completion follow from the table.
 struct CommandEntry
 {
     std::string_view name;
     std::string_view description;
     CommandDefinition define;
+    bool inShell; // works on one account, and so is a command of the shell `open` starts
 };
 
 // Every command of the tool, in the order help lists them.

@@ -43,7 +43,11 @@ void TakePassword(const CommandContext& context, TAccount& account, bool newPass
     WipeOnExit wipeTyped(typed);
     const std::string prompt =
         (newPassword ? "New password for account " : "Password for account ") + QuotedName(account) + ": ";
-    context.passwords.Read(prompt, newPassword, typed);
+    if (!newPassword && context.accountPassword != nullptr) {
+        typed = *context.accountPassword;
+    } else {
+        context.passwords.Read(prompt, newPassword, typed);
+    }
     CodePageText converted = Utf8ToCodePage(typed);
     WipeOnExit wipeConverted(converted.bytes);
     if (converted.unmappable) {

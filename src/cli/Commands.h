@@ -16,6 +16,8 @@
 
 namespace velmora::cli {
 
+struct CliEnvironment;
+
 // What every command works with. Texts on the command line and in the output are UTF-8.
 struct CommandContext
 {
@@ -25,6 +27,8 @@ struct CommandContext
     // The date and time for the heading of a text export, as code page text.
     std::function<std::string()> exportMoment;
     Clipboard* clipboard = nullptr;
+    const std::string* accountPassword = nullptr; // see CliEnvironment
+    const CliEnvironment* environment = nullptr;  // for a command that runs others (open)
 };
 
 // The account name as code page bytes; throws CommandError (usage) for a name no account can have.

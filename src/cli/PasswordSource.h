@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -31,9 +32,18 @@ bool ReadPasswordLine(std::istream& in, std::string& password);
 class StandardInputPasswords final : public PasswordSource
 {
 public:
+    // Lines come from `readLine` (false at the end of the input); by default from std::cin.
+    using LineReader = std::function<bool(std::string&)>;
+    explicit StandardInputPasswords(LineReader readLine = {});
+
     void Read(std::string_view prompt, bool confirm, std::string& password) override;
     void ReadLine(std::string& secret) override;
     bool Confirm(std::string_view question) override;
+
+private:
+    void ReadFromTerminal(std::string_view prompt, std::string& password);
+
+    LineReader m_readLine;
 };
 
 } // namespace velmora::cli
