@@ -3,6 +3,7 @@
 #include "cli/CommandDefinitions.h"
 #include "cli/CommandTable.h"
 #include "cli/Commands.h"
+#include "cli/Completion.h"
 #include "cli/ExitCode.h"
 #include "cli/PrintableText.h"
 #include "cli/Shell.h"
@@ -92,6 +93,16 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
     const auto folders = [&] { return programDir ? PortableFolders(*programDir) : environment.folders; };
     // After --dir in the order of definition, so the folders it names are the ones shown.
     app.set_version_flag("--version", [&] { return VersionText("velmora-cli", folders()); });
+
+    // For the build, which installs the completion made from the definitions above and below.
+    app.add_flag_callback(
+           "--bash-completion",
+           [&] {
+               environment.out << BashCompletion(app);
+               throw CLI::Success();
+           },
+           "Print the bash completion script and exit")
+        ->group("");
 
     std::vector<std::pair<CLI::App*, CommandAction>> commands;
     for (const CommandEntry& entry : CommandTable()) {
