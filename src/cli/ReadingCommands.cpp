@@ -149,11 +149,10 @@ void ShowRecordCommand(const CommandContext& context, const ShowRecordOptions& o
             fields.push_back(field);
         }
     }
-    // A password named with -a is asked for; in the full record it takes --show-password.
+    // The password shows only with --show-password, also when -a names it.
     const auto value = [&](RecordFieldName field) -> std::string {
         const std::string_view bytes = FieldValue(record, field);
-        return field == RecordFieldName::Password && !named ? MaskText(bytes, !options.showPassword)
-                                                            : std::string(bytes);
+        return field == RecordFieldName::Password ? MaskText(bytes, !options.showPassword) : std::string(bytes);
     };
     if (options.json) {
         Json document = {{"path", PathOf(*account, place.folder, place.position)}};

@@ -35,7 +35,7 @@ struct ShowRecordOptions
     std::string account{};
     std::string path{};
     std::vector<RecordFieldName> fields{}; // only these values, one a line; else every field
-    bool showPassword = false;             // else the password is asterisks (unless named by -a)
+    bool showPassword = false;             // else the password is asterisks
     bool json = false;
 };
 void ShowRecordCommand(const CommandContext& context, const ShowRecordOptions& options);

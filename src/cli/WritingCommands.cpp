@@ -233,10 +233,17 @@ void RenameCommand(const CommandContext& context, const std::string& name, const
 void DeleteCommand(const CommandContext& context, const std::string& name, bool yes)
 {
     AccountChange change(context, name);
-    TAccount& account = change.Open();
-    if (!yes && !context.passwords.Confirm("Delete the account " + QuotedName(account) + " and all its files?")) {
+    {
+        // The password is checked before the question, which is asked without the lock held.
+        ScopedAccount check(change.Account().Name);
+        check->Password = change.Account().Password;
+        OpenAccount(context.folders.userFiles, *check);
+    }
+    if (!yes &&
+        !context.passwords.Confirm("Delete the account " + QuotedName(change.Account()) + " and all its files?")) {
         throw CommandError(ExitCode::Usage, "Nothing was deleted.");
     }
+    TAccount& account = change.Open();
     change.Locked().DeleteFiles();
     context.out << "Deleted the account " << QuotedName(account) << ".\n";
 }

@@ -75,7 +75,8 @@ protected:
 
 TEST_F(ShellTest, CommandsRunWithoutTheAccountNameAndThePasswordAskedOnce)
 {
-    Run({"ls", "show Mail/Box -a password", "mkdir \"New one\"", "nonsense", "create Other", "ls", "exit", "ls"});
+    Run({"ls", "show Mail/Box -a password --show-password", "mkdir \"New one\"", "nonsense", "create Other", "ls",
+         "exit", "ls"});
     EXPECT_EQ(password.reads, 1);
     EXPECT_EQ(out.str(), "Mail\nBank\nx1\nAdded the folder New one.\nMail\nBank\nNew one\n");
     EXPECT_THAT(err.str(), HasSubstr("There is no shell command \"nonsense\""));
