@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
+#include "cli/QtClipboard.h"
 #include "core/export/TextExport.h"
 #include "core/os/AtomicFile.h"
 #include "core/os/ExecutableDirectory.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
     // The text export's heading writes the date the way the user's locale does.
     std::setlocale(LC_TIME, "");
     velmora::cli::StandardInputPasswords passwords;
+    velmora::cli::QtClipboard clipboard;
     velmora::ProgramFolders folders;
     try {
         folders = velmora::ChooseProgramFolders(velmora::ExecutableDirectory(argv[0]));
@@ -24,7 +26,7 @@ int main(int argc, char** argv)
         std::cerr << error.what() << '\n';
         return static_cast<int>(velmora::cli::ExitCode::ReadWriteFailure);
     }
-    const velmora::cli::CliEnvironment environment{folders, std::cout, std::cerr, passwords,
-                                                   velmora::CurrentExportMoment};
+    const velmora::cli::CliEnvironment environment{
+        folders, std::cout, std::cerr, passwords, velmora::CurrentExportMoment, &clipboard};
     return velmora::cli::RunCli(argc, argv, environment);
 }

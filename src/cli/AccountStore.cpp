@@ -3,7 +3,7 @@
 #include "cli/ExitCode.h"
 #include "cli/PrintableText.h"
 #include "core/account/AccountDirectory.h"
-#include "core/account/AccountFilesWriter.h"
+#include "core/account/AccountFiles.h"
 #include "core/os/AtomicFile.h"
 #include "core/os/FileExists.h"
 #include "core/vault/CodePage.h"
@@ -146,15 +146,24 @@ std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& 
     return settings;
 }
 
-void WriteAccountFiles(const std::filesystem::path& programDir, TAccount& account,
-                       const std::optional<AccountSettings>& settings)
+namespace {
+
+std::unique_ptr<AccountFilesWriter> LockAccountFiles(const std::filesystem::path& programDir, const TAccount& account)
 {
     try {
-        AccountFilesWriter writer(programDir, account.Name);
+        return std::make_unique<AccountFilesWriter>(programDir, account.Name);
+    } catch (const FileError& failure) {
+        throw CommandError(ExitCode::ReadWriteFailure, "The account was not written: " + std::string(failure.what()));
+    }
+}
+
+void CommitAccountFiles(AccountFilesWriter& writer, TAccount& account, const std::optional<AccountSettings>* settings)
+{
+    try {
         writer.StageAccount(account.FileContent());
-        if (settings) {
-            writer.StageSettings(SettingsFileText(*settings, account.Password));
-        } else {
+        if (settings && settings->has_value()) {
+            writer.StageSettings(SettingsFileText(**settings, account.Password));
+        } else if (settings) {
             writer.RemoveSettingsAtCommit();
         }
         writer.Commit();
@@ -166,6 +175,61 @@ void WriteAccountFiles(const std::filesystem::path& programDir, TAccount& accoun
                                "\" was not and is still the previous one: " + failure.Reason() + ".");
     } catch (const FileError& failure) {
         throw CommandError(ExitCode::ReadWriteFailure, "The account was not written: " + std::string(failure.what()));
+    }
+}
+
+} // namespace
+
+void WriteAccountFiles(const std::filesystem::path& programDir, TAccount& account,
+                       const std::optional<AccountSettings>& settings)
+{
+    const std::unique_ptr<AccountFilesWriter> writer = LockAccountFiles(programDir, account);
+    CommitAccountFiles(*writer, account, &settings);
+}
+
+void CreateAccountFiles(const std::filesystem::path& programDir, TAccount& account,
+                        const std::optional<AccountSettings>& settings)
+{
+    const std::unique_ptr<AccountFilesWriter> writer = LockAccountFiles(programDir, account);
+    if (AccountFileThere(AccountFilePath(programDir, account.Name, kAccountExtension))) {
+        throw CommandError(ExitCode::Usage, "The account " + QuotedName(account) + " already exists.");
+    }
+    CommitAccountFiles(*writer, account, &settings);
+}
+
+LockedAccount::LockedAccount(const std::filesystem::path& programDir, TAccount& account)
+    : m_programDir(programDir), m_account(account)
+{
+    RequireAccountFile(programDir, account);
+    m_writer = LockAccountFiles(programDir, account);
+    OpenAccount(programDir, account);
+    RequireUndamaged(programDir, account);
+}
+
+std::optional<AccountSettings> LockedAccount::ReadSettings() const
+{
+    return ReadAccountSettings(m_programDir, m_account);
+}
+
+void LockedAccount::Save()
+{
+    CommitAccountFiles(*m_writer, m_account, nullptr);
+}
+
+void LockedAccount::Save(const std::optional<AccountSettings>& settings)
+{
+    CommitAccountFiles(*m_writer, m_account, &settings);
+}
+
+void LockedAccount::DeleteFiles()
+{
+    const std::vector<std::filesystem::path> left = DeleteAccountFiles(m_programDir, m_account.Name);
+    if (!left.empty()) {
+        std::string names;
+        for (const std::filesystem::path& file : left) {
+            names += "\n  " + PathText(file);
+        }
+        throw CommandError(ExitCode::ReadWriteFailure, "These files of the account could not be removed:" + names);
     }
 }
 

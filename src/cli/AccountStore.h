@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/account/AccountFilesWriter.h"
 #include "core/settings/AccountSettings.h"
 #include "core/vault/Account.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,5 +58,38 @@ std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& 
 // another program keeps saving the account. Creates Users/ when needed.
 void WriteAccountFiles(const std::filesystem::path& programDir, TAccount& account,
                        const std::optional<AccountSettings>& settings);
+
+// Writes the files of a new account under its lock, as WriteAccountFiles does. Throws
+// CommandError: usage when an account file of the name is there already.
+void CreateAccountFiles(const std::filesystem::path& programDir, TAccount& account,
+                        const std::optional<AccountSettings>& settings);
+
+// An account read under its lock and written back before the lock is let go, so that no other
+// program's save can fall between the read and the write: a writer that comes in between waits,
+// and the desktop program's check for a file saved by someone else sees the new file.
+class LockedAccount
+{
+public:
+    // Takes the lock, then reads the account file under the account's password (as OpenAccount,
+    // also refusing a damaged file, whose empty values a save would make final). Throws
+    // CommandError; a lock kept by another program is a read or write failure.
+    LockedAccount(const std::filesystem::path& programDir, TAccount& account);
+
+    // The settings as ReadAccountSettings reads them, under the lock.
+    std::optional<AccountSettings> ReadSettings() const;
+
+    // Writes the account file; the settings file stays as it is.
+    void Save();
+    // Writes both files, as WriteAccountFiles does.
+    void Save(const std::optional<AccountSettings>& settings);
+    // Removes every file of the account, as the program deletes one. Throws CommandError (read or
+    // write failure) naming the files that are still there.
+    void DeleteFiles();
+
+private:
+    std::filesystem::path m_programDir;
+    TAccount& m_account;
+    std::unique_ptr<AccountFilesWriter> m_writer;
+};
 
 } // namespace velmora::cli

@@ -1,14 +1,19 @@
 #include "cli/CliApp.h"
 
+#include "cli/CommandDefinitions.h"
+#include "cli/CommandTable.h"
 #include "cli/Commands.h"
+#include "cli/Completion.h"
 #include "cli/ExitCode.h"
 #include "cli/PrintableText.h"
+#include "cli/Shell.h"
+#include "cli/WritingCommands.h"
 #include "core/generator/PasswordGenerator.h"
 #include "core/os/AtomicFile.h"
 
 #include <CLI/CLI.hpp>
-#include <map>
 #include <optional>
+#include <vector>
 
 namespace velmora::cli {
 namespace {
@@ -40,16 +45,46 @@ int Run(const std::function<void()>& command, std::ostream& out, std::ostream& e
 
 } // namespace
 
+std::span<const CommandEntry> CommandTable()
+{
+    static const CommandEntry table[] = {
+        {"list", "List the accounts", DefineList, false},
+        {"ls", "List the folders of an account, or the records of one folder", DefineLs, true},
+        {"show", "Show a record, or the folders and records of an account", DefineShow, true},
+        {"search", "Find records by the program's search rules", DefineSearch, true},
+        {"clip", "Copy a field of a record to the clipboard for a while", DefineClip, true},
+        {"info", "Show the folders, records and files of an account", DefineInfo, true},
+        {"open", "An interactive shell on one account", DefineOpen, false},
+        {"create", "Create an account with its first folder", DefineCreate, false},
+        {"passwd", "Give an account a new password", DefinePasswd, false},
+        {"rename", "Give an account a new name", DefineRename, false},
+        {"delete", "Delete an account and its files", DefineDelete, false},
+        {"mkdir", "Add a folder", DefineMkdir, true},
+        {"rmdir", "Remove a folder", DefineRmdir, true},
+        {"add", "Add a record", DefineAdd, true},
+        {"edit", "Change a record", DefineEdit, true},
+        {"rm", "Remove a record", DefineRm, true},
+        {"mv", "Move a record to another folder", DefineMv, true},
+        {"merge", "Add the folders and records of another account file or JSON export that the account lacks",
+         DefineMerge, true},
+        {"export", "Write an account as JSON, as text, as KeePass 2 XML or as KeePassXC's CSV", DefineExport, true},
+        {"import", "Write an account from a JSON export or another password manager's file", DefineImport, false},
+        {"generate", "Generate a password", DefineGenerate, false},
+    };
+    return table;
+}
+
 int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
 {
-    CLI::App app{"Lists, shows, exports and imports Velmora accounts, and generates passwords.", "velmora-cli"};
+    CLI::App app{"Reads and writes Velmora accounts, and generates passwords.", "velmora-cli"};
     app.require_subcommand(1);
     // Every command's options at once, which the manual page is made from.
     app.set_help_all_flag("--help-all", "Print the help of every command and exit");
     app.fallthrough();
-    app.footer("Exit codes: 0 success, 1 usage, 2 wrong password, 3 damaged file, 4 read or write failure, "
-               "5 account not found.\nThe account password is read from the terminal, or as one line from "
-               "standard input when that is not a terminal.\n");
+    app.footer(
+        "Exit codes: 0 success, 1 usage, 2 wrong password, 3 damaged file, 4 read or write failure, "
+        "5 not found (account, folder or record).\nThe account password is read from the terminal, or as one line from "
+        "standard input when that is not a terminal.\n");
 
     std::optional<std::filesystem::path> programDir;
     app.add_option("--dir", programDir,
@@ -59,69 +94,21 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
     // After --dir in the order of definition, so the folders it names are the ones shown.
     app.set_version_flag("--version", [&] { return VersionText("velmora-cli", folders()); });
 
-    CLI::App* list = app.add_subcommand("list", "List the accounts");
+    // For the build, which installs the completion made from the definitions above and below.
+    app.add_flag_callback(
+           "--bash-completion",
+           [&] {
+               environment.out << BashCompletion(app);
+               throw CLI::Success();
+           },
+           "Print the bash completion script and exit")
+        ->group("");
 
-    ShowOptions show;
-    CLI::App* showCommand = app.add_subcommand("show", "Show the folders and records of an account");
-    showCommand->add_option("account", show.account, "Account name")->required();
-    showCommand->add_option("--folder", show.folder, "Show only the folders of this name");
-    showCommand->add_flag("--show-passwords", show.showPasswords, "Show the passwords instead of asterisks");
-
-    ExportOptions exportOptions;
-    CLI::App* exportCommand =
-        app.add_subcommand("export", "Write an account as JSON, as text, as KeePass 2 XML or as KeePassXC's CSV");
-    exportCommand->add_option("account", exportOptions.account, "Account name")->required();
-    exportCommand
-        ->add_option("--format", exportOptions.format,
-                     "json (everything, for import), text, keepass-xml or csv (for other password managers)")
-        ->required()
-        ->transform(
-            CLI::CheckedTransformer(std::map<std::string, ExportFormat>{{"json", ExportFormat::Json},
-                                                                        {"text", ExportFormat::Text},
-                                                                        {"keepass-xml", ExportFormat::KeePassXml},
-                                                                        {"csv", ExportFormat::Csv}}));
-    exportCommand->add_option(
-        "-o,--output", exportOptions.output,
-        "Write to this file instead of standard output (\"-\", /dev/stdout and /dev/fd/1 are standard "
-        "output, written where it stands)");
-    exportCommand->add_option("--language", exportOptions.languageFile,
-                              "Language file for the text labels (default: Default.lng)");
-
-    ImportOptions import;
-    CLI::App* importCommand =
-        app.add_subcommand("import", "Write an account from a JSON export or another password manager's file");
-    importCommand->add_option("account", import.account, "Account name")->required();
-    importCommand->add_option("file", import.input, "JSON file written by export --format json, or the --from file")
-        ->required();
-    importCommand->add_flag("--replace", import.replace, "Write over an existing account of that name");
-    CLI::Option* from =
-        importCommand
-            ->add_option(
-                "--from", import.from,
-                "keepass-xml (KeePass 2 XML, unprotected) or csv (a CSV export of a password manager or browser, "
-                "read by its column names) in place of JSON")
-            ->transform(CLI::CheckedTransformer(std::map<std::string, ForeignFormat>{
-                {"keepass-xml", ForeignFormat::KeePassXml}, {"csv", ForeignFormat::Csv}}));
-    importCommand
-        ->add_flag("--replace-unmappable", import.replaceUnmappable,
-                   "With --from: write characters the code page cannot hold as \"?\" instead of refusing")
-        ->needs(from);
-
-    GenerateOptions generate;
-    bool noLower = false;
-    bool noUpper = false;
-    bool noDigits = false;
-    bool noSpecial = false;
-    CLI::App* generateCommand = app.add_subcommand("generate", "Generate a password");
-    generateCommand->add_option("--length", generate.length, "Number of characters")
-        ->check(CLI::Range(0, kMaxPasswordLength));
-    generateCommand->add_flag("--no-lower", noLower, "No small letters a-z");
-    generateCommand->add_flag("--no-upper", noUpper, "No capital letters A-Z");
-    generateCommand->add_flag("--no-digits", noDigits, "No digits 0-9");
-    generateCommand->add_flag("--no-special", noSpecial, "No special characters");
-    generateCommand->add_option("--special", generate.specialCharacters, "The special characters to draw from");
-    generateCommand->add_option("--seed", generate.seed,
-                                "32-bit seed: the same seed and options always give the same password");
+    std::vector<std::pair<CLI::App*, CommandAction>> commands;
+    for (const CommandEntry& entry : CommandTable()) {
+        CLI::App* command = app.add_subcommand(std::string(entry.name), std::string(entry.description));
+        commands.emplace_back(command, entry.define(*command));
+    }
 
     try {
         app.parse(argc, argv);
@@ -129,25 +116,20 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
         const int code = app.exit(error, environment.out, environment.err);
         return code == 0 ? code : static_cast<int>(ExitCode::Usage);
     }
-    generate.lowerCase = !noLower;
-    generate.upperCase = !noUpper;
-    generate.digits = !noDigits;
-    generate.special = !noSpecial;
-
-    const CommandContext context{folders(), environment.out, environment.passwords, environment.exportMoment};
+    const CommandContext context{folders(),
+                                 environment.out,
+                                 environment.passwords,
+                                 environment.exportMoment,
+                                 environment.clipboard,
+                                 environment.accountPassword,
+                                 &environment};
     return Run(
         [&] {
             CreateUserFilesDirectory(context.folders);
-            if (list->parsed()) {
-                ListCommand(context);
-            } else if (showCommand->parsed()) {
-                ShowCommand(context, show);
-            } else if (exportCommand->parsed()) {
-                ExportCommand(context, exportOptions);
-            } else if (importCommand->parsed()) {
-                ImportCommand(context, import);
-            } else {
-                GenerateCommand(context, generate);
+            for (const auto& [command, action] : commands) {
+                if (command->parsed()) {
+                    action(context);
+                }
             }
         },
         environment.out, environment.err);

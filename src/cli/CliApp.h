@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/Clipboard.h"
 #include "cli/PasswordSource.h"
 #include "core/account/ProgramFolders.h"
 
@@ -18,6 +19,10 @@ struct CliEnvironment
     std::ostream& err;
     PasswordSource& passwords;
     std::function<std::string()> exportMoment;
+    Clipboard* clipboard = nullptr; // none: clip fails as without a display
+    // The password (UTF-8, as typed) of the account an open shell holds, given to its commands
+    // instead of asking.
+    const std::string* accountPassword = nullptr;
 };
 
 // Parses the command line, runs the command and returns the exit code. Errors are sentences on

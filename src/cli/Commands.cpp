@@ -21,7 +21,6 @@
 #include <string_view>
 
 namespace velmora::cli {
-namespace {
 
 std::string AccountName(std::string_view utf8)
 {
@@ -44,13 +43,30 @@ void TakePassword(const CommandContext& context, TAccount& account, bool newPass
     WipeOnExit wipeTyped(typed);
     const std::string prompt =
         (newPassword ? "New password for account " : "Password for account ") + QuotedName(account) + ": ";
-    context.passwords.Read(prompt, newPassword, typed);
+    if (!newPassword && context.accountPassword != nullptr) {
+        typed = *context.accountPassword;
+    } else {
+        context.passwords.Read(prompt, newPassword, typed);
+    }
     CodePageText converted = Utf8ToCodePage(typed);
     WipeOnExit wipeConverted(converted.bytes);
     if (converted.unmappable) {
         throw CommandError(ExitCode::Usage, "The password holds a character that the code page cannot hold.");
     }
     account.Password.assign(converted.bytes);
+}
+
+void TakeNewPassword(const CommandContext& context, TAccount& account)
+{
+    TakePassword(context, account, true);
+    if (account.Password.find_first_not_of(' ') == std::string::npos) {
+        throw CommandError(ExitCode::Usage, "The password must not be empty or only blanks.");
+    }
+    // The program could never open the account: its password fields take no more.
+    if (account.Password.size() > kMaxAccountPasswordLength) {
+        throw CommandError(ExitCode::Usage,
+                           "The password is longer than " + std::to_string(kMaxAccountPasswordLength) + " characters.");
+    }
 }
 
 void OpenWithPassword(const CommandContext& context, TAccount& account)
@@ -60,33 +76,7 @@ void OpenWithPassword(const CommandContext& context, TAccount& account)
     OpenAccount(context.folders.userFiles, account);
 }
 
-// A value's line as the terminal may show it: its tabs and backslashes as they are, other control
-// characters escaped.
-std::string PrintableValue(std::string_view line)
-{
-    return PrintableText(line, "\t\\");
-}
-
-// Writes a value that may span lines (notes hold CR LF) with its later lines under the first.
-void PrintField(std::ostream& out, std::string_view label, std::string_view value)
-{
-    out << "    " << label << ':';
-    if (!value.empty()) {
-        const std::string indent(label.size() + 6, ' ');
-        std::string text = CodePageToUtf8(value);
-        std::string_view rest = text;
-        out << ' ';
-        for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1)) {
-            std::string_view line = rest.substr(0, end);
-            if (line.ends_with('\r')) {
-                line.remove_suffix(1);
-            }
-            out << PrintableValue(line) << '\n' << indent;
-        }
-        out << PrintableValue(rest);
-    }
-    out << '\n';
-}
+namespace {
 
 void PrintFolder(std::ostream& out, const TFolderType& folder, bool showPasswords)
 {
@@ -146,9 +136,23 @@ void WriteOutput(const CommandContext& context, const std::optional<std::filesys
     }
 }
 
-// Refuses (usage error) a name the program refuses for a new account. `quoted` is the name for
-// messages.
-void RequireNewAccountName(const std::filesystem::path& programDir, const std::string& name, const std::string& quoted)
+// The caption of the ID number column in the language the program shows, as UTF-8; empty when
+// there is none to read.
+std::string IdNumberCaption(const ProgramFolders& folders)
+{
+    IniLang language;
+    try {
+        language.SetDocument(OpenChosenLanguageFile(folders.programFiles, ReadLanguageChoice(folders.userFiles, {})));
+    } catch (const FileError&) {
+        return {};
+    }
+    return CodePageToUtf8(language.GetMessageText("const_cap3"));
+}
+
+} // namespace
+
+void RequireNewAccountName(const std::filesystem::path& programDir, const std::string& name, const std::string& quoted,
+                           std::optional<std::string_view> renamedFrom)
 {
     if (name.find_first_not_of(' ') == std::string::npos) {
         throw CommandError(ExitCode::Usage, "Give the account a name that is not empty.");
@@ -157,7 +161,7 @@ void RequireNewAccountName(const std::filesystem::path& programDir, const std::s
         throw CommandError(ExitCode::Usage, "The account name " + quoted + " must not contain the characters " +
                                                 std::string(kRefusedNameCharacters));
     }
-    switch (FindNameTrouble(programDir, name)) {
+    switch (FindNameTrouble(programDir, name, renamedFrom)) {
     case NameTrouble::ControlCharacter:
         throw CommandError(ExitCode::Usage, "The account name " + quoted +
                                                 " holds a control character such as a line break or a tab, which a "
@@ -178,7 +182,37 @@ void RequireNewAccountName(const std::filesystem::path& programDir, const std::s
     }
 }
 
-// A hint file left from an earlier account of the name would hint at a password it no longer has.
+namespace {
+
+// A value's line as the terminal may show it: its tabs and backslashes as they are, other control
+// characters escaped.
+std::string PrintableValue(std::string_view line)
+{
+    return PrintableText(line, "\t\\");
+}
+
+} // namespace
+
+void PrintField(std::ostream& out, std::string_view label, std::string_view value)
+{
+    out << "    " << label << ':';
+    if (!value.empty()) {
+        const std::string indent(label.size() + 6, ' ');
+        std::string text = CodePageToUtf8(value);
+        std::string_view rest = text;
+        out << ' ';
+        for (std::size_t end; (end = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(end + 1)) {
+            std::string_view line = rest.substr(0, end);
+            if (line.ends_with('\r')) {
+                line.remove_suffix(1);
+            }
+            out << PrintableValue(line) << '\n' << indent;
+        }
+        out << PrintableValue(rest);
+    }
+    out << '\n';
+}
+
 void RemoveEarlierHint(const std::filesystem::path& programDir, const std::string& name)
 {
     const std::filesystem::path hint = AccountFilePath(programDir, name, kHintExtension);
@@ -191,22 +225,7 @@ void RemoveEarlierHint(const std::filesystem::path& programDir, const std::strin
     }
 }
 
-// The caption of the ID number column in the language the program shows, as UTF-8; empty when
-// there is none to read.
-std::string IdNumberCaption(const ProgramFolders& folders)
-{
-    IniLang language;
-    try {
-        language.SetDocument(OpenChosenLanguageFile(folders.programFiles, ReadLanguageChoice(folders.userFiles, {})));
-    } catch (const FileError&) {
-        return {};
-    }
-    return CodePageToUtf8(language.GetMessageText("const_cap3"));
-}
-
-} // namespace
-
-void ListCommand(const CommandContext& context)
+void ListCommand(const CommandContext& context, bool json)
 {
     std::error_code error;
     const std::vector<std::string> names = ListAccounts(context.folders.userFiles, error);
@@ -214,6 +233,14 @@ void ListCommand(const CommandContext& context)
         throw CommandError(ExitCode::ReadWriteFailure, "Cannot read the directory " +
                                                            PathText(UsersDirectory(context.folders.userFiles)) + ": " +
                                                            error.message() + ".");
+    }
+    if (json) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const std::string& name : names) {
+            list.push_back(CodePageToUtf8(name));
+        }
+        context.out << list.dump(2) << '\n';
+        return;
     }
     for (const std::string& name : names) {
         context.out << PrintableText(CodePageToUtf8(name)) << '\n';
@@ -227,17 +254,30 @@ void ShowCommand(const CommandContext& context, const ShowOptions& options)
     const std::optional<std::string> folderName =
         options.folder ? ToCodePage(*options.folder) : std::optional<std::string>();
     bool shown = false;
+    nlohmann::ordered_json folders = nlohmann::ordered_json::array();
+    const nlohmann::ordered_json dump = options.json ? AccountToJson(*account, std::nullopt) : nlohmann::ordered_json();
     for (std::size_t i = 0; i < account->FolderCount(); ++i) {
         const TFolderType& folder = account->Folder(i);
         if (options.folder && folder.Name != folderName) {
             continue;
         }
-        PrintFolder(context.out, folder, options.showPasswords);
+        if (options.json) {
+            folders.push_back(dump["folders"][i]);
+            for (std::size_t position = 0; position < folder.Count(); ++position) {
+                folders.back()["records"][position]["password"] =
+                    CodePageToUtf8(MaskText(folder.RecordAt(position).Password(), !options.showPasswords));
+            }
+        } else {
+            PrintFolder(context.out, folder, options.showPasswords);
+        }
         shown = true;
     }
     if (options.folder && !shown) {
         throw CommandError(ExitCode::NotFound, "Account " + QuotedName(*account) + " has no folder \"" +
                                                    PrintableText(*options.folder) + "\".");
+    }
+    if (options.json) {
+        context.out << folders.dump(2) << '\n';
     }
     RequireUndamaged(context.folders.userFiles, *account);
 }
@@ -319,21 +359,13 @@ void ImportCommand(const CommandContext& context, const ImportOptions& options)
         settings = AccountFromJson(ParseAccountJson(text), *account);
     }
 
-    TakePassword(context, *account, true);
-    if (account->Password.find_first_not_of(' ') == std::string::npos) {
-        throw CommandError(ExitCode::Usage, "The password must not be empty or only blanks.");
-    }
-    // The program could never open the account: its password fields take no more.
-    if (account->Password.size() > kMaxAccountPasswordLength) {
-        throw CommandError(ExitCode::Usage,
-                           "The password is longer than " + std::to_string(kMaxAccountPasswordLength) + " characters.");
-    }
+    TakeNewPassword(context, *account);
     WriteAccountFiles(context.folders.userFiles, *account, settings);
     RemoveEarlierHint(context.folders.userFiles, account->Name);
     context.out << report;
 }
 
-void GenerateCommand(const CommandContext& context, const GenerateOptions& options)
+std::string GenerateCodePagePassword(const GenerateOptions& options)
 {
     PasswordOptions password{.LowerCase = options.lowerCase,
                              .UpperCase = options.upperCase,
@@ -354,8 +386,14 @@ void GenerateCommand(const CommandContext& context, const GenerateOptions& optio
         throw CommandError(ExitCode::Usage, "There is nothing to draw from: every character class is off, or the "
                                             "special set is empty.");
     }
-    WipeOnExit wipeGenerated(*generated);
-    context.out << CodePageToUtf8(*generated) << '\n';
+    return std::move(*generated);
+}
+
+void GenerateCommand(const CommandContext& context, const GenerateOptions& options)
+{
+    std::string generated = GenerateCodePagePassword(options);
+    WipeOnExit wipeGenerated(generated);
+    context.out << CodePageToUtf8(generated) << '\n';
 }
 
 } // namespace velmora::cli

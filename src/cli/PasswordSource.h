@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -15,6 +16,11 @@ public:
     // Puts the password into `password`. With `confirm` (a password that is being set) it is asked
     // twice where a person types it. Throws CommandError when there is none.
     virtual void Read(std::string_view prompt, bool confirm, std::string& password) = 0;
+    // One line of standard input, without a prompt and without echo on a terminal (a record's
+    // password given with --password-stdin). Throws CommandError when there is none.
+    virtual void ReadLine(std::string& secret) = 0;
+    // Asks a yes-or-no question; true only for "y" or "yes".
+    virtual bool Confirm(std::string_view question) = 0;
 };
 
 // One line of `in`; only its line end (LF or CR LF) is removed, blanks stay part of the password.
@@ -26,7 +32,18 @@ bool ReadPasswordLine(std::istream& in, std::string& password);
 class StandardInputPasswords final : public PasswordSource
 {
 public:
+    // Lines come from `readLine` (false at the end of the input); by default from std::cin.
+    using LineReader = std::function<bool(std::string&)>;
+    explicit StandardInputPasswords(LineReader readLine = {});
+
     void Read(std::string_view prompt, bool confirm, std::string& password) override;
+    void ReadLine(std::string& secret) override;
+    bool Confirm(std::string_view question) override;
+
+private:
+    void ReadFromTerminal(std::string_view prompt, std::string& password);
+
+    LineReader m_readLine;
 };
 
 } // namespace velmora::cli

@@ -17,23 +17,8 @@ namespace {
 
 using ::testing::HasSubstr;
 
-struct CliRun
-{
-    int code;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunTool(const ProgramFolders& folders, std::vector<const char*> arguments)
-{
-    arguments.insert(arguments.begin(), "velmora-cli");
-    std::ostringstream out;
-    std::ostringstream err;
-    test::FixedPassword password("pw");
-    const CliEnvironment environment{folders, out, err, password, [] { return std::string("now"); }};
-    const int code = RunCli(static_cast<int>(arguments.size()), arguments.data(), environment);
-    return {code, out.str(), err.str()};
-}
+using test::CliRun;
+using test::RunTool;
 
 TEST(CliApp, ParsesCommandsAndRefusesMisuseWithExitCodeOne)
 {

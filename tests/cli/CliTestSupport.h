@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cli/CliApp.h"
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "core/account/AccountDirectory.h"
@@ -10,7 +11,9 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace velmora::cli::test {
 
@@ -25,6 +28,23 @@ public:
         lastConfirm = confirm;
         password = m_password;
     }
+    // The lines --password-stdin reads, in order.
+    void ReadLine(std::string& secret) override
+    {
+        if (lines.empty()) {
+            throw CommandError(ExitCode::Usage, "No password on standard input: give it as one line.");
+        }
+        secret = lines.front();
+        lines.erase(lines.begin());
+    }
+    std::vector<std::string> lines;
+    bool Confirm(std::string_view) override
+    {
+        ++questions;
+        return answer;
+    }
+    bool answer = false;
+    int questions = 0;
     int reads = 0;
     bool lastConfirm = false;
 
@@ -69,6 +89,31 @@ inline void SaveHome(const std::filesystem::path& programDir, const std::optiona
     account.Folder(0).AddRecord("Box", "", "ann", "ID-7", "x1", "");
     account.AddFolder("Bank", 0);
     SaveAccountFiles(programDir, account, settings);
+}
+
+struct CliRun
+{
+    int code;
+    std::string out;
+    std::string err;
+};
+
+// The tool run in this process on `arguments` (without the program's name); every password
+// question is answered by `password`.
+inline CliRun RunTool(const ProgramFolders& folders, std::vector<const char*> arguments, PasswordSource& password)
+{
+    arguments.insert(arguments.begin(), "velmora-cli");
+    std::ostringstream out;
+    std::ostringstream err;
+    const CliEnvironment environment{folders, out, err, password, [] { return std::string("now"); }};
+    const int code = RunCli(static_cast<int>(arguments.size()), arguments.data(), environment);
+    return {code, out.str(), err.str()};
+}
+
+inline CliRun RunTool(const ProgramFolders& folders, std::vector<const char*> arguments)
+{
+    FixedPassword password("pw");
+    return RunTool(folders, std::move(arguments), password);
 }
 
 } // namespace velmora::cli::test
