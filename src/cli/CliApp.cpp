@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
+#include "cli/HealthCommands.h"
 #include "cli/PrintableText.h"
 #include "core/generator/PasswordGenerator.h"
 #include "core/os/AtomicFile.h"
@@ -123,6 +124,8 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
     generateCommand->add_option("--seed", generate.seed,
                                 "32-bit seed: the same seed and options always give the same password");
 
+    const HealthCommandLine health(app);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -138,6 +141,9 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
     return Run(
         [&] {
             CreateUserFilesDirectory(context.folders);
+            if (health.RunParsed(context)) {
+                return;
+            }
             if (list->parsed()) {
                 ListCommand(context);
             } else if (showCommand->parsed()) {

@@ -21,7 +21,6 @@
 #include <string_view>
 
 namespace velmora::cli {
-namespace {
 
 std::string AccountName(std::string_view utf8)
 {
@@ -37,7 +36,6 @@ std::string AccountName(std::string_view utf8)
     return std::move(*name);
 }
 
-// Asks for the password and gives it to the account as code page bytes.
 void TakePassword(const CommandContext& context, TAccount& account, bool newPassword)
 {
     std::string typed;
@@ -59,6 +57,8 @@ void OpenWithPassword(const CommandContext& context, TAccount& account)
     TakePassword(context, account, false);
     OpenAccount(context.folders.userFiles, account);
 }
+
+namespace {
 
 // A value's line as the terminal may show it: its tabs and backslashes as they are, other control
 // characters escaped.

@@ -4,6 +4,7 @@
 #include "cli/PasswordSource.h"
 #include "core/account/ProgramFolders.h"
 #include "core/generator/PasswordGenerator.h"
+#include "core/vault/Account.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace velmora::cli {
 
@@ -23,6 +25,16 @@ struct CommandContext
     // The date and time for the heading of a text export, as code page text.
     std::function<std::string()> exportMoment;
 };
+
+// An account name from the command line as code page bytes. Throws CommandError (usage) for a
+// name with "/" or a character the code page cannot hold.
+std::string AccountName(std::string_view utf8);
+
+// Asks for the password and gives it to the account as code page bytes.
+void TakePassword(const CommandContext& context, TAccount& account, bool newPassword);
+
+// Asks for the password and reads the account file under it (see OpenAccount).
+void OpenWithPassword(const CommandContext& context, TAccount& account);
 
 // The names of the accounts, one a line, in the order the account dialog lists them.
 void ListCommand(const CommandContext& context);
