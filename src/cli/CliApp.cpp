@@ -124,7 +124,7 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
     generateCommand->add_option("--seed", generate.seed,
                                 "32-bit seed: the same seed and options always give the same password");
 
-    const HealthCommandLine health(app);
+    HealthCommandLine health(app);
 
     try {
         app.parse(argc, argv);
