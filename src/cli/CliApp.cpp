@@ -5,6 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/Completion.h"
 #include "cli/ExitCode.h"
+#include "cli/HealthCommands.h"
 #include "cli/PrintableText.h"
 #include "cli/Shell.h"
 #include "cli/WritingCommands.h"
@@ -70,6 +71,9 @@ std::span<const CommandEntry> CommandTable()
         {"export", "Write an account as JSON, as text, as KeePass 2 XML or as KeePassXC's CSV", DefineExport, true},
         {"import", "Write an account from a JSON export or another password manager's file", DefineImport, false},
         {"generate", "Generate a password", DefineGenerate, false},
+        {"analyze", "List the records whose password is empty, weak, reused, equal to its login or name, or breached",
+         DefineAnalyze, true},
+        {"estimate", "Estimate the strength of a password read from standard input", DefineEstimate, false},
     };
     return table;
 }

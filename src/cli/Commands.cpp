@@ -36,7 +36,6 @@ std::string AccountName(std::string_view utf8)
     return std::move(*name);
 }
 
-// Asks for the password and gives it to the account as code page bytes.
 void TakePassword(const CommandContext& context, TAccount& account, bool newPassword)
 {
     std::string typed;

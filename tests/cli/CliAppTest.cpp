@@ -181,6 +181,19 @@ TEST_F(CliProcess, ReadsThePasswordFromStandardInputAndReportsByExitCode)
     EXPECT_THAT(run.err, HasSubstr("No password"));
 }
 
+// The password to estimate comes from standard input, never from the command line.
+TEST_F(CliProcess, EstimateReadsOneLineOfStandardInput)
+{
+    CliRun run = Execute("password\nx7#Kq9!vR2$mW4pZ\n", "estimate --json");
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("\"weak\": true"));
+    EXPECT_THAT(run.out, ::testing::Not(HasSubstr("password")));
+
+    run = Execute("", "estimate password");
+    EXPECT_EQ(run.code, 1);
+    EXPECT_EQ(run.out, "");
+}
+
 // A script must learn of damage it cannot see in the output, which still comes in full.
 TEST_F(CliProcess, ADamagedAccountIsExportedWithAWarningAndExitCodeThree)
 {

@@ -139,14 +139,32 @@ inline constexpr std::array kMessageKeys = {
     MessageKey{"const_layout_installed", 0},
     MessageKey{"const_program_files", 0},
     MessageKey{"const_user_files", 0},
+    MessageKey{"const_strength_time", 1},
+    MessageKey{"const_guess_instant", 0},
+    MessageKey{"const_guess_beyond", 0},
+    MessageKey{"const_weak_account_password", 1},
+    MessageKey{"const_hint_reveals", 0},
+    MessageKey{"const_health_folder", 0},
+    MessageKey{"const_health_record", 0},
+    MessageKey{"const_health_problem", 0},
+    MessageKey{"const_health_empty", 0},
+    MessageKey{"const_health_weak", 0},
+    MessageKey{"const_health_login", 0},
+    MessageKey{"const_health_name", 0},
+    MessageKey{"const_health_none", 0},
+    MessageKey{"const_health_count", 1},
+    MessageKey{"const_health_breach_open", 0},
+    MessageKey{"const_health_breach_filter", 0},
 };
 
 // Every counted message key: a language file holds one entry per form its plural rule picks
 // (CountedMessageKey in IniLang.h), each with one "%s" for the count.
-inline constexpr std::array<std::string_view, 9> kCountedMessageKeys = {
-    "const_foreign_folders", "const_foreign_records",     "const_foreign_named",
-    "const_foreign_history", "const_foreign_attachments", "const_foreign_fields",
-    "const_foreign_tags",    "const_foreign_expiry",      "const_foreign_recycled",
+inline constexpr std::array<std::string_view, 17> kCountedMessageKeys = {
+    "const_foreign_folders",     "const_foreign_records", "const_foreign_named",   "const_foreign_history",
+    "const_foreign_attachments", "const_foreign_fields",  "const_foreign_tags",    "const_foreign_expiry",
+    "const_foreign_recycled",    "const_guess_seconds",   "const_guess_minutes",   "const_guess_hours",
+    "const_guess_days",          "const_guess_years",     "const_guess_centuries", "const_health_reused",
+    "const_health_breached",
 };
 
 } // namespace velmora

@@ -3,6 +3,7 @@
 #include "core/account/AccountBackup.h"
 #include "core/account/AccountDirectory.h"
 #include "core/os/FileExists.h"
+#include "gui/account/ConfirmPassword.h"
 #include "gui/account/ReportRefusedName.h"
 #include "gui/browser/AccountLists.h"
 #include "gui/session/AccountSession.h"
@@ -12,6 +13,7 @@
 #include "gui/widgets/PasswordField.h"
 #include "gui/widgets/PasswordHint.h"
 #include "gui/widgets/Pictures.h"
+#include "gui/widgets/StrengthBar.h"
 #include "gui/widgets/WindowPlacement.h"
 
 #include <QCloseEvent>
@@ -83,6 +85,9 @@ TfrmAccountSet::TfrmAccountSet(AccountSession& session, AccountLists& lists, QWi
     fields->addWidget(labPass, 1, 0);
     fields->addWidget(m_edPass, 1, 1);
     fields->addWidget(m_butHint, 1, 2);
+    m_strength =
+        new StrengthBar(this, session.Lang(), *m_edPass, [this] { return QStringList{m_edUser->currentText()}; });
+    fields->addWidget(m_strength, 2, 1, 1, 2);
     fields->setColumnStretch(1, 1);
 
     auto* top = new QHBoxLayout;
@@ -263,6 +268,9 @@ void TfrmAccountSet::butNewClick()
     }
     if (!AccountNameFits(account.Name)) {
         m_session.ShowMessageBox(m_session.Message("const_long_name"), MessageKind::Error);
+        return;
+    }
+    if (!ConfirmWeakAccountPassword(m_session, account.Password, {account.Name}, m_strength->GuessesPerSecond())) {
         return;
     }
     account.Clear();

@@ -14,6 +14,7 @@ namespace velmora {
 
 class AccountLists;
 class AccountSession;
+class StrengthBar;
 
 // The account dialog: choose an account and type its password to open it, or create a new
 // one. Leaving it without an account ends the program.
@@ -66,6 +67,7 @@ private:
     QComboBox* m_edUser = nullptr;
     QLineEdit* m_edPass = nullptr;
     QToolButton* m_butHint = nullptr;
+    StrengthBar* m_strength = nullptr;
     QPushButton* m_butNew = nullptr;
     QPushButton* m_butOk = nullptr;
     QPushButton* m_butExit = nullptr;

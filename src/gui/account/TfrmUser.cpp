@@ -3,6 +3,7 @@
 #include "core/account/AccountDirectory.h"
 #include "core/account/AccountFiles.h"
 #include "core/os/FileExists.h"
+#include "gui/account/ConfirmPassword.h"
 #include "gui/account/ReportFilesLeft.h"
 #include "gui/account/ReportRefusedName.h"
 #include "gui/session/AccountSession.h"
@@ -10,6 +11,7 @@
 #include "gui/widgets/FieldText.h"
 #include "gui/widgets/FormButton.h"
 #include "gui/widgets/PasswordField.h"
+#include "gui/widgets/StrengthBar.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -60,6 +62,8 @@ TfrmUser::TfrmUser(AccountSession& session, QWidget& owner)
     m_edPass1 = field("edPass1", "labPass1", QStringLiteral("Пароль"), *form);
     m_edPass2 = field("edPass2", "labPass2", QStringLiteral("Пароль (подтверждение)"), *form);
     m_edHint = field("edHint", "labHint", QStringLiteral("Подсказка к паролю"), *form);
+    m_strength = new StrengthBar(this, session.Lang(), *m_edPass1, [this] { return QStringList{m_edName->text()}; });
+    form->insertRow(2, static_cast<QWidget*>(nullptr), m_strength);
     for (QLineEdit* password : {m_edPass1, m_edPass2}) {
         MakePasswordField(password);
         password->setMaxLength(kMaxAccountPasswordLength);
@@ -152,6 +156,12 @@ void TfrmUser::butOkClick()
     auto name = FieldBytes(m_edName->text(), m_reportRefused);
     auto password = name ? FieldBytes(m_edPass1->text(), m_reportRefused) : std::nullopt;
     if (!password || !CheckFields(*name)) {
+        return;
+    }
+    // A password kept as it was was confirmed when it was set; the hint may have changed.
+    const bool newPassword = *password != m_session.Account().Password;
+    if ((newPassword && !ConfirmWeakAccountPassword(m_session, *password, {*name}, m_strength->GuessesPerSecond())) ||
+        !ConfirmRevealingHint(m_session, ToCodePage(m_edHint->text().trimmed()).bytes, *password)) {
         return;
     }
     const std::string oldName = m_session.Account().Name;

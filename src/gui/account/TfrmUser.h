@@ -10,6 +10,7 @@ class QPushButton;
 namespace velmora {
 
 class AccountSession;
+class StrengthBar;
 
 // The name-and-password dialog: changes the open account's name, password and password hint
 // in one step and writes the account anew under them.
@@ -44,6 +45,7 @@ private:
     QLineEdit* m_edPass1 = nullptr;
     QLineEdit* m_edPass2 = nullptr;
     QLineEdit* m_edHint = nullptr;
+    StrengthBar* m_strength = nullptr;
     QPushButton* m_butOk = nullptr;
     QPushButton* m_butCancel = nullptr;
     QPushButton* m_butHelp = nullptr;

@@ -2,6 +2,7 @@
 
 #include "gui/browser/AccountLists.h"
 #include "gui/browser/CommandSupport.h"
+#include "gui/browser/ListedRecord.h"
 #include "gui/browser/TfrmRecord.h"
 #include "gui/commands/CommandTable.h"
 #include "gui/session/AccountSession.h"
@@ -22,7 +23,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QTableView>
@@ -316,18 +316,7 @@ std::optional<SearchHit> TfrmFind::SelectedRecordNow()
     if (selected.isEmpty()) {
         return std::nullopt;
     }
-    SearchHit hit = m_hits.at(static_cast<std::size_t>(selected.front().row()));
-    // The account may have changed since the search: only the same record in the same folder will do.
-    const TAccount& account = m_session.Account();
-    const std::optional<std::size_t> position =
-        hit.folderIndex < account.FolderCount() ? account.Folder(hit.folderIndex).PositionOf(hit.key) : std::nullopt;
-    if (!position) {
-        // The row is still selected here, so "select a record" would make no sense.
-        m_session.ShowMessageBox(m_session.Message("const_record_gone"), MessageKind::Information);
-        return std::nullopt;
-    }
-    hit.position = *position + 1; // where it stands now, should records have moved within the folder
-    return hit;
+    return ListedRecordNow(m_session, m_hits.at(static_cast<std::size_t>(selected.front().row())));
 }
 
 void TfrmFind::butViewClick()
@@ -339,34 +328,9 @@ void TfrmFind::butViewClick()
 
 void TfrmFind::butJumpClick()
 {
-    const std::optional<SearchHit> hit = SelectedRecordNow();
-    if (!hit) {
-        return;
-    }
-    const auto folderRow = static_cast<int>(hit->folderIndex);
-    const auto recordRow = static_cast<int>(hit->position) - 1;
-    QTableView* folders = m_lists.FolderList();
-    QTableView* records = m_lists.RecordList();
-    m_lists.FocusRow(folders, folderRow);
-    m_lists.SelectRow(folders, folderRow);
-    m_lists.FillRecordList(false);
-    m_lists.FocusRow(records, recordRow);
-    m_lists.SelectRow(records, recordRow);
-    ScrollListTo(*folders, folderRow);
-    ScrollListTo(*records, recordRow);
-    folders->viewport()->update();
-    records->viewport()->update();
-    close();
-}
-
-void TfrmFind::ScrollListTo(QTableView& list, int row)
-{
-    // From the top, one line down for each row after the second, as far as the list can scroll;
-    // counted in one go, since a vault's folder may hold tens of thousands of rows.
-    QScrollBar& bar = *list.verticalScrollBar();
-    bar.setValue(bar.minimum());
-    if (row >= 2) {
-        bar.setValue(bar.minimum() + (row - 1) * bar.singleStep());
+    if (const std::optional<SearchHit> hit = SelectedRecordNow()) {
+        GoToListedRecord(m_lists, *hit);
+        close();
     }
 }
 

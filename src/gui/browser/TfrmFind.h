@@ -45,9 +45,6 @@ public:
     void butCloseClick();
     void butHelpClick();
 
-    // Scrolls `list` to its top and then down until row `row` stands second from the top.
-    static void ScrollListTo(QTableView& list, int row);
-
     // What the last search found, in list order.
     const std::vector<SearchHit>& Results() const { return m_hits; }
 

@@ -8,6 +8,7 @@
 #include "gui/widgets/FieldText.h"
 #include "gui/widgets/FormButton.h"
 #include "gui/widgets/Pictures.h"
+#include "gui/widgets/StrengthBar.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -112,11 +113,17 @@ TfrmRecord::TfrmRecord(AccountSession& session, AccountLists& lists, QWidget& ow
     grid->addLayout(row({m_edId, butId}), 3, 1);
     grid->addWidget(label("labPassword", QStringLiteral("Пароль"), m_edPass), 4, 0, 1, 2);
     grid->addLayout(row({m_edPass, butGenPass, butCopyPass}), 5, 0, 1, 2);
-    grid->addWidget(label("labUrl", QStringLiteral("URL"), m_edURL), 6, 0, 1, 2);
-    grid->addLayout(row({m_edURL, butNavigate, butCopyURl}), 7, 0, 1, 2);
-    grid->addWidget(label("labNotes", QStringLiteral("Заметки"), m_edNotes), 8, 0, 1, 2);
-    grid->addWidget(m_edNotes, 9, 0, 1, 2);
-    for (const int spaced : {2, 4, 6, 8}) {
+    // The record's own texts are an attacker's first guesses.
+    grid->addWidget(new StrengthBar(this, session.Lang(), *m_edPass,
+                                    [this] {
+                                        return QStringList{m_edName->text(), m_edLogin->text(), m_edURL->text()};
+                                    }),
+                    6, 0, 1, 2);
+    grid->addWidget(label("labUrl", QStringLiteral("URL"), m_edURL), 7, 0, 1, 2);
+    grid->addLayout(row({m_edURL, butNavigate, butCopyURl}), 8, 0, 1, 2);
+    grid->addWidget(label("labNotes", QStringLiteral("Заметки"), m_edNotes), 9, 0, 1, 2);
+    grid->addWidget(m_edNotes, 10, 0, 1, 2);
+    for (const int spaced : {2, 4, 7, 9}) {
         grid->setRowMinimumHeight(spaced, 24);
         grid->setAlignment(grid->itemAtPosition(spaced, 0)->widget(), Qt::AlignBottom);
     }

@@ -28,6 +28,7 @@ const CommandSpec kCommands[] = {
     {"mSaveAccDisk", "копию аккаунта", QKeySequence(Qt::CTRL | Qt::Key_E)},
     {"mSaveFolder", "копию папки", {}},
     {"mChangePass", "Название и пароль", {}},
+    {"mPassHealth", "Проверка паролей", {}},
     {"mOptions", "Настройки аккаунта", QKeySequence(Qt::CTRL | Qt::Key_O)},
     {"mDelAcc", "Удалить аккаунт", {}},
     {"mTray", "Свернуть в трей", QKeySequence(Qt::CTRL | Qt::Key_T)},

@@ -4,6 +4,7 @@
 #include "gui/widgets/Clipboard.h"
 #include "gui/widgets/CodePageText.h"
 #include "gui/widgets/FieldText.h"
+#include "gui/widgets/StrengthBar.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -108,6 +109,7 @@ TfrmPassGen::TfrmPassGen(AccountSession& session, QWidget& window)
     grid->setRowMinimumHeight(5, 12);
     grid->addWidget(butGen, 6, 0);
     grid->addWidget(m_edPass, 6, 1);
+    grid->addWidget(new StrengthBar(this, session.Lang(), *m_edPass), 7, 1);
     grid->setColumnStretch(1, 1);
 
     auto* buttons = new QHBoxLayout;

@@ -192,6 +192,7 @@ void TfrmMain::BuildMenus()
     item(save, "mSaveFolder");
     separator(account);
     item(account, "mChangePass");
+    item(account, "mPassHealth");
     item(account, "mOptions");
     separator(account);
     item(account, "mDelAcc");

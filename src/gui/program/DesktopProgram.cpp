@@ -8,6 +8,7 @@
 #include "gui/browser/EditingCommands.h"
 #include "gui/browser/TfrmFind.h"
 #include "gui/browser/TfrmFolder.h"
+#include "gui/browser/TfrmHealth.h"
 #include "gui/browser/TfrmRecord.h"
 #include "gui/commands/CommandTable.h"
 #include "gui/export/ExportCommands.h"
@@ -34,6 +35,7 @@ DesktopProgram::DesktopProgram(Platform platform, AutomationService& automation,
     m_exports = std::make_unique<ExportCommands>(session, commands, automation);
     m_sessionControl = std::make_unique<SessionControl>(session, lists, commands, *m_main, *m_accountSet, tray);
     m_find = std::make_unique<TfrmFind>(session, lists, commands, *m_main, *m_record);
+    m_health = std::make_unique<TfrmHealth>(session, lists, commands, *m_main, *m_record);
 }
 
 DesktopProgram::~DesktopProgram() = default;

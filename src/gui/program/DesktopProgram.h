@@ -15,6 +15,7 @@ class ForeignImportCommand;
 class SessionControl;
 class TfrmAccountSet;
 class TfrmFind;
+class TfrmHealth;
 class TfrmFolder;
 class TfrmMain;
 class TfrmPassGen;
@@ -35,6 +36,7 @@ public:
     TfrmMain& Main() { return *m_main; }
     TfrmAccountSet& AccountDialog() { return *m_accountSet; }
     TfrmFind& SearchWindow() { return *m_find; }
+    TfrmHealth& HealthWindow() { return *m_health; }
     // A second start wants the program in front: see SessionControl::BringToFront.
     void BringToFront();
 
@@ -53,6 +55,7 @@ private:
     std::unique_ptr<ExportCommands> m_exports;
     std::unique_ptr<SessionControl> m_sessionControl;
     std::unique_ptr<TfrmFind> m_find;
+    std::unique_ptr<TfrmHealth> m_health;
 };
 
 } // namespace velmora

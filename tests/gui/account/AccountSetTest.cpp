@@ -77,14 +77,15 @@ private slots:
     // A new user creates an account, quits, starts again and opens it with its password.
     void createThenOpenAgain()
     {
-        m_program->platform.answers = {Answer::Yes};
+        m_program->platform.answers = {Answer::Yes, Answer::Yes}; // create, and keep the short password
         Start([this] {
             QCOMPARE(User()->count(), 0);
             Type(QStringLiteral("anna"), QStringLiteral(" pw "));
             Click("butOk");
         });
-        QCOMPARE(m_program->platform.questions,
-                 QStringList{Main().Session().FormatMessage("const_new_user", {"anna", "\r"})});
+        QCOMPARE(m_program->platform.questions.size(), 2);
+        QCOMPARE(m_program->platform.questions.front(),
+                 Main().Session().FormatMessage("const_new_user", {"anna", "\r"}));
         QVERIFY(Dialog().AccountOpened());
         QVERIFY(!Dialog().isVisible());
         QVERIFY(Main().isVisible());
@@ -284,6 +285,7 @@ private slots:
         QFETCH(QString, message);
         m_program->WriteAccount("old", "pw", 1);
         m_program->WriteAccount("\xE6\xE5\xED\xFF", "pw", 1); // "женя"
+        m_program->platform.answers = {Answer::Yes};          // a name that passes: keep the short password
         Start([&] {
             Type(name, password);
             Click("butNew");
@@ -315,6 +317,7 @@ private slots:
         // A damaged second folder: the first one was read before the open failed.
         m_program->WriteAccount("anna", "pw", 2);
         ReplaceLine("anna", kSecondFolderCheckLine, "not a folder");
+        m_program->platform.answers = {Answer::Yes};
         Start([this] {
             Type(QStringLiteral("anna"), QStringLiteral("pw"));
             Click("butOk");
@@ -333,6 +336,7 @@ private slots:
     void createWhoseSaveFailsCreatesNothing()
     {
         std::ofstream(m_program->dir / "Users") << "a file where the directory belongs";
+        m_program->platform.answers = {Answer::Yes};
         Start([this] {
             Type(QStringLiteral("anna"), QStringLiteral("pw"));
             Click("butNew");
@@ -345,6 +349,43 @@ private slots:
         QCOMPARE(Main().Session().Account().FolderCount(), 0u);
         QCOMPARE(Main().Lists().FolderRows().rowCount(), 0);
         QVERIFY(!Main().Session().Account().Modified);
+    }
+
+    // A password guessed in fewer than 10^12 guesses is confirmed before the account is made with
+    // it, with the time an attacker with the file needs; a strong one is not asked about.
+    void aWeakNewPasswordIsConfirmedBeforeUse_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("weak, No") << "anna2024" << true << int(Answer::No);
+        QTest::newRow("weak, Yes") << "anna2024" << true << int(Answer::Yes);
+        QTest::newRow("fair, Yes") << "Xk9q2!a" << true << int(Answer::Yes);
+        QTest::newRow("strong") << "x7#Kq9!vR2$mW4pZ" << false << int(Answer::No);
+    }
+    void aWeakNewPasswordIsConfirmedBeforeUse()
+    {
+        QFETCH(QString, password);
+        QFETCH(bool, asked);
+        QFETCH(int, answer);
+        m_program->platform.answers = {Answer(answer)};
+        QString shownTime;
+        Start([&] {
+            Type(QStringLiteral("anna"), password);
+            shownTime = Dialog().findChild<QLabel*>(QStringLiteral("strengthTime"))->text();
+            Click("butNew");
+        });
+        QCOMPARE(m_program->platform.questions.size(), asked ? 1 : 0);
+        const bool created = !asked || Answer(answer) == Answer::Yes;
+        QCOMPARE(Dialog().AccountOpened(), created);
+        QCOMPARE(std::filesystem::exists(m_program->File("anna", kAccountExtension)), created);
+        if (asked) {
+            // The question names the time the bar shows.
+            const QString time = shownTime.section(QStringLiteral(": "), 1);
+            QVERIFY2(!time.isEmpty() && m_program->platform.questions.front().contains(time),
+                     qPrintable(m_program->platform.questions.front() + " / " + shownTime));
+            QVERIFY(m_program->platform.warnings.contains(m_program->platform.questions.front()));
+        }
     }
 
     void leavingTheDialogEndsTheProgram_data()

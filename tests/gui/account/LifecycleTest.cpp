@@ -294,6 +294,7 @@ private slots:
         recordWindow.show();
         QSignalSpy cleared(&S().Main().Session(), &AccountSession::accountCleared);
 
+        S().Platform().answers.push_back(Answer::Yes); // bob's short password is kept
         S().Platform().answers.push_back(Answer::No);
         QStringList listed;
         bool mainHidden = false;

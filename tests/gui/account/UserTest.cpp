@@ -2,6 +2,7 @@
 #include "core/account/AccountFiles.h"
 #include "gui/account/LifecycleFixture.h"
 #include "gui/account/TfrmUser.h"
+#include "gui/widgets/CodePageText.h"
 
 #include <QTest>
 #include <cerrno>
@@ -80,6 +81,7 @@ private slots:
 
     void newPasswordAloneOpensTheAccount()
     {
+        S().Platform().answers = {Answer::Yes}; // keep the short new password
         QVERIFY(
             !Apply([this] { SetFields(QStringLiteral("anna"), QStringLiteral(" new "), QStringLiteral(" new ")); }));
         QCOMPARE(Open(S().File("anna", kAccountExtension), "pw"), ReadResult::BadCheckLine);
@@ -150,6 +152,50 @@ private slots:
             QCOMPARE(Session::Content(S().File("anna", kHintExtension)), file.toStdString());
         }
         QCOMPARE(ReadAccountHint(S().program.dir.Path(), "anna"), shown.toStdString());
+    }
+
+    // A new password guessed in fewer than 10^12 guesses, and a hint that gives the password away,
+    // are each confirmed; No leaves the dialog up and every file as it was. A password kept as it
+    // was is not asked about again.
+    void weakPasswordsAndRevealingHintsAreConfirmed_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("hint");
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<int>("answer");
+        QTest::newRow("weak new password, No") << "anna1990"
+                                               << "my cat" << 1 << int(Answer::No);
+        QTest::newRow("weak new password, Yes") << "anna1990"
+                                                << "my cat" << 1 << int(Answer::Yes);
+        QTest::newRow("hint holds the kept password, No") << "pw"
+                                                          << "it is PW" << 1 << int(Answer::No);
+        QTest::newRow("hint holds most of a strong one, No") << "x7#Kq9!vR2$mW4pZ"
+                                                             << "x7#Kq9!vR2" << 1 << int(Answer::No);
+        QTest::newRow("strong password, plain hint") << "x7#Kq9!vR2$mW4pZ"
+                                                     << "my cat" << 0 << int(Answer::No);
+    }
+    void weakPasswordsAndRevealingHintsAreConfirmed()
+    {
+        QFETCH(QString, password);
+        QFETCH(QString, hint);
+        QFETCH(int, questions);
+        QFETCH(int, answer);
+        S().Platform().answers = {Answer(answer)};
+        const std::string before = Session::Content(S().File("anna", kAccountExtension));
+        const bool stillUp = Apply([&] {
+            SetFields(QStringLiteral("anna"), password, password);
+            Field("edHint")->setText(hint);
+        });
+        QCOMPARE(S().Platform().questions.size(), questions);
+        QCOMPARE(S().Platform().warnings, S().Platform().questions);
+        const bool applied = questions == 0 || Answer(answer) == Answer::Yes;
+        QCOMPARE(stillUp, !applied);
+        QCOMPARE(S().Account().Password, applied ? ToCodePage(password).bytes : std::string("pw"));
+        QCOMPARE(Session::Content(S().File("anna", kHintExtension)),
+                 (applied ? hint : QStringLiteral("my cat")).toStdString() + "\r\n");
+        if (!applied) {
+            QCOMPARE(Session::Content(S().File("anna", kAccountExtension)), before);
+        }
     }
 
     // Every refusal leaves the dialog up, the account and every file as they were.
@@ -233,6 +279,7 @@ private slots:
     void failedRenameKeepsTheOldNameAndPassword()
     {
         Session::FailSaves();
+        S().Platform().answers = {Answer::Yes}; // keep the short new password
         QVERIFY(Apply([this] { SetFields(QStringLiteral("bank"), QStringLiteral("new"), QStringLiteral("new")); }));
         QCOMPARE(S().Platform().messages.size(), std::size_t(1));
         QCOMPARE(S().Platform().messages.front().kind, MessageKind::Error);
@@ -250,6 +297,7 @@ private slots:
     void renameWhoseSettingsFileFailsKeepsTheOldFiles()
     {
         std::filesystem::create_directories(S().File("bank", kSettingsExtension)); // no file fits there
+        S().Platform().answers = {Answer::Yes};                                    // keep the short new password
         QVERIFY(Apply([this] { SetFields(QStringLiteral("bank"), QStringLiteral("new"), QStringLiteral("new")); }));
         QCOMPARE(S().Platform().messages.size(), std::size_t(1));
         QCOMPARE(S().Platform().messages.front().kind, MessageKind::Error);
@@ -266,8 +314,11 @@ private slots:
         const std::string oldSettings = Session::Content(S().File("anna", kSettingsExtension));
         int renames = 0;
         SetWriteFaultHook([&renames](WriteStep step) { return step == WriteStep::Rename && ++renames >= 2; });
+        S().Platform().answers = {Answer::Yes}; // keep the short new password
         QVERIFY(Apply([this] { SetFields(QStringLiteral("anna"), QStringLiteral("new"), QStringLiteral("new")); }));
         SetWriteFaultHook({});
+        QCOMPARE(S().Platform().questions.size(), 1);
+        S().Platform().questions.clear();
         QCOMPARE(S().Platform().messages.size(), std::size_t(1));
         QCOMPARE(S().Platform().messages.front().kind, MessageKind::Error);
         QString expected = Text("const_settings_not_written");
