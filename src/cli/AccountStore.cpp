@@ -97,6 +97,9 @@ void OpenAccount(const std::filesystem::path& programDir, TAccount& account)
     case ReadResult::BadCheckLine:
         throw CommandError(ExitCode::WrongPassword, "Wrong password for account " + QuotedName(account) + " (or " +
                                                         PathText(file) + " is no account file).");
+    case ReadResult::SealChanged:
+        throw CommandError(ExitCode::DamagedFile, "The sealed account file " + PathText(file) +
+                                                      " was changed outside the program; nothing of it was read.");
     case ReadResult::BadFolderBlock:
     case ReadResult::Failed:
         break;
@@ -131,11 +134,15 @@ std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& 
     }
     RequireReadable(file);
     AccountSettings settings;
-    const SettingsLoad load = LoadSettings(file, account.Password, settings);
+    const SettingsLoad load = LoadSettings(file, account.Password, settings, account.Seal());
     if (load.result == SettingsLoad::Result::Damaged) {
         throw CommandError(ExitCode::DamagedFile, "The settings file " + PathText(file) +
                                                       " is damaged from the setting \"" + std::string(load.stoppedAt) +
                                                       "\" on; the settings before it can be read.");
+    }
+    if (load.result == SettingsLoad::Result::SealChanged) {
+        throw CommandError(ExitCode::DamagedFile, "The sealed settings file " + PathText(file) +
+                                                      " was changed outside the program; nothing of it was read.");
     }
     if (!load) {
         throw CommandError(
@@ -151,6 +158,7 @@ void WriteAccountFiles(const std::filesystem::path& programDir, TAccount& accoun
 {
     try {
         AccountFilesWriter writer(programDir, account.Name);
+        writer.SealWith(account.Seal());
         writer.StageAccount(account.FileContent());
         if (settings) {
             writer.StageSettings(SettingsFileText(*settings, account.Password));

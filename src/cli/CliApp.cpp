@@ -3,6 +3,7 @@
 #include "cli/Commands.h"
 #include "cli/ExitCode.h"
 #include "cli/PrintableText.h"
+#include "cli/SealCommands.h"
 #include "core/generator/PasswordGenerator.h"
 #include "core/os/AtomicFile.h"
 
@@ -123,6 +124,8 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
     generateCommand->add_option("--seed", generate.seed,
                                 "32-bit seed: the same seed and options always give the same password");
 
+    const SealCommandLine seals(app);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -146,7 +149,7 @@ int RunCli(int argc, const char* const* argv, const CliEnvironment& environment)
                 ExportCommand(context, exportOptions);
             } else if (importCommand->parsed()) {
                 ImportCommand(context, import);
-            } else {
+            } else if (!seals.RunIfParsed(context)) {
                 GenerateCommand(context, generate);
             }
         },

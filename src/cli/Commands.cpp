@@ -358,4 +358,14 @@ void GenerateCommand(const CommandContext& context, const GenerateOptions& optio
     context.out << CodePageToUtf8(*generated) << '\n';
 }
 
+std::string AccountNameFromCommandLine(std::string_view utf8)
+{
+    return AccountName(utf8);
+}
+
+void OpenWithAskedPassword(const CommandContext& context, TAccount& account)
+{
+    OpenWithPassword(context, account);
+}
+
 } // namespace velmora::cli

@@ -4,6 +4,7 @@
 #include "cli/PasswordSource.h"
 #include "core/account/ProgramFolders.h"
 #include "core/generator/PasswordGenerator.h"
+#include "core/vault/Account.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace velmora::cli {
 
@@ -81,6 +83,12 @@ struct GenerateOptions
     std::string specialCharacters{kDefaultSpecialCharacters}; // plain ASCII, so UTF-8 as it is
     std::optional<std::uint32_t> seed{};
 };
+
+// An account name from the command line as code page bytes. Throws CommandError (usage).
+std::string AccountNameFromCommandLine(std::string_view utf8);
+// Asks for the account's password and opens the account with it, as show does. Throws
+// CommandError: not found, wrong password, damaged file, read failure.
+void OpenWithAskedPassword(const CommandContext& context, TAccount& account);
 
 // One password. With a seed, the reproducible 32-bit generator; without, the system's
 // cryptographic random source.

@@ -2,6 +2,7 @@
 
 #include "core/account/AccountDirectory.h"
 #include "core/vault/CodePage.h"
+#include "core/vault/Secret.h"
 
 #include <system_error>
 
@@ -149,17 +150,27 @@ std::optional<FileIdentity> AccountFilesWriter::AccountFileIdentity() const
 
 void AccountFilesWriter::StageAccount(std::string_view content)
 {
-    m_account = std::make_unique<StagedFile>(m_accountFile, content);
+    m_account = m_seal ? std::make_unique<StagedFile>(m_accountFile, SealText(*m_seal, content))
+                       : std::make_unique<StagedFile>(m_accountFile, content);
 }
 
 void AccountFilesWriter::StageAccount(const OutputProducer& content)
 {
-    m_account = std::make_unique<StagedFile>(m_accountFile, content);
+    if (!m_seal) {
+        m_account = std::make_unique<StagedFile>(m_accountFile, content);
+        return;
+    }
+    // The envelope authenticates the whole text at once: it is gathered before it is sealed.
+    std::string text;
+    content([&text](std::string_view piece) { text += piece; });
+    StageAccount(text);
+    Wipe(text);
 }
 
 void AccountFilesWriter::StageSettings(std::string_view content)
 {
-    m_settings = std::make_unique<StagedFile>(m_settingsFile, content);
+    m_settings = m_seal ? std::make_unique<StagedFile>(m_settingsFile, SealText(*m_seal, content))
+                        : std::make_unique<StagedFile>(m_settingsFile, content);
     m_removeSettings = false;
 }
 

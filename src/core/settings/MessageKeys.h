@@ -139,6 +139,15 @@ inline constexpr std::array kMessageKeys = {
     MessageKey{"const_layout_installed", 0},
     MessageKey{"const_program_files", 0},
     MessageKey{"const_user_files", 0},
+    MessageKey{"const_sealed_changed", 0},
+    MessageKey{"const_sealed_settings_changed", 0},
+    MessageKey{"const_seal_ask", 1},
+    MessageKey{"const_unseal_ask", 1},
+    MessageKey{"const_sealed_done", 0},
+    MessageKey{"const_unsealed_done", 0},
+    MessageKey{"const_sealed_suffix", 0},
+    MessageKey{"const_sealed_accounts", 0},
+    MessageKey{"const_folder_not_sealed", 0},
 };
 
 // Every counted message key: a language file holds one entry per form its plural rule picks

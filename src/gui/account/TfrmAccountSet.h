@@ -14,6 +14,7 @@ namespace velmora {
 
 class AccountLists;
 class AccountSession;
+class SuffixDelegate;
 
 // The account dialog: choose an account and type its password to open it, or create a new
 // one. Leaving it without an account ends the program.
@@ -64,6 +65,7 @@ private:
     std::function<void()> m_endProgram;
 
     QComboBox* m_edUser = nullptr;
+    SuffixDelegate* m_userListLook = nullptr; // marks the sealed accounts
     QLineEdit* m_edPass = nullptr;
     QToolButton* m_butHint = nullptr;
     QPushButton* m_butNew = nullptr;

@@ -29,6 +29,8 @@ const CommandSpec kCommands[] = {
     {"mSaveFolder", "копию папки", {}},
     {"mChangePass", "Название и пароль", {}},
     {"mOptions", "Настройки аккаунта", QKeySequence(Qt::CTRL | Qt::Key_O)},
+    {"mSeal", "Запечатать", {}},
+    {"mUnseal", "Снять печать", {}},
     {"mDelAcc", "Удалить аккаунт", {}},
     {"mTray", "Свернуть в трей", QKeySequence(Qt::CTRL | Qt::Key_T)},
     {"mExit", "Выход", {}},

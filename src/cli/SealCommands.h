@@ -1,0 +1,45 @@
+#pragma once
+
+#include "cli/Commands.h"
+#include "core/vault/SealedText.h"
+
+#include <CLI/CLI.hpp>
+#include <optional>
+#include <string>
+
+namespace velmora::cli {
+
+struct SealOptions
+{
+    std::string account{};
+    // The Argon2id cost of a new seal; when not given, as much as takes about half a second here.
+    std::optional<SealCost> cost{};
+};
+
+// Seals the account's files under a key derived from its password (asked for), so that each
+// guess at the password costs an Argon2id run and a changed byte is noticed. A sealed account
+// opens in this program and this tool only. A sealed account is sealed again under its key, so
+// an interrupted seal is finished. Prints what it did. Throws CommandError.
+void SealCommand(const CommandContext& context, const SealOptions& options);
+
+// Writes a sealed account's files back in the plain format the Windows program reads, byte for
+// byte what they were before sealing; plain files stay as they are. Throws CommandError.
+void UnsealCommand(const CommandContext& context, const SealOptions& options);
+
+// The "seal" and "unseal" subcommands of the tool's command line.
+class SealCommandLine
+{
+public:
+    explicit SealCommandLine(CLI::App& app);
+
+    // Runs the one of them that was given; false when neither was.
+    bool RunIfParsed(const CommandContext& context) const;
+
+private:
+    SealOptions m_seal;
+    SealOptions m_unseal;
+    CLI::App* m_sealCommand;
+    CLI::App* m_unsealCommand;
+};
+
+} // namespace velmora::cli
