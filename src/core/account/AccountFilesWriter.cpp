@@ -2,7 +2,7 @@
 
 #include "core/account/AccountDirectory.h"
 #include "core/vault/CodePage.h"
-#include "core/vault/Secret.h"
+#include "core/vault/SealedFile.h"
 
 #include <system_error>
 
@@ -156,15 +156,7 @@ void AccountFilesWriter::StageAccount(std::string_view content)
 
 void AccountFilesWriter::StageAccount(const OutputProducer& content)
 {
-    if (!m_seal) {
-        m_account = std::make_unique<StagedFile>(m_accountFile, content);
-        return;
-    }
-    // The envelope authenticates the whole text at once: it is gathered before it is sealed.
-    std::string text;
-    content([&text](std::string_view piece) { text += piece; });
-    StageAccount(text);
-    Wipe(text);
+    m_account = std::make_unique<StagedFile>(m_accountFile, m_seal ? SealedOutput(*m_seal, content) : content);
 }
 
 void AccountFilesWriter::StageSettings(std::string_view content)

@@ -236,7 +236,8 @@ public:
     std::string EncipherText(std::string_view value);
     std::optional<std::string> DecipherText(std::string_view line);
 
-    // Throws FileError when the file cannot be written; the previous file then stays as it was.
+    // Sealed under the seal key when there is one. Throws FileError when the file cannot be
+    // written; the previous file then stays as it was.
     void SaveToFile(const std::filesystem::path& fileName);
     // The account file's content in pieces, for a writer that saves it together with other files;
     // MarkSaved() ends such a save as SaveToFile ends its own. Only values changed since the last

@@ -401,7 +401,7 @@ void TAccount::MarkSaved()
 
 void TAccount::SaveToFile(const std::filesystem::path& fileName)
 {
-    WriteFileAtomically(fileName, FileContent());
+    WriteFileAtomically(fileName, m_seal ? SealedOutput(*m_seal, FileContent()) : FileContent());
     MarkSaved();
 }
 

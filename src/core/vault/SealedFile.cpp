@@ -1,6 +1,6 @@
 #include "core/vault/SealedFile.h"
 
-#include "core/os/AtomicFile.h"
+#include "core/vault/Secret.h"
 
 #include <array>
 
@@ -20,6 +20,16 @@ bool IsSealedFile(const std::filesystem::path& file)
         read += piece;
     }
     return IsSealedText(std::string_view(start.data(), read));
+}
+
+OutputProducer SealedOutput(const SealKey& key, OutputProducer plain)
+{
+    return [&key, plain = std::move(plain)](const PieceWriter& write) {
+        std::string text;
+        WipeOnExit wipe(text);
+        plain([&text](std::string_view piece) { text += piece; });
+        write(SealText(key, text));
+    };
 }
 
 } // namespace velmora

@@ -142,6 +142,11 @@ TEST_F(AccountSealTest, ASealedAccountsSaveStaysSealedUnderItsSaltWithAFreshNonc
     EXPECT_EQ(reopened.key->Salt(), salt);
     EXPECT_EQ(reopened.text, plainAccount);
     EXPECT_EQ(UnsealText(ReadWholeFile(File(kSettingsExtension)), kPassword).text, plainSettings);
+
+    // A save of the account file alone is sealed the same way.
+    const std::filesystem::path single = program / "single.vmk";
+    account.SaveToFile(single);
+    EXPECT_EQ(UnsealText(ReadWholeFile(single), kPassword).text, plainAccount);
 }
 
 TEST_F(AccountSealTest, EveryChangedByteIsRefusedAndNothingIsRead)
