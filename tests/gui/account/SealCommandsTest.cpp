@@ -149,6 +149,19 @@ private slots:
                     .endsWith(QLatin1Char('\n') + Text("const_sealed_accounts") + QStringLiteral("anna")));
     }
 
+    void aChangedSealedSettingsFileIsToldAndLeavesTheSettingsAsTheyWere()
+    {
+        m_program->ChangeSettings([](AccountSettings& settings) { settings.L_Width = 250; });
+        Trigger("mSeal", Answer::Yes);
+        WriteFileAtomically(m_program->File("anna", kSettingsExtension), FileBytes(kSettingsExtension) + "x");
+        m_program->ChangeSettings([](AccountSettings& settings) { settings.L_Width = 99; });
+        Platform().messages.clear();
+        Session().LoadAndApplySettings();
+        QCOMPARE(Platform().messages,
+                 std::vector<ScriptedPlatform::Shown>{Shown(MessageKind::Warning, "const_sealed_settings_changed")});
+        QCOMPARE(Session().Settings().L_Width, 99);
+    }
+
     void aChangedSealedFileIsRefusedAtLoginWithItsOwnMessage()
     {
         Trigger("mSeal", Answer::Yes);
