@@ -97,6 +97,9 @@ void OpenAccount(const std::filesystem::path& programDir, TAccount& account)
     case ReadResult::BadCheckLine:
         throw CommandError(ExitCode::WrongPassword, "Wrong password for account " + QuotedName(account) + " (or " +
                                                         PathText(file) + " is no account file).");
+    case ReadResult::SealChanged:
+        throw CommandError(ExitCode::DamagedFile, "The sealed account file " + PathText(file) +
+                                                      " was changed outside the program; nothing of it was read.");
     case ReadResult::BadFolderBlock:
     case ReadResult::Failed:
         break;
@@ -131,11 +134,15 @@ std::optional<AccountSettings> ReadAccountSettings(const std::filesystem::path& 
     }
     RequireReadable(file);
     AccountSettings settings;
-    const SettingsLoad load = LoadSettings(file, account.Password, settings);
+    const SettingsLoad load = LoadSettings(file, account.Password, settings, account.Seal());
     if (load.result == SettingsLoad::Result::Damaged) {
         throw CommandError(ExitCode::DamagedFile, "The settings file " + PathText(file) +
                                                       " is damaged from the setting \"" + std::string(load.stoppedAt) +
                                                       "\" on; the settings before it can be read.");
+    }
+    if (load.result == SettingsLoad::Result::SealChanged) {
+        throw CommandError(ExitCode::DamagedFile, "The sealed settings file " + PathText(file) +
+                                                      " was changed outside the program; nothing of it was read.");
     }
     if (!load) {
         throw CommandError(
@@ -160,6 +167,7 @@ std::unique_ptr<AccountFilesWriter> LockAccountFiles(const std::filesystem::path
 void CommitAccountFiles(AccountFilesWriter& writer, TAccount& account, const std::optional<AccountSettings>* settings)
 {
     try {
+        writer.SealWith(account.Seal());
         writer.StageAccount(account.FileContent());
         if (settings && settings->has_value()) {
             writer.StageSettings(SettingsFileText(**settings, account.Password));

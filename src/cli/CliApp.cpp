@@ -7,6 +7,7 @@
 #include "cli/ExitCode.h"
 #include "cli/HealthCommands.h"
 #include "cli/PrintableText.h"
+#include "cli/SealCommands.h"
 #include "cli/Shell.h"
 #include "cli/WritingCommands.h"
 #include "core/generator/PasswordGenerator.h"
@@ -73,6 +74,8 @@ std::span<const CommandEntry> CommandTable()
         {"generate", "Generate a password", DefineGenerate, false},
         {"analyze", "List the records whose password is empty, weak, reused, equal to its login or name, or breached",
          DefineAnalyze, true},
+        {"seal", "Seal an account's files under a slow key from its password", DefineSeal, false},
+        {"unseal", "Write a sealed account's files back in the plain format", DefineUnseal, false},
         {"estimate", "Estimate the strength of a password read from standard input", DefineEstimate, false},
     };
     return table;

@@ -2,6 +2,7 @@
 
 #include "core/account/AccountDirectory.h"
 #include "core/vault/CodePage.h"
+#include "core/vault/SealedFile.h"
 
 #include <system_error>
 
@@ -149,17 +150,19 @@ std::optional<FileIdentity> AccountFilesWriter::AccountFileIdentity() const
 
 void AccountFilesWriter::StageAccount(std::string_view content)
 {
-    m_account = std::make_unique<StagedFile>(m_accountFile, content);
+    m_account = m_seal ? std::make_unique<StagedFile>(m_accountFile, SealText(*m_seal, content))
+                       : std::make_unique<StagedFile>(m_accountFile, content);
 }
 
 void AccountFilesWriter::StageAccount(const OutputProducer& content)
 {
-    m_account = std::make_unique<StagedFile>(m_accountFile, content);
+    m_account = std::make_unique<StagedFile>(m_accountFile, m_seal ? SealedOutput(*m_seal, content) : content);
 }
 
 void AccountFilesWriter::StageSettings(std::string_view content)
 {
-    m_settings = std::make_unique<StagedFile>(m_settingsFile, content);
+    m_settings = m_seal ? std::make_unique<StagedFile>(m_settingsFile, SealText(*m_seal, content))
+                        : std::make_unique<StagedFile>(m_settingsFile, content);
     m_removeSettings = false;
 }
 

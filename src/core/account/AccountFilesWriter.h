@@ -2,6 +2,7 @@
 
 #include "core/os/AtomicFile.h"
 #include "core/os/FileLock.h"
+#include "core/vault/SealedText.h"
 
 #include <filesystem>
 #include <memory>
@@ -52,6 +53,10 @@ public:
     // writer can tell whether another program saved the account since it was read.
     std::optional<FileIdentity> AccountFileIdentity() const;
 
+    // What is staged from here on is sealed under this key (a sealed account's), each file with a
+    // fresh nonce; without a key it is staged as it is.
+    void SealWith(const std::optional<SealKey>& key) { m_seal = key; }
+
     // Each throws FileError; nothing has been replaced then.
     void StageAccount(std::string_view content);
     void StageAccount(const OutputProducer& content);
@@ -76,6 +81,7 @@ private:
     std::unique_ptr<StagedFile> m_account;
     std::unique_ptr<StagedFile> m_settings;
     bool m_removeSettings = false;
+    std::optional<SealKey> m_seal;
 };
 
 // Creates Users/ readable by its owner only. Throws FileError.

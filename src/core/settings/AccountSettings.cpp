@@ -119,7 +119,8 @@ bool SaveSettings(const std::filesystem::path& file, std::string_view password, 
     }
 }
 
-SettingsLoad LoadSettings(const std::filesystem::path& file, std::string_view password, AccountSettings& settings)
+SettingsLoad LoadSettings(const std::filesystem::path& file, std::string_view password, AccountSettings& settings,
+                          const std::optional<SealKey>& seal)
 {
     using Result = SettingsLoad::Result;
     std::string text;
@@ -130,6 +131,13 @@ SettingsLoad LoadSettings(const std::filesystem::path& file, std::string_view pa
         text = ReadWholeFile(file, kMaxSettingsFileBytes);
     } catch (const std::exception&) {
         return {Result::Unreadable, {}};
+    }
+    if (IsSealedText(text)) {
+        UnsealedText opened = UnsealText(text, password, seal);
+        if (opened.result != UnsealResult::Ok) {
+            return {opened.result == UnsealResult::WrongPassword ? Result::Unreadable : Result::SealChanged, {}};
+        }
+        text = std::move(opened.text);
     }
     TSECURITYINI ini(password, password);
     ini.Open(text);

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/vault/SealedText.h"
+
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -94,7 +97,8 @@ struct SettingsLoad
         Missing,    // there is no file: nothing changed
         Unreadable, // it cannot be read, or nothing in it is under this password: nothing changed
         Damaged,    // read up to `stoppedAt`: the keys before it took their stored values
-        Complete
+        Complete,
+        SealChanged // a sealed file changed outside the program: nothing changed
     };
     Result result = Result::Missing;
     // With Damaged, the key where reading stopped: a value that cannot be deciphered, a width
@@ -109,7 +113,9 @@ struct SettingsLoad
 // value that cannot be deciphered or a width below -2 stops the load at that key, and so does a
 // file that ends before its last key: the keys before it keep their new values. A key missing in
 // the middle keeps its current value. A file under another password, or one without the
-// settings section, is unreadable: all values stay.
-SettingsLoad LoadSettings(const std::filesystem::path& file, std::string_view password, AccountSettings& settings);
+// settings section, is unreadable: all values stay. A sealed file is opened first, with `seal`
+// (the open account's key) when its header names that key, else with the password.
+SettingsLoad LoadSettings(const std::filesystem::path& file, std::string_view password, AccountSettings& settings,
+                          const std::optional<SealKey>& seal = std::nullopt);
 
 } // namespace velmora

@@ -155,6 +155,15 @@ inline constexpr std::array kMessageKeys = {
     MessageKey{"const_health_count", 1},
     MessageKey{"const_health_breach_open", 0},
     MessageKey{"const_health_breach_filter", 0},
+    MessageKey{"const_sealed_changed", 0},
+    MessageKey{"const_sealed_settings_changed", 0},
+    MessageKey{"const_seal_ask", 1},
+    MessageKey{"const_unseal_ask", 1},
+    MessageKey{"const_sealed_done", 0},
+    MessageKey{"const_unsealed_done", 0},
+    MessageKey{"const_sealed_suffix", 0},
+    MessageKey{"const_sealed_accounts", 0},
+    MessageKey{"const_folder_not_sealed", 0},
 };
 
 // Every counted message key: a language file holds one entry per form its plural rule picks

@@ -416,8 +416,9 @@ void TAccount::Clear()
     }
     m_folders.clear();
     m_arena.Clear();
-    // The next account may have another password: drop this one's key.
+    // The next account may have another password: drop this one's keys.
     m_cipher.Forget();
+    m_seal.reset();
 }
 
 void TAccount::Close()

@@ -3,6 +3,7 @@
 #include "core/os/AtomicFile.h"
 #include "core/vault/RecordArena.h"
 #include "core/vault/RecordKey.h"
+#include "core/vault/SealedText.h"
 #include "core/vault/StringCipher.h"
 
 #include <array>
@@ -117,7 +118,8 @@ enum class ReadResult : int
     NoFile = 1,
     BadCheckLine = 2,   // wrong password or not such a file
     BadFolderBlock = 3, // a folder block inside the account file does not begin with its check line
-    Failed = 4          // I/O error, a number line that is no integer, or beyond the limits
+    Failed = 4,         // I/O error, a number line that is no integer, or beyond the limits
+    SealChanged = 5     // a sealed file changed outside the program: nothing of it is read
 };
 
 // What a reader had to make up for: lines it needed past the end of the file, and lines that
@@ -222,7 +224,8 @@ public:
     // An index of -1 (no folder selected) does nothing at all.
     void ClearFolder(int index);
     void DeleteFolder(int index);
-    // Drops every folder; the texts of their records are wiped first. Name and password stay.
+    // Drops every folder and the seal key; the texts of their records are wiped first. Name and
+    // password stay.
     void Clear();
     // Clear(), and the password is wiped too: the account is closed.
     void Close();
@@ -233,7 +236,8 @@ public:
     std::string EncipherText(std::string_view value);
     std::optional<std::string> DecipherText(std::string_view line);
 
-    // Throws FileError when the file cannot be written; the previous file then stays as it was.
+    // Sealed under the seal key when there is one. Throws FileError when the file cannot be
+    // written; the previous file then stays as it was.
     void SaveToFile(const std::filesystem::path& fileName);
     // The account file's content in pieces, for a writer that saves it together with other files;
     // MarkSaved() ends such a save as SaveToFile ends its own. Only values changed since the last
@@ -246,6 +250,12 @@ public:
     const ReadDamage& LastLoadDamage() const { return m_loadDamage; }
     // Reads one folder block and appends it as a new folder: Ok, BadCheckLine or Failed.
     ReadResult ReadFolder(AccountFileReader& file);
+
+    // The key a sealed account's files are sealed under, kept from the open so a save derives
+    // nothing; none for a plain account. Set by LoadFromFile, by sealing and by a password change.
+    const std::optional<SealKey>& Seal() const { return m_seal; }
+    bool IsSealed() const { return m_seal.has_value(); }
+    void SetSeal(std::optional<SealKey> key) { m_seal = std::move(key); }
 
     // True while a file is being read: the folders it adds are no change to save.
     bool IsReading() const { return m_readDepth > 0; }
@@ -262,6 +272,7 @@ private:
     std::uint64_t m_cipherTextGeneration = 0; // the cipher's key generation of the records' ciphertext
     int m_readDepth = 0;
     ReadDamage m_loadDamage;
+    std::optional<SealKey> m_seal;
 };
 
 } // namespace velmora

@@ -5,6 +5,7 @@
 #include "core/vault/Account.h"
 #include "core/vault/Base64.h"
 #include "core/vault/Cfb8.h"
+#include "core/vault/SealedFile.h"
 
 #include <algorithm>
 #include <charconv>
@@ -417,7 +418,7 @@ void TAccount::MarkSaved()
 
 void TAccount::SaveToFile(const std::filesystem::path& fileName)
 {
-    WriteFileAtomically(fileName, FileContent());
+    WriteFileAtomically(fileName, m_seal ? SealedOutput(*m_seal, FileContent()) : FileContent());
     MarkSaved();
 }
 
@@ -434,7 +435,21 @@ ReadResult TAccount::LoadFromFile(const std::filesystem::path& fileName)
         ReadingScope reading(*this);
         Clear();
         try {
-            AccountFileReader file(fileName, m_cipher, Password);
+            // A sealed file is opened whole, or not at all; the reader runs unchanged on its text.
+            std::unique_ptr<AccountFileReader> reader;
+            std::optional<SealKey> seal;
+            if (IsSealedFile(fileName)) {
+                UnsealedText opened = UnsealText(ReadWholeFile(fileName), Password);
+                if (opened.result != UnsealResult::Ok) {
+                    return opened.result == UnsealResult::WrongPassword ? ReadResult::BadCheckLine
+                                                                        : ReadResult::SealChanged;
+                }
+                seal = std::move(opened.key);
+                reader = std::make_unique<AccountFileReader>(std::move(opened.text), m_cipher, Password);
+            } else {
+                reader = std::make_unique<AccountFileReader>(fileName, m_cipher, Password);
+            }
+            AccountFileReader& file = *reader;
             if (file.NextValue() != kAccountCheckLine) {
                 return ReadResult::BadCheckLine;
             }
@@ -449,6 +464,7 @@ ReadResult TAccount::LoadFromFile(const std::filesystem::path& fileName)
             }
             m_loadDamage = file.Damage();
             m_cipherTextGeneration = m_cipher.KeyGeneration(Password);
+            m_seal = std::move(seal);
             return ReadResult::Ok;
         } catch (const std::exception&) {
             return ReadResult::Failed;

@@ -129,6 +129,11 @@ std::string SealText(const SealKey& key, std::string_view plainText)
 
 UnsealedText UnsealText(std::string_view sealedFile, std::string_view password)
 {
+    return UnsealText(sealedFile, password, std::nullopt);
+}
+
+UnsealedText UnsealText(std::string_view sealedFile, std::string_view password, const std::optional<SealKey>& known)
+{
     StartSodium();
     UnsealedText opened;
     if (sealedFile.size() < kHeaderBytes + kTagBytes || !IsSealedText(sealedFile) ||
@@ -142,7 +147,8 @@ UnsealedText UnsealText(std::string_view sealedFile, std::string_view password)
     }
     SealSalt salt{};
     std::memcpy(salt.data(), sealedFile.data() + kSaltAt, salt.size());
-    SealKey key = SealKey::Derive(password, cost, salt);
+    SealKey key =
+        known && known->Cost() == cost && known->Salt() == salt ? *known : SealKey::Derive(password, cost, salt);
     const auto check = KeyCheck(key);
     if (sodium_memcmp(check.data(), sealedFile.data() + kCheckAt, check.size()) != 0) {
         opened.result = UnsealResult::WrongPassword;

@@ -87,6 +87,9 @@ struct UnsealedText
 // Opens a sealed file with the account password: derives the key from the header's salt and
 // cost, then checks and deciphers the whole text. Never returns part of a text.
 UnsealedText UnsealText(std::string_view sealedFile, std::string_view password);
+// The same, taking `known` as the key when the header names its salt and cost: the other file
+// of an open account costs no second derivation. Any other header derives from the password.
+UnsealedText UnsealText(std::string_view sealedFile, std::string_view password, const std::optional<SealKey>& known);
 
 // The cost for a new seal: at least kMinimumSealCost, with as many passes as take about
 // `target` on this machine (measured here, stored in the header, so any machine opens it).

@@ -92,6 +92,11 @@ void BackupCommands::mSaveFolderClick()
         WriteFolderCopy(account, index, file);
     } catch (const std::exception&) {
         ShowError("const_err_save");
+        return;
+    }
+    // The folder file is the plain format the Windows program reads, whatever the account is.
+    if (m_session.IsSealed()) {
+        m_session.ShowMessageBox(m_session.Message("const_folder_not_sealed"), MessageKind::Information);
     }
 }
 
@@ -145,6 +150,9 @@ void BackupCommands::mAccClick()
         return;
     case ReadResult::BadCheckLine:
         PutBackPrevious("const_do_pass");
+        return;
+    case ReadResult::SealChanged:
+        PutBackPrevious("const_sealed_changed");
         return;
     case ReadResult::BadFolderBlock:
     case ReadResult::Failed:

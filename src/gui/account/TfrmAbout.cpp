@@ -1,7 +1,10 @@
 #include "gui/account/TfrmAbout.h"
 
 #include "ProgramInfo.h"
+#include "core/account/AccountDirectory.h"
+#include "core/account/AccountSeal.h"
 #include "gui/session/AccountSession.h"
+#include "gui/widgets/CodePageText.h"
 #include "gui/widgets/Pictures.h"
 
 #include <QEvent>
@@ -10,6 +13,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStringList>
 #include <QVBoxLayout>
 #include <functional>
 
@@ -135,8 +139,22 @@ void TfrmAbout::FormShow()
     m_labLayout->setText(m_session.Message(layoutKey) + QLatin1Char('\n') + m_session.Message("const_program_files") +
                          QString::fromStdU16String(folders.programFiles.u16string()) + QLatin1Char('\n') +
                          m_session.Message("const_user_files") +
-                         QString::fromStdU16String(folders.userFiles.u16string()));
+                         QString::fromStdU16String(folders.userFiles.u16string()) + SealedAccountsLine());
     m_image->setPixmap(m_picture.pixmap());
+}
+
+QString TfrmAbout::SealedAccountsLine() const
+{
+    QStringList sealed;
+    for (const std::string& name : ListAccounts(m_session.UserFilesDir())) {
+        if (AccountIsSealed(m_session.UserFilesDir(), name)) {
+            sealed.prepend(FromCodePage(name)); // the list comes in descending order
+        }
+    }
+    if (sealed.isEmpty()) {
+        return {};
+    }
+    return QLatin1Char('\n') + m_session.Message("const_sealed_accounts") + sealed.join(QLatin1String(", "));
 }
 
 void TfrmAbout::labWebClick()

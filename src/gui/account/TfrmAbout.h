@@ -32,6 +32,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // A line naming the sealed accounts in Users/; empty when there are none.
+    QString SealedAccountsLine() const;
+
     AccountSession& m_session;
     const QLabel& m_picture;
     QLabel* m_image = nullptr;

@@ -2,6 +2,7 @@
 
 #include "core/account/AccountBackup.h"
 #include "core/account/AccountDirectory.h"
+#include "core/account/AccountSeal.h"
 #include "core/os/FileExists.h"
 #include "gui/account/ConfirmPassword.h"
 #include "gui/account/ReportRefusedName.h"
@@ -14,6 +15,7 @@
 #include "gui/widgets/PasswordHint.h"
 #include "gui/widgets/Pictures.h"
 #include "gui/widgets/StrengthBar.h"
+#include "gui/widgets/SuffixDelegate.h"
 #include "gui/widgets/WindowPlacement.h"
 
 #include <QCloseEvent>
@@ -54,6 +56,8 @@ TfrmAccountSet::TfrmAccountSet(AccountSession& session, AccountLists& lists, QWi
     m_edUser->setEditable(true);
     m_edUser->setInsertPolicy(QComboBox::NoInsert);
     m_edUser->setMinimumWidth(240);
+    m_userListLook = new SuffixDelegate(m_edUser);
+    m_edUser->setItemDelegate(m_userListLook);
     labUser->setBuddy(m_edUser);
 
     auto* labPass = new QLabel(QStringLiteral("Пароль"), this);
@@ -134,8 +138,11 @@ void TfrmAccountSet::FormShow()
     m_edPass->clear();
     // An import cut off by a crash left the account only as its backup: bring it back first.
     RecoverUnfinishedImports(m_session.UserFilesDir());
+    m_userListLook->SetSuffix(m_session.Message("const_sealed_suffix"));
     for (const std::string& name : ListAccounts(m_session.UserFilesDir())) {
         m_edUser->addItem(FromCodePage(name));
+        m_edUser->setItemData(m_edUser->count() - 1, AccountIsSealed(m_session.UserFilesDir(), name),
+                              SuffixDelegate::kMarkedRole);
     }
     m_edUser->setCurrentIndex(-1); // no name preselected
     m_edUser->setEditText(QString());
@@ -201,6 +208,9 @@ void TfrmAccountSet::butOkClick()
         break;
     case ReadResult::BadFolderBlock:
         m_session.ShowMessageBox(m_session.Message("const_err"), MessageKind::Error);
+        break;
+    case ReadResult::SealChanged:
+        m_session.ShowMessageBox(m_session.Message("const_sealed_changed"), MessageKind::Error);
         break;
     case ReadResult::Failed:
         m_session.ShowMessageBox(m_session.Message("const_failed"), MessageKind::Error);

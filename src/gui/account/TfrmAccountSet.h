@@ -15,6 +15,7 @@ namespace velmora {
 class AccountLists;
 class AccountSession;
 class StrengthBar;
+class SuffixDelegate;
 
 // The account dialog: choose an account and type its password to open it, or create a new
 // one. Leaving it without an account ends the program.
@@ -65,6 +66,7 @@ private:
     std::function<void()> m_endProgram;
 
     QComboBox* m_edUser = nullptr;
+    SuffixDelegate* m_userListLook = nullptr; // marks the sealed accounts
     QLineEdit* m_edPass = nullptr;
     QToolButton* m_butHint = nullptr;
     StrengthBar* m_strength = nullptr;

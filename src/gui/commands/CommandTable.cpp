@@ -30,6 +30,8 @@ const CommandSpec kCommands[] = {
     {"mChangePass", "Название и пароль", {}},
     {"mPassHealth", "Проверка паролей", {}},
     {"mOptions", "Настройки аккаунта", QKeySequence(Qt::CTRL | Qt::Key_O)},
+    {"mSeal", "Запечатать", {}},
+    {"mUnseal", "Снять печать", {}},
     {"mDelAcc", "Удалить аккаунт", {}},
     {"mTray", "Свернуть в трей", QKeySequence(Qt::CTRL | Qt::Key_T)},
     {"mExit", "Выход", {}},

@@ -134,7 +134,9 @@ TfrmMain::TfrmMain(AccountSession& session, QWidget* parent) : QMainWindow(paren
     connect(recordList, &QWidget::customContextMenuRequested, this,
             [this, recordList](QPoint at) { m_cmRecord->popup(recordList->viewport()->mapToGlobal(at)); });
     connect(&m_session, &AccountSession::accountChanged, this, &TfrmMain::UpdateStatusBar);
-    for (const auto signal : {&AccountSession::accountOpened, &AccountSession::accountCleared}) {
+    // A read ends with a change: the caption then knows whether the account is sealed.
+    for (const auto signal :
+         {&AccountSession::accountOpened, &AccountSession::accountCleared, &AccountSession::accountChanged}) {
         connect(&m_session, signal, this, &TfrmMain::UpdateMainCaption);
     }
     connect(&m_session, &AccountSession::settingsApplied, this, &TfrmMain::ShowSettings);
@@ -194,6 +196,9 @@ void TfrmMain::BuildMenus()
     item(account, "mChangePass");
     item(account, "mPassHealth");
     item(account, "mOptions");
+    QMenu* protection = submenu(account, "mProtection", QStringLiteral("Защита"));
+    item(protection, "mSeal");
+    item(protection, "mUnseal");
     separator(account);
     item(account, "mDelAcc");
     separator(account);
@@ -459,7 +464,8 @@ void TfrmMain::BuildPopupMenus()
 
 void TfrmMain::UpdateMainCaption()
 {
-    setWindowTitle(ApplicationTitle() + QStringLiteral(" - ") + FromCodePage(m_session.Account().Name));
+    setWindowTitle(ApplicationTitle() + QStringLiteral(" - ") + FromCodePage(m_session.Account().Name) +
+                   (m_session.IsSealed() ? m_session.Message("const_sealed_suffix") : QString()));
 }
 
 void TfrmMain::mOptionsClick()

@@ -2,6 +2,7 @@
 
 #include "gui/account/BackupCommands.h"
 #include "gui/account/ForeignImportCommand.h"
+#include "gui/account/SealCommands.h"
 #include "gui/account/SessionControl.h"
 #include "gui/account/TfrmAccountSet.h"
 #include "gui/browser/AccountLists.h"
@@ -31,6 +32,7 @@ DesktopProgram::DesktopProgram(Platform platform, AutomationService& automation,
     m_record = std::make_unique<TfrmRecord>(session, lists, *m_main, *m_passGen);
     m_editing = std::make_unique<EditingCommands>(session, lists, commands, *m_folder, *m_record, *m_passGen);
     m_backups = std::make_unique<BackupCommands>(session, lists, commands, m_main.get());
+    m_seals = std::make_unique<SealCommands>(session, commands, m_main.get());
     m_foreignImport = std::make_unique<ForeignImportCommand>(session, lists, commands);
     m_exports = std::make_unique<ExportCommands>(session, commands, automation);
     m_sessionControl = std::make_unique<SessionControl>(session, lists, commands, *m_main, *m_accountSet, tray);

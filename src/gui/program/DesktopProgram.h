@@ -9,6 +9,7 @@ namespace velmora {
 class AccountSession;
 class AutomationService;
 class BackupCommands;
+class SealCommands;
 class EditingCommands;
 class ExportCommands;
 class ForeignImportCommand;
@@ -51,6 +52,7 @@ private:
     std::unique_ptr<TfrmRecord> m_record;
     std::unique_ptr<EditingCommands> m_editing;
     std::unique_ptr<BackupCommands> m_backups;
+    std::unique_ptr<SealCommands> m_seals;
     std::unique_ptr<ForeignImportCommand> m_foreignImport;
     std::unique_ptr<ExportCommands> m_exports;
     std::unique_ptr<SessionControl> m_sessionControl;

@@ -140,7 +140,8 @@ void AccountSession::ApplySettings()
 SettingsLoad AccountSession::LoadSettings()
 {
     AccountSettings settings = Settings();
-    const SettingsLoad load = ::velmora::LoadSettings(AccountFile(kSettingsExtension), m_account.Password, settings);
+    const SettingsLoad load =
+        ::velmora::LoadSettings(AccountFile(kSettingsExtension), m_account.Password, settings, m_account.Seal());
     if (load.result == SettingsLoad::Result::Missing) {
         return load;
     }
@@ -168,6 +169,8 @@ void AccountSession::LoadAndApplySettings()
         ShowMessageBox(FormatMessage("const_settings_damaged", {load.stoppedAt}), MessageKind::Warning);
     } else if (load.result == SettingsLoad::Result::Unreadable) {
         ShowMessageBox(Message("const_settings_unreadable"), MessageKind::Warning);
+    } else if (load.result == SettingsLoad::Result::SealChanged) {
+        ShowMessageBox(Message("const_sealed_settings_changed"), MessageKind::Warning);
     }
 }
 
@@ -232,6 +235,7 @@ bool AccountSession::MayOverwrite(ForeignSave foreignSave)
 
 void AccountSession::WriteAccountFiles(AccountFilesWriter& writer)
 {
+    writer.SealWith(m_account.Seal());
     writer.StageAccount(m_account.FileContent());
     writer.StageSettings(SettingsFileText(Settings(), m_account.Password));
     try {
@@ -269,9 +273,41 @@ bool AccountSession::SaveSettingsFile()
         WriteAccountFiles(writer);
         return true;
     }
+    writer.SealWith(m_account.Seal());
     writer.StageSettings(SettingsFileText(Settings(), m_account.Password));
     writer.Commit();
     return true;
+}
+
+std::optional<SealChange::Result> AccountSession::SealAccount()
+{
+    RequireAccount();
+    // About half a second of Argon2id for each open: slow for a guesser, unnoticed by the user.
+    const SealCost cost = m_sealCost.value_or(ChooseSealCost(std::chrono::milliseconds(500)));
+    return ChangeSeal(SealKey::Derive(m_account.Password, cost));
+}
+
+std::optional<SealChange::Result> AccountSession::UnsealAccount()
+{
+    RequireAccount();
+    return ChangeSeal(std::nullopt);
+}
+
+std::optional<SealChange::Result> AccountSession::ChangeSeal(std::optional<SealKey> sealUnder)
+{
+    // The files then hold what is shown, under the password in use.
+    if (!SaveAccount()) {
+        return std::nullopt;
+    }
+    const SealChange change =
+        sealUnder ? SealAccountFiles(m_folders.userFiles, m_account.Name, m_account.Password, *sealUnder)
+                  : UnsealAccountFiles(m_folders.userFiles, m_account.Name, m_account.Password, m_account.Seal());
+    if (change.result == SealChange::Result::Done) {
+        m_account.SetSeal(std::move(sealUnder));
+        m_accountFileIdentity = change.accountFile;
+        AccountOpened(); // the caption tells whether it is sealed
+    }
+    return change.result;
 }
 
 void AccountSession::RememberAccountFile()

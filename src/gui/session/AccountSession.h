@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/account/AccountSeal.h"
 #include "core/account/ProgramFolders.h"
 #include "core/os/AtomicFile.h"
 #include "core/settings/AccountSettings.h"
@@ -144,6 +145,16 @@ public:
     // The account file was just read: a later save compares the file on disk with this one.
     void RememberAccountFile();
 
+    // Whether the open account's files are sealed; its key is kept with the account while it is
+    // open, so saves derive nothing.
+    bool IsSealed() const { return m_account.IsSealed(); }
+    // The cost of a new seal: measured on this machine unless a test fixes a small one.
+    void SetSealCost(SealCost cost) { m_sealCost = cost; }
+    // Saves the account, then rewrites its files sealed (or plain) under the account's lock. Nothing
+    // when another program's save was kept (nothing sealed). Throws as SaveAccount does.
+    std::optional<SealChange::Result> SealAccount();
+    std::optional<SealChange::Result> UnsealAccount();
+
     // What ending the program without anybody to answer did with the account's changes.
     enum class UnattendedEnd
     {
@@ -207,6 +218,8 @@ private:
     void RequireAccount() const;
     // The immediate save the settings ask for, a failure reported.
     void SaveAtOnceIfAsked();
+    // Seals under a new key from the password, or unseals when there is none.
+    std::optional<SealChange::Result> ChangeSeal(std::optional<SealKey> sealUnder);
 
     Platform m_platform;
     TAccount m_account;
@@ -220,6 +233,7 @@ private:
     // The account file as this program last read or wrote it.
     std::optional<FileIdentity> m_accountFileIdentity;
     AccountSettings m_settings;
+    std::optional<SealCost> m_sealCost;
     ListWidthView* m_widthView = nullptr;
     IniLang m_lang;
     std::filesystem::path m_lanFile;

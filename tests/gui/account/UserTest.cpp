@@ -93,6 +93,24 @@ private slots:
         QVERIFY(settings.cbTray); // read back under the new password
     }
 
+    void aSealedAccountStaysSealedUnderTheNewPassword()
+    {
+        AccountSession& session = S().Main().Session();
+        session.SetSealCost(kSmallestReadableSealCost);
+        QCOMPARE(session.SealAccount(), std::optional(SealChange::Result::Done));
+        QVERIFY(
+            !Apply([this] { SetFields(QStringLiteral("anna"), QStringLiteral(" new "), QStringLiteral(" new ")); }));
+        QVERIFY(IsSealedText(Session::Content(S().File("anna", kAccountExtension))));
+        QCOMPARE(Open(S().File("anna", kAccountExtension), "pw"), ReadResult::BadCheckLine);
+        TAccount reopened;
+        reopened.Password = " new ";
+        QCOMPARE(reopened.LoadFromFile(S().File("anna", kAccountExtension)), ReadResult::Ok);
+        QVERIFY(reopened.IsSealed());
+        AccountSettings settings;
+        QCOMPARE(LoadSettings(S().File("anna", kSettingsExtension), " new ", settings, reopened.Seal()).result,
+                 SettingsLoad::Result::Complete);
+    }
+
     void renameMovesEveryFile()
     {
         std::ofstream(S().File("anna", kImportBackupExtension)) << "left over\r\n";
