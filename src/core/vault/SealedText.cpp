@@ -91,10 +91,12 @@ SealKey SealKey::Derive(std::string_view password, SealCost cost, const SealSalt
     SealKey key;
     key.m_salt = salt;
     key.m_cost = cost;
+    const auto start = std::chrono::steady_clock::now();
     if (crypto_pwhash(key.m_key.data(), key.m_key.size(), password.data(), password.size(), salt.data(), cost.passes,
                       static_cast<std::size_t>(cost.memoryKiB) * 1024, crypto_pwhash_ALG_ARGON2ID13) != 0) {
         throw std::runtime_error("not enough memory to derive the account's key");
     }
+    key.m_derivationSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return key;
 }
 

@@ -46,6 +46,9 @@ public:
     ~SealKey();
 
     SealCost Cost() const { return m_cost; }
+    // How long deriving this key took here: what one guess at the password costs an attacker
+    // with a machine like this one.
+    double DerivationSeconds() const { return m_derivationSeconds; }
     const SealSalt& Salt() const { return m_salt; }
     const std::array<unsigned char, kBytes>& Bytes() const { return m_key; }
 
@@ -55,6 +58,7 @@ private:
     std::array<unsigned char, kBytes> m_key{};
     SealSalt m_salt{};
     SealCost m_cost{};
+    double m_derivationSeconds = 0;
 };
 
 // True when the bytes start as a sealed file does; anything else is read as a plain file.

@@ -2,6 +2,7 @@
 
 #include "core/account/AccountDirectory.h"
 #include "core/account/AccountFiles.h"
+#include "core/generator/PasswordStrength.h"
 #include "core/os/FileExists.h"
 #include "gui/account/ConfirmPassword.h"
 #include "gui/account/ReportFilesLeft.h"
@@ -104,6 +105,10 @@ void TfrmUser::showEvent(QShowEvent* event)
 void TfrmUser::FormShow()
 {
     const TAccount& account = m_session.Account();
+    // Against a sealed account every guess costs the attacker one key derivation.
+    m_strength->SetGuessesPerSecond(account.IsSealed() && account.Seal()->DerivationSeconds() > 0
+                                        ? 1 / account.Seal()->DerivationSeconds()
+                                        : kPlainGuessesPerSecond);
     m_edName->setText(FromCodePage(account.Name));
     m_edPass1->setText(FromCodePage(account.Password));
     m_edPass2->setText(m_edPass1->text());

@@ -24,6 +24,7 @@ TEST(SealedText, OpensWithItsPasswordToTheSameText)
     ASSERT_TRUE(opened.key.has_value());
     EXPECT_EQ(opened.key->Bytes(), key.Bytes());
     EXPECT_EQ(opened.key->Cost(), kTestCost);
+    EXPECT_GT(opened.key->DerivationSeconds(), 0); // what one guess costs, for the strength shown
 }
 
 TEST(SealedText, EverySaveHasItsOwnNonceUnderTheSameSalt)
