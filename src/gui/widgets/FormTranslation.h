@@ -14,9 +14,9 @@ class QWidget;
 namespace velmora {
 
 // The forms a language file translates, each its own section, in the order they are translated.
-inline constexpr std::array<std::string_view, 10> kTranslatedForms = {
-    "frmAbout",   "frmAccountSet", "frmFolder", "frmMain", "frmOptions",
-    "frmPassGen", "frmRecord",     "frmTray",   "frmUser", "frmFind"};
+inline constexpr std::array<std::string_view, 11> kTranslatedForms = {
+    "frmAbout",  "frmAccountSet", "frmFolder", "frmMain", "frmOptions", "frmPassGen",
+    "frmRecord", "frmTray",       "frmUser",   "frmFind", "frmHealth"};
 
 // The program's forms that exist now (windows named after a form), in translation order. A
 // form that has not been built yet is simply not there; translation goes by names, so a form
