@@ -247,6 +247,7 @@ void InfoCommand(const CommandContext& context, const InfoOptions& options)
         {"records", records},
         {"accountFile", PathText(AccountFilePath(programDir, account->Name, kAccountExtension))},
         {"accountFileSize", SizeOf(AccountFilePath(programDir, account->Name, kAccountExtension))},
+        {"sealed", account->IsSealed()},
         {"settingsFile", settingsState},
         {"settingsFileSize", SizeOf(settingsFile)},
         {"passwordHint", std::filesystem::is_regular_file(hintFile, error)},
@@ -259,6 +260,7 @@ void InfoCommand(const CommandContext& context, const InfoOptions& options)
                     << "Records: " << records << '\n'
                     << "Account file: " << PrintableText(document["accountFile"].get<std::string>()) << " ("
                     << document["accountFileSize"].get<std::uintmax_t>() << " bytes)\n"
+                    << "Sealed: " << (account->IsSealed() ? "yes" : "no") << '\n'
                     << "Settings file: " << settingsState;
         if (settingsState != "none") {
             context.out << " (" << document["settingsFileSize"].get<std::uintmax_t>() << " bytes)";

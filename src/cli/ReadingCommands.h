@@ -58,7 +58,7 @@ struct InfoOptions
     std::string account{};
     bool json = false;
 };
-// Folders, records, the sizes of the account's files and the state of its settings file.
+// Folders, records, the sizes of the account's files, whether it is sealed and the state of its settings file.
 void InfoCommand(const CommandContext& context, const InfoOptions& options);
 
 struct ClipOptions

@@ -2,6 +2,7 @@
 
 #include "cli/CliApp.h"
 #include "cli/CliTestSupport.h"
+#include "cli/ReadingCommands.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -57,9 +58,15 @@ TEST_F(SealCommandsTest, EveryCommandWorksOnASealedAccountAndUnsealGivesThePlain
     EXPECT_THAT(out.str(), HasSubstr("\"L_Width\": 333"));
 
     const std::string json = out.str();
+    out.str("");
+    InfoCommand(Context(password), {.account = "Home"});
+    EXPECT_THAT(out.str(), HasSubstr("Sealed: yes\n"));
     UnsealCommand(Context(password), Home());
     EXPECT_EQ(AccountFile(), plainAccount);
     EXPECT_EQ(SettingsFile(), plainSettings);
+    out.str("");
+    InfoCommand(Context(password), {.account = "Home"});
+    EXPECT_THAT(out.str(), HasSubstr("Sealed: no\n"));
 
     // An import with --replace writes a new account from the file, in the plain format.
     SealCommand(Context(password), Home());
