@@ -91,6 +91,23 @@ inline void SaveHome(const std::filesystem::path& programDir, const std::optiona
     SaveAccountFiles(programDir, account, settings);
 }
 
+// Home, under "pw", for paths: Mail (icon 3) with two records named Box and one named a/b, Bank
+// with Card, and a second folder named Bank.
+inline void SaveSmallAccount(const std::filesystem::path& programDir)
+{
+    TAccount account;
+    account.Name = "Home";
+    account.Password = "pw";
+    account.AddFolder("Mail", 3);
+    account.Folder(0).AddRecord("Box", "https://mail.example", "ann", "ID-7", "p1", "line 1\r\nline 2");
+    account.Folder(0).AddRecord("a/b", "", "", "", "p2", "");
+    account.Folder(0).AddRecord("Box", "", "bob", "", "p3", "");
+    account.AddFolder("Bank", 0);
+    account.Folder(1).AddRecord("Card", "", "carol", "", "p4", "");
+    account.AddFolder("Bank", 0);
+    SaveAccountFiles(programDir, account, std::nullopt);
+}
+
 struct CliRun
 {
     int code;

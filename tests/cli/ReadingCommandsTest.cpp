@@ -15,20 +15,7 @@ using ::testing::Not;
 class ReadingCommands : public ::testing::Test
 {
 protected:
-    ReadingCommands()
-    {
-        TAccount account;
-        account.Name = "Home";
-        account.Password = "pw";
-        account.AddFolder("Mail", 3);
-        account.Folder(0).AddRecord("Box", "https://mail.example", "ann", "ID-7", "p1", "line 1\r\nline 2");
-        account.Folder(0).AddRecord("a/b", "", "", "", "p2", "");
-        account.Folder(0).AddRecord("Box", "", "bob", "", "p3", "");
-        account.AddFolder("Bank", 0);
-        account.Folder(1).AddRecord("Card", "", "carol", "", "p4", "");
-        account.AddFolder("Bank", 0);
-        test::SaveAccountFiles(dir.Path(), account, std::nullopt);
-    }
+    ReadingCommands() { test::SaveSmallAccount(dir.Path()); }
     test::CliRun Run(std::vector<const char*> arguments)
     {
         return test::RunTool(PortableFolders(dir.Path()), arguments);

@@ -16,22 +16,6 @@ namespace {
 
 using ::testing::HasSubstr;
 
-// Home, under "pw": Mail with two records named Box and one named a/b, and two folders named Bank.
-void SaveSmallAccount(const std::filesystem::path& programDir)
-{
-    TAccount account;
-    account.Name = "Home";
-    account.Password = "pw";
-    account.AddFolder("Mail", 3);
-    account.Folder(0).AddRecord("Box", "https://mail.example", "ann", "ID-7", "p1", "line 1\r\nline 2");
-    account.Folder(0).AddRecord("a/b", "", "", "", "p2", "");
-    account.Folder(0).AddRecord("Box", "", "bob", "", "p3", "");
-    account.AddFolder("Bank", 0);
-    account.Folder(1).AddRecord("Card", "", "carol", "", "p4", "");
-    account.AddFolder("Bank", 0);
-    test::SaveAccountFiles(programDir, account, std::nullopt);
-}
-
 // The account as its file holds it now; an empty account when it cannot be read under `password`.
 std::unique_ptr<TAccount> Reread(const std::filesystem::path& programDir, const std::string& name = "Home",
                                  const std::string& password = "pw")
@@ -144,7 +128,7 @@ TEST_F(WritingCommands, EachWriterChangesWhatItsPathNamesAndRefusesWhatItCannot)
         {{"mv", "Home", "Mail/Box#1", "Post"}, 5, {}},
     };
     for (const Case& c : cases) {
-        SaveSmallAccount(dir.Path());
+        test::SaveSmallAccount(dir.Path());
         const std::string before = ReadWholeFile(AccountFilePath(dir.Path(), "Home", kAccountExtension));
         const test::CliRun run = Run(c.arguments);
         const std::string command = std::string(c.arguments[0]) + " " + c.arguments[2];
@@ -159,7 +143,7 @@ TEST_F(WritingCommands, EachWriterChangesWhatItsPathNamesAndRefusesWhatItCannot)
 
 TEST_F(WritingCommands, RecordPasswordsComeFromStandardInputNeverFromArguments)
 {
-    SaveSmallAccount(dir.Path());
+    test::SaveSmallAccount(dir.Path());
     password.lines = {"from stdin"};
     EXPECT_EQ(Run({"add", "Home", "Bank#3/Web", "--password-stdin", "--notes-file", "/nonexistent"}).code, 4);
     const test::CliRun run = Run({"add", "Home", "Bank#3/Web", "--password-stdin"});
@@ -174,7 +158,7 @@ TEST_F(WritingCommands, RecordPasswordsComeFromStandardInputNeverFromArguments)
 
 TEST_F(WritingCommands, NotesComeFromAFileWithTheirLineBreaks)
 {
-    SaveSmallAccount(dir.Path());
+    test::SaveSmallAccount(dir.Path());
     std::ofstream(dir / "notes", std::ios::binary) << "one\ntwo\n";
     const std::string notes = (dir / "notes").string();
     ASSERT_EQ(Run({"edit", "Home", "Mail/Box#1", "--notes-file", notes.c_str()}).code, 0);
@@ -215,7 +199,7 @@ TEST_F(WritingCommands, CreatePasswdRenameAndDeleteAnAccount)
     EXPECT_EQ(Reread(dir.Path(), "Job", "new")->FolderCount(), 1u);
     EXPECT_TRUE(LoadSettings(AccountFilePath(dir.Path(), "Job", kSettingsExtension), "new", settings));
     EXPECT_EQ(ReadAccountHint(dir.Path(), "Job"), "the old one");
-    SaveSmallAccount(dir.Path());
+    test::SaveSmallAccount(dir.Path());
     EXPECT_EQ(test::RunTool(PortableFolders(dir.Path()), {"rename", "Job", "Home"}, current).code, 1);
 
     // Delete asks for the password like the program, then the question unless --yes.
@@ -233,7 +217,7 @@ TEST_F(WritingCommands, CreatePasswdRenameAndDeleteAnAccount)
 
 TEST_F(WritingCommands, MergeAddsWhatTheAccountLacksMatchedByFolderNameAndLogin)
 {
-    SaveSmallAccount(dir.Path());
+    test::SaveSmallAccount(dir.Path());
     TAccount other;
     other.Name = "Other";
     other.Password = "pw";
@@ -349,7 +333,7 @@ TEST_F(WritingCommands, EachWriterKeepsWhatASecondWriterSavedMeanwhile)
     other.AddFolder("Shop", 0);
     std::ofstream(otherFile, std::ios::binary) << AccountToJson(other, std::nullopt).dump();
     for (const std::vector<const char*>& arguments : writers) {
-        SaveSmallAccount(dir.Path());
+        test::SaveSmallAccount(dir.Path());
         const auto secondAlone = Reread(dir.Path());
         secondAlone->AddFolder("Other", 0);
         int go = -1;
