@@ -168,6 +168,7 @@ void PasswdCommand(const CommandContext& context, const std::string& name,
     const std::optional<AccountSettings> settings = change.Locked().ReadSettings();
     Wipe(account.Password);
     account.Password.assign(next->Password);
+    account.SealUnderPassword();
     // Both files under the new password, each written in full before either replaces its file.
     change.Locked().Save(settings);
     if (hint) {

@@ -91,6 +91,26 @@ TEST_F(SealCommandsTest, ASaveOfTheSealedAccountStaysSealedWithAFreshNonce)
     EXPECT_EQ(UnsealText(second, "pw").key->Salt(), UnsealText(first, "pw").key->Salt());
 }
 
+TEST_F(SealCommandsTest, APasswordChangeSealsUnderTheNewPassword)
+{
+    SealCommand(Context(password), Home());
+    struct Answers final : PasswordSource
+    {
+        void Read(std::string_view, bool confirm, std::string& typed) override { typed = confirm ? "new" : "pw"; }
+        void ReadLine(std::string&) override {}
+        bool Confirm(std::string_view) override { return false; }
+    } answers;
+    ASSERT_EQ(test::RunTool(PortableFolders(dir.Path()), {"passwd", "Home"}, answers).code, 0);
+    // Kept under the old password's key, the files would open under neither password.
+    EXPECT_TRUE(IsSealedText(AccountFile()));
+    EXPECT_EQ(UnsealText(AccountFile(), "pw").result, UnsealResult::WrongPassword);
+    test::FixedPassword changed("new");
+    out.str("");
+    ShowCommand(Context(changed), {.account = "Home", .showPasswords = true});
+    EXPECT_THAT(out.str(), HasSubstr("x1"));
+    EXPECT_TRUE(IsSealedText(SettingsFile()));
+}
+
 TEST_F(SealCommandsTest, WrongPasswordAndChangedFilesAreRefusedWithoutWriting)
 {
     test::FixedPassword wrong("other");

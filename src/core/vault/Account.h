@@ -256,6 +256,14 @@ public:
     const std::optional<SealKey>& Seal() const { return m_seal; }
     bool IsSealed() const { return m_seal.has_value(); }
     void SetSeal(std::optional<SealKey> key) { m_seal = std::move(key); }
+    // After a password change a sealed account stays sealed under a key of the new password, at
+    // the same cost (an Argon2id run); a plain account is left as it is.
+    void SealUnderPassword()
+    {
+        if (m_seal) {
+            m_seal = SealKey::Derive(Password, m_seal->Cost());
+        }
+    }
 
     // True while a file is being read: the folders it adds are no change to save.
     bool IsReading() const { return m_readDepth > 0; }

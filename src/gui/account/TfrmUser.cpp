@@ -193,11 +193,8 @@ bool TfrmUser::SaveUnderNewName(std::string name, std::string password)
     TAccount& account = m_session.Account();
     std::string oldName = std::exchange(account.Name, std::move(name));
     std::string oldPassword = std::exchange(account.Password, std::move(password));
-    // A sealed account stays sealed, under a key of the new password at the same cost.
     std::optional<SealKey> oldSeal = account.Seal();
-    if (oldSeal) {
-        account.SetSeal(SealKey::Derive(account.Password, oldSeal->Cost()));
-    }
+    account.SealUnderPassword();
     m_session.AccountOpened();
     // A new name's files may be half written (the account file without its settings): they go,
     // and the old files, still there, stay in use, so a later save cannot make a second account.
